@@ -1,0 +1,60 @@
+#include "platform/graphics/Rounding.h"
+
+#include <atomic>
+#include <cfenv>
+#include <climits>
+#include <cmath>
+
+#pragma STDC FENV_ACCESS ON
+
+namespace veskel {
+namespace {
+
+std::atomic<RoundingMode> g_mode{RoundingMode::NearestEven};
+
+int FenvMode(RoundingMode mode) { return mode == RoundingMode::Downward ? FE_DOWNWARD : FE_TONEAREST; }
+
+int Saturate(double r) {
+    if (std::isnan(r)) return 0;
+    if (r >= double(INT_MAX)) return INT_MAX;
+    if (r <= double(INT_MIN)) return INT_MIN;
+    return int(r);
+}
+
+}  // namespace
+
+RoundingMode CurrentRoundingMode() { return g_mode.load(std::memory_order_relaxed); }
+
+void SwitchRoundingToDownward() { g_mode.store(RoundingMode::Downward, std::memory_order_relaxed); }
+
+int RoundIn(RoundingMode mode, double value) {
+    // Computed without touching the processor's mode, so it is right whatever that mode is.
+    double low = std::floor(value);
+    if (mode == RoundingMode::Downward) return Saturate(low);
+    double frac = value - low;  // exact for doubles in int range
+    if (frac > 0.5 || (frac == 0.5 && std::fmod(low, 2.0) != 0.0)) low += 1.0;
+    return Saturate(low);
+}
+
+int Round(double value) { return RoundIn(CurrentRoundingMode(), value); }
+
+float AsFloat32(double value) {
+    FloatRoundingScope scope;
+    volatile double v = value;  // keep the conversion at run time, under the scope's mode
+    volatile float f = static_cast<float>(v);
+    return f;
+}
+
+FloatRoundingScope::FloatRoundingScope() : saved_(std::fegetround()) {
+    std::fesetround(FenvMode(CurrentRoundingMode()));
+}
+
+FloatRoundingScope::~FloatRoundingScope() { std::fesetround(saved_); }
+
+ScopedRoundingModeForTesting::ScopedRoundingModeForTesting(RoundingMode mode) : saved_(CurrentRoundingMode()) {
+    g_mode.store(mode, std::memory_order_relaxed);
+}
+
+ScopedRoundingModeForTesting::~ScopedRoundingModeForTesting() { g_mode.store(saved_, std::memory_order_relaxed); }
+
+}  // namespace veskel

@@ -1,0 +1,99 @@
+#include "platform/io/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace veskel {
+namespace {
+
+std::string Reason(int err) { return std::strerror(err); }
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    int release() {
+        int f = fd_;
+        fd_ = -1;
+        return f;
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throw FileError(Reason(errno));
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throw FileError(Reason(errno));
+    if (S_ISDIR(st.st_mode)) throw FileError(Reason(EISDIR));
+    if (st.st_size > 0 && std::size_t(st.st_size) > maxBytes) throw FileError("file too large");
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(st.st_size > 0 ? std::size_t(st.st_size) : 0);
+    std::uint8_t buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(Reason(errno));
+        }
+        if (n == 0) break;
+        if (bytes.size() + std::size_t(n) > maxBytes) throw FileError("file too large");
+        bytes.insert(bytes.end(), buf, buf + n);
+    }
+    return bytes;
+}
+
+void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data) {
+    std::string tmpl = path + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    int raw = ::mkstemp(name.data());
+    if (raw < 0) throw FileError(Reason(errno));
+    Fd fd(raw);
+    std::string tmp(name.data());
+    auto fail = [&](int err) {
+        ::unlink(tmp.c_str());
+        throw FileError(Reason(err));
+    };
+    // mkstemp creates 0600; give the file the permissions an ordinary new file gets.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat old {};
+    mode_t mode = (::stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : (0666 & ~mask);
+    if (::fchmod(fd.get(), mode) != 0) fail(errno);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd.get(), data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(errno);
+        }
+        done += std::size_t(n);
+    }
+    if (::fsync(fd.get()) != 0) fail(errno);
+    if (::close(fd.release()) != 0) fail(errno);
+    if (::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
+}
+
+std::string LowerExtension(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return ext;
+}
+
+}  // namespace veskel

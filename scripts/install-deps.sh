@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, run and test.
+# Idempotent: does nothing when everything is present; runs apt-get update at most once.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # image codecs and text
+  zlib1g-dev libpng-dev libjpeg62-turbo-dev libturbojpeg0-dev libgif-dev
+  libfreetype-dev libfontconfig-dev
+  # fonts the controls ask for by name
+  fonts-wine fonts-liberation2 fonts-dejavu-core
+  # the window backend
+  qt6-base-dev libgl-dev
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # real-window tests
+  xvfb xdotool x11-utils imagemagick
+  # asset generators in tools/ (run with /usr/bin/python3)
+  python3-fonttools python3-pil
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -13,7 +13,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build/asan --output-on-failure -j"$jobs" -LE xvfb
 
 echo "== Fuzzing (short run over the seed corpus)"
-scripts/build.sh fuzz
+scripts/build.sh fuzz fuzzers
 ctest --test-dir build/fuzz --output-on-failure
 
 echo "== Optimised build, all tests"

@@ -1,0 +1,178 @@
+#pragma once
+// BannerDocument: one banner design at run time. It owns the record (BannerSettings), the
+// rendered BannerImage (350 x 20, 24-bit) and the three forms of the overlay picture
+// (SourcePicture as loaded, WorkingPicture as resized, PreparedPicture with opacity applied),
+// and carries every operation that the designer window binds to its controls.
+//
+// Every operation that changes the record ends by calling the changed hook. By default the hook
+// renders the banner; the window replaces it with "copy the settings into the controls, then
+// render". Operations that refuse (a text too wide, a size step below 1, an overlay operation
+// while Overlay is off) change nothing and do not call the hook; they return false.
+//
+// Text crosses this interface in UTF-8; the record holds it in Windows-1251. Failures (a picture
+// that cannot be read, an out-of-range pattern index) throw BannerError with a message fit to show
+// the user.
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "banner/BannerSettings.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Picture.h"
+
+namespace veskel {
+
+class BannerError : public std::runtime_error {
+public:
+    explicit BannerError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Defaults of a new document.
+inline constexpr const char* kDefaultBannerText = "Brannock veskel generator";
+inline constexpr const char* kDefaultProjectName = "untitled";
+inline constexpr int kDefaultTextY = 5;
+
+// Largest overlay size a step or a stored size may reach (the decoders' limits).
+inline constexpr int kMaxOverlaySide = 16384;
+
+// The width in pixels of a Windows-1251 text in the banner font: the sum of the advances of its
+// characters, each measured alone (no kerning). Registers the embedded font on first use.
+int MeasureText(std::string_view cp1251);
+int MeasureTextUtf8(std::string_view utf8);  // throws CodePageError for characters outside the page
+
+// Reads a numeric field's text the way the position fields take it: leading blanks skipped, an
+// optional sign, decimal digits or hexadecimal ones after "$", "x", "X", "0x" or "0X". A valid text
+// gives its number; otherwise the digits before the first invalid character, without the sign
+// ("12a" -> 12, "-12a" -> 12, "-" -> 0, "" -> 0). A digit that would overflow 32 bits counts as
+// invalid; hexadecimal covers the full 32 bits ("$FFFFFFFF" -> -1).
+std::int32_t ParseFieldNumber(std::string_view text);
+
+// Registers the embedded banner font for this process (once; later calls do nothing).
+void EnsureBannerFont();
+
+class BannerDocument {
+public:
+    // The record all zero and every picture empty, as at process start; BannerImage is 350 x 20
+    // and black. The random generator is seeded from the clock. Call NewDocument() next.
+    BannerDocument();
+
+    BannerSettings& Settings() { return settings_; }
+    const BannerSettings& Settings() const { return settings_; }
+    const Bitmap& BannerImage() const { return image_; }
+    const Picture& SourcePicture() const { return source_; }
+    const Picture& WorkingPicture() const { return working_; }
+    const Picture& PreparedPicture() const { return prepared_; }
+
+    // ---- the changed hook
+    using ChangedHook = std::function<void()>;
+    // An empty hook restores the default (render the banner).
+    void SetChangedHook(ChangedHook hook);
+    // Runs the hook; callers that changed Settings() directly (opening a project) call it too.
+    void Changed();
+
+    // ---- record operations
+    // Resets the document fields to their defaults (Overlay off); keeps the overlay's position,
+    // size, PictureSize, the reserved fields and the pictures.
+    void NewDocument();
+    // TextY = 5, TextX = 346 - width of Text.
+    void ResetTextPosition();
+    // Accepts a text narrower than 340 px (first 255 characters kept), pulling TextX back when the
+    // text's right end would pass x = 354. Returns false and changes nothing when the text is too
+    // wide or holds a character outside Windows-1251; `reason` (if given) then says why.
+    bool SetText(std::string_view utf8, std::string* reason = nullptr);
+    // The position fields' text, read by ParseFieldNumber; the value is always stored.
+    void SetTextX(std::string_view fieldText);
+    void SetTextY(std::string_view fieldText);
+    // One pixel per press (dx, dy in -1..1); no bounds (wraps at the 32-bit ends).
+    void NudgeText(int dx, int dy);
+    // Three draws 0..255: blue, then green, then red.
+    void RandomColor1();
+    void RandomColor2();
+    void SwapColors();
+    // For tests and scripts: a repeatable colour sequence.
+    void SeedRandom(std::uint32_t seed) { rng_.seed(seed); }
+
+    // Direct assignments from the controls.
+    void SetColor1(Color c);
+    void SetColor2(Color c);
+    void SetBorderColor(Color c);
+    void SetGlow(bool on);
+    void SetBorder(bool on);
+    void SetHorizontal(bool on);
+    void SetOverlay(bool on);  // the pictures stay as they are
+    void SetMirrorPattern(int index);
+    void SetPattern(int index);
+    void SetMirrorStrength(int value);
+    void SetPatternStrength(int value);
+
+    // ---- overlay picture
+    // Decodes a ".png", ".jpg", ".gif" or ".bmp" file (chosen by the lower-cased extension) into
+    // SourcePicture, switches Overlay on, fits and prepares it. OverlayX/OverlayY are kept. When the
+    // file cannot be read or its type is not one of the four, throws BannerError naming the file and
+    // the reason, and the document (pictures and record) stays exactly as it was.
+    void LoadOverlayPicture(const std::string& path);
+    // The same from bytes already in memory; `name` is used for the extension and the message.
+    void LoadOverlayPictureFromBytes(const std::string& name, std::span<const std::uint8_t> data);
+    // Takes a picture as a project file stores it: SourcePicture = picture, WorkingPicture = an
+    // unscaled copy, then ApplyOverlayOpacity. The stored OverlayWidth/OverlayHeight are left for
+    // the next size step. Does not call the hook (the caller does once the whole file is taken).
+    void AdoptProjectPicture(Picture picture);
+    // Drops all three pictures (scripts; the window never does this).
+    void ClearPictures();
+
+    // A source wider than 175 px is resampled to 175 x Round(H / W x 175); otherwise copied as is.
+    // OverlayWidth/OverlayHeight take the result's size. With no source nothing changes.
+    void FitOverlay();
+    // SourcePicture resampled to w x h: colour by area averaging, alpha separately when the source
+    // has any transparency. Throws BannerError when w or h is below 1 or above kMaxOverlaySide.
+    Picture ResizeOverlay(int w, int h) const;
+    // PreparedPicture = WorkingPicture with an alpha plane, each alpha + OverlayOpacity - 200
+    // clamped to 0..255. An empty WorkingPicture leaves PreparedPicture as it was.
+    void ApplyOverlayOpacity();
+
+    // The third page's controls. Position steps work at any time; the rest return false and do
+    // nothing while Overlay is off. Size steps that would take a side below 1 (or above
+    // kMaxOverlaySide) are refused the same way.
+    void MoveOverlayLeft();    // OverlayX - 1
+    void MoveOverlayRight();   // OverlayX + 1
+    void MoveOverlayUp();      // OverlayY - 1
+    void MoveOverlayDown();    // OverlayY + 1
+    // OverlayX = OverlayY = 1, then resample to the stored size. Throws BannerError (changing
+    // nothing) when the stored size is out of range, as only a damaged project file can leave it.
+    bool ResetOverlayPosition();
+    bool WidenOverlay();       // OverlayWidth + 1
+    bool NarrowOverlay();      // OverlayWidth - 1
+    bool ShortenOverlay();     // OverlayHeight - 1 (the size group's up arrow)
+    bool HeightenOverlay();    // OverlayHeight + 1 (the size group's down arrow)
+    // The corner buttons enlarge by one in both directions and move the picture so that the
+    // opposite corner stays put.
+    bool GrowOverlayBottomRight();  // W + 1, H + 1
+    bool GrowOverlayBottomLeft();   // W + 1, H + 1, X - 1
+    bool GrowOverlayTopRight();     // W + 1, H + 1, Y - 1
+    bool GrowOverlayTopLeft();      // W + 1, H + 1, X - 1, Y - 1
+    bool ResetOverlaySize();        // FitOverlay, then ApplyOverlayOpacity
+    bool SetOverlayOpacity(int value);  // OverlayOpacity = value, then ApplyOverlayOpacity
+
+    // ---- rendering
+    // Composes BannerImage from scratch and returns it. Throws BannerError when Pattern or
+    // MirrorPattern is outside 0..5; BannerImage is then left as it was.
+    const Bitmap& RenderBanner();
+
+private:
+    bool ResizeBy(int dw, int dh, int dx, int dy);
+    void LoadDecoded(Picture picture);
+
+    BannerSettings settings_;
+    Bitmap image_;
+    Picture source_;
+    Picture working_;
+    Picture prepared_;
+    ChangedHook hook_;
+    std::mt19937 rng_;
+};
+
+}  // namespace veskel

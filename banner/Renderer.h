@@ -1,0 +1,27 @@
+#pragma once
+// The banner renderer: gradient, tile pattern, overlay picture, glow, highlight layer, outlined
+// text and border, composed in that order into a 350 x 20 24-bit image. BannerDocument::RenderBanner
+// calls ComposeBanner; the steps are public so they can be checked one by one.
+#include <cstdint>
+#include <string_view>
+
+#include "banner/BannerSettings.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Picture.h"
+
+namespace veskel {
+
+// Rewrites every pixel of `image` (resized to 350 x 20 if it is not) from the settings and the
+// prepared overlay picture. Throws BannerError, leaving `image` untouched, when Pattern or
+// MirrorPattern is outside 0..5.
+void ComposeBanner(Bitmap& image, const BannerSettings& settings, const Picture& preparedPicture);
+
+// The individual steps, each in place on a banner-sized image.
+void GradientFill(Bitmap& image, Color color1, Color color2, bool horizontal);
+void PatternBlend(Bitmap& image, int patternIndex, std::int32_t strength);
+void DrawMirrorLayer(Bitmap& image, int mirrorIndex, std::int32_t strength);
+// Text in Windows-1251 at (x, y): twelve black outline draws per character, then the white one.
+void OutlinedText(Bitmap& image, std::string_view cp1251, std::int32_t x, std::int32_t y);
+void DrawBorder(Bitmap& image, Color color);
+
+}  // namespace veskel

@@ -1,0 +1,44 @@
+#pragma once
+// Export of the finished banner image to PNG, JPEG, GIF or BMP.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Bitmap.h"
+#include "project/Messages.h"
+
+namespace veskel {
+
+// The export dialog's filter; its entries are chosen by a 1-based index in this order.
+inline constexpr const char* kExportFilter =
+    "Portable Network Graphics (*.png)|*.png|JPEG Image File (*.jpg)|*.jpg|Gif Image (*.gif)|*.gif|"
+    "Bitmaps (*.bmp)|*.bmp";
+
+enum class ExportFormat { Png = 1, Jpeg = 2, Gif = 3, Bmp = 4 };
+
+inline constexpr int kExportJpegQuality = 70;
+
+// The format of a 1-based filter index; nullopt outside 1..4.
+std::optional<ExportFormat> ExportFormatFromFilterIndex(int filterIndex);
+// ".png", ".jpg", ".gif" or ".bmp".
+const char* ExportExtension(ExportFormat format);
+
+// The encoded file: PNG as 8-bit RGB without alpha with the encoder's defaults, JPEG at quality
+// 70, GIF after the reduction to the 256-colour palette, BMP 24-bit (21094 bytes for a banner).
+std::vector<std::uint8_t> EncodeExport(const Bitmap& image, ExportFormat format);
+
+// The name the export writes: the chosen name with the format's extension always appended
+// ("banner.png" with the PNG entry becomes "banner.png.png").
+std::string ExportFileName(const std::string& chosenName, ExportFormat format);
+
+// Encodes `image` and writes it to exactly `path`, atomically: a failure leaves any previous
+// file untouched. Throws ProjectError «Не удается создать файл "path". reason».
+void WriteExport(const Bitmap& image, ExportFormat format, const std::string& path);
+
+// What the export dialog's "Save" does: format by filter index, extension appended, file
+// written. Returns the path written. Throws std::invalid_argument for a filter index outside
+// 1..4, ProjectError when the file cannot be written (nothing else changes then).
+std::string ExportImage(const Bitmap& image, const std::string& chosenName, int filterIndex);
+
+}  // namespace veskel

@@ -1,0 +1,393 @@
+#include "banner/BannerDocument.h"
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+
+#include "banner/Renderer.h"
+#include "platform/Resources.h"
+#include "platform/codecs/Codecs.h"
+#include "platform/graphics/Resample.h"
+#include "platform/graphics/Rounding.h"
+#include "platform/io/Files.h"
+#include "platform/text/CodePage.h"
+#include "platform/text/FontEngine.h"
+
+namespace veskel {
+
+namespace {
+
+Font MeasureFont() {
+    Font f;
+    f.family = kBannerFontFamily;
+    f.size = 9;
+    return f;
+}
+
+// 32-bit steps wrap at the ends instead of overflowing.
+std::int32_t AddWrapping(std::int32_t v, int d) { return std::int32_t(std::uint32_t(v) + std::uint32_t(d)); }
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+bool IsPictureExtension(const std::string& ext) {
+    return ext == ".png" || ext == ".jpg" || ext == ".gif" || ext == ".bmp";
+}
+
+bool SizeInRange(std::int64_t w, std::int64_t h) {
+    return w >= 1 && h >= 1 && w <= kMaxOverlaySide && h <= kMaxOverlaySide && w * h <= kMaxImagePixels;
+}
+
+}  // namespace
+
+void EnsureBannerFont() {
+    static std::once_flag once;
+    std::call_once(once, [] { RegisterPrivateFont(Resource(kBannerFontResource)); });
+}
+
+int MeasureText(std::string_view cp1251) {
+    if (cp1251.empty()) return 0;
+    EnsureBannerFont();
+    const Font font = MeasureFont();
+    const std::optional<std::u32string> chars = DecodeUtf8(Cp1251ToUtf8(cp1251));
+    int width = 0;
+    for (char32_t ch : *chars) width += CharAdvance(font, ch);
+    return width;
+}
+
+int MeasureTextUtf8(std::string_view utf8) { return MeasureText(Utf8ToCp1251(utf8)); }
+
+std::int32_t ParseFieldNumber(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    // Decimal digits may reach 2^31 only with a minus sign; hexadecimal ones fill 32 bits.
+    const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    std::uint64_t value = 0;
+    bool anyDigit = false;
+    for (; i < s.size(); ++i) {
+        int d = -1;
+        const char c = s[i];
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        const std::uint64_t next = value * (hex ? 16 : 10) + std::uint64_t(d);
+        if (d < 0 || next > limit) {
+            // Invalid from here: the digits so far count, without their sign.
+            return std::int32_t(std::uint32_t(value));
+        }
+        value = next;
+        anyDigit = true;
+    }
+    if (!anyDigit) return 0;
+    const std::uint32_t bits = std::uint32_t(value);
+    return std::int32_t(negative ? 0u - bits : bits);
+}
+
+BannerDocument::BannerDocument() : image_(kBannerWidth, kBannerHeight) {
+    rng_.seed(std::uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
+}
+
+void BannerDocument::SetChangedHook(ChangedHook hook) { hook_ = std::move(hook); }
+
+void BannerDocument::Changed() {
+    if (hook_) {
+        hook_();
+    } else {
+        RenderBanner();
+    }
+}
+
+void BannerDocument::NewDocument() {
+    BannerSettings& s = settings_;
+    s.SetText(kDefaultBannerText);
+    s.SetProjectName(kDefaultProjectName);
+    s.SetReserved1(0);
+    s.SetTextY(kDefaultTextY);
+    s.SetColor1(RGB(241, 77, 33));
+    s.SetColor2(RGB(89, 194, 13));
+    s.SetGlow(true);
+    s.SetBorder(true);
+    s.SetBorderColor(kBlack);
+    s.SetHorizontal(true);
+    s.SetMirrorPattern(5);
+    s.SetMirrorStrength(90);
+    s.SetPattern(2);
+    s.SetPatternStrength(95);
+    s.SetOverlay(false);
+    s.SetOverlayOpacity(180);
+    s.SetTextX(kTextRightEdge - MeasureText(s.Text()));
+    Changed();
+}
+
+void BannerDocument::ResetTextPosition() {
+    settings_.SetTextY(kDefaultTextY);
+    settings_.SetTextX(kTextRightEdge - MeasureText(settings_.Text()));
+    Changed();
+}
+
+bool BannerDocument::SetText(std::string_view utf8, std::string* reason) {
+    std::string cp;
+    try {
+        cp = Utf8ToCp1251(utf8);
+    } catch (const CodePageError& e) {
+        if (reason) *reason = std::string("The banner font cannot show this text: ") + e.what();
+        return false;
+    }
+    const int w = MeasureText(cp);
+    if (w >= kMaxTextWidth) {
+        if (reason) {
+            *reason = "The text is too wide for the banner: " + std::to_string(w) + " pixels, it must be under " +
+                      std::to_string(kMaxTextWidth) + ".";
+        }
+        return false;
+    }
+    // Pull the text back once its right end would pass x = 354.
+    if (std::int64_t(settings_.TextX()) + w - kTextRightMargin > kBannerWidth) {
+        settings_.SetTextX(kTextRightEdge - w);
+    }
+    settings_.SetText(cp);  // keeps the first 255 characters
+    Changed();
+    return true;
+}
+
+void BannerDocument::SetTextX(std::string_view fieldText) {
+    settings_.SetTextX(ParseFieldNumber(fieldText));
+    Changed();
+}
+
+void BannerDocument::SetTextY(std::string_view fieldText) {
+    settings_.SetTextY(ParseFieldNumber(fieldText));
+    Changed();
+}
+
+void BannerDocument::NudgeText(int dx, int dy) {
+    settings_.SetTextX(AddWrapping(settings_.TextX(), std::clamp(dx, -1, 1)));
+    settings_.SetTextY(AddWrapping(settings_.TextY(), std::clamp(dy, -1, 1)));
+    Changed();
+}
+
+namespace {
+Color RandomColor(std::mt19937& rng) {
+    // Blue first, then green, then red; the top 8 bits of each draw.
+    const std::uint8_t b = std::uint8_t(rng() >> 24);
+    const std::uint8_t g = std::uint8_t(rng() >> 24);
+    const std::uint8_t r = std::uint8_t(rng() >> 24);
+    return RGB(r, g, b);
+}
+}  // namespace
+
+void BannerDocument::RandomColor1() {
+    settings_.SetColor1(RandomColor(rng_));
+    Changed();
+}
+
+void BannerDocument::RandomColor2() {
+    settings_.SetColor2(RandomColor(rng_));
+    Changed();
+}
+
+void BannerDocument::SwapColors() {
+    const Color c1 = settings_.Color1();
+    settings_.SetColor1(settings_.Color2());
+    settings_.SetColor2(c1);
+    Changed();
+}
+
+void BannerDocument::SetColor1(Color c) { settings_.SetColor1(c); Changed(); }
+void BannerDocument::SetColor2(Color c) { settings_.SetColor2(c); Changed(); }
+void BannerDocument::SetBorderColor(Color c) { settings_.SetBorderColor(c); Changed(); }
+void BannerDocument::SetGlow(bool on) { settings_.SetGlow(on); Changed(); }
+void BannerDocument::SetBorder(bool on) { settings_.SetBorder(on); Changed(); }
+void BannerDocument::SetHorizontal(bool on) { settings_.SetHorizontal(on); Changed(); }
+void BannerDocument::SetOverlay(bool on) { settings_.SetOverlay(on); Changed(); }
+void BannerDocument::SetMirrorPattern(int index) { settings_.SetMirrorPattern(index); Changed(); }
+void BannerDocument::SetPattern(int index) { settings_.SetPattern(index); Changed(); }
+void BannerDocument::SetMirrorStrength(int value) { settings_.SetMirrorStrength(value); Changed(); }
+void BannerDocument::SetPatternStrength(int value) { settings_.SetPatternStrength(value); Changed(); }
+
+// ---- overlay picture
+
+void BannerDocument::LoadOverlayPicture(const std::string& path) {
+    const std::string ext = LowerExtension(path);
+    if (!IsPictureExtension(ext)) {
+        throw BannerError("Cannot load the picture " + Quoted(path) + ": the file type \"" + ext +
+                          "\" is not supported (use .png, .jpg, .gif or .bmp)");
+    }
+    std::vector<std::uint8_t> data;
+    try {
+        data = ReadFileBytes(path);
+    } catch (const FileError& e) {
+        throw BannerError("Cannot load the picture " + Quoted(path) + ": " + e.what());
+    }
+    LoadOverlayPictureFromBytes(path, data);
+}
+
+void BannerDocument::LoadOverlayPictureFromBytes(const std::string& name, std::span<const std::uint8_t> data) {
+    const std::string ext = LowerExtension(name);
+    Picture decoded;
+    try {
+        if (ext == ".png") {
+            decoded = DecodePng(data);  // keeps its alpha or transparent colour
+        } else if (ext == ".jpg") {
+            decoded = DecodeJpeg(data);
+        } else if (ext == ".gif") {
+            decoded = DecodeGif(data);
+        } else if (ext == ".bmp") {
+            decoded = DecodeBmp(data);
+        } else {
+            throw BannerError("Cannot load the picture " + Quoted(name) + ": the file type \"" + ext +
+                              "\" is not supported (use .png, .jpg, .gif or .bmp)");
+        }
+    } catch (const CodecError& e) {
+        throw BannerError("Cannot load the picture " + Quoted(name) + ": " + e.what());
+    }
+    if (ext != ".png") decoded.DropAlpha();  // JPEG, BMP and GIF pictures are drawn opaque
+    if (decoded.IsEmpty()) throw BannerError("Cannot load the picture " + Quoted(name) + ": the image is empty");
+    LoadDecoded(std::move(decoded));
+}
+
+void BannerDocument::LoadDecoded(Picture picture) {
+    // All or nothing: should fitting fail, the previous picture and record come back.
+    const BannerSettings savedSettings = settings_;
+    Picture savedSource = source_, savedWorking = working_, savedPrepared = prepared_;
+    try {
+        source_ = std::move(picture);
+        settings_.SetOverlay(true);
+        FitOverlay();
+        ApplyOverlayOpacity();
+    } catch (...) {
+        settings_ = savedSettings;
+        source_ = std::move(savedSource);
+        working_ = std::move(savedWorking);
+        prepared_ = std::move(savedPrepared);
+        throw;
+    }
+    Changed();
+}
+
+void BannerDocument::AdoptProjectPicture(Picture picture) {
+    source_ = std::move(picture);
+    working_ = source_;
+    ApplyOverlayOpacity();
+}
+
+void BannerDocument::ClearPictures() {
+    source_ = Picture();
+    working_ = Picture();
+    prepared_ = Picture();
+}
+
+void BannerDocument::FitOverlay() {
+    if (source_.IsEmpty()) return;
+    const int half = Round(kBannerWidth / 2.0);
+    if (source_.Width() > half) {
+        // Round(H / W x 175) as one exact quotient; a very wide picture keeps at least one row.
+        const int h = Round(double(std::int64_t(source_.Height()) * half) / double(source_.Width()));
+        working_ = ResizeOverlay(half, std::max(1, h));
+    } else {
+        working_ = source_;
+    }
+    settings_.SetOverlayWidth(working_.Width());
+    settings_.SetOverlayHeight(working_.Height());
+}
+
+Picture BannerDocument::ResizeOverlay(int w, int h) const {
+    if (!SizeInRange(w, h)) {
+        throw BannerError("The picture cannot be resized to " + std::to_string(w) + " x " + std::to_string(h) +
+                          " pixels: each side must be 1 to " + std::to_string(kMaxOverlaySide));
+    }
+    if (source_.IsEmpty()) return Picture();
+    Picture out(StretchHalftone(source_.color, w, h));
+    if (source_.HasAlpha()) {
+        out.alpha = StretchHalftoneGrey(source_.alpha, source_.Width(), source_.Height(), w, h);
+        out.hasTransparency = true;
+    }
+    return out;
+}
+
+void BannerDocument::ApplyOverlayOpacity() {
+    if (working_.IsEmpty()) return;
+    Picture p = working_;
+    p.EnsureAlpha(255);
+    p.hasTransparency = true;
+    const std::int64_t offset = std::int64_t(settings_.OverlayOpacity()) - 200;
+    for (std::uint8_t& a : p.alpha) a = std::uint8_t(std::clamp<std::int64_t>(a + offset, 0, 255));
+    prepared_ = std::move(p);
+}
+
+void BannerDocument::MoveOverlayLeft() { settings_.SetOverlayX(AddWrapping(settings_.OverlayX(), -1)); Changed(); }
+void BannerDocument::MoveOverlayRight() { settings_.SetOverlayX(AddWrapping(settings_.OverlayX(), 1)); Changed(); }
+void BannerDocument::MoveOverlayUp() { settings_.SetOverlayY(AddWrapping(settings_.OverlayY(), -1)); Changed(); }
+void BannerDocument::MoveOverlayDown() { settings_.SetOverlayY(AddWrapping(settings_.OverlayY(), 1)); Changed(); }
+
+bool BannerDocument::ResetOverlayPosition() {
+    if (!settings_.Overlay()) return false;
+    Picture resized = ResizeOverlay(settings_.OverlayWidth(), settings_.OverlayHeight());
+    settings_.SetOverlayX(1);
+    settings_.SetOverlayY(1);
+    working_ = std::move(resized);
+    ApplyOverlayOpacity();
+    Changed();
+    return true;
+}
+
+bool BannerDocument::ResizeBy(int dw, int dh, int dx, int dy) {
+    if (!settings_.Overlay()) return false;
+    const std::int64_t w = std::int64_t(settings_.OverlayWidth()) + dw;
+    const std::int64_t h = std::int64_t(settings_.OverlayHeight()) + dh;
+    if (!SizeInRange(w, h)) return false;  // refused: nothing changes
+    working_ = ResizeOverlay(int(w), int(h));
+    settings_.SetOverlayWidth(std::int32_t(w));
+    settings_.SetOverlayHeight(std::int32_t(h));
+    settings_.SetOverlayX(AddWrapping(settings_.OverlayX(), dx));
+    settings_.SetOverlayY(AddWrapping(settings_.OverlayY(), dy));
+    ApplyOverlayOpacity();
+    Changed();
+    return true;
+}
+
+bool BannerDocument::WidenOverlay() { return ResizeBy(1, 0, 0, 0); }
+bool BannerDocument::NarrowOverlay() { return ResizeBy(-1, 0, 0, 0); }
+bool BannerDocument::ShortenOverlay() { return ResizeBy(0, -1, 0, 0); }
+bool BannerDocument::HeightenOverlay() { return ResizeBy(0, 1, 0, 0); }
+bool BannerDocument::GrowOverlayBottomRight() { return ResizeBy(1, 1, 0, 0); }
+bool BannerDocument::GrowOverlayBottomLeft() { return ResizeBy(1, 1, -1, 0); }
+bool BannerDocument::GrowOverlayTopRight() { return ResizeBy(1, 1, 0, -1); }
+bool BannerDocument::GrowOverlayTopLeft() { return ResizeBy(1, 1, -1, -1); }
+
+bool BannerDocument::ResetOverlaySize() {
+    if (!settings_.Overlay()) return false;
+    FitOverlay();
+    ApplyOverlayOpacity();
+    Changed();
+    return true;
+}
+
+bool BannerDocument::SetOverlayOpacity(int value) {
+    if (!settings_.Overlay()) return false;
+    settings_.SetOverlayOpacity(value);
+    ApplyOverlayOpacity();
+    Changed();
+    return true;
+}
+
+// ---- rendering
+
+const Bitmap& BannerDocument::RenderBanner() {
+    ComposeBanner(image_, settings_, prepared_);
+    return image_;
+}
+
+}  // namespace veskel

@@ -1,0 +1,137 @@
+#include "banner/Patterns.h"
+
+#include <algorithm>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+#include "platform/Resources.h"
+#include "platform/codecs/Codecs.h"
+
+namespace veskel {
+
+namespace {
+
+struct TileArt {
+    int width;
+    int height;
+    const char* rows;  // rows from the top, '#' black, '.' white, no separators
+};
+
+constexpr TileArt kTileArt[kPatternCount] = {
+    {4, 4, "#..." ".#.." "..#." "...#"},
+    {4, 4, "...#" "..#." ".#.." "#..."},
+    {3, 3, "#.." ".#." "..#"},
+    {3, 3, "..#" ".#." "#.."},
+    {4, 4, "#..." ".#.#" "..#." ".#.#"},
+    {10, 8,
+     "###.....##"
+     "##.......#"
+     "#....#...."
+     "....###..."
+     "...#####.."
+     "....###..."
+     "#....#...."
+     "##.......#"},
+};
+
+constexpr const char* kMirrorResources[kMirrorLayerCount] = {
+    "banner/res/mirror0_wave_bottom.png",    "banner/res/mirror1_wave_top.png",
+    "banner/res/mirror2_wave_left.png",      "banner/res/mirror3_wave_right.png",
+    "banner/res/mirror4_ellipse_bottom.png", "banner/res/mirror5_ellipse_top.png",
+};
+
+// Glow alpha by distance from the nearest edge, and the 5 x 5 corner block (rows and columns
+// counted from the outer edges), mirrored into all four corners.
+constexpr int kGlowEdge[6] = {160, 108, 66, 34, 13, 3};
+constexpr int kGlowCorner[5][5] = {
+    {192, 192, 192, 178, 166}, {192, 183, 152, 130, 115}, {192, 152, 118, 92, 74},
+    {178, 130, 92, 63, 44},    {166, 115, 74, 44, 24},
+};
+
+// The glow's grey level follows its alpha: nearly white, a little darker where it is faint.
+std::uint8_t GlowGrey(int alpha) {
+    if (alpha >= 130) return 255;
+    if (alpha >= 63) return 254;
+    switch (alpha) {
+        case 44: return 252;
+        case 34: return 251;
+        case 24: return 249;
+        case 13: return 244;
+        default: return 209;  // the inner alpha 3
+    }
+}
+
+void CheckIndex(int index, int count, const char* what) {
+    if (index < 0 || index >= count) {
+        throw std::out_of_range(std::string(what) + " index " + std::to_string(index) + " is outside 0.." +
+                                std::to_string(count - 1));
+    }
+}
+
+}  // namespace
+
+const Bitmap& PatternTile(int index) {
+    CheckIndex(index, kPatternCount, "pattern");
+    static const std::array<Bitmap, kPatternCount> tiles = [] {
+        std::array<Bitmap, kPatternCount> out;
+        for (int i = 0; i < kPatternCount; ++i) {
+            const TileArt& art = kTileArt[i];
+            out[i] = Bitmap(art.width, art.height);
+            for (int y = 0; y < art.height; ++y) {
+                for (int x = 0; x < art.width; ++x) {
+                    out[i].SetPixel(x, y, art.rows[y * art.width + x] == '#' ? kBlack : kWhite);
+                }
+            }
+        }
+        return out;
+    }();
+    return tiles[index];
+}
+
+std::string_view MirrorLayerResource(int index) {
+    CheckIndex(index, kMirrorLayerCount, "mirror pattern");
+    return kMirrorResources[index];
+}
+
+const Picture& MirrorLayer(int index) {
+    CheckIndex(index, kMirrorLayerCount, "mirror pattern");
+    // Decoded once and shared: the embedded data never changes.
+    static std::array<Picture, kMirrorLayerCount> layers;
+    static std::once_flag once[kMirrorLayerCount];
+    std::call_once(once[index], [index] {
+        Picture p = DecodePng(Resource(kMirrorResources[index]));
+        if (p.Width() != kLayerWidth || p.Height() != kLayerHeight || !p.HasAlpha()) {
+            throw std::runtime_error(std::string(kMirrorResources[index]) + " is not a 350 x 19 RGBA image");
+        }
+        layers[index] = std::move(p);
+    });
+    return layers[index];
+}
+
+const Picture& GlowLayer() {
+    static const Picture glow = [] {
+        Picture p(Bitmap(kLayerWidth, kLayerHeight));
+        p.EnsureAlpha(0);
+        p.hasTransparency = true;
+        for (int y = 0; y < kLayerHeight; ++y) {
+            for (int x = 0; x < kLayerWidth; ++x) {
+                const int row = std::min(y, kLayerHeight - 1 - y);
+                const int col = std::min(x, kLayerWidth - 1 - x);
+                int alpha;
+                if (row < 5 && col < 5) {
+                    alpha = kGlowCorner[row][col];
+                } else {
+                    alpha = kGlowEdge[std::min(std::min(row, col), 5)];
+                }
+                const std::uint8_t g = GlowGrey(alpha);
+                p.color.SetPixel(x, y, RGB(g, g, g));
+                p.AlphaRow(y)[x] = std::uint8_t(alpha);
+            }
+        }
+        return p;
+    }();
+    return glow;
+}
+
+}  // namespace veskel

@@ -1,0 +1,206 @@
+// GIF through giflib, read record by record from memory: only the first image is decoded, so a
+// long animation costs no more than its first frame. Writing produces one LZW-coded image with a
+// full 256-entry global colour table.
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "platform/codecs/CodecUtil.h"
+#include "platform/codecs/Codecs.h"
+
+namespace veskel {
+
+using codec_detail::CheckSize;
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what) { throw CodecError("GIF: " + what); }
+
+std::string DescribeGifError(int code) {
+    switch (code) {
+        case D_GIF_ERR_READ_FAILED: return "truncated data";
+        case D_GIF_ERR_NOT_GIF_FILE: return "not a GIF file";
+        case D_GIF_ERR_NOT_ENOUGH_MEM:
+        case E_GIF_ERR_NOT_ENOUGH_MEM: return "out of memory";
+    }
+    const char* text = GifErrorString(code);
+    std::string s = text ? text : "error " + std::to_string(code);
+    if (!s.empty()) s[0] = char(std::tolower(static_cast<unsigned char>(s[0])));
+    return s;
+}
+
+struct MemoryReader {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t pos;
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* out, int n) {
+    auto* r = static_cast<MemoryReader*>(gif->UserData);
+    if (n <= 0) return 0;
+    const std::size_t count = std::min(std::size_t(n), r->size - r->pos);
+    std::memcpy(out, r->data + r->pos, count);
+    r->pos += count;
+    return int(count);
+}
+
+struct ReadGuard {
+    GifFileType* gif;
+    ~ReadGuard() {
+        int error = 0;
+        if (gif) DGifCloseFile(gif, &error);
+    }
+};
+
+// Skips the sub-blocks of an extension, remembering the transparent index of a graphic control
+// extension (the one that precedes the first image applies to it).
+void ReadExtension(GifFileType* gif, int& transparentIndex) {
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(gif, &code, &block) != GIF_OK) Fail(DescribeGifError(gif->Error));
+    if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
+        transparentIndex = (block[1] & 0x01) ? block[4] : -1;
+    while (block) {
+        if (DGifGetExtensionNext(gif, &block) != GIF_OK) Fail(DescribeGifError(gif->Error));
+    }
+}
+
+}  // namespace
+
+Picture DecodeGif(std::span<const std::uint8_t> data) {
+    if (data.size() < 6 || std::memcmp(data.data(), "GIF", 3) != 0) Fail("not a GIF file");
+    MemoryReader reader{data.data(), data.size(), 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
+    if (!gif) Fail(DescribeGifError(error));
+    ReadGuard guard{gif};
+
+    int transparentIndex = -1;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) != GIF_OK) Fail(DescribeGifError(gif->Error));
+        if (type == EXTENSION_RECORD_TYPE) {
+            ReadExtension(gif, transparentIndex);
+            continue;
+        }
+        if (type == TERMINATE_RECORD_TYPE) Fail("no image");
+        if (type != IMAGE_DESC_RECORD_TYPE) Fail("unexpected record");
+        break;
+    }
+    if (DGifGetImageDesc(gif) != GIF_OK) Fail(DescribeGifError(gif->Error));
+
+    const GifImageDesc& desc = gif->Image;
+    const std::int64_t left = desc.Left, top = desc.Top, fw = desc.Width, fh = desc.Height;
+    CheckSize("GIF", fw, fh);
+    // The logical screen, grown to hold the frame when the frame reaches past it (or when the
+    // screen size is missing).
+    const std::int64_t width = std::max<std::int64_t>(gif->SWidth, left + fw);
+    const std::int64_t height = std::max<std::int64_t>(gif->SHeight, top + fh);
+    CheckSize("GIF", width, height);
+
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!map || !map->Colors || map->ColorCount <= 0) Fail("no colour table");
+    const int mapSize = std::min(map->ColorCount, 256);
+
+    Bitmap bitmap{int(width), int(height)};
+    const ColorMapObject* screenMap = gif->SColorMap;
+    if (screenMap && screenMap->Colors && gif->SBackGroundColor >= 0 &&
+        gif->SBackGroundColor < screenMap->ColorCount) {
+        const GifColorType& bg = screenMap->Colors[gif->SBackGroundColor];
+        bitmap.Fill(RGB(bg.Red, bg.Green, bg.Blue));
+    }
+
+    std::vector<GifPixelType> line(static_cast<std::size_t>(fw));
+    auto drawLine = [&](int frameRow) {
+        if (DGifGetLine(gif, line.data(), int(fw)) != GIF_OK) Fail(DescribeGifError(gif->Error));
+        std::uint8_t* dst = bitmap.Row(int(top) + frameRow) + 3 * std::size_t(left);
+        for (std::size_t x = 0; x < std::size_t(fw); ++x, dst += 3) {
+            const int index = line[x];
+            if (index == transparentIndex) continue;  // the background shows through
+            if (index >= mapSize) {
+                dst[0] = dst[1] = dst[2] = 0;
+                continue;
+            }
+            const GifColorType& c = map->Colors[index];
+            dst[0] = c.Blue;
+            dst[1] = c.Green;
+            dst[2] = c.Red;
+        }
+    };
+    if (desc.Interlace) {
+        static constexpr int kStart[4] = {0, 4, 2, 1};
+        static constexpr int kStep[4] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (int y = kStart[pass]; y < int(fh); y += kStep[pass]) drawLine(y);
+    } else {
+        for (int y = 0; y < int(fh); ++y) drawLine(y);
+    }
+    return Picture(std::move(bitmap));
+}
+
+namespace {
+
+struct MemoryWriter {
+    std::vector<std::uint8_t>* out;
+};
+
+int WriteToMemory(GifFileType* gif, const GifByteType* bytes, int n) {
+    auto* w = static_cast<MemoryWriter*>(gif->UserData);
+    try {
+        w->out->insert(w->out->end(), bytes, bytes + n);
+    } catch (...) {
+        return 0;
+    }
+    return n;
+}
+
+struct WriteGuard {
+    GifFileType* gif;
+    ColorMapObject* map;
+    ~WriteGuard() {
+        int error = 0;
+        if (gif) EGifCloseFile(gif, &error);
+        if (map) GifFreeMapObject(map);
+    }
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeGif(const IndexedImage& image) {
+    if (image.width <= 0 || image.height <= 0) Fail("cannot write an empty image");
+    if (image.width > 65535 || image.height > 65535) Fail("image too large to write");
+    if (image.pixels.size() != std::size_t(image.width) * std::size_t(image.height))
+        Fail("pixel count does not match the image size");
+
+    std::vector<std::uint8_t> out;
+    MemoryWriter writer{&out};
+    int error = 0;
+    WriteGuard guard{nullptr, nullptr};
+    guard.gif = EGifOpen(&writer, WriteToMemory, &error);
+    if (!guard.gif) Fail(DescribeGifError(error));
+
+    GifColorType colors[256];
+    for (int i = 0; i < 256; ++i) colors[i] = {image.palette[i].r, image.palette[i].g, image.palette[i].b};
+    guard.map = GifMakeMapObject(256, colors);
+    if (!guard.map) Fail("out of memory");
+
+    GifFileType* gif = guard.gif;
+    if (EGifPutScreenDesc(gif, image.width, image.height, 8, 0, guard.map) != GIF_OK ||
+        EGifPutImageDesc(gif, 0, 0, image.width, image.height, false, nullptr) != GIF_OK)
+        Fail(DescribeGifError(gif->Error));
+    // giflib masks the pixels of the line it is given in place, so it gets a copy.
+    std::vector<GifPixelType> line(std::size_t(image.width));
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* src = image.pixels.data() + std::size_t(y) * std::size_t(image.width);
+        std::copy(src, src + image.width, line.begin());
+        if (EGifPutLine(gif, line.data(), image.width) != GIF_OK) Fail(DescribeGifError(gif->Error));
+    }
+    guard.gif = nullptr;
+    if (EGifCloseFile(gif, &error) != GIF_OK) Fail(DescribeGifError(error));
+    return out;
+}
+
+}  // namespace veskel

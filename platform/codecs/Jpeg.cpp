@@ -1,0 +1,240 @@
+// JPEG through libjpeg(-turbo). The library reports fatal errors through error_exit, which we
+// turn into a longjmp back into a small function whose frame holds only plain data; the C++
+// callers own the buffers and turn a failed call into a CodecError.
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/codecs/CodecUtil.h"
+#include "platform/codecs/Codecs.h"
+
+namespace veskel {
+
+using codec_detail::CheckSize;
+
+namespace {
+
+// A hostile progressive file can repeat scans without end, each one a pass over the whole image.
+constexpr int kMaxProgressiveScans = 100;
+// Working memory for the library's whole-image buffers (progressive coefficients).
+constexpr long kMaxJpegWorkMemory = 512L << 20;
+
+[[noreturn]] void Fail(const std::string& what) { throw CodecError("JPEG: " + what); }
+
+struct JpegErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX + 64];
+};
+
+[[noreturn]] void FailWith(j_common_ptr cinfo, const char* message) {
+    auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    std::strncpy(err->message, message, sizeof err->message - 1);
+    err->message[sizeof err->message - 1] = '\0';
+    std::longjmp(err->jump, 1);
+}
+
+[[noreturn]] void OnErrorExit(j_common_ptr cinfo) {
+    char text[JMSG_LENGTH_MAX] = {};
+    cinfo->err->format_message(cinfo, text);
+    FailWith(cinfo, text);
+}
+
+// Warnings (corrupt but decodable data) are not fatal and there is nowhere to print them.
+void OnOutputMessage(j_common_ptr) {}
+
+void InitErrors(JpegErrorManager* err) {
+    jpeg_std_error(&err->pub);
+    err->pub.error_exit = OnErrorExit;
+    err->pub.output_message = OnOutputMessage;
+    err->message[0] = '\0';
+}
+
+// ---------------------------------------------------------------------------------------------- reading
+
+void SourceInit(j_decompress_ptr) {}
+void SourceTerm(j_decompress_ptr) {}
+
+// The whole file is in the buffer from the start, so being asked for more means it is cut off.
+boolean SourceFill(j_decompress_ptr cinfo) { FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data"); }
+
+void SourceSkip(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr* src = cinfo->src;
+    if (std::size_t(count) > src->bytes_in_buffer) FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data");
+    src->next_input_byte += count;
+    src->bytes_in_buffer -= std::size_t(count);
+}
+
+void OnProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxProgressiveScans) FailWith(cinfo, "too many progressive scans");
+}
+
+struct JpegReadState {
+    JpegErrorManager err;
+    jpeg_decompress_struct cinfo;
+    jpeg_source_mgr source;
+    jpeg_progress_mgr progress;
+    const std::uint8_t* data;
+    std::size_t size;
+    bool created;
+    bool cmyk;
+    bool adobe;  // Adobe's writers store CMYK inverted
+};
+
+bool ReadJpegHeader(JpegReadState* st) {
+    InitErrors(&st->err);
+    st->cinfo.err = &st->err.pub;
+    if (setjmp(st->err.jump)) return false;
+    jpeg_create_decompress(&st->cinfo);
+    st->created = true;
+    j_decompress_ptr cinfo = &st->cinfo;
+    cinfo->mem->max_memory_to_use = kMaxJpegWorkMemory;
+
+    st->source.init_source = SourceInit;
+    st->source.fill_input_buffer = SourceFill;
+    st->source.skip_input_data = SourceSkip;
+    st->source.resync_to_restart = jpeg_resync_to_restart;
+    st->source.term_source = SourceTerm;
+    st->source.next_input_byte = st->data;
+    st->source.bytes_in_buffer = st->size;
+    cinfo->src = &st->source;
+    st->progress.progress_monitor = OnProgress;
+    cinfo->progress = &st->progress;
+
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) FailWith(reinterpret_cast<j_common_ptr>(cinfo), "no image");
+    st->cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+    st->adobe = cinfo->saw_Adobe_marker;
+    cinfo->out_color_space = st->cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg_calc_output_dimensions(cinfo);
+    return true;
+}
+
+bool ReadJpegRows(JpegReadState* st, JSAMPARRAY rows) {
+    if (setjmp(st->err.jump)) return false;
+    j_decompress_ptr cinfo = &st->cinfo;
+    jpeg_start_decompress(cinfo);
+    if (cinfo->output_components != (st->cmyk ? 4 : 3))
+        FailWith(reinterpret_cast<j_common_ptr>(cinfo), "unsupported colour layout");
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const JDIMENSION done = cinfo->output_scanline;
+        if (jpeg_read_scanlines(cinfo, rows + done, cinfo->output_height - done) == 0)
+            FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data");
+    }
+    return true;
+}
+
+struct ReadGuard {
+    JpegReadState& st;
+    ~ReadGuard() {
+        if (st.created) jpeg_destroy_decompress(&st.cinfo);
+    }
+};
+
+// ---------------------------------------------------------------------------------------------- writing
+
+struct JpegWriteState {
+    JpegErrorManager err;
+    jpeg_compress_struct cinfo;
+    unsigned char* buffer;
+    unsigned long bufferSize;
+    bool created;
+};
+
+bool WriteJpegStream(JpegWriteState* st, JSAMPARRAY rows, JDIMENSION width, JDIMENSION height, int quality) {
+    InitErrors(&st->err);
+    st->cinfo.err = &st->err.pub;
+    if (setjmp(st->err.jump)) return false;
+    jpeg_create_compress(&st->cinfo);
+    st->created = true;
+    j_compress_ptr cinfo = &st->cinfo;
+    jpeg_mem_dest(cinfo, &st->buffer, &st->bufferSize);
+    cinfo->image_width = width;
+    cinfo->image_height = height;
+    cinfo->input_components = 3;
+    cinfo->in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, quality, TRUE);
+    jpeg_start_compress(cinfo, TRUE);
+    while (cinfo->next_scanline < cinfo->image_height)
+        jpeg_write_scanlines(cinfo, rows + cinfo->next_scanline, cinfo->image_height - cinfo->next_scanline);
+    jpeg_finish_compress(cinfo);
+    return true;
+}
+
+struct WriteGuard {
+    JpegWriteState& st;
+    ~WriteGuard() {
+        if (st.created) jpeg_destroy_compress(&st.cinfo);
+        std::free(st.buffer);
+    }
+};
+
+}  // namespace
+
+Picture DecodeJpeg(std::span<const std::uint8_t> data) {
+    if (data.size() < 3 || data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) Fail("not a JPEG file");
+    JpegReadState st{};
+    st.data = data.data();
+    st.size = data.size();
+    ReadGuard guard{st};
+    if (!ReadJpegHeader(&st)) Fail(st.err.message);
+
+    const std::size_t width = st.cinfo.output_width, height = st.cinfo.output_height;
+    CheckSize("JPEG", std::int64_t(width), std::int64_t(height));
+    Bitmap bitmap{int(width), int(height)};
+    std::vector<std::uint8_t> cmyk;
+    std::vector<JSAMPROW> rows(height);
+    if (st.cmyk) {
+        cmyk.resize(width * height * 4);
+        for (std::size_t y = 0; y < height; ++y) rows[y] = cmyk.data() + y * width * 4;
+    } else {
+        for (std::size_t y = 0; y < height; ++y) rows[y] = bitmap.Row(int(y));
+    }
+    if (!ReadJpegRows(&st, rows.data())) Fail(st.err.message);
+
+    if (st.cmyk) {
+        // Without ink profiles: each channel is (1 - ink) x (1 - black). Adobe files store the
+        // inks inverted, so there the stored values already are (1 - ink).
+        for (std::size_t y = 0; y < height; ++y) {
+            const std::uint8_t* src = rows[y];
+            std::uint8_t* dst = bitmap.Row(int(y));
+            for (std::size_t x = 0; x < width; ++x) {
+                unsigned c = src[4 * x], m = src[4 * x + 1], ye = src[4 * x + 2], k = src[4 * x + 3];
+                if (!st.adobe) {
+                    c = 255 - c;
+                    m = 255 - m;
+                    ye = 255 - ye;
+                    k = 255 - k;
+                }
+                dst[3 * x] = std::uint8_t((ye * k + 127) / 255);
+                dst[3 * x + 1] = std::uint8_t((m * k + 127) / 255);
+                dst[3 * x + 2] = std::uint8_t((c * k + 127) / 255);
+            }
+        }
+    }
+    return Picture(std::move(bitmap));
+}
+
+std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {
+    if (bitmap.IsEmpty()) Fail("cannot write an empty image");
+    if (bitmap.Width() > 65500 || bitmap.Height() > 65500) Fail("image too large to write");
+    if (quality < 1 || quality > 100) Fail("invalid quality " + std::to_string(quality));
+    std::vector<JSAMPROW> rows(std::size_t(bitmap.Height()));
+    // libjpeg only reads the rows; its interface is not const-qualified.
+    for (int y = 0; y < bitmap.Height(); ++y) rows[std::size_t(y)] = const_cast<JSAMPROW>(bitmap.Row(y));
+
+    JpegWriteState st{};
+    WriteGuard guard{st};
+    if (!WriteJpegStream(&st, rows.data(), JDIMENSION(bitmap.Width()), JDIMENSION(bitmap.Height()), quality))
+        Fail(st.err.message);
+    return std::vector<std::uint8_t>(st.buffer, st.buffer + st.bufferSize);
+}
+
+}  // namespace veskel

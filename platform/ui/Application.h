@@ -1,0 +1,224 @@
+#pragma once
+// The Application: one per process, on the one UI thread. It owns the message loop (driven by the
+// backend), the message timers and their clock, the window-handle table with posted and sent
+// messages and window-procedure hooks, pointer capture, enter/leave tracking, keyboard focus,
+// cursors, and the exception boundary: an exception escaping an event handler is shown in a
+// message box and the program keeps running.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Picture.h"
+#include "platform/ui/Backend.h"
+#include "platform/ui/Control.h"
+
+namespace veskel {
+
+class Form;
+
+// Sends a message to a window and returns its result; runs synchronously through the window's
+// procedure and its hooks. Unknown handles return 0.
+std::intptr_t SendMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+// Queues a message for the window; it runs from the loop's next idle pass. False for unknown handles.
+bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+// The control that owns a window handle, or nullptr.
+Control* FindControl(WindowHandle window);
+
+// A message timer on the Application's clock. Ticks run on the UI thread from the loop.
+class Timer {
+public:
+    Timer();
+    ~Timer();
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+
+    int Interval() const { return interval_; }
+    // Changing the interval of a running timer restarts its period.
+    void SetInterval(int ms);
+    bool Enabled() const { return enabled_; }
+    // Enabling a running timer changes nothing (its period is not restarted); disabling stops it.
+    void SetEnabled(bool enabled);
+
+    std::function<void()> OnTimer;
+
+private:
+    friend class Application;
+    void Restart();
+    int interval_ = 1000;
+    bool enabled_ = false;
+    std::int64_t due_ = 0;
+    std::uint64_t order_ = 0;  // ties between timers due at once go in start order
+};
+
+class Application {
+public:
+    // The backend must outlive the Application.
+    explicit Application(Backend& backend);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The running Application (nullptr when there is none).
+    static Application* Current();
+    Backend& GetBackend() { return backend_; }
+
+    std::string Title = "veskel";
+
+    // ---- forms
+    // Creates a form owned by the Application; the first one becomes the main form.
+    template <class T, class... Args>
+    T* CreateForm(Args&&... args) {
+        auto f = std::make_unique<T>(std::forward<Args>(args)...);
+        T* raw = f.get();
+        AdoptForm(std::move(f));
+        return raw;
+    }
+    Form* AdoptForm(std::unique_ptr<Form> form);
+    Form* MainForm() const { return mainForm_; }
+    void SetMainForm(Form* f) { mainForm_ = f; }
+    // Every live form, in creation order.
+    const std::vector<Form*>& Forms() const { return forms_; }
+    Form* ActiveForm() const { return activeForm_; }
+
+    // ---- loop
+    // Runs the backend's loop until Terminate() or the main form closes.
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Runs posted messages, destroys released forms and paints pending areas (what the loop does
+    // when it has nothing else to do). Tests with the headless backend get it after every event.
+    void ProcessMessages();
+
+    // ---- clock and timers
+    std::int64_t NowMs() { return backend_.NowMs(); }
+    // Milliseconds between two presses that make a double click.
+    int DoubleClickTime = 500;
+
+    // ---- messages
+    // Hooks on a window's procedure: each runs after the window's own handling (and earlier
+    // hooks), sees the message with its result and may change the result. Returns an id for Unhook.
+    int HookWindow(WindowHandle window, std::function<void(Message&)> hook);
+    void Unhook(int hookId);
+
+    // ---- pointer and desktop
+    Point PointerPosition() { return backend_.PointerPosition(); }
+    Size MonitorSize(const Form& form);
+    Control* Capture() const { return capture_; }
+    Control* Hovered() const { return hovered_; }
+    Bitmap CaptureScreen(const Rect& screenRect) { return backend_.CaptureScreen(screenRect); }
+    bool OpenUrl(const std::string& url) { return backend_.OpenUrl(url); }
+    std::string ClipboardText() { return backend_.ClipboardText(); }
+    void SetClipboardText(const std::string& utf8) { backend_.SetClipboardText(utf8); }
+
+    // ---- cursors
+    // The application-wide cursor; anything but kCrDefault wins over every control's cursor.
+    CursorId ScreenCursor() const { return screenCursor_; }
+    void SetScreenCursor(CursorId id);
+    // Registers (or replaces) a custom cursor made from an image with a hot spot.
+    void RegisterCursor(CursorId id, Picture image, Point hotSpot);
+    bool HasCursor(CursorId id) const { return customCursors_.count(id) != 0; }
+    // The shape shown over a form right now (screen cursor, else the control under the pointer).
+    CursorShape CurrentCursor(const Form& form) const;
+
+    // ---- modal interaction
+    int MessageBox(const std::string& text, const std::string& caption = {}, unsigned flags = kMbOk);
+    int PopupMenu(const std::vector<MenuItem>& items, Point screen) { return backend_.PopupMenu(items, screen); }
+    std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& r) { return backend_.RunFileDialog(r); }
+
+    // ---- exception boundary
+    // Shows the exception's message in a message box (caption: Title). Called for anything an
+    // event handler throws out of a Dispatch* entry point.
+    void ShowException(const std::exception& e);
+    // Replaces ShowException's default message box (tests, logging).
+    std::function<void(const std::string& message)> OnException;
+
+    // ---- entry points for backends (all run inside the exception boundary)
+    void DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift);
+    void DispatchMouseMove(Form& form, Point client, ShiftState shift);
+    void DispatchMouseUp(Form& form, Point client, MouseButton button, ShiftState shift);
+    // The pointer left the form's window.
+    void DispatchMouseExit(Form& form);
+    void DispatchKeyDown(Form& form, int key, ShiftState shift);
+    void DispatchTextInput(Form& form, const std::string& utf8);
+    // The window was moved by the user (screen position of the client area).
+    void DispatchMoved(Form& form, Point screenTopLeft);
+    void DispatchActivate(Form& form, bool active);
+    // The user asked the window manager to close the window.
+    void DispatchCloseRequest(Form& form);
+    // The backend's window needs a full repaint (exposed).
+    void DispatchExpose(Form& form, const Rect& area);
+    void DispatchTimers();
+    void DispatchIdle() { ProcessMessages(); }
+
+private:
+    friend class Control;
+    friend class Form;
+    friend class Timer;
+    friend std::intptr_t SendMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
+    friend bool PostMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
+
+    struct Posted {
+        WindowHandle window;
+        Message message;
+    };
+    struct Hook {
+        int id;
+        WindowHandle window;
+        std::function<void(Message&)> fn;
+    };
+
+    template <class F>
+    void Guarded(F&& f);
+    void RunHooks(WindowHandle window, Message& m);
+    void ScheduleTimers();
+    void StartTimer(Timer* t);
+    void StopTimer(Timer* t);
+    void ForgetControl(Control* c);
+    void ForgetForm(Form* f);
+    void RequestRelease(Form* f);
+    void UpdateHover(Form& form, Point client);
+    void SetHovered(Control* c);
+    void UpdateCursor(Form& form);
+    Control* TargetAt(Form& form, Point client, bool enabledOnly);
+
+    Backend& backend_;
+    std::vector<std::unique_ptr<Form>> ownedForms_;
+    std::vector<Form*> forms_;
+    Form* mainForm_ = nullptr;
+    Form* activeForm_ = nullptr;
+    bool terminated_ = false;
+    bool inIdle_ = false;
+
+    std::vector<Timer*> timers_;
+    std::uint64_t timerOrder_ = 0;
+
+    std::deque<Posted> posted_;
+    std::vector<Form*> released_;
+    std::vector<Hook> hooks_;
+    int nextHookId_ = 1;
+
+    Control* capture_ = nullptr;
+    MouseButton captureButton_ = MouseButton::Left;
+    unsigned buttonsHeld_ = 0;
+    Control* pressed_ = nullptr;      // the control a left press started on (for the click)
+    bool pressWasDouble_ = false;
+    Control* hovered_ = nullptr;
+    Form* hoverForm_ = nullptr;
+    Control* lastClickControl_ = nullptr;
+    std::int64_t lastClickTime_ = 0;
+    Point lastClickPos_{};
+
+    CursorId screenCursor_ = kCrDefault;
+    struct CustomCursor {
+        Picture image;
+        Point hotSpot;
+    };
+    std::map<CursorId, CustomCursor> customCursors_;
+};
+
+}  // namespace veskel

@@ -1,0 +1,143 @@
+#pragma once
+// What a window system backend provides to the Application. Two implementations exist: the Qt
+// backend (real windows, real time) and the headless backend (surfaces only, a virtual clock,
+// scripted dialogs) used by tests and screenshots.
+//
+// The backend calls back into the Application through its Dispatch* entry points (Application.h)
+// for every pointer, key, text, move, activation and close event of a native window, calls
+// Application::DispatchTimers() when a wake-up it was asked for is due and
+// Application::DispatchIdle() soon after RequestIdle(). Backends report every press as a plain
+// press: the Application recognises double clicks itself, on its own clock.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Picture.h"
+#include "platform/ui/Control.h"
+
+namespace veskel {
+
+class Application;
+class Form;
+
+// ---- file dialogs
+
+// One entry of a filter string "Description|*.a;*.b|Description 2|*.c".
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;  // "*.png", ...
+};
+// Splits a filter string into its entries. A trailing description without a pattern list gets
+// an empty one.
+std::vector<FileFilter> ParseFileFilter(std::string_view filter);
+
+struct FileDialogRequest {
+    bool save = false;
+    std::string title;                 // empty: the backend's default title
+    std::string filter;                // "Description|*.ext|..."
+    int filterIndex = 1;               // 1-based entry selected when the dialog opens
+    std::string fileName;              // proposed file (full path or bare name)
+    std::string initialDir;
+    std::string defaultExt;            // without the dot; appended by the caller, not the backend
+    bool overwritePrompt = false;      // save: ask before replacing an existing file
+    bool hideReadOnly = false;         // no "open read-only" option
+    bool picturePreview = false;       // show a preview pane with the selected picture
+};
+
+struct FileDialogResult {
+    std::string fileName;  // full path as chosen
+    int filterIndex = 1;   // 1-based entry that was selected when the user accepted
+};
+
+// ---- message boxes (the classic flag and answer values)
+enum MessageBoxFlags : unsigned {
+    kMbOk = 0x0,
+    kMbOkCancel = 0x1,
+    kMbYesNoCancel = 0x3,
+    kMbYesNo = 0x4,
+    kMbIconError = 0x10,
+    kMbIconQuestion = 0x20,
+    kMbIconWarning = 0x30,
+    kMbIconInformation = 0x40,
+};
+enum MessageBoxAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+
+// ---- popup menus
+struct MenuItem {
+    int command = 0;         // returned when chosen; 0 is reserved for "dismissed"
+    std::string text;        // shown when there is no bitmap
+    Bitmap bitmap;           // when not empty, the item shows only this bitmap
+    bool enabled = true;
+    bool separator = false;
+};
+
+// ---- cursors
+struct CursorShape {
+    CursorId id = kCrDefault;      // stock shape, or a registered custom number
+    const Picture* image = nullptr;  // custom cursors: the image (alpha = transparency)
+    Point hotSpot{};
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // Called by the Application's constructor (and with nullptr by its destructor).
+    virtual void Attach(Application* app) { app_ = app; }
+
+    // ---- native windows, one per shown form. The backend reads caption, styles, screen
+    // position (Form::ScreenRect) and pixels (Form::Surface) from the form.
+    virtual void CreateWindow(Form& form) = 0;
+    virtual void DestroyWindow(Form& form) = 0;
+    virtual void ShowWindow(Form& form, bool activate) = 0;
+    virtual void HideWindow(Form& form) = 0;
+    // Position or size changed by the program (not reported back as a move).
+    virtual void MoveWindow(Form& form) = 0;
+    // Caption, frameless, top-most or tool-window style changed.
+    virtual void UpdateWindowStyle(Form& form) = 0;
+    // Shows the given area (surface coordinates) of the form's surface.
+    virtual void Present(Form& form, const Rect& area) = 0;
+    virtual void RaiseWindow(Form& form, bool activate) = 0;
+    // Starts an interactive move with the pointer (the window manager's, or a manual fallback
+    // that tracks the pointer until the button is released).
+    virtual void StartSystemMove(Form& form) = 0;
+    // The pointer shape over a form's window.
+    virtual void SetCursor(Form& form, const CursorShape& cursor) = 0;
+
+    // ---- loop and clock
+    // Milliseconds on the Application's clock (monotonic; virtual in the headless backend).
+    virtual std::int64_t NowMs() = 0;
+    // Call Application::DispatchTimers() at (or soon after) this time; a later call replaces it.
+    virtual void RequestWakeAt(std::int64_t timeMs) = 0;
+    // Call Application::DispatchIdle() soon (posted messages, releases, pending paints).
+    virtual void RequestIdle() = 0;
+    // Runs the event loop until QuitLoop() (the headless backend returns at once).
+    virtual void RunLoop() = 0;
+    virtual void QuitLoop() = 0;
+
+    // ---- desktop
+    virtual Point PointerPosition() = 0;
+    // Size of the monitor nearest to a screen rectangle.
+    virtual Size MonitorSize(const Rect& screenRect) = 0;
+    // The screen's pixels in a screen rectangle (a composition of our own windows where the
+    // platform refuses a capture).
+    virtual Bitmap CaptureScreen(const Rect& screenRect) = 0;
+    virtual std::string ClipboardText() = 0;
+    virtual void SetClipboardText(const std::string& utf8) = 0;
+    virtual bool OpenUrl(const std::string& url) = 0;
+
+    // ---- modal interaction
+    virtual std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) = 0;
+    // Returns a MessageBoxAnswer.
+    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
+    // Shows a popup menu at a screen point and returns the chosen command, 0 when dismissed.
+    virtual int PopupMenu(const std::vector<MenuItem>& items, Point screen) = 0;
+
+protected:
+    Application* app_ = nullptr;
+};
+
+}  // namespace veskel

@@ -1,0 +1,394 @@
+#pragma once
+// The control tree. Two kinds of control exist, as on the classic desktop platform:
+//  - GraphicControl (windowless): paints inside its rectangle on its parent's surface, after the
+//    parent and after earlier siblings, clipped to its rectangle. During Paint it can read back
+//    what lies beneath it with Canvas::Pixel, because everything below it is already painted.
+//  - CustomControl (windowed): has a window handle and a message procedure, can hold children,
+//    fills itself with its Color before Paint and covers every windowless sibling.
+// A Form (Form.h) is the windowed control at the top of a tree.
+//
+// Coordinates: Left/Top are in the parent's client coordinates; everything a control receives
+// (pointer positions, the Canvas in Paint) is in its own coordinates, (0, 0) at its top-left.
+//
+// Lifetime: a control may own other controls (CreateOwned / Own); owned controls are destroyed
+// with their owner, and a destroyed control removes itself from its owner, its parent and the
+// Application's pointer, capture and focus records. Parent (where it shows) and owner (who
+// deletes it) are separate, as a form owns every control of its stored layout whatever panel
+// they sit on.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Geometry.h"
+
+namespace veskel {
+
+class Form;
+struct LayoutValue;
+struct LayoutProperty;
+
+// ---- input vocabulary
+
+enum class MouseButton { Left, Right, Middle };
+
+// Modifier keys and held buttons, in the classic order (shift, alt, ctrl, left, right, middle, double).
+using ShiftState = unsigned;
+enum ShiftFlags : unsigned {
+    kShift = 1,
+    kAlt = 2,
+    kCtrl = 4,
+    kLeftHeld = 8,
+    kRightHeld = 16,
+    kMiddleHeld = 32,
+    kDoubleClick = 64,  // set on the second press of a double click
+};
+
+// Virtual key codes (the classic values; letters and digits are their upper-case ASCII codes).
+enum KeyCode : int {
+    kKeyBack = 8,
+    kKeyTab = 9,
+    kKeyReturn = 13,
+    kKeyShift = 16,
+    kKeyControl = 17,
+    kKeyMenu = 18,
+    kKeyEscape = 27,
+    kKeySpace = 32,
+    kKeyPrior = 33,
+    kKeyNext = 34,
+    kKeyEnd = 35,
+    kKeyHome = 36,
+    kKeyLeft = 37,
+    kKeyUp = 38,
+    kKeyRight = 39,
+    kKeyDown = 40,
+    kKeyInsert = 45,
+    kKeyDelete = 46,
+    kKeyF1 = 112,
+};
+
+// Cursor numbers: the stock shapes are the classic negative numbers; positive numbers are
+// custom cursors registered with Application::RegisterCursor.
+using CursorId = int;
+enum StockCursor : int {
+    kCrDefault = 0,
+    kCrNone = -1,
+    kCrArrow = -2,
+    kCrCross = -3,
+    kCrIBeam = -4,
+    kCrSizeNESW = -6,
+    kCrSizeNS = -7,
+    kCrSizeNWSE = -8,
+    kCrSizeWE = -9,
+    kCrHourGlass = -11,
+    kCrNo = -18,
+    kCrHandPoint = -21,
+    kCrSizeAll = -22,
+};
+
+// System colours (top byte set). Resolved with ResolveColor where a control fills with one.
+constexpr Color kClBtnFace = 0xFF00000F;
+constexpr Color kClWindow = 0xFF000005;
+constexpr Color kClWindowText = 0xFF000008;
+constexpr Color kClHighlight = 0xFF00000D;
+constexpr Color kClHighlightText = 0xFF00000E;
+constexpr Color kClGrayText = 0xFF000011;
+constexpr Color kClNone = 0x1FFFFFFF;  // "no colour": a windowed control with it does not fill itself
+// A system colour as plain RGB (the light classic scheme); plain colours come back unchanged.
+Color ResolveColor(Color c);
+
+enum class Align { None, Top, Bottom, Left, Right, Client };
+
+// ---- window messages
+
+using WindowHandle = std::uintptr_t;  // 0 = no window
+
+struct Message {
+    unsigned msg = 0;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+    std::intptr_t result = 0;
+};
+
+constexpr unsigned kWmMove = 0x0003;        // lParam: client x (low 16 bits) and y (high 16 bits), signed
+constexpr unsigned kWmActivate = 0x0006;    // wParam low word: kWaInactive or kWaActive
+constexpr unsigned kWmClose = 0x0010;
+constexpr unsigned kWmFontChange = 0x001D;
+constexpr unsigned kWmNcHitTest = 0x0084;   // lParam: screen x, y packed as for kWmMove; result kHt*
+constexpr unsigned kWmKeyDown = 0x0100;     // wParam: key code
+constexpr unsigned kWmSysCommand = 0x0112;  // wParam: kScMove | hit code starts a window drag
+constexpr unsigned kWmUser = 0x0400;
+constexpr std::uintptr_t kWaInactive = 0;
+constexpr std::uintptr_t kWaActive = 1;
+constexpr std::intptr_t kHtClient = 1;
+constexpr std::intptr_t kHtCaption = 2;
+constexpr std::uintptr_t kScMove = 0xF010;
+
+// Packs two signed 16-bit values the way the classic move and hit-test messages carry them.
+constexpr std::intptr_t MakePointParam(int x, int y) {
+    return std::intptr_t((std::uint32_t(std::uint16_t(x))) | (std::uint32_t(std::uint16_t(y)) << 16));
+}
+constexpr Point PointFromParam(std::intptr_t p) {
+    return {int(std::int16_t(std::uint16_t(p & 0xFFFF))), int(std::int16_t(std::uint16_t((p >> 16) & 0xFFFF)))};
+}
+
+// ---- events (raised after the control has updated its own state)
+
+class Control;
+using NotifyEvent = std::function<void(Control& sender)>;
+using MouseEvent = std::function<void(Control& sender, MouseButton button, ShiftState shift, int x, int y)>;
+using MouseMoveEvent = std::function<void(Control& sender, ShiftState shift, int x, int y)>;
+// The handler may set key to 0 to swallow it.
+using KeyEvent = std::function<void(Control& sender, int& key, ShiftState shift)>;
+
+class Control {
+public:
+    Control();
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    // The class name as stored layouts spell it ("TGlassButton"). Subclasses override.
+    virtual std::string ClassName() const { return "TControl"; }
+    const std::string& Name() const { return name_; }
+    void SetName(std::string name) { name_ = std::move(name); }
+
+    // ---- kind
+    // True for CustomControl and Form: own handle, message procedure, can hold children.
+    bool IsWindowed() const { return windowed_; }
+    WindowHandle Handle() const { return handle_; }
+
+    // ---- tree (parent = where the control shows; z-order = order in Children(), last on top)
+    Control* Parent() const { return parent_; }
+    // Moves the control into parent's children, on top of its siblings. nullptr detaches.
+    // Only windowed controls hold children (std::logic_error otherwise).
+    void SetParent(Control* parent);
+    const std::vector<Control*>& Children() const { return children_; }
+    void BringToFront();
+    void SendToBack();
+    // The form at the top of the parent chain (this, for a form), or nullptr when detached.
+    Form* GetForm() const;
+    // The nearest windowed control: this one if windowed, else the parent.
+    Control* WindowedAncestor();
+    // Position of this control's (0, 0) in its form's surface.
+    Point OffsetInForm() const;
+    Point ClientToScreen(Point p) const;
+    Point ScreenToClient(Point p) const;
+
+    // ---- ownership
+    template <class T, class... Args>
+    T* CreateOwned(Args&&... args) {
+        auto c = std::make_unique<T>(std::forward<Args>(args)...);
+        T* raw = c.get();
+        Own(std::move(c));
+        return raw;
+    }
+    Control* Own(std::unique_ptr<Control> control);
+    Control* Owner() const { return owner_; }
+    const std::vector<Control*>& Owned() const { return owned_; }
+    // An owned control by name, searched depth-first through owned controls; nullptr if none.
+    Control* FindComponent(std::string_view name) const;
+    template <class T>
+    T* Find(std::string_view name) const { return dynamic_cast<T*>(FindComponent(name)); }
+
+    // ---- geometry
+    int Left() const { return bounds_.left; }
+    int Top() const { return bounds_.top; }
+    int Width() const { return bounds_.Width(); }
+    int Height() const { return bounds_.Height(); }
+    Rect BoundsRect() const { return bounds_; }
+    Rect ClientRect() const { return {0, 0, Width(), Height()}; }
+    // Sets position and size, repaints what the control covered and covers, realigns children.
+    virtual void SetBounds(int left, int top, int width, int height);
+    void SetLeft(int v) { SetBounds(v, Top(), Width(), Height()); }
+    void SetTop(int v) { SetBounds(Left(), v, Width(), Height()); }
+    void SetWidth(int v) { SetBounds(Left(), Top(), v, Height()); }
+    void SetHeight(int v) { SetBounds(Left(), Top(), Width(), v); }
+    Align GetAlign() const { return align_; }
+    void SetAlign(Align a);
+
+    // ---- state
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible itself and every ancestor up to its form.
+    bool Showing() const;
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool e);
+    // Enabled itself and every ancestor.
+    bool EffectivelyEnabled() const;
+
+    const std::string& Caption() const { return caption_; }
+    virtual void SetCaption(std::string caption);
+    const std::string& Hint() const { return hint_; }
+    void SetHint(std::string h) { hint_ = std::move(h); }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool v) { showHint_ = v; }
+    std::intptr_t Tag() const { return tag_; }
+    void SetTag(std::intptr_t t) { tag_ = t; }
+
+    // The control's font; with ParentFont on, it follows the parent's font until set.
+    const Font& GetFont() const { return font_; }
+    Font& MutableFont();
+    void SetFont(const Font& f);
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool v);
+    Color GetColor() const { return color_; }
+    void SetColor(Color c);
+
+    CursorId Cursor() const { return cursor_; }
+    void SetCursor(CursorId c);
+
+    // ---- painting
+    // Marks the whole control (or part of it, in its own coordinates) for repainting. Requests are
+    // coalesced per form and painted at the next idle or Update().
+    void Invalidate();
+    void InvalidateRect(const Rect& r);
+    // Paints the form's pending area now.
+    void Update();
+    // Invalidate + Update: what a property setter does to show a new value at once.
+    void Repaint();
+
+    // ---- input and focus
+    // Keyboard focus: this control receives key-down and text input of its form.
+    bool Focused() const;
+    bool CanFocus() const;
+    void SetFocus();
+    // Pointer capture: every pointer event goes to the capturing control until release.
+    void SetCapture();
+    void ReleaseCapture();
+    bool HasCapture() const;
+
+    // Style flags.
+    // Press and release of every button are the control's own business: the framework raises no
+    // OnMouseDown/OnMouseUp events for it (the control's MouseDown/MouseUp overrides see every button).
+    void SetHandlesPressRelease(bool v) { handlesPressRelease_ = v; }
+    bool HandlesPressRelease() const { return handlesPressRelease_; }
+    // A second left press within the double-click time counts as a double click (on by default;
+    // when off it is an ordinary press that can produce a second click).
+    void SetAcceptsDoubleClicks(bool v) { acceptsDoubleClicks_ = v; }
+    bool AcceptsDoubleClicks() const { return acceptsDoubleClicks_; }
+    // Focusable controls take the keyboard focus when pressed (an edit box is).
+    void SetFocusable(bool v) { focusable_ = v; }
+    bool Focusable() const { return focusable_; }
+
+    // ---- events
+    NotifyEvent OnClick;
+    NotifyEvent OnDblClick;
+    MouseEvent OnMouseDown;
+    MouseEvent OnMouseUp;
+    MouseMoveEvent OnMouseMove;
+    NotifyEvent OnMouseEnter;
+    NotifyEvent OnMouseLeave;
+    KeyEvent OnKeyDown;
+    NotifyEvent OnResize;
+
+    // ---- messages (windowed controls; a windowless control passes them to nothing)
+    // Runs the message through the control's procedure and then every hook on its handle.
+    // Prefer SendMessage (Application.h) from outside.
+    std::intptr_t Perform(unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+
+    // ---- stored layout (StoredLayout.h)
+    // Applies one stored property; returns false for a name the class does not know. Subclasses
+    // handle their own names and pass the rest to their base. Dotted names address sub-objects
+    // ("Font.Name"). Values of the wrong kind throw LayoutError.
+    virtual bool SetProperty(std::string_view name, const LayoutValue& value);
+    // Receives a binary property in the stored-form binary encoding: type byte 10, 4-byte
+    // little-endian length, payload (see DecodeBinaryValue). Returns false for unknown names.
+    virtual bool ReadBinaryProperty(std::string_view name, std::span<const std::uint8_t> encoded);
+    // Appends the stored properties in declaration order (binary ones encoded as above).
+    virtual void GetProperties(std::vector<LayoutProperty>& out) const;
+    // Called once every property and child of a loaded layout is in place.
+    virtual void Loaded() {}
+    // Event bindings read from a stored layout ("OnClick" -> "GlassButton1Click"), kept so the
+    // layout can be written back; the reader hands them to its event binder.
+    std::vector<std::pair<std::string, std::string>>& StoredEvents() { return storedEvents_; }
+    const std::vector<std::pair<std::string, std::string>>& StoredEvents() const { return storedEvents_; }
+
+protected:
+    // Called by the kind constructors.
+    void SetWindowed();
+
+    // Paints the whole control through the canvas (origin at the control's top-left, clipped to
+    // the control and to the area being repainted). Windowless controls see their parent's and
+    // earlier siblings' pixels beneath them; windowed ones see their own Color fill.
+    virtual void Paint(Canvas& canvas);
+
+    // Pointer and keys, in control coordinates. The defaults raise the matching events.
+    virtual void MouseDown(MouseButton button, ShiftState shift, int x, int y);
+    virtual void MouseMove(ShiftState shift, int x, int y);
+    virtual void MouseUp(MouseButton button, ShiftState shift, int x, int y);
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+    virtual void Click();
+    virtual void DblClick();
+    virtual void KeyDown(int& key, ShiftState shift);
+    // Text typed while focused (UTF-8, may be several characters, any script).
+    virtual void TextInput(std::string_view utf8);
+    virtual void FocusChanged(bool focused);
+    // After the size changed (before children are realigned).
+    virtual void Resized();
+    // The message procedure (windowed controls). The default handles kWmKeyDown (KeyDown) and
+    // leaves result 0 for everything else.
+    virtual void WndProc(Message& message);
+    // The enabled state, font or caption changed.
+    virtual void EnabledChanged() {}
+    virtual void FontChanged() {}
+
+private:
+    friend class Application;
+    friend class Form;
+    friend class FormPainter;
+
+    void RemoveChild(Control* child);
+    void Realign();
+    void ParentFontChanged();
+    void InvalidateInParent();
+
+    std::string name_;
+    bool windowed_ = false;
+    WindowHandle handle_ = 0;
+    Control* parent_ = nullptr;
+    std::vector<Control*> children_;
+    Control* owner_ = nullptr;
+    std::vector<Control*> owned_;
+    Rect bounds_{};
+    Align align_ = Align::None;
+    bool visible_ = true;
+    bool enabled_ = true;
+    std::string caption_;
+    std::string hint_;
+    bool showHint_ = false;
+    std::intptr_t tag_ = 0;
+    Font font_{};
+    bool parentFont_ = true;
+    Color color_ = kClBtnFace;
+    CursorId cursor_ = kCrDefault;
+    bool handlesPressRelease_ = false;
+    bool acceptsDoubleClicks_ = true;
+    bool focusable_ = false;
+    std::vector<std::pair<std::string, std::string>> storedEvents_;
+};
+
+// The windowless kind (paints on its parent's surface).
+class GraphicControl : public Control {
+public:
+    GraphicControl();
+    std::string ClassName() const override { return "TGraphicControl"; }
+};
+
+// The windowed kind (own window, children, covers windowless siblings).
+class CustomControl : public Control {
+public:
+    CustomControl();
+    std::string ClassName() const override { return "TCustomControl"; }
+};
+
+}  // namespace veskel

@@ -1,0 +1,115 @@
+#pragma once
+// A top-level window. The form is the windowed control at the top of a control tree; it owns the
+// surface (a 24-bit Bitmap the size of its client area) into which the whole tree paints, and the
+// backend shows that surface pixel for pixel in a native window while the form is shown.
+//
+// Position and size are those of the client area on the screen (the window manager draws any
+// frame outside it). Moving a form sends it kWmMove; activation changes send kWmActivate;
+// kWmClose closes it; kWmSysCommand with kScMove starts an interactive drag; kWmNcHitTest is
+// asked before a press on the form's own surface (no windowed child under the pointer) and a
+// kHtCaption answer turns the press into a window drag.
+#include <functional>
+#include <string>
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/ui/Control.h"
+
+namespace veskel {
+
+enum class CloseAction { None, Hide, Free };
+enum class FormPosition { Designed, ScreenCenter };
+
+class Form : public CustomControl {
+public:
+    Form();
+    ~Form() override;
+    std::string ClassName() const override { return "TForm"; }
+
+    // ---- window styles (set before or after showing; the backend follows)
+    bool Frameless() const { return frameless_; }
+    void SetFrameless(bool v);
+    bool TopMost() const { return topMost_; }
+    void SetTopMost(bool v);
+    bool ToolWindow() const { return toolWindow_; }
+    void SetToolWindow(bool v);
+    // Where the first Show places the form: as designed (Left/Top) or centred on the screen.
+    FormPosition Position() const { return position_; }
+    void SetPosition(FormPosition p) { position_ = p; }
+
+    // ---- geometry: Left/Top are screen coordinates of the client area
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
+    Rect ScreenRect() const { return BoundsRect(); }
+
+    // ---- life cycle
+    // Raises OnCreate once; call after construction and after loading the stored layout.
+    void FinishCreate();
+    // Shows the form (creating its native window) and activates it; raises OnShow.
+    void ShowForm();
+    void HideForm();
+    bool IsShown() const { return shown_; }
+    // Asks the form to close: OnClose decides (default Hide; the main form ends the application).
+    void Close();
+    // Destroys the form once the message being handled has returned. Only for forms owned by the
+    // Application or by a control; any other form is just hidden.
+    void Release();
+    // Brings the form to the front and makes it the active window.
+    void Activate();
+    bool Active() const { return active_; }
+
+    // The focused control of this form (nullptr: keys go to the form itself).
+    Control* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(Control* c);
+
+    // ---- surface
+    const Bitmap& Surface() const { return surface_; }
+    // The area waiting to be painted, in surface coordinates (empty when all is painted).
+    Rect DirtyRect() const { return dirty_; }
+    // Adds an area (surface coordinates) to the pending repaint and asks the loop for an idle pass.
+    void InvalidateSurface(const Rect& r);
+    // Paints the pending area now and presents it.
+    void UpdateSurface();
+    // Repaints the whole surface now (what a screenshot of a fresh window shows).
+    void PaintAll();
+    // How many times a control's Paint ran (a probe for tests and benchmarks).
+    std::uint64_t PaintCount() const { return paintCount_; }
+
+    // ---- events
+    NotifyEvent OnCreate;
+    NotifyEvent OnShow;
+    NotifyEvent OnHide;
+    NotifyEvent OnDestroy;
+    NotifyEvent OnActivate;
+    NotifyEvent OnDeactivate;
+    std::function<void(Form& sender, CloseAction& action)> OnClose;
+
+    bool SetProperty(std::string_view name, const LayoutValue& value) override;
+    void GetProperties(std::vector<LayoutProperty>& out) const override;
+
+protected:
+    void WndProc(Message& message) override;
+
+private:
+    friend class Application;
+    friend class Control;
+    void SetActiveFlag(bool active);
+    void NativeMoved(Point screenTopLeft);
+    void PaintArea(const Rect& area);
+
+    bool frameless_ = false;
+    bool topMost_ = false;
+    bool toolWindow_ = false;
+    FormPosition position_ = FormPosition::Designed;
+    bool created_ = false;
+    bool shown_ = false;
+    bool nativeWindow_ = false;
+    bool active_ = false;
+    bool painting_ = false;
+    bool destroying_ = false;
+    Control* activeControl_ = nullptr;
+    Bitmap surface_;
+    Rect dirty_{};
+    std::uint64_t paintCount_ = 0;
+};
+
+}  // namespace veskel

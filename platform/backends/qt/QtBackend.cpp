@@ -1,0 +1,496 @@
+#include "platform/backends/qt/QtBackend.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QUrl>
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+
+#include "platform/backends/qt/QtBackendImpl.h"
+#include "platform/backends/qt/QtConvert.h"
+#include "platform/backends/qt/QtDialogs.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Form.h"
+
+namespace veskel::qt {
+
+std::unique_ptr<Backend> MakeQtBackend(int& argc, char** argv) { return std::make_unique<QtBackend>(argc, argv); }
+
+// ---- translation helpers
+
+ShiftState ToShiftState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
+    ShiftState s = 0;
+    if (mods & Qt::ShiftModifier) s |= kShift;
+    if (mods & Qt::AltModifier) s |= kAlt;
+    if (mods & Qt::ControlModifier) s |= kCtrl;
+    if (buttons & Qt::LeftButton) s |= kLeftHeld;
+    if (buttons & Qt::RightButton) s |= kRightHeld;
+    if (buttons & Qt::MiddleButton) s |= kMiddleHeld;
+    return s;
+}
+
+int ToVirtualKey(int qtKey, Qt::KeyboardModifiers mods) {
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey;  // same codes
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) {
+        // Digits of the number pad have codes of their own.
+        return (mods & Qt::KeypadModifier) ? 0x60 + (qtKey - Qt::Key_0) : qtKey;
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return kKeyF1 + (qtKey - Qt::Key_F1);
+    switch (qtKey) {
+    case Qt::Key_Backspace: return kKeyBack;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return kKeyTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return kKeyReturn;
+    case Qt::Key_Shift: return kKeyShift;
+    case Qt::Key_Control: return kKeyControl;
+    case Qt::Key_Alt: return kKeyMenu;
+    case Qt::Key_Escape: return kKeyEscape;
+    case Qt::Key_Space: return kKeySpace;
+    case Qt::Key_PageUp: return kKeyPrior;
+    case Qt::Key_PageDown: return kKeyNext;
+    case Qt::Key_End: return kKeyEnd;
+    case Qt::Key_Home: return kKeyHome;
+    case Qt::Key_Left: return kKeyLeft;
+    case Qt::Key_Up: return kKeyUp;
+    case Qt::Key_Right: return kKeyRight;
+    case Qt::Key_Down: return kKeyDown;
+    case Qt::Key_Insert: return kKeyInsert;
+    case Qt::Key_Delete: return kKeyDelete;
+    case Qt::Key_Pause: return 0x13;
+    case Qt::Key_CapsLock: return 0x14;
+    case Qt::Key_Print: return 0x2C;
+    case Qt::Key_Meta: return 0x5B;
+    case Qt::Key_Menu: return 0x5D;
+    case Qt::Key_NumLock: return 0x90;
+    case Qt::Key_ScrollLock: return 0x91;
+    // Shifted digits on a US keyboard.
+    case Qt::Key_Exclam: return '1';
+    case Qt::Key_At: return '2';
+    case Qt::Key_NumberSign: return '3';
+    case Qt::Key_Dollar: return '4';
+    case Qt::Key_Percent: return '5';
+    case Qt::Key_AsciiCircum: return '6';
+    case Qt::Key_Ampersand: return '7';
+    case Qt::Key_ParenLeft: return '9';
+    case Qt::Key_ParenRight: return '0';
+    // Punctuation keys (the classic "OEM" codes); number-pad operators have their own.
+    case Qt::Key_Asterisk: return (mods & Qt::KeypadModifier) ? 0x6A : '8';
+    case Qt::Key_Plus: return (mods & Qt::KeypadModifier) ? 0x6B : 0xBB;
+    case Qt::Key_Minus: return (mods & Qt::KeypadModifier) ? 0x6D : 0xBD;
+    case Qt::Key_Period: return (mods & Qt::KeypadModifier) ? 0x6E : 0xBE;
+    case Qt::Key_Slash: return (mods & Qt::KeypadModifier) ? 0x6F : 0xBF;
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon: return 0xBA;
+    case Qt::Key_Equal: return 0xBB;
+    case Qt::Key_Comma:
+    case Qt::Key_Less: return 0xBC;
+    case Qt::Key_Underscore: return 0xBD;
+    case Qt::Key_Greater: return 0xBE;
+    case Qt::Key_Question: return 0xBF;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde: return 0xC0;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft: return 0xDB;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar: return 0xDC;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight: return 0xDD;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl: return 0xDE;
+    default: return 0;
+    }
+}
+
+Qt::CursorShape ToQtCursorShape(CursorId id) {
+    switch (id) {
+    case kCrNone: return Qt::BlankCursor;
+    case kCrCross: return Qt::CrossCursor;
+    case kCrIBeam: return Qt::IBeamCursor;
+    case kCrSizeNESW: return Qt::SizeBDiagCursor;
+    case kCrSizeNS: return Qt::SizeVerCursor;
+    case kCrSizeNWSE: return Qt::SizeFDiagCursor;
+    case kCrSizeWE: return Qt::SizeHorCursor;
+    case kCrHourGlass: return Qt::WaitCursor;
+    case kCrNo: return Qt::ForbiddenCursor;
+    case kCrHandPoint: return Qt::PointingHandCursor;
+    case kCrSizeAll: return Qt::SizeAllCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+// ---- one form's window events into the Application
+
+class QtBackend::Bridge : public FormWindowSink {
+public:
+    Bridge(Application* app, Form& form) : app_(app), form_(form) {}
+
+    void PointerPressed(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) override {
+        const auto b = ToButton(button);
+        if (!b) return;
+        Guard([&] { app_->DispatchMouseDown(form_, {pos.x(), pos.y()}, *b, Shift(mods)); });
+    }
+    void PointerReleased(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) override {
+        const auto b = ToButton(button);
+        if (!b) return;
+        Guard([&] { app_->DispatchMouseUp(form_, {pos.x(), pos.y()}, *b, Shift(mods)); });
+    }
+    void PointerMoved(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) override {
+        Guard([&] { app_->DispatchMouseMove(form_, {pos.x(), pos.y()}, ToShiftState(mods, buttons)); });
+    }
+    // The Application recognises double clicks itself from the presses.
+    void PointerDoubleClicked(QPoint, Qt::MouseButton, Qt::KeyboardModifiers) override {}
+    // The framework has no wheel input.
+    void WheelTurned(QPoint, int, Qt::KeyboardModifiers) override {}
+    void KeyPressed(int qtKey, Qt::KeyboardModifiers mods, bool) override {
+        const int key = ToVirtualKey(qtKey, mods);
+        if (key == 0) return;
+        Guard([&] { app_->DispatchKeyDown(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+    }
+    void KeyReleased(int, Qt::KeyboardModifiers) override {}
+    void TextEntered(const QString& text) override {
+        Guard([&] { app_->DispatchTextInput(form_, ToStdString(text)); });
+    }
+    // Entering needs no notice: the first move inside finds the control under the pointer.
+    void PointerEntered() override {}
+    void PointerLeft() override {
+        Guard([&] { app_->DispatchMouseExit(form_); });
+    }
+    void WindowMoved(QPoint topLeft) override {
+        // Moves the program made itself are already in the form's position.
+        if (topLeft.x() == form_.Left() && topLeft.y() == form_.Top()) return;
+        Guard([&] { app_->DispatchMoved(form_, {topLeft.x(), topLeft.y()}); });
+    }
+    void ActivationChanged(bool active) override {
+        if (active == form_.Active()) return;
+        Guard([&] { app_->DispatchActivate(form_, active); });
+    }
+    void CloseRequested() override {
+        Guard([&] { app_->DispatchCloseRequest(form_); });
+    }
+
+private:
+    static std::optional<MouseButton> ToButton(Qt::MouseButton b) {
+        switch (b) {
+        case Qt::LeftButton: return MouseButton::Left;
+        case Qt::RightButton: return MouseButton::Right;
+        case Qt::MiddleButton: return MouseButton::Middle;
+        default: return std::nullopt;
+        }
+    }
+    static ShiftState Shift(Qt::KeyboardModifiers mods) { return ToShiftState(mods, QGuiApplication::mouseButtons()); }
+    // The Application guards its entry points; this only keeps anything that still escapes from
+    // unwinding through Qt's event loop.
+    template <class F>
+    void Guard(F&& f) {
+        if (!app_) return;
+        try {
+            f();
+        } catch (const std::exception& e) {
+            app_->ShowException(e);
+        } catch (...) {
+        }
+    }
+
+    Application* app_;
+    Form& form_;
+};
+
+// ---- the backend
+
+namespace {
+
+// Qt keeps pointers to argv; hand it a copy that lives as long as the process.
+int g_fallbackArgc = 1;
+char g_fallbackName[] = "veskel";
+char* g_fallbackArgv[] = {g_fallbackName, nullptr};
+
+}  // namespace
+
+QtBackend::QtBackend(int& argc, char** argv) {
+    if (!QCoreApplication::instance()) {
+        // A form pixel must map to a whole block of device pixels, never to a fraction.
+        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+        if (argc < 1 || !argv) ownedApp_ = std::make_unique<QApplication>(g_fallbackArgc, g_fallbackArgv);
+        else ownedApp_ = std::make_unique<QApplication>(argc, argv);
+    }
+    // Closing windows is the Application's decision, not Qt's.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    clock_.start();
+    wakeTimer_.setSingleShot(true);
+    wakeTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&wakeTimer_, &QTimer::timeout, this, [this] {
+        if (app_) app_->DispatchTimers();
+    });
+}
+
+QtBackend::~QtBackend() {
+    wakeTimer_.stop();
+    for (auto& [form, entry] : windows_) {
+        entry.window->SetSink(nullptr);
+        delete entry.window;
+    }
+    windows_.clear();
+}
+
+QtBackend::Entry* QtBackend::Find(const Form& form) {
+    auto it = windows_.find(&form);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+const QtBackend::Entry* QtBackend::Find(const Form& form) const {
+    auto it = windows_.find(&form);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+FormWindow* QtBackend::WindowOf(const Form& form) const {
+    const Entry* e = Find(form);
+    return e ? e->window : nullptr;
+}
+
+void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
+    Qt::WindowFlags flags = form.ToolWindow() ? Qt::Tool : Qt::Window;
+    if (form.Frameless()) flags |= Qt::FramelessWindowHint;
+    if (form.TopMost()) flags |= Qt::WindowStaysOnTopHint;
+    if (window.flags() != flags) window.setFlags(flags);
+    window.setTitle(ToQString(form.Caption()));
+}
+
+void QtBackend::ToTop(FormWindow* window) {
+    stacking_.erase(std::remove_if(stacking_.begin(), stacking_.end(),
+                                   [&](const QPointer<FormWindow>& w) { return w.isNull() || w == window; }),
+                    stacking_.end());
+    stacking_.push_back(window);
+}
+
+void QtBackend::CreateWindow(Form& form) {
+    if (Find(form)) return;
+    Entry entry;
+    entry.bridge = std::make_unique<Bridge>(app_, form);
+    entry.window = new FormWindow(entry.bridge.get(), QSize(form.Width(), form.Height()));
+    ApplyStyle(form, *entry.window);
+    entry.window->setPosition(form.Left(), form.Top());
+    entry.window->Present(form.Surface(), form.Surface().Bounds());
+    windows_.emplace(&form, std::move(entry));
+}
+
+void QtBackend::DestroyWindow(Form& form) {
+    auto it = windows_.find(&form);
+    if (it == windows_.end()) return;
+    FormWindow* window = it->second.window;
+    // This may run inside one of the window's own event handlers: detach now, delete later.
+    window->SetSink(nullptr);
+    window->hide();
+    window->deleteLater();
+    windows_.erase(it);
+}
+
+void QtBackend::ShowWindow(Form& form, bool activate) {
+    if (!Find(form)) CreateWindow(form);
+    FormWindow* window = Find(form)->window;
+    ApplyStyle(form, *window);
+    window->SetFormSize(QSize(form.Width(), form.Height()));
+    window->setPosition(form.Left(), form.Top());
+    // Whatever the form painted while hidden is what the window shows first.
+    window->Present(form.Surface(), form.Surface().Bounds());
+    window->show();
+    ToTop(window);
+    if (activate) window->requestActivate();
+}
+
+void QtBackend::HideWindow(Form& form) {
+    if (Entry* e = Find(form)) e->window->hide();
+}
+
+void QtBackend::MoveWindow(Form& form) {
+    Entry* e = Find(form);
+    if (!e) return;
+    e->window->SetFormSize(QSize(form.Width(), form.Height()));
+    e->window->setPosition(form.Left(), form.Top());
+}
+
+void QtBackend::UpdateWindowStyle(Form& form) {
+    Entry* e = Find(form);
+    if (!e) return;
+    const bool visible = e->window->isVisible();
+    ApplyStyle(form, *e->window);
+    // Changing the flags of a shown window may unmap it on some platforms.
+    if (visible && !e->window->isVisible()) e->window->show();
+}
+
+void QtBackend::Present(Form& form, const Rect& area) {
+    if (Entry* e = Find(form)) e->window->Present(form.Surface(), area);
+}
+
+void QtBackend::RaiseWindow(Form& form, bool activate) {
+    Entry* e = Find(form);
+    if (!e) return;
+    e->window->raise();
+    ToTop(e->window);
+    if (activate) e->window->requestActivate();
+}
+
+void QtBackend::StartSystemMove(Form& form) {
+    if (Entry* e = Find(form)) e->window->StartMove();
+}
+
+void QtBackend::SetCursor(Form& form, const CursorShape& cursor) {
+    Entry* e = Find(form);
+    if (!e) return;
+    if (cursor.image && !cursor.image->IsEmpty()) {
+        e->window->setCursor(QCursor(QPixmap::fromImage(ToQImage(*cursor.image)), cursor.hotSpot.x, cursor.hotSpot.y));
+    } else {
+        e->window->setCursor(QCursor(ToQtCursorShape(cursor.id)));
+    }
+}
+
+// ---- loop and clock
+
+std::int64_t QtBackend::NowMs() { return clock_.elapsed(); }
+
+void QtBackend::RequestWakeAt(std::int64_t timeMs) {
+    const std::int64_t wait = std::clamp<std::int64_t>(timeMs - NowMs(), 0, INT_MAX);
+    wakeTimer_.start(int(wait));
+}
+
+void QtBackend::RequestIdle() {
+    if (idlePending_) return;
+    idlePending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            idlePending_ = false;
+            if (!app_) return;
+            try {
+                app_->DispatchIdle();
+            } catch (const std::exception& e) {
+                app_->ShowException(e);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void QtBackend::RunLoop() {
+    if (quitRequested_) {
+        quitRequested_ = false;
+        return;
+    }
+    QEventLoop loop;
+    loops_.push_back(&loop);
+    loop.exec();
+    loops_.pop_back();
+    quitRequested_ = false;
+}
+
+void QtBackend::QuitLoop() {
+    if (loops_.empty()) {
+        quitRequested_ = true;
+        return;
+    }
+    for (QEventLoop* loop : loops_) loop->exit(0);
+}
+
+// ---- desktop
+
+Point QtBackend::PointerPosition() {
+    const QPoint p = QCursor::pos();
+    return {p.x(), p.y()};
+}
+
+namespace {
+
+QScreen* NearestScreen(const Rect& r) {
+    const QPoint centre(r.left + r.Width() / 2, r.top + r.Height() / 2);
+    if (QScreen* s = QGuiApplication::screenAt(centre)) return s;
+    QScreen* best = QGuiApplication::primaryScreen();
+    long long bestDistance = -1;
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect g = s->geometry();
+        const long long dx = std::max({0, g.left() - centre.x(), centre.x() - g.right()});
+        const long long dy = std::max({0, g.top() - centre.y(), centre.y() - g.bottom()});
+        const long long d = dx * dx + dy * dy;
+        if (bestDistance < 0 || d < bestDistance) {
+            bestDistance = d;
+            best = s;
+        }
+    }
+    return best;
+}
+
+// The colour the fallback capture shows where none of our windows is.
+constexpr QRgb kDesktopColour = qRgb(58, 110, 165);
+
+}  // namespace
+
+Size QtBackend::MonitorSize(const Rect& screenRect) {
+    QScreen* s = NearestScreen(screenRect);
+    if (!s) return {};
+    return {s->geometry().width(), s->geometry().height()};
+}
+
+Bitmap QtBackend::ComposeOwnWindows(const Rect& screenRect) const {
+    QImage canvas(std::max(0, screenRect.Width()), std::max(0, screenRect.Height()), QImage::Format_RGB32);
+    if (canvas.isNull()) return {};
+    canvas.fill(kDesktopColour);
+    QPainter p(&canvas);
+    for (const QPointer<FormWindow>& w : stacking_) {
+        if (w.isNull() || !w->isVisible()) continue;
+        p.drawImage(w->position() - QPoint(screenRect.left, screenRect.top), w->Frame());
+    }
+    p.end();
+    return ToBitmap(canvas);
+}
+
+Bitmap QtBackend::CaptureScreen(const Rect& screenRect) {
+    if (screenRect.IsEmpty()) return {};
+    QScreen* screen = allowPlatformCapture ? NearestScreen(screenRect) : nullptr;
+    if (screen) {
+        const QPoint origin = screen->geometry().topLeft();
+        const QPixmap shot = screen->grabWindow(0, screenRect.left - origin.x(), screenRect.top - origin.y(),
+                                                screenRect.Width(), screenRect.Height());
+        if (!shot.isNull()) {
+            QImage image = shot.toImage();
+            // A high-density screen gives more device pixels than asked for: take one of each block.
+            if (image.size() != QSize(screenRect.Width(), screenRect.Height()))
+                image = image.scaled(screenRect.Width(), screenRect.Height(), Qt::IgnoreAspectRatio,
+                                     Qt::FastTransformation);
+            return ToBitmap(image);
+        }
+    }
+    return ComposeOwnWindows(screenRect);
+}
+
+std::string QtBackend::ClipboardText() { return ToStdString(QGuiApplication::clipboard()->text()); }
+
+void QtBackend::SetClipboardText(const std::string& utf8) { QGuiApplication::clipboard()->setText(ToQString(utf8)); }
+
+bool QtBackend::OpenUrl(const std::string& url) {
+    const QUrl u = QUrl::fromUserInput(ToQString(url));
+    if (!u.isValid()) return false;
+    return QDesktopServices::openUrl(u);
+}
+
+// ---- modal interaction
+
+std::optional<FileDialogResult> QtBackend::RunFileDialog(const FileDialogRequest& request) {
+    return veskel::qt::RunFileDialog(request);
+}
+
+int QtBackend::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+    return RunMessageBox(text, caption, flags);
+}
+
+int QtBackend::PopupMenu(const std::vector<MenuItem>& items, Point screen) {
+    return RunPopupMenu(items, QPoint(screen.x, screen.y));
+}
+
+}  // namespace veskel::qt

@@ -1,0 +1,92 @@
+#pragma once
+// The Qt backend: one FormWindow per shown form, Qt's event loop and timers as the Application's
+// loop and clock, and Qt's dialogs, clipboard, screens and cursors as the desktop.
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/backends/qt/QtFormWindow.h"
+#include "platform/ui/Backend.h"
+
+class QApplication;
+class QEventLoop;
+
+namespace veskel::qt {
+
+// Qt modifiers and held buttons as the framework's shift state.
+ShiftState ToShiftState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);
+// A Qt key as the framework's virtual key code (0 for keys it has no code for). Shifted
+// punctuation maps to its unshifted key, as on a US keyboard.
+int ToVirtualKey(int qtKey, Qt::KeyboardModifiers mods);
+// The Qt shape for a stock cursor number.
+Qt::CursorShape ToQtCursorShape(CursorId id);
+
+class QtBackend : public QObject, public Backend {
+    Q_OBJECT
+public:
+    // Creates the QApplication unless one exists already (tests may make their own).
+    QtBackend(int& argc, char** argv);
+    ~QtBackend() override;
+
+    void CreateWindow(Form& form) override;
+    void DestroyWindow(Form& form) override;
+    void ShowWindow(Form& form, bool activate) override;
+    void HideWindow(Form& form) override;
+    void MoveWindow(Form& form) override;
+    void UpdateWindowStyle(Form& form) override;
+    void Present(Form& form, const Rect& area) override;
+    void RaiseWindow(Form& form, bool activate) override;
+    void StartSystemMove(Form& form) override;
+    void SetCursor(Form& form, const CursorShape& cursor) override;
+
+    std::int64_t NowMs() override;
+    void RequestWakeAt(std::int64_t timeMs) override;
+    void RequestIdle() override;
+    void RunLoop() override;
+    void QuitLoop() override;
+
+    Point PointerPosition() override;
+    Size MonitorSize(const Rect& screenRect) override;
+    Bitmap CaptureScreen(const Rect& screenRect) override;
+    std::string ClipboardText() override;
+    void SetClipboardText(const std::string& utf8) override;
+    bool OpenUrl(const std::string& url) override;
+
+    std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) override;
+    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+    int PopupMenu(const std::vector<MenuItem>& items, Point screen) override;
+
+    // The native window of a form (nullptr when it has none); for tests.
+    FormWindow* WindowOf(const Form& form) const;
+    // The fallback capture: our own shown windows, bottom to top, over a plain desktop colour.
+    Bitmap ComposeOwnWindows(const Rect& screenRect) const;
+    // Whether CaptureScreen may ask the platform at all (tests switch it off to check the fallback).
+    bool allowPlatformCapture = true;
+
+private:
+    class Bridge;
+    struct Entry {
+        std::unique_ptr<Bridge> bridge;
+        FormWindow* window = nullptr;  // deleted with deleteLater, never inside its own handlers
+    };
+    Entry* Find(const Form& form);
+    const Entry* Find(const Form& form) const;
+    void ApplyStyle(Form& form, FormWindow& window);
+    void ToTop(FormWindow* window);
+
+    std::unique_ptr<QApplication> ownedApp_;
+    QElapsedTimer clock_;
+    QTimer wakeTimer_;
+    bool idlePending_ = false;
+    std::vector<QEventLoop*> loops_;
+    bool quitRequested_ = false;
+    std::unordered_map<const Form*, Entry> windows_;
+    std::vector<QPointer<FormWindow>> stacking_;  // bottom first, for the fallback capture
+};
+
+}  // namespace veskel::qt

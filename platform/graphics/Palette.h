@@ -15,6 +15,7 @@ struct PaletteEntry {
 const std::array<PaletteEntry, 20>& DefaultPalette();
 
 // Index of the entry with the smallest Euclidean distance to (r, g, b); ties go to the lowest index.
+// An empty palette gives -1.
 int NearestPaletteIndex(std::span<const PaletteEntry> palette, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
 }  // namespace veskel

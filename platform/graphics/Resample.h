@@ -1,19 +1,36 @@
 #pragma once
 // Area-averaging ("halftone") resampling: every destination pixel is the average of the source
 // area it covers, weighted by coverage, so shrinking never drops source pixels.
+//
+// Destination pixel i of n covers the source span [i * m / n, (i + 1) * m / n) of a source of
+// m pixels; each source pixel contributes the exact length of its overlap with that span. The
+// same rule serves enlarging: a destination pixel then covers less than one source pixel and
+// takes that pixel's value, or a coverage-weighted mix of the two it straddles. Both axes are
+// weighted this way (the weights multiply), sums are kept in integers, and the one division at
+// the end rounds half up, independent of the process rounding mode: resampling is image
+// arithmetic, not one of the program's "round" steps. The identity size gives an exact copy.
 #include <cstdint>
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Geometry.h"
 #include "platform/graphics/Picture.h"
 
 namespace veskel {
 
-// Resamples a 24-bit image to width x height (both >= 1).
+// Resamples a 24-bit image to width x height (both >= 1). An empty source or a size below 1
+// gives an empty bitmap.
 Bitmap StretchHalftone(const Bitmap& src, int width, int height);
 
-// Resamples an 8-bit grey plane (srcWidth x srcHeight bytes) to width x height.
+// Resamples an 8-bit grey plane (srcWidth x srcHeight bytes) to width x height. A plane whose
+// byte count does not match its size, or a size below 1, gives an empty result.
 std::vector<std::uint8_t> StretchHalftoneGrey(const std::vector<std::uint8_t>& src, int srcWidth, int srcHeight,
                                               int width, int height);
+
+// Resamples srcRect of src (which must lie inside src) to width x height, but computes only
+// the destination pixels inside `window` (destination coordinates, clipped to the
+// destination). Returns a bitmap of the clipped window's size. Lets a canvas stretch onto a
+// large rectangle of which only a small part is visible.
+Bitmap StretchHalftoneWindow(const Bitmap& src, const Rect& srcRect, int width, int height, const Rect& window);
 
 }  // namespace veskel

@@ -5,7 +5,10 @@
 #include <climits>
 #include <cmath>
 
+// GCC does not know the pragma and relies on -frounding-math instead; clang honours it.
+#ifdef __clang__
 #pragma STDC FENV_ACCESS ON
+#endif
 
 namespace veskel {
 namespace {

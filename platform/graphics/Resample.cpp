@@ -1,0 +1,139 @@
+#include "platform/graphics/Resample.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace veskel {
+namespace {
+
+// The source pixels that one axis of the destination reads, with their coverage weights.
+// Destination pixel i reads source pixels first[i] .. first[i] + count[i] - 1 with the weights
+// weights[offset[i] ..]; the weights of every destination pixel add up to the source length.
+struct AxisTaps {
+    std::vector<int> first;
+    std::vector<int> count;
+    std::vector<std::size_t> offset;
+    std::vector<std::uint64_t> weights;
+    int maxCount = 0;
+};
+
+// Taps for destination pixels d0 .. d1 - 1 of dstLen when srcLen source pixels are spread
+// over dstLen destination pixels. Positions are measured in units of 1 / dstLen source pixel
+// (so destination pixel i spans [i * srcLen, (i + 1) * srcLen) and source pixel j spans
+// [j * dstLen, (j + 1) * dstLen)), which makes every overlap an exact integer.
+AxisTaps BuildAxis(std::int64_t srcLen, std::int64_t dstLen, std::int64_t d0, std::int64_t d1) {
+    AxisTaps taps;
+    std::size_t n = std::size_t(d1 - d0);
+    taps.first.reserve(n);
+    taps.count.reserve(n);
+    taps.offset.reserve(n);
+    for (std::int64_t i = d0; i < d1; ++i) {
+        std::int64_t lo = i * srcLen;
+        std::int64_t hi = lo + srcLen;
+        std::int64_t j0 = lo / dstLen;
+        std::int64_t j1 = (hi - 1) / dstLen;
+        taps.first.push_back(int(j0));
+        taps.count.push_back(int(j1 - j0 + 1));
+        taps.offset.push_back(taps.weights.size());
+        for (std::int64_t j = j0; j <= j1; ++j) {
+            std::int64_t w = std::min((j + 1) * dstLen, hi) - std::max(j * dstLen, lo);
+            taps.weights.push_back(std::uint64_t(w));
+        }
+        taps.maxCount = std::max(taps.maxCount, int(j1 - j0 + 1));
+    }
+    return taps;
+}
+
+// A plane of C interleaved 8-bit channels: `rows` gives the start of a row, already offset to
+// the first column of the area being resampled.
+template <int C>
+struct Plane {
+    const std::uint8_t* base;
+    std::size_t stride;
+    int x0, y0;  // top-left of the area inside the plane
+    const std::uint8_t* Row(int y) const { return base + std::size_t(y0 + y) * stride + std::size_t(x0) * C; }
+};
+
+// Resamples a srcW x srcH area to dstW x dstH, writing only destination pixels [dx0, dx1) x
+// [dy0, dy1) into `out` (rows of (dx1 - dx0) * C bytes, top first).
+template <int C>
+void ResampleArea(const Plane<C>& src, int srcW, int srcH, std::int64_t dstW, std::int64_t dstH, std::int64_t dx0,
+                  std::int64_t dy0, std::int64_t dx1, std::int64_t dy1, std::uint8_t* out) {
+    AxisTaps hx = BuildAxis(srcW, dstW, dx0, dx1);
+    AxisTaps vy = BuildAxis(srcH, dstH, dy0, dy1);
+    const std::size_t outW = std::size_t(dx1 - dx0);
+    const std::uint64_t den = std::uint64_t(srcW) * std::uint64_t(srcH);
+
+    // Horizontally reduced source rows, computed once each and kept in a small ring: the
+    // source rows that consecutive destination rows read only move forward.
+    const int ringSize = std::max(vy.maxCount, 1);
+    std::vector<std::uint64_t> ring(std::size_t(ringSize) * outW * C);
+    std::vector<int> ringRow(std::size_t(ringSize), -1);
+    auto reducedRow = [&](int sy) -> const std::uint64_t* {
+        std::size_t slot = std::size_t(sy % ringSize);
+        std::uint64_t* dst = ring.data() + slot * outW * C;
+        if (ringRow[slot] == sy) return dst;
+        ringRow[slot] = sy;
+        const std::uint8_t* row = src.Row(sy);
+        for (std::size_t i = 0; i < outW; ++i) {
+            const std::uint64_t* w = hx.weights.data() + hx.offset[i];
+            const std::uint8_t* p = row + std::size_t(hx.first[i]) * C;
+            std::uint64_t acc[C] = {};
+            for (int k = 0; k < hx.count[i]; ++k, p += C)
+                for (int c = 0; c < C; ++c) acc[c] += w[k] * p[c];
+            for (int c = 0; c < C; ++c) dst[i * C + c] = acc[c];
+        }
+        return dst;
+    };
+
+    std::vector<std::uint64_t> acc(outW * C);
+    for (std::size_t oy = 0; oy < vy.first.size(); ++oy) {
+        std::fill(acc.begin(), acc.end(), 0);
+        const std::uint64_t* w = vy.weights.data() + vy.offset[oy];
+        for (int k = 0; k < vy.count[oy]; ++k) {
+            const std::uint64_t* r = reducedRow(vy.first[oy] + k);
+            for (std::size_t i = 0; i < outW * C; ++i) acc[i] += w[k] * r[i];
+        }
+        std::uint8_t* o = out + oy * outW * C;
+        for (std::size_t i = 0; i < outW * C; ++i) o[i] = std::uint8_t((2 * acc[i] + den) / (2 * den));
+    }
+}
+
+}  // namespace
+
+Bitmap StretchHalftoneWindow(const Bitmap& src, const Rect& srcRect, int width, int height, const Rect& window) {
+    if (width < 1 || height < 1 || srcRect.IsEmpty()) return Bitmap();
+    if (srcRect.left < 0 || srcRect.top < 0 || srcRect.right > src.Width() || srcRect.bottom > src.Height())
+        return Bitmap();
+    Rect w = window.Intersect({0, 0, width, height});
+    if (w.IsEmpty()) return Bitmap();
+    Bitmap out(w.Width(), w.Height());
+    if (srcRect.Width() == width && srcRect.Height() == height) {
+        for (int y = 0; y < w.Height(); ++y)
+            std::memcpy(out.Row(y), src.Row(srcRect.top + w.top + y) + std::size_t(srcRect.left + w.left) * 3,
+                        out.RowBytes());
+        return out;
+    }
+    Plane<3> plane{src.Data(), src.RowBytes(), srcRect.left, srcRect.top};
+    ResampleArea<3>(plane, srcRect.Width(), srcRect.Height(), width, height, w.left, w.top, w.right, w.bottom,
+                    out.Data());
+    return out;
+}
+
+Bitmap StretchHalftone(const Bitmap& src, int width, int height) {
+    if (src.IsEmpty()) return Bitmap();
+    return StretchHalftoneWindow(src, src.Bounds(), width, height, {0, 0, width, height});
+}
+
+std::vector<std::uint8_t> StretchHalftoneGrey(const std::vector<std::uint8_t>& src, int srcWidth, int srcHeight,
+                                              int width, int height) {
+    if (srcWidth < 1 || srcHeight < 1 || width < 1 || height < 1) return {};
+    if (src.size() != std::size_t(srcWidth) * std::size_t(srcHeight)) return {};
+    if (srcWidth == width && srcHeight == height) return src;
+    std::vector<std::uint8_t> out(std::size_t(width) * std::size_t(height));
+    Plane<1> plane{src.data(), std::size_t(srcWidth), 0, 0};
+    ResampleArea<1>(plane, srcWidth, srcHeight, width, height, 0, 0, width, height, out.data());
+    return out;
+}
+
+}  // namespace veskel

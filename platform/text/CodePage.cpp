@@ -31,31 +31,50 @@ std::string DescribeCodePoint(char32_t c) {
     return buf;
 }
 
+// Decodes the sequence at s[i]; returns its length, or 0 when it is malformed.
+std::size_t DecodeOne(std::string_view s, std::size_t i, char32_t& cp) {
+    unsigned char b = static_cast<unsigned char>(s[i]);
+    int extra;
+    if (b < 0x80) { cp = b; extra = 0; }
+    else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; extra = 1; }
+    else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; extra = 2; }
+    else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; extra = 3; }
+    else return 0;
+    if (s.size() - i <= std::size_t(extra)) return 0;  // truncated sequence
+    for (int k = 1; k <= extra; ++k) {
+        unsigned char c = static_cast<unsigned char>(s[i + std::size_t(k)]);
+        if ((c & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are malformed.
+    static constexpr char32_t kMin[4] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return std::size_t(extra) + 1;
+}
+
 }  // namespace
 
 std::optional<std::u32string> DecodeUtf8(std::string_view s) {
     std::u32string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
-        unsigned char b = static_cast<unsigned char>(s[i]);
-        char32_t cp;
-        int extra;
-        if (b < 0x80) { cp = b; extra = 0; }
-        else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; extra = 1; }
-        else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; extra = 2; }
-        else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; extra = 3; }
-        else return std::nullopt;
-        if (s.size() - i <= std::size_t(extra)) return std::nullopt;  // truncated sequence
-        for (int k = 1; k <= extra; ++k) {
-            unsigned char c = static_cast<unsigned char>(s[i + k]);
-            if ((c & 0xC0) != 0x80) return std::nullopt;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are malformed.
-        static constexpr char32_t kMin[4] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+        char32_t cp = 0;
+        std::size_t n = DecodeOne(s, i, cp);
+        if (n == 0) return std::nullopt;
         out.push_back(cp);
-        i += std::size_t(extra) + 1;
+        i += n;
+    }
+    return out;
+}
+
+std::u32string DecodeUtf8Lossy(std::string_view s) {
+    std::u32string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        char32_t cp = 0;
+        std::size_t n = DecodeOne(s, i, cp);
+        out.push_back(n ? cp : char32_t(0xFFFD));
+        i += n ? n : 1;
     }
     return out;
 }

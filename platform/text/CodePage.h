@@ -25,6 +25,9 @@ std::optional<std::string> TryUtf8ToCp1251(std::string_view utf8);
 
 // Decodes UTF-8 into code points; nullopt when malformed.
 std::optional<std::u32string> DecodeUtf8(std::string_view utf8);
+// The same for drawing and measuring, where nothing may fail: every byte that does not start a
+// well-formed sequence becomes U+FFFD, so damaged text shows as damaged instead of vanishing.
+std::u32string DecodeUtf8Lossy(std::string_view utf8);
 std::string EncodeUtf8(std::u32string_view text);
 
 }  // namespace veskel

@@ -1,0 +1,54 @@
+#pragma once
+// .vzk project files: the 593-byte settings record, byte for byte, followed by the overlay
+// picture (SourcePicture) as one PNG datastream when the overlay is in use. No magic number, no
+// version. Every file is written to a temporary file beside the target and renamed over it only
+// when complete, so a failed save never destroys the previous file.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "banner/BannerDocument.h"
+#include "project/Messages.h"
+
+namespace veskel {
+
+// The project dialogs' filter.
+inline constexpr const char* kProjectFilter = "Проект Veskel (*.vzk)|*.vzk";
+inline constexpr const char* kProjectExtension = ".vzk";
+
+// Project files larger than this are refused when opened (a real one is the record plus one PNG).
+inline constexpr std::size_t kMaxProjectFileBytes = std::size_t(256) << 20;
+
+// The path a save writes for the path chosen in the dialog: ".vzk" is appended unless the name's
+// extension (from the last point after the last folder separator) is exactly ".vzk", compared
+// case-sensitively ("design" -> "design.vzk", "DESIGN.VZK" -> "DESIGN.VZK.vzk").
+std::string ProjectFilePath(const std::string& chosenPath);
+
+// The file-name part of the chosen path, as ProjectName stores it: UTF-8 converted to
+// Windows-1251 (a character the code page lacks becomes "?"), cut to 255 characters.
+std::string ProjectNameFor(const std::string& chosenPath);
+
+// The bytes a save writes for `document`: the record, then the PNG of SourcePicture when Overlay
+// is on and there is a picture. Sets PictureSize (0 when no picture follows) in the document.
+std::vector<std::uint8_t> ProjectBytes(BannerDocument& document);
+
+// What "Save..." does once the dialog closed on `chosenPath`: ProjectName and PictureSize are set,
+// then the file is written. Returns the path written. Throws ProjectError «Не удается создать
+// файл "path". reason» when it cannot be written; the previous file is then untouched.
+std::string SaveProject(BannerDocument& document, const std::string& chosenPath);
+
+// What "Open..." does for `path`: the file's first 593 bytes replace the record (a shorter file
+// replaces only as many leading bytes as it has); when PictureSize is then non-zero, the PNG after
+// the record becomes SourcePicture (WorkingPicture an unscaled copy, opacity applied); then the
+// changed hook runs (render). Throws ProjectError «Не удается открыть файл "path". reason»:
+//  - the file cannot be read, or Pattern / MirrorPattern in it lie outside 0..5: the document is
+//    left exactly as it was;
+//  - the picture cannot be decoded: the record has been taken, the pictures are as they were,
+//    and the hook has not run.
+void OpenProject(BannerDocument& document, const std::string& path);
+
+// The same as OpenProject on bytes already in memory; `path` names the file in messages.
+void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>& bytes, const std::string& path);
+
+}  // namespace veskel

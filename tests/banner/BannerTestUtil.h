@@ -1,0 +1,73 @@
+#pragma once
+// Helpers shared by the banner tests: pictures of known content, a scratch folder, and a document
+// whose changed hook counts calls instead of rendering.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "banner/BannerDocument.h"
+#include "platform/graphics/Picture.h"
+
+namespace veskel::testing {
+
+// A w x h picture whose colour encodes its position (so resampling shows up), optionally with an
+// alpha plane that falls from 255 on the left to 0 on the right.
+inline Picture MakePicture(int w, int h, bool withAlpha) {
+    Picture p(Bitmap(w, h));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) p.color.SetPixel(x, y, RGB(std::uint8_t(x * 7), std::uint8_t(y * 11), 200));
+    }
+    if (withAlpha) {
+        p.EnsureAlpha(255);
+        p.hasTransparency = true;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) p.AlphaRow(y)[x] = std::uint8_t(w > 1 ? 255 - 255 * x / (w - 1) : 255);
+        }
+    }
+    return p;
+}
+
+inline Picture SolidPicture(int w, int h, Color c) {
+    Picture p(Bitmap(w, h));
+    p.color.Fill(c);
+    return p;
+}
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class ScratchDir {
+public:
+    ScratchDir() {
+        path_ = std::filesystem::temp_directory_path() /
+                ("veskel-banner-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    static inline int counter_ = 0;
+    std::filesystem::path path_;
+};
+
+// A document with a new design whose hook counts changes (and still renders, so rendering faults
+// surface in every test).
+struct CountingDocument {
+    BannerDocument doc;
+    int changes = 0;
+    CountingDocument() {
+        doc.SetChangedHook([this] {
+            ++changes;
+            doc.RenderBanner();
+        });
+        doc.NewDocument();
+        changes = 0;
+    }
+};
+
+}  // namespace veskel::testing

@@ -1,0 +1,224 @@
+// The document's record operations: defaults, text placement and refusal, the position fields'
+// number rule, colours, and the changed hook.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "banner/BannerDocument.h"
+#include "tests/banner/BannerTestUtil.h"
+
+namespace veskel {
+namespace {
+
+using testing::CountingDocument;
+
+TEST(ParseFieldNumber, PartialNumbersAndHexadecimal) {
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"12", 12},          {"12a", 12},           {"-", 0},           {"", 0},
+        {"+", 0},            {"   ", 0},            {"$1F", 31},        {"0x1F", 31},
+        {"0X1f", 31},        {"x1F", 31},           {"X10", 16},        {"$", 0},
+        {"0x", 0},           {"-12", -12},          {"+7", 7},          {"  42", 42},
+        {"-12a", 12},        {"12 ", 12},           {"1 2", 1},         {"-$10", -16},
+        {"007", 7},          {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
+        {"2147483648", 214748364},                  {"$FFFFFFFF", -1},  {"$100000000", 0x10000000},
+        {"99999999999", 999999999},                 {"abc", 0},         {"1e3", 1},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(ParseFieldNumber(text), value) << '"' << text << '"';
+}
+
+TEST(Document, NewDocumentSetsDefaultsAndKeepsTheOverlay) {
+    BannerDocument doc;
+    BannerSettings& s = doc.Settings();
+    s.SetOverlayX(12);
+    s.SetOverlayY(-3);
+    s.SetOverlayWidth(40);
+    s.SetOverlayHeight(9);
+    s.SetPictureSize(1234);
+    s.MutableBytes()[BannerSettings::kReserved2] = 0x77;
+    s.SetOverlay(true);
+    s.SetTextX(-99);
+    doc.AdoptProjectPicture(testing::SolidPicture(5, 5, kWhite));
+    doc.NewDocument();
+
+    EXPECT_EQ(s.TextUtf8(), "Brannock veskel generator");
+    EXPECT_EQ(s.ProjectNameUtf8(), "untitled");
+    EXPECT_EQ(s.TextY(), 5);
+    EXPECT_EQ(s.TextX(), 346 - MeasureText(s.Text()));
+    EXPECT_EQ(s.Color1(), RGB(241, 77, 33));
+    EXPECT_EQ(s.Color2(), RGB(89, 194, 13));
+    EXPECT_TRUE(s.Glow());
+    EXPECT_TRUE(s.Border());
+    EXPECT_EQ(s.BorderColor(), kBlack);
+    EXPECT_TRUE(s.Horizontal());
+    EXPECT_EQ(s.MirrorPattern(), 5);
+    EXPECT_EQ(s.MirrorStrength(), 90);
+    EXPECT_EQ(s.Pattern(), 2);
+    EXPECT_EQ(s.PatternStrength(), 95);
+    EXPECT_FALSE(s.Overlay());
+    EXPECT_EQ(s.OverlayOpacity(), 180);
+    // Kept as they were.
+    EXPECT_EQ(s.OverlayX(), 12);
+    EXPECT_EQ(s.OverlayY(), -3);
+    EXPECT_EQ(s.OverlayWidth(), 40);
+    EXPECT_EQ(s.OverlayHeight(), 9);
+    EXPECT_EQ(s.PictureSize(), 1234);
+    EXPECT_EQ(s.GetBytes()[BannerSettings::kReserved2], 0x77);
+    EXPECT_EQ(doc.SourcePicture().Width(), 5);
+    EXPECT_FALSE(doc.PreparedPicture().IsEmpty());
+}
+
+TEST(Document, MeasureTextSumsSingleCharacterAdvances) {
+    EXPECT_EQ(MeasureText(""), 0);
+    const int a = MeasureText("A");
+    const int b = MeasureText("b");
+    EXPECT_GT(a, 0);
+    EXPECT_EQ(MeasureText("AbAb"), 2 * a + 2 * b);
+    // Russian letters measure in the banner font too.
+    EXPECT_GT(MeasureTextUtf8("Ж"), 0);
+    EXPECT_EQ(MeasureTextUtf8("ЖA"), MeasureTextUtf8("Ж") + a);
+}
+
+TEST(Document, SetTextAcceptsNarrowTextsAndRefusesWideOnes) {
+    CountingDocument d;
+    BannerSettings& s = d.doc.Settings();
+
+    // Empty is fine; the reset then puts the text at 346.
+    EXPECT_TRUE(d.doc.SetText(""));
+    d.doc.ResetTextPosition();
+    EXPECT_EQ(s.TextX(), 346);
+    EXPECT_EQ(s.TextY(), 5);
+
+    // Build the longest accepted text of repeated 'W's, and one character more.
+    const int w = MeasureText("W");
+    ASSERT_GT(w, 0);
+    const int fits = (kMaxTextWidth - 1) / w;
+    ASSERT_TRUE(d.doc.SetText(std::string(fits, 'W')));
+    const auto before = s.GetBytes();
+    const int changes = d.changes;
+    std::string reason;
+    EXPECT_FALSE(d.doc.SetText(std::string(fits + 1, 'W'), &reason));
+    EXPECT_NE(reason.find("too wide"), std::string::npos) << reason;
+    EXPECT_EQ(s.GetBytes(), before);
+    EXPECT_EQ(d.changes, changes);  // a refusal is not a change
+
+    // A character outside Windows-1251 is refused with a reason, nothing changes.
+    EXPECT_FALSE(d.doc.SetText("snow ☃", &reason));
+    EXPECT_NE(reason.find("Windows-1251"), std::string::npos) << reason;
+    EXPECT_EQ(s.GetBytes(), before);
+
+    // Russian text is stored in the code page.
+    EXPECT_TRUE(d.doc.SetText("Баннер"));
+    EXPECT_EQ(s.Text(), "\xC1\xE0\xED\xED\xE5\xF0");
+    EXPECT_EQ(s.TextUtf8(), "Баннер");
+}
+
+TEST(Document, SetTextPullsTheTextBackOnlyPastX354) {
+    CountingDocument d;
+    BannerSettings& s = d.doc.Settings();
+    const std::string text = "Hello";
+    const int w = MeasureText(text);
+    // Ends at x = 352: kept.
+    s.SetTextX(352 - w);
+    ASSERT_TRUE(d.doc.SetText(text));
+    EXPECT_EQ(s.TextX(), 352 - w);
+    // Ends at 354 exactly: still kept.
+    s.SetTextX(354 - w);
+    ASSERT_TRUE(d.doc.SetText(text));
+    EXPECT_EQ(s.TextX(), 354 - w);
+    // Would end at 355: moved to end at 346.
+    s.SetTextX(355 - w);
+    ASSERT_TRUE(d.doc.SetText(text));
+    EXPECT_EQ(s.TextX(), 346 - w);
+    // Far to the right, even at the end of the integer range: pulled back without overflow.
+    s.SetTextX(INT_MAX);
+    ASSERT_TRUE(d.doc.SetText(text));
+    EXPECT_EQ(s.TextX(), 346 - w);
+}
+
+TEST(Document, PositionFieldsStoreThePartialNumberAndShowIt) {
+    CountingDocument d;
+    BannerSettings& s = d.doc.Settings();
+    const std::pair<const char*, const char*> cases[] = {
+        {"12a", "12"}, {"", "0"}, {"-", "0"}, {"$1F", "31"}, {"0x1F", "31"}, {"-40", "-40"}};
+    for (const auto& [typed, shown] : cases) {
+        d.doc.SetTextX(typed);
+        EXPECT_EQ(s.FieldToString("TextX"), shown) << typed;
+        d.doc.SetTextY(typed);
+        EXPECT_EQ(s.FieldToString("TextY"), shown) << typed;
+    }
+    EXPECT_EQ(d.changes, 2 * int(std::size(cases)));  // stored (and re-rendered) every time
+}
+
+TEST(Document, NudgeSwapAndRandomColours) {
+    CountingDocument d;
+    BannerSettings& s = d.doc.Settings();
+    s.SetTextX(10);
+    s.SetTextY(5);
+    d.doc.NudgeText(-1, 1);
+    EXPECT_EQ(s.TextX(), 9);
+    EXPECT_EQ(s.TextY(), 6);
+    s.SetTextX(INT_MAX);
+    d.doc.NudgeText(1, 0);  // no bounds: wraps instead of overflowing
+    EXPECT_EQ(s.TextX(), INT_MIN);
+
+    const Color c1 = s.Color1(), c2 = s.Color2();
+    d.doc.SwapColors();
+    EXPECT_EQ(s.Color1(), c2);
+    EXPECT_EQ(s.Color2(), c1);
+
+    // Blue, green, red from three draws: the same seed gives the same colour; top byte 0.
+    d.doc.SeedRandom(1234);
+    d.doc.RandomColor1();
+    const Color first = s.Color1();
+    d.doc.RandomColor2();
+    d.doc.SeedRandom(1234);
+    d.doc.RandomColor2();
+    EXPECT_EQ(s.Color2(), first);
+    EXPECT_EQ(first >> 24, 0u);
+    std::mt19937 rng(1234);
+    const std::uint8_t b = std::uint8_t(rng() >> 24), g = std::uint8_t(rng() >> 24), r = std::uint8_t(rng() >> 24);
+    EXPECT_EQ(first, RGB(r, g, b));
+}
+
+TEST(Document, EveryChangeRunsTheHookOnce) {
+    CountingDocument d;
+    int expected = 0;
+    auto step = [&](auto&& op) {
+        op();
+        EXPECT_EQ(d.changes, ++expected);
+    };
+    step([&] { d.doc.SetColor1(kWhite); });
+    step([&] { d.doc.SetColor2(kBlack); });
+    step([&] { d.doc.SetBorderColor(RGB(1, 2, 3)); });
+    step([&] { d.doc.SetGlow(false); });
+    step([&] { d.doc.SetBorder(false); });
+    step([&] { d.doc.SetHorizontal(false); });
+    step([&] { d.doc.SetOverlay(true); });
+    step([&] { d.doc.SetPattern(4); });
+    step([&] { d.doc.SetMirrorPattern(1); });
+    step([&] { d.doc.SetPatternStrength(50); });
+    step([&] { d.doc.SetMirrorStrength(10); });
+    step([&] { d.doc.ResetTextPosition(); });
+    step([&] { d.doc.NewDocument(); });
+    const BannerSettings& s = d.doc.Settings();
+    EXPECT_EQ(s.Pattern(), 2);
+
+    // Without a hook the document renders by itself.
+    BannerDocument plain;
+    plain.NewDocument();
+    const Bitmap first = plain.BannerImage();
+    plain.SetColor1(kBlack);
+    EXPECT_NE(plain.BannerImage(), first);
+}
+
+TEST(Document, DamagedPatternIndexIsReportedByTheChange) {
+    CountingDocument d;
+    const Bitmap before = d.doc.BannerImage();
+    EXPECT_THROW(d.doc.SetPattern(-1), BannerError);  // a list box with no selection
+    EXPECT_EQ(d.doc.BannerImage(), before);
+    d.doc.SetPattern(3);  // a valid choice draws again
+    EXPECT_NE(d.doc.BannerImage(), before);
+}
+
+}  // namespace
+}  // namespace veskel

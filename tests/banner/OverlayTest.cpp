@@ -1,0 +1,315 @@
+// The overlay picture: loading by extension, fitting, resampling, opacity, the third page's
+// operations, and what stays intact when something goes wrong.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "banner/BannerDocument.h"
+#include "platform/codecs/Codecs.h"
+#include "platform/graphics/Rounding.h"
+#include "platform/io/Files.h"
+#include "tests/banner/BannerTestUtil.h"
+
+namespace veskel {
+namespace {
+
+using testing::CountingDocument;
+using testing::MakePicture;
+using testing::ScratchDir;
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) { WriteFileAtomic(path, bytes); }
+
+// Document state that an operation must leave alone when it refuses or fails.
+struct Snapshot {
+    BannerSettings::Bytes record;
+    Picture source, working, prepared;
+    Bitmap image;
+    explicit Snapshot(const BannerDocument& d)
+        : record(d.Settings().GetBytes()),
+          source(d.SourcePicture()),
+          working(d.WorkingPicture()),
+          prepared(d.PreparedPicture()),
+          image(d.BannerImage()) {}
+    void ExpectSame(const BannerDocument& d, const std::string& what) const {
+        EXPECT_EQ(d.Settings().GetBytes(), record) << what;
+        EXPECT_EQ(d.SourcePicture(), source) << what;
+        EXPECT_EQ(d.WorkingPicture(), working) << what;
+        EXPECT_EQ(d.PreparedPicture(), prepared) << what;
+        EXPECT_EQ(d.BannerImage(), image) << what;
+    }
+};
+
+TEST(OverlayFit, WidePicturesShrinkToHalfTheBannerInBothModes) {
+    const Picture wide = MakePicture(400, 100, false);
+    const std::vector<std::uint8_t> png = EncodePng(wide);
+    for (auto [mode, height] : {std::pair{RoundingMode::NearestEven, 44}, {RoundingMode::Downward, 43}}) {
+        ScopedRoundingModeForTesting scope(mode);
+        CountingDocument d;
+        d.doc.Settings().SetOverlayX(-7);
+        d.doc.LoadOverlayPictureFromBytes("wide.png", png);
+        const BannerSettings& s = d.doc.Settings();
+        EXPECT_TRUE(s.Overlay());
+        EXPECT_EQ(s.OverlayWidth(), 175);
+        EXPECT_EQ(s.OverlayHeight(), height);
+        EXPECT_EQ(s.OverlayX(), -7);  // the position is kept
+        EXPECT_EQ(d.doc.WorkingPicture().Width(), 175);
+        EXPECT_EQ(d.doc.WorkingPicture().Height(), height);
+        EXPECT_EQ(d.doc.SourcePicture(), wide);  // the source stays as loaded
+        EXPECT_EQ(d.changes, 1);
+    }
+}
+
+TEST(OverlayFit, OnlyTheWidthIsLimited) {
+    const std::tuple<int, int, int, int> cases[] = {
+        {175, 30, 175, 30},   // at the limit: kept as is
+        {176, 30, 175, 30},   // one over: scaled (30 x 175 / 176 = 29.83)
+        {100, 500, 100, 500}, // narrow and tall: kept, and clipped when drawn
+        {2000, 2, 175, 1},    // so wide that the height rounds to 0: one row is kept
+        {1, 1, 1, 1},
+    };
+    for (const auto& [w, h, ew, eh] : cases) {
+        CountingDocument d;
+        d.doc.LoadOverlayPictureFromBytes("p.bmp", EncodeBmp(MakePicture(w, h, false).color));
+        EXPECT_EQ(d.doc.Settings().OverlayWidth(), ew) << w << "x" << h;
+        EXPECT_EQ(d.doc.Settings().OverlayHeight(), eh) << w << "x" << h;
+        EXPECT_EQ(d.doc.PreparedPicture().Width(), ew);
+        EXPECT_EQ(d.doc.PreparedPicture().Height(), eh);
+    }
+}
+
+TEST(OverlayLoad, DecoderIsChosenByTheLowerCasedExtension) {
+    ScratchDir dir;
+    const Picture opaque = MakePicture(20, 10, false);
+    const Picture translucent = MakePicture(20, 10, true);
+    WriteFile(dir.File("a.PNG"), EncodePng(translucent));
+    WriteFile(dir.File("b.Jpg"), EncodeJpeg(opaque.color, 95));
+    WriteFile(dir.File("c.BMP"), EncodeBmp(opaque.color));
+    // A GIF holds at most 256 colours: a plain two-colour picture.
+    IndexedImage gif;
+    gif.width = 20;
+    gif.height = 10;
+    gif.pixels.assign(200, 1);
+    gif.palette[1] = {10, 20, 30};
+    WriteFile(dir.File("d.gif"), EncodeGif(gif));
+
+    CountingDocument d;
+    d.doc.LoadOverlayPicture(dir.File("a.PNG"));
+    EXPECT_TRUE(d.doc.SourcePicture().HasAlpha());  // a PNG keeps its transparency
+    EXPECT_EQ(d.doc.SourcePicture(), translucent);
+    for (const char* name : {"b.Jpg", "c.BMP", "d.gif"}) {
+        d.doc.LoadOverlayPicture(dir.File(name));
+        EXPECT_FALSE(d.doc.SourcePicture().HasAlpha()) << name;  // drawn opaque
+        EXPECT_EQ(d.doc.SourcePicture().Width(), 20) << name;
+        // Opaque pictures get alpha 255 + 180 - 200 = 235 everywhere.
+        for (std::uint8_t a : d.doc.PreparedPicture().alpha) ASSERT_EQ(a, 235) << name;
+    }
+    EXPECT_EQ(d.doc.SourcePicture().color.Pixel(3, 3), RGB(10, 20, 30));
+    EXPECT_EQ(d.doc.SourcePicture().color, d.doc.WorkingPicture().color);
+}
+
+TEST(OverlayLoad, FailuresNameTheFileAndLeaveEverythingIntact) {
+    ScratchDir dir;
+    WriteFile(dir.File("broken.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
+    WriteFile(dir.File("photo.jpeg"), EncodeJpeg(MakePicture(8, 8, false).color));
+    WriteFile(dir.File("noext"), EncodeBmp(MakePicture(8, 8, false).color));
+    std::vector<std::uint8_t> truncatedBmp = EncodeBmp(MakePicture(30, 30, false).color);
+    truncatedBmp.resize(100);
+    WriteFile(dir.File("cut.bmp"), truncatedBmp);
+
+    CountingDocument d;
+    d.doc.LoadOverlayPictureFromBytes("first.png", EncodePng(MakePicture(50, 12, true)));
+    d.doc.SetOverlay(false);
+    d.doc.MoveOverlayRight();
+    d.changes = 0;
+    const Snapshot before(d.doc);
+    for (const char* name : {"broken.png", "photo.jpeg", "noext", "cut.bmp", "missing.png"}) {
+        const std::string path = dir.File(name);
+        try {
+            d.doc.LoadOverlayPicture(path);
+            ADD_FAILURE() << name << " loaded";
+        } catch (const BannerError& e) {
+            const std::string msg = e.what();
+            EXPECT_NE(msg.find(path), std::string::npos) << msg;
+            EXPECT_GT(msg.size(), path.size() + 30) << "no reason given: " << msg;
+        }
+        before.ExpectSame(d.doc, name);  // Overlay stays off, the old picture stays
+    }
+    EXPECT_EQ(d.changes, 0);
+}
+
+TEST(OverlayResize, AlphaIsResampledOnlyWhenTheSourceHasIt) {
+    CountingDocument d;
+    d.doc.AdoptProjectPicture(MakePicture(300, 40, true));
+    const Picture withAlpha = d.doc.ResizeOverlay(150, 20);
+    ASSERT_TRUE(withAlpha.HasAlpha());
+    EXPECT_GT(withAlpha.AlphaRow(10)[0], 240);   // opaque on the left
+    EXPECT_LT(withAlpha.AlphaRow(10)[149], 15);  // clear on the right
+    // Area averaging: a 2:1 shrink of a left-to-right ramp keeps the ramp's mean.
+    EXPECT_NEAR(withAlpha.AlphaRow(5)[75], 127, 3);
+
+    d.doc.AdoptProjectPicture(MakePicture(300, 40, false));
+    EXPECT_FALSE(d.doc.ResizeOverlay(150, 20).HasAlpha());
+    for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-1, 5}, {kMaxOverlaySide + 1, 1}, {10000, 10000}}) {
+        EXPECT_THROW(d.doc.ResizeOverlay(w, h), BannerError) << w << "x" << h;
+    }
+}
+
+TEST(OverlayOpacity, OffsetsAlphaAndKeepsItAt200) {
+    CountingDocument d;
+    d.doc.LoadOverlayPictureFromBytes("t.png", EncodePng(MakePicture(40, 10, true)));
+    const Picture& working = d.doc.WorkingPicture();
+    ASSERT_TRUE(working.HasAlpha());
+    const std::pair<int, int> cases[] = {{200, 0}, {180, -20}, {0, -200}, {150, -50}};
+    for (const auto& [opacity, offset] : cases) {
+        ASSERT_TRUE(d.doc.SetOverlayOpacity(opacity));
+        const Picture& p = d.doc.PreparedPicture();
+        for (std::size_t i = 0; i < p.alpha.size(); ++i) {
+            ASSERT_EQ(p.alpha[i], std::clamp(working.alpha[i] + offset, 0, 255)) << opacity;
+        }
+        EXPECT_EQ(p.color, working.color);
+    }
+    // An opaque picture at opacity 0 keeps alpha 55.
+    d.doc.LoadOverlayPictureFromBytes("o.bmp", EncodeBmp(MakePicture(10, 10, false).color));
+    ASSERT_TRUE(d.doc.SetOverlayOpacity(0));
+    for (std::uint8_t a : d.doc.PreparedPicture().alpha) ASSERT_EQ(a, 55);
+    // Hostile values from a damaged file clamp instead of wrapping.
+    d.doc.Settings().SetOverlayOpacity(INT_MIN);
+    d.doc.ApplyOverlayOpacity();
+    for (std::uint8_t a : d.doc.PreparedPicture().alpha) ASSERT_EQ(a, 0);
+    d.doc.Settings().SetOverlayOpacity(INT_MAX);
+    d.doc.ApplyOverlayOpacity();
+    for (std::uint8_t a : d.doc.PreparedPicture().alpha) ASSERT_EQ(a, 255);
+}
+
+TEST(OverlayControls, SizeStepsResampleFromTheSource) {
+    CountingDocument d;
+    d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(MakePicture(60, 20, true)));
+    BannerSettings& s = d.doc.Settings();
+    s.SetOverlayX(10);
+    s.SetOverlayY(2);
+    struct Step {
+        bool (BannerDocument::*op)();
+        int w, h, x, y;
+    };
+    const Step steps[] = {
+        {&BannerDocument::WidenOverlay, 61, 20, 10, 2},           {&BannerDocument::NarrowOverlay, 60, 20, 10, 2},
+        {&BannerDocument::ShortenOverlay, 60, 19, 10, 2},         {&BannerDocument::HeightenOverlay, 60, 20, 10, 2},
+        {&BannerDocument::GrowOverlayBottomRight, 61, 21, 10, 2}, {&BannerDocument::GrowOverlayBottomLeft, 62, 22, 9, 2},
+        {&BannerDocument::GrowOverlayTopRight, 63, 23, 9, 1},     {&BannerDocument::GrowOverlayTopLeft, 64, 24, 8, 0},
+    };
+    for (const Step& st : steps) {
+        ASSERT_TRUE((d.doc.*st.op)());
+        EXPECT_EQ(std::tuple(s.OverlayWidth(), s.OverlayHeight(), s.OverlayX(), s.OverlayY()),
+                  std::tuple(st.w, st.h, st.x, st.y));
+        EXPECT_EQ(d.doc.WorkingPicture().Width(), st.w);
+        EXPECT_EQ(d.doc.PreparedPicture().Height(), st.h);
+        EXPECT_TRUE(d.doc.WorkingPicture().HasAlpha());
+    }
+    // Back to the same size: the same pixels as a fresh resample, however many steps came before.
+    for (int i = 0; i < 4; ++i) d.doc.NarrowOverlay();
+    for (int i = 0; i < 4; ++i) d.doc.ShortenOverlay();
+    EXPECT_EQ(d.doc.WorkingPicture(), d.doc.ResizeOverlay(60, 20));
+
+    ASSERT_TRUE(d.doc.ResetOverlaySize());
+    EXPECT_EQ(d.doc.WorkingPicture(), d.doc.SourcePicture());
+    ASSERT_TRUE(d.doc.ResetOverlayPosition());
+    EXPECT_EQ(std::pair(s.OverlayX(), s.OverlayY()), std::pair(1, 1));
+}
+
+TEST(OverlayControls, StepsBelowOneAreRefusedAndChangeNothing) {
+    CountingDocument d;
+    d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(MakePicture(2, 1, true)));
+    ASSERT_TRUE(d.doc.NarrowOverlay());  // 1 x 1
+    d.changes = 0;
+    const Snapshot before(d.doc);
+    EXPECT_FALSE(d.doc.NarrowOverlay());
+    EXPECT_FALSE(d.doc.ShortenOverlay());
+    before.ExpectSame(d.doc, "step below 1");
+    EXPECT_EQ(d.changes, 0);
+    EXPECT_EQ(d.doc.PreparedPicture().Width(), 1);
+}
+
+TEST(OverlayControls, OverlayOffBlocksAllButThePositionSteps) {
+    CountingDocument d;
+    d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(MakePicture(30, 10, false)));
+    d.doc.SetOverlay(false);
+    d.changes = 0;
+    const Snapshot before(d.doc);
+    for (auto op : {&BannerDocument::ResetOverlayPosition, &BannerDocument::WidenOverlay,
+                    &BannerDocument::NarrowOverlay, &BannerDocument::ShortenOverlay, &BannerDocument::HeightenOverlay,
+                    &BannerDocument::GrowOverlayBottomRight, &BannerDocument::GrowOverlayBottomLeft,
+                    &BannerDocument::GrowOverlayTopRight, &BannerDocument::GrowOverlayTopLeft,
+                    &BannerDocument::ResetOverlaySize}) {
+        EXPECT_FALSE((d.doc.*op)());
+    }
+    EXPECT_FALSE(d.doc.SetOverlayOpacity(10));
+    before.ExpectSame(d.doc, "overlay off");
+    EXPECT_EQ(d.changes, 0);
+
+    // The picture can be moved while hidden, even far off the banner, and moved back.
+    const std::int32_t x0 = d.doc.Settings().OverlayX();
+    for (int i = 0; i < 400; ++i) d.doc.MoveOverlayRight();
+    d.doc.MoveOverlayDown();
+    d.doc.MoveOverlayUp();
+    EXPECT_EQ(d.doc.Settings().OverlayX(), x0 + 400);
+    d.doc.SetOverlay(true);
+    EXPECT_EQ(d.doc.BannerImage(), [&] {
+        BannerDocument plain;
+        plain.Settings() = d.doc.Settings();
+        plain.Settings().SetOverlay(false);
+        return plain.RenderBanner();
+    }());
+    for (int i = 0; i < 400; ++i) d.doc.MoveOverlayLeft();
+    EXPECT_EQ(d.doc.Settings().OverlayX(), x0);
+    d.doc.Settings().SetOverlayX(INT_MIN);
+    d.doc.MoveOverlayLeft();  // wraps, no overflow
+    EXPECT_EQ(d.doc.Settings().OverlayX(), INT_MAX);
+}
+
+TEST(OverlayControls, DamagedStoredSizeIsReportedOnReset) {
+    CountingDocument d;
+    d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(MakePicture(30, 10, false)));
+    for (auto [w, h] : {std::pair{0, 10}, {-5, -5}, {INT_MAX, 3}, {16000, 16000}}) {
+        d.doc.Settings().SetOverlayWidth(w);
+        d.doc.Settings().SetOverlayHeight(h);
+        const Snapshot before(d.doc);
+        EXPECT_THROW(d.doc.ResetOverlayPosition(), BannerError) << w << "x" << h;
+        before.ExpectSame(d.doc, "reset with a damaged size");
+    }
+    // The fit repairs it.
+    ASSERT_TRUE(d.doc.ResetOverlaySize());
+    EXPECT_EQ(d.doc.Settings().OverlayWidth(), 30);
+    EXPECT_TRUE(d.doc.ResetOverlayPosition());
+}
+
+TEST(OverlayLifecycle, NewDocumentHidesThePictureAndTheCheckBoxBringsItBack) {
+    CountingDocument d;
+    const Bitmap plain = d.doc.BannerImage();
+    d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(testing::SolidPicture(40, 10, RGB(0, 0, 255))));
+    d.doc.MoveOverlayRight();
+    const Bitmap shown = d.doc.BannerImage();
+    EXPECT_NE(shown, plain);
+    d.doc.NewDocument();
+    EXPECT_EQ(d.doc.BannerImage(), plain);
+    EXPECT_EQ(d.doc.Settings().OverlayX(), 1);
+    d.doc.SetOverlay(true);
+    EXPECT_EQ(d.doc.BannerImage(), shown);
+}
+
+TEST(OverlayLifecycle, ProjectPictureIsTakenUnscaled) {
+    CountingDocument d;
+    BannerSettings& s = d.doc.Settings();
+    s.SetOverlayWidth(20);
+    s.SetOverlayHeight(5);
+    s.SetOverlay(true);
+    const Picture big = MakePicture(300, 30, true);
+    d.doc.AdoptProjectPicture(big);
+    EXPECT_EQ(d.doc.WorkingPicture(), big);  // the stored size waits for the next step
+    EXPECT_EQ(d.doc.PreparedPicture().Width(), 300);
+    ASSERT_TRUE(d.doc.WidenOverlay());
+    EXPECT_EQ(d.doc.WorkingPicture().Width(), 21);
+    EXPECT_EQ(d.doc.WorkingPicture().Height(), 5);
+}
+
+}  // namespace
+}  // namespace veskel

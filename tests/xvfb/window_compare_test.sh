@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Shows a program's form in a real Qt window under Xvfb, hovers and presses one of its buttons
+# with xdotool, and checks that every state looks pixel for pixel like the headless rendering of
+# the same state and that the click reached the handler.
+#
+#   window_compare_test.sh PROGRAM OUTDIR X Y CLICKED [SCREENSHOT]
+#     PROGRAM     a program with "--headless-png DIR" (writes normal.png, hover.png, pressed.png)
+#                 that shows its form in a window when started without arguments
+#     X Y         a point on the button, in window coordinates
+#     CLICKED     the line the program prints when the button is clicked ("clicked Name")
+#     SCREENSHOT  optional: where to copy the screenshot of the normal state
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/xvfb_lib.sh"
+
+[ $# -ge 5 ] || { log "usage: $0 PROGRAM OUTDIR X Y CLICKED [SCREENSHOT]"; exit 2; }
+program=$1 WORK=$2 bx=$3 by=$4 clicked=$5 screenshot=${6:-}
+rm -rf "$WORK"
+mkdir -p "$WORK/headless"
+need_tools
+
+timeout 60 "$program" --headless-png "$WORK/headless" >"$WORK/headless.log" 2>&1 ||
+    fail "headless rendering failed: $(head -c 2000 "$WORK/headless.log")"
+for s in normal hover pressed; do
+    [ -s "$WORK/headless/$s.png" ] || fail "the headless run wrote no $s.png"
+done
+
+start_xvfb
+# Keep the pointer away from where the window will appear.
+xdotool mousemove --sync 1020 764
+start_app "$program"
+
+expect_window normal "$WORK/headless/normal.png"
+[ -n "$screenshot" ] && cp "$WORK/normal-window.png" "$screenshot" && log "screenshot saved to $screenshot"
+
+pointer_to "$bx" "$by"
+expect_window hover "$WORK/headless/hover.png"
+
+xdotool mousedown 1
+expect_window pressed "$WORK/headless/pressed.png"
+xdotool mouseup 1
+expect_output "^$clicked\$"
+expect_window hover-again "$WORK/headless/hover.png"
+
+if [ -s "$WORK/headless/left.png" ]; then
+    xdotool mousemove --sync 1020 764
+    expect_window left "$WORK/headless/left.png"
+fi
+log "PASS"

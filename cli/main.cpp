@@ -1,0 +1,11 @@
+// veskel-render: the banner designer without a window, for scripts and servers.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/RenderCommand.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return veskel::RunRenderCommand(args, std::cout, std::cerr);
+}

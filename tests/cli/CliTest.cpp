@@ -1,0 +1,279 @@
+// veskel-render end to end: every option, exit statuses, messages and the files written.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "banner/BannerSettings.h"
+#include "platform/codecs/Codecs.h"
+#include "tests/project/TestFiles.h"
+
+namespace veskel {
+namespace {
+
+using testing::ReadAll;
+using testing::ScratchDir;
+using testing::WriteAll;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Drain(int fd) {
+    std::string text;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) text.append(buf, std::size_t(n));
+    return text;
+}
+
+// Runs veskel-render with `args`; stdout and stderr go to files so neither pipe can fill up.
+Result RunCli(const std::vector<std::string>& args) {
+    char outName[] = "/tmp/veskel-cli-out-XXXXXX";
+    char errName[] = "/tmp/veskel-cli-err-XXXXXX";
+    const int outFd = ::mkstemp(outName);
+    const int errFd = ::mkstemp(errName);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(outFd, 1);
+        ::dup2(errFd, 2);
+        std::vector<char*> argv;
+        std::string program = VESKEL_RENDER_PATH;
+        argv.push_back(program.data());
+        std::vector<std::string> copy = args;
+        for (std::string& a : copy) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    Result r;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+    ::lseek(outFd, 0, SEEK_SET);
+    ::lseek(errFd, 0, SEEK_SET);
+    r.out = Drain(outFd);
+    r.err = Drain(errFd);
+    ::close(outFd);
+    ::close(errFd);
+    ::unlink(outName);
+    ::unlink(errName);
+    return r;
+}
+
+Bitmap DecodePngFile(const std::string& path) { return DecodePng(ReadAll(path)).color; }
+
+// The blue test picture under the highlight layer.
+bool IsBlue(Color c) { return GetB(c) >= 200 && GetR(c) <= 60 && GetG(c) <= 60; }
+
+// Errors are one line on stderr, naming the program.
+void ExpectOneLineError(const Result& r, int status, const std::string& words) {
+    EXPECT_EQ(r.status, status) << r.err;
+    EXPECT_EQ(r.err.rfind("veskel-render: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find(words), std::string::npos) << r.err;
+}
+
+TEST(CliHelp, ListsEveryOptionAndField) {
+    Result r = RunCli({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.empty());
+    for (const char* option : {"-o", "--format", "--project", "--set", "--text", "--reset-position", "--overlay",
+                               "--save-project", "--batch", "{n}", "{text}", "--help"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    for (const FieldInfo& f : BannerSettings::Fields())
+        EXPECT_NE(r.out.find("  " + std::string(f.name) + " "), std::string::npos) << f.name;
+}
+
+TEST(CliUsage, MistakesInTheCommandLineExitWith2) {
+    ScratchDir dir;
+    ExpectOneLineError(RunCli({}), 2, "no output");
+    ExpectOneLineError(RunCli({"--bogus", "-o", dir / "a.png"}), 2, "unknown option '--bogus'");
+    ExpectOneLineError(RunCli({"-o"}), 2, "-o needs a value");
+    ExpectOneLineError(RunCli({"-o", dir / "a.tiff"}), 2, "cannot tell the image format");
+    ExpectOneLineError(RunCli({"-o", dir / "a.png", "--format", "tiff"}), 2, "unknown format 'tiff'");
+    ExpectOneLineError(RunCli({"-o", dir / "a.png", "--set", "TextX"}), 2, "FIELD=VALUE");
+    ExpectOneLineError(RunCli({"-o", dir / "a.png", "-o", dir / "b.png"}), 2, "more than once");
+    ExpectOneLineError(RunCli({"-o", dir / "a.png", "stray"}), 2, "unexpected argument 'stray'");
+    ExpectOneLineError(RunCli({"--batch", dir / "lines.txt", "-o", dir / "same.png"}), 2, "{n} or {text}");
+    EXPECT_TRUE(dir.Names().empty());
+}
+
+TEST(CliOutput, FormatComesFromTheExtensionOrTheOption) {
+    ScratchDir dir;
+    struct Case {
+        std::vector<std::string> args;
+        std::string file;
+        std::vector<std::uint8_t> magic;
+    };
+    const std::vector<Case> cases = {
+        {{"-o", dir / "a.png"}, "a.png", {0x89, 'P', 'N', 'G'}},
+        {{"-o", dir / "a.JPG"}, "a.JPG", {0xFF, 0xD8, 0xFF}},
+        {{"-o", dir / "a.jpeg"}, "a.jpeg", {0xFF, 0xD8, 0xFF}},
+        {{"-o", dir / "a.gif"}, "a.gif", {'G', 'I', 'F'}},
+        {{"-o", dir / "a.bmp"}, "a.bmp", {'B', 'M'}},
+        {{"-o", dir / "noext", "--format", "bmp"}, "noext", {'B', 'M'}},
+        {{"-o", dir / "b.png", "--format=gif"}, "b.png", {'G', 'I', 'F'}},
+    };
+    for (const Case& c : cases) {
+        Result r = RunCli(c.args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(r.err.empty()) << r.err;
+        const std::vector<std::uint8_t> bytes = ReadAll(dir / c.file);  // exactly that path, nothing appended
+        ASSERT_GE(bytes.size(), c.magic.size()) << c.file;
+        EXPECT_TRUE(std::equal(c.magic.begin(), c.magic.end(), bytes.begin())) << c.file;
+    }
+    EXPECT_EQ(ReadAll(dir / "a.bmp").size(), 21094u);
+    EXPECT_EQ(DecodeBmp(ReadAll(dir / "a.bmp")).color, DecodePngFile(dir / "a.png"));
+    EXPECT_EQ(dir.Names().size(), cases.size());
+}
+
+TEST(CliOutput, FailedWriteExitsWith1AndKeepsTheOldFile) {
+    ScratchDir dir;
+    ExpectOneLineError(RunCli({"-o", dir / "nowhere/a.png"}), 1,
+                       "Не удается создать файл \"" + (dir / "nowhere/a.png") + "\". No such file or directory");
+    std::filesystem::create_directory(dir / "folder.png");
+    ExpectOneLineError(RunCli({"-o", dir / "folder.png"}), 1, "Не удается создать файл");
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.png"));
+}
+
+TEST(CliDesign, SetAppliesFieldsInOrder) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli({"-o", dir / "default.png"}).status, 0);
+    ASSERT_EQ(RunCli({"-o", dir / "red.png", "--set", "Color1=#FF0000"}).status, 0);
+    ASSERT_EQ(RunCli({"-o", dir / "red2.png", "--set", "Color1=#000000", "--set", "Color1=#FF0000"}).status, 0);
+    ASSERT_EQ(RunCli({"-o", dir / "black.png", "--set", "Color1=#FF0000", "--set", "Color1=#000000"}).status, 0);
+    const Bitmap red = DecodePngFile(dir / "red.png");
+    EXPECT_NE(red, DecodePngFile(dir / "default.png"));
+    EXPECT_EQ(DecodePngFile(dir / "red2.png"), red);  // the later --set wins
+    EXPECT_NE(DecodePngFile(dir / "black.png"), red);
+
+    // Every kind of field: integers, colours, flags, text.
+    Result r = RunCli({"-o", dir / "plain.png", "--set", "Color1=#204060", "--set", "Color2=#204060", "--set",
+                       "PatternStrength=0", "--set", "Glow=0", "--set", "Border=1", "--set", "BorderColor=#00FF00",
+                       "--set", "MirrorPattern=0", "--set", "Text=", "--set", "Horizontal=0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Bitmap plain = DecodePngFile(dir / "plain.png");
+    EXPECT_EQ(plain.Pixel(0, 0), RGB(0, 255, 0));  // the border
+    EXPECT_EQ(plain.Pixel(349, 19), RGB(0, 255, 0));
+    EXPECT_EQ(plain.Pixel(1, 1), plain.Pixel(348, 1));  // one colour from end to end, no pattern
+    EXPECT_TRUE(plain.Pixel(200, 5) != plain.Pixel(200, 15));  // the waves of highlight layer 0
+
+    ExpectOneLineError(RunCli({"-o", dir / "x.png", "--set", "Nope=1"}), 1, "Nope");
+    ExpectOneLineError(RunCli({"-o", dir / "x.png", "--set", "TextX=12a"}), 1, "TextX");
+    ExpectOneLineError(RunCli({"-o", dir / "x.png", "--set", "Color1=red"}), 1, "Color1");
+    ExpectOneLineError(RunCli({"-o", dir / "x.png", "--set", "Pattern=6"}), 1, "6");
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+TEST(CliDesign, TextIsRefusedLikeTheWindowRefusesIt) {
+    ScratchDir dir;
+    Result ok = RunCli({"-o", dir / "t.png", "--text", "Привет, мир"});
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    ExpectOneLineError(RunCli({"-o", dir / "wide.png", "--text", std::string(120, 'W')}), 1, "refused");
+    ExpectOneLineError(RunCli({"-o", dir / "cjk.png", "--text", "漢字"}), 1, "refused");
+    EXPECT_FALSE(std::filesystem::exists(dir / "wide.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "cjk.png"));
+}
+
+TEST(CliDesign, ResetPositionAndSaveProjectStoreWhatWasAsked) {
+    ScratchDir dir;
+    Result r = RunCli({"--set", "TextX=-40", "--set", "TextY=9", "--text", "abc", "--save-project", dir / "moved"});
+    ASSERT_EQ(r.status, 0) << r.err;  // -o may be left out when a project is saved
+    std::vector<std::uint8_t> moved = ReadAll(dir / "moved.vzk");
+    ASSERT_EQ(moved.size(), 593u);
+    BannerSettings s;
+    s.OverwriteLeading(moved);
+    EXPECT_EQ(s.TextX(), -40);
+    EXPECT_EQ(s.TextY(), 9);
+    EXPECT_EQ(s.Text(), "abc");
+    EXPECT_EQ(s.ProjectName(), "moved");
+
+    r = RunCli({"--set", "TextX=-40", "--set", "TextY=9", "--text", "abc", "--reset-position", "--save-project",
+             dir / "RESET.VZK", "-o", dir / "reset.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    s.OverwriteLeading(ReadAll(dir / "RESET.VZK.vzk"));
+    EXPECT_EQ(s.TextY(), 5);
+    EXPECT_GT(s.TextX(), 300);  // 346 minus the width of "abc"
+    EXPECT_EQ(s.ProjectName(), "RESET.VZK");
+    EXPECT_TRUE(std::filesystem::exists(dir / "reset.png"));
+}
+
+TEST(CliDesign, ProjectAndOverlayRoundTrip) {
+    ScratchDir dir;
+    Picture pic(Bitmap(30, 10));
+    pic.color.Fill(RGB(0, 0, 255));
+    WriteAll(dir / "pic.png", EncodePng(pic));
+    Result r = RunCli({"--overlay", dir / "pic.png", "--set", "OverlayOpacity=200", "--set", "OverlayX=5", "--set",
+                    "OverlayY=3", "--set", "PatternStrength=0", "--set", "Glow=0", "--set", "MirrorStrength=0",
+                    "--save-project", dir / "p.vzk", "-o", dir / "with.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Bitmap with = DecodePngFile(dir / "with.png");
+    const Color blue = with.Pixel(10, 6);  // the opaque blue picture at 5,3 .. 35,13
+    EXPECT_TRUE(IsBlue(blue)) << std::hex << blue;
+    EXPECT_FALSE(IsBlue(with.Pixel(40, 6)));
+    EXPECT_GT(ReadAll(dir / "p.vzk").size(), 593u);
+
+    // The project reopens with its picture and renders the same banner.
+    r = RunCli({"--project", dir / "p.vzk", "-o", dir / "reopened.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(DecodePngFile(dir / "reopened.png"), with);
+
+    // --set of the overlay's opacity and size shows at once, as the window's controls do.
+    r = RunCli({"--overlay", dir / "pic.png", "--set", "OverlayOpacity=0", "-o", dir / "faint.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_LT(GetB(DecodePngFile(dir / "faint.png").Pixel(10, 6)), GetB(blue));
+    r = RunCli({"--overlay", dir / "pic.png", "--set", "OverlayOpacity=200", "--set", "OverlayWidth=300", "--set",
+                "OverlayX=0", "--set", "PatternStrength=0", "--set", "Glow=0", "--set", "MirrorStrength=0", "-o",
+                dir / "wide.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(IsBlue(DecodePngFile(dir / "wide.png").Pixel(280, 6)));
+    ExpectOneLineError(RunCli({"--set", "OverlayWidth=0", "-o", dir / "m.png"}), 1, "OverlayWidth");
+
+    ExpectOneLineError(RunCli({"--project", dir / "missing.vzk", "-o", dir / "m.png"}), 1,
+                       "Не удается открыть файл \"" + (dir / "missing.vzk") + "\"");
+    WriteAll(dir / "broken.png", {0x89, 'P', 'N', 'G', 0, 0});
+    ExpectOneLineError(RunCli({"--overlay", dir / "broken.png", "-o", dir / "b.png"}), 1, "broken.png");
+    ExpectOneLineError(RunCli({"--overlay", dir / "pic.tiff", "-o", dir / "b.png"}), 1, "pic.tiff");
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.png"));
+}
+
+TEST(CliBatch, OneBannerPerLineWithNumberAndFileSafeText) {
+    ScratchDir dir;
+    const std::string lines = "first line\r\nа/б: ?\n\n" + std::string(120, 'W') + "\nlast";
+    WriteAll(dir / "lines.txt", std::vector<std::uint8_t>(lines.begin(), lines.end()));
+    std::filesystem::create_directory(dir / "out");
+    Result r = RunCli({"--batch", dir / "lines.txt", "-o", dir / "out/{n}-{text}.gif", "--set", "Border=0"});
+    // Line 4 is too wide: reported with its number, the others are still written.
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("line 4"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "out")) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"1-first_line.gif", "2-а_б___.gif", "3-_.gif", "5-last.gif"}));
+
+    // Every banner has its text at the reset position.
+    WriteAll(dir / "twice.txt", std::vector<std::uint8_t>{'h', 'i', '\n', 'h', 'i', '\n'});
+    r = RunCli({"--batch", dir / "twice.txt", "-o", dir / "{n}.png", "--set", "TextX=0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(RunCli({"--set", "TextX=0", "--text", "hi", "--reset-position", "-o", dir / "reset.png"}).status, 0);
+    ASSERT_EQ(RunCli({"--set", "TextX=0", "--text", "hi", "-o", dir / "left.png"}).status, 0);
+    EXPECT_EQ(DecodePngFile(dir / "1.png"), DecodePngFile(dir / "reset.png"));
+    EXPECT_EQ(DecodePngFile(dir / "2.png"), DecodePngFile(dir / "reset.png"));
+    EXPECT_NE(DecodePngFile(dir / "1.png"), DecodePngFile(dir / "left.png"));
+    ExpectOneLineError(RunCli({"--batch", dir / "none.txt", "-o", dir / "{n}.png"}), 1, "none.txt");
+}
+
+}  // namespace
+}  // namespace veskel

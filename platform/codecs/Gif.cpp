@@ -36,12 +36,14 @@ struct MemoryReader {
     const std::uint8_t* data;
     std::size_t size;
     std::size_t pos;
+    bool ranOut;  // a read asked for more than was left
 };
 
 int ReadFromMemory(GifFileType* gif, GifByteType* out, int n) {
     auto* r = static_cast<MemoryReader*>(gif->UserData);
     if (n <= 0) return 0;
     const std::size_t count = std::min(std::size_t(n), r->size - r->pos);
+    if (count < std::size_t(n)) r->ranOut = true;
     std::memcpy(out, r->data + r->pos, count);
     r->pos += count;
     return int(count);
@@ -57,40 +59,43 @@ struct ReadGuard {
 
 // Skips the sub-blocks of an extension, remembering the transparent index of a graphic control
 // extension (the one that precedes the first image applies to it).
-void ReadExtension(GifFileType* gif, int& transparentIndex) {
+bool ReadExtension(GifFileType* gif, int& transparentIndex) {
     int code = 0;
     GifByteType* block = nullptr;
-    if (DGifGetExtension(gif, &code, &block) != GIF_OK) Fail(DescribeGifError(gif->Error));
+    if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
     if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
         transparentIndex = (block[1] & 0x01) ? block[4] : -1;
     while (block) {
-        if (DGifGetExtensionNext(gif, &block) != GIF_OK) Fail(DescribeGifError(gif->Error));
+        if (DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
     }
+    return true;
 }
 
 }  // namespace
 
 Picture DecodeGif(std::span<const std::uint8_t> data) {
     if (data.size() < 6 || std::memcmp(data.data(), "GIF", 3) != 0) Fail("not a GIF file");
-    MemoryReader reader{data.data(), data.size(), 0};
+    MemoryReader reader{data.data(), data.size(), 0, false};
+    // giflib names the structure it failed to read; running out of data is the clearer reason.
+    auto failWith = [&reader](int code) { Fail(reader.ranOut ? "truncated data" : DescribeGifError(code)); };
     int error = 0;
     GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
-    if (!gif) Fail(DescribeGifError(error));
+    if (!gif) failWith(error);
     ReadGuard guard{gif};
 
     int transparentIndex = -1;
     for (;;) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif, &type) != GIF_OK) Fail(DescribeGifError(gif->Error));
+        if (DGifGetRecordType(gif, &type) != GIF_OK) failWith(gif->Error);
         if (type == EXTENSION_RECORD_TYPE) {
-            ReadExtension(gif, transparentIndex);
+            if (!ReadExtension(gif, transparentIndex)) failWith(gif->Error);
             continue;
         }
         if (type == TERMINATE_RECORD_TYPE) Fail("no image");
         if (type != IMAGE_DESC_RECORD_TYPE) Fail("unexpected record");
         break;
     }
-    if (DGifGetImageDesc(gif) != GIF_OK) Fail(DescribeGifError(gif->Error));
+    if (DGifGetImageDesc(gif) != GIF_OK) failWith(gif->Error);
 
     const GifImageDesc& desc = gif->Image;
     const std::int64_t left = desc.Left, top = desc.Top, fw = desc.Width, fh = desc.Height;
@@ -115,7 +120,7 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
 
     std::vector<GifPixelType> line(static_cast<std::size_t>(fw));
     auto drawLine = [&](int frameRow) {
-        if (DGifGetLine(gif, line.data(), int(fw)) != GIF_OK) Fail(DescribeGifError(gif->Error));
+        if (DGifGetLine(gif, line.data(), int(fw)) != GIF_OK) failWith(gif->Error);
         std::uint8_t* dst = bitmap.Row(int(top) + frameRow) + 3 * std::size_t(left);
         for (std::size_t x = 0; x < std::size_t(fw); ++x, dst += 3) {
             const int index = line[x];

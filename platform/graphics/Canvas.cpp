@@ -31,10 +31,6 @@ i128 FloorDiv(i128 a, i128 b) {
 }
 i128 CeilDiv(i128 a, i128 b) { return -FloorDiv(-a, b); }
 
-// Rounds n / d (d > 0) to the nearest integer, a tie going to the smaller one: where a line
-// passes exactly between two pixels the top (or left) one is lit.
-i64 RoundHalfDown(i128 n, i128 d) { return i64(CeilDiv(2 * n - d, 2 * d)); }
-
 // Largest integer whose square is at most v (v >= 0).
 i128 ISqrt(i128 v) {
     if (v <= 0) return 0;
@@ -322,14 +318,30 @@ static void PaintLine(Bitmap& bmp, const DevRect& clip, const Pen& pen, i64 x0, 
         iBegin = std::max<i64>(0, u0 - uHi + 1);
         iEnd = std::min<i64>(n, u0 - uLo + 1);
     }
+    if (iBegin >= iEnd) return;
+    // v(i) = v0 + ceil((2 * i * dv - n) / (2 * n)), stepped with an error term: q is the
+    // ceiling and r = q * 2n - (2 * i * dv - n) stays in [0, 2n). One exact division to start.
+    const i64 twoN = 2 * n, twoDv = 2 * dv;
+    i128 q0 = CeilDiv(i128(2) * iBegin * dv - n, twoN);
+    i64 q = i64(q0);
+    i64 r = i64(q0 * twoN - (i128(2) * iBegin * dv - n));
     for (i64 i = iBegin; i < iEnd; ++i) {
-        i64 v = v0 + RoundHalfDown(i128(i) * dv, n);
-        if (v < vLo || v >= vHi) continue;
-        i64 u = u0 + su * i;
-        if (xMajor)
-            p.Put(u, v, pen.color, xorMode);
-        else
-            p.Put(v, u, pen.color, xorMode);
+        const i64 v = v0 + q;
+        if (v >= vLo && v < vHi) {
+            const i64 u = u0 + su * i;
+            if (xMajor)
+                p.Put(u, v, pen.color, xorMode);
+            else
+                p.Put(v, u, pen.color, xorMode);
+        }
+        r -= twoDv;  // |dv| <= n, so one correction at most
+        if (r < 0) {
+            r += twoN;
+            ++q;
+        } else if (r >= twoN) {
+            r -= twoN;
+            --q;
+        }
     }
 }
 

@@ -13,7 +13,7 @@ struct AxisTaps {
     std::vector<int> first;
     std::vector<int> count;
     std::vector<std::size_t> offset;
-    std::vector<std::uint64_t> weights;
+    std::vector<std::uint32_t> weights;  // each at most the source length
     int maxCount = 0;
 };
 
@@ -37,11 +37,22 @@ AxisTaps BuildAxis(std::int64_t srcLen, std::int64_t dstLen, std::int64_t d0, st
         taps.offset.push_back(taps.weights.size());
         for (std::int64_t j = j0; j <= j1; ++j) {
             std::int64_t w = std::min((j + 1) * dstLen, hi) - std::max(j * dstLen, lo);
-            taps.weights.push_back(std::uint64_t(w));
+            taps.weights.push_back(std::uint32_t(w));
         }
         taps.maxCount = std::max(taps.maxCount, int(j1 - j0 + 1));
     }
     return taps;
+}
+
+// (2 * num + den) div (2 * den): num / den rounded half up, for num <= 255 * den. The quotient
+// is estimated in floating point and corrected to the exact integer result, which is much
+// cheaper than a 64-bit division per channel.
+inline std::uint8_t DivideHalfUp(std::uint64_t num, std::uint64_t den, double invTwoDen) {
+    const std::uint64_t x = 2 * num + den, d = 2 * den;
+    std::uint64_t q = std::uint64_t(double(x) * invTwoDen);
+    while (q > 0 && q * d > x) --q;
+    while ((q + 1) * d <= x) ++q;
+    return std::uint8_t(q);
 }
 
 // A plane of C interleaved 8-bit channels: `rows` gives the start of a row, already offset to
@@ -55,32 +66,34 @@ struct Plane {
 };
 
 // Resamples a srcW x srcH area to dstW x dstH, writing only destination pixels [dx0, dx1) x
-// [dy0, dy1) into `out` (rows of (dx1 - dx0) * C bytes, top first).
-template <int C>
+// [dy0, dy1) into `out` (rows of (dx1 - dx0) * C bytes, top first). Row sums are kept in Acc,
+// which must hold 255 x srcW.
+template <int C, typename Acc>
 void ResampleArea(const Plane<C>& src, int srcW, int srcH, std::int64_t dstW, std::int64_t dstH, std::int64_t dx0,
                   std::int64_t dy0, std::int64_t dx1, std::int64_t dy1, std::uint8_t* out) {
     AxisTaps hx = BuildAxis(srcW, dstW, dx0, dx1);
     AxisTaps vy = BuildAxis(srcH, dstH, dy0, dy1);
     const std::size_t outW = std::size_t(dx1 - dx0);
     const std::uint64_t den = std::uint64_t(srcW) * std::uint64_t(srcH);
+    const double invDen = 1.0 / double(2 * den);
 
     // Horizontally reduced source rows, computed once each and kept in a small ring: the
     // source rows that consecutive destination rows read only move forward.
     const int ringSize = std::max(vy.maxCount, 1);
-    std::vector<std::uint64_t> ring(std::size_t(ringSize) * outW * C);
+    std::vector<Acc> ring(std::size_t(ringSize) * outW * C);
     std::vector<int> ringRow(std::size_t(ringSize), -1);
-    auto reducedRow = [&](int sy) -> const std::uint64_t* {
+    auto reducedRow = [&](int sy) -> const Acc* {
         std::size_t slot = std::size_t(sy % ringSize);
-        std::uint64_t* dst = ring.data() + slot * outW * C;
+        Acc* dst = ring.data() + slot * outW * C;
         if (ringRow[slot] == sy) return dst;
         ringRow[slot] = sy;
         const std::uint8_t* row = src.Row(sy);
         for (std::size_t i = 0; i < outW; ++i) {
-            const std::uint64_t* w = hx.weights.data() + hx.offset[i];
+            const std::uint32_t* w = hx.weights.data() + hx.offset[i];
             const std::uint8_t* p = row + std::size_t(hx.first[i]) * C;
-            std::uint64_t acc[C] = {};
+            Acc acc[C] = {};
             for (int k = 0; k < hx.count[i]; ++k, p += C)
-                for (int c = 0; c < C; ++c) acc[c] += w[k] * p[c];
+                for (int c = 0; c < C; ++c) acc[c] += Acc(w[k]) * p[c];
             for (int c = 0; c < C; ++c) dst[i * C + c] = acc[c];
         }
         return dst;
@@ -89,15 +102,19 @@ void ResampleArea(const Plane<C>& src, int srcW, int srcH, std::int64_t dstW, st
     std::vector<std::uint64_t> acc(outW * C);
     for (std::size_t oy = 0; oy < vy.first.size(); ++oy) {
         std::fill(acc.begin(), acc.end(), 0);
-        const std::uint64_t* w = vy.weights.data() + vy.offset[oy];
+        const std::uint32_t* w = vy.weights.data() + vy.offset[oy];
         for (int k = 0; k < vy.count[oy]; ++k) {
-            const std::uint64_t* r = reducedRow(vy.first[oy] + k);
-            for (std::size_t i = 0; i < outW * C; ++i) acc[i] += w[k] * r[i];
+            const Acc* r = reducedRow(vy.first[oy] + k);
+            const std::uint64_t wk = w[k];
+            for (std::size_t i = 0; i < outW * C; ++i) acc[i] += wk * r[i];
         }
         std::uint8_t* o = out + oy * outW * C;
-        for (std::size_t i = 0; i < outW * C; ++i) o[i] = std::uint8_t((2 * acc[i] + den) / (2 * den));
+        for (std::size_t i = 0; i < outW * C; ++i) o[i] = DivideHalfUp(acc[i], den, invDen);
     }
 }
+
+// Whether a row sum of 255 x srcW fits 32 bits (any source narrower than 16 million pixels).
+bool NarrowSumsFit(int srcW) { return std::uint64_t(srcW) * 255 <= 0xFFFFFFFFu; }
 
 }  // namespace
 
@@ -115,8 +132,12 @@ Bitmap StretchHalftoneWindow(const Bitmap& src, const Rect& srcRect, int width, 
         return out;
     }
     Plane<3> plane{src.Data(), src.RowBytes(), srcRect.left, srcRect.top};
-    ResampleArea<3>(plane, srcRect.Width(), srcRect.Height(), width, height, w.left, w.top, w.right, w.bottom,
-                    out.Data());
+    if (NarrowSumsFit(srcRect.Width()))
+        ResampleArea<3, std::uint32_t>(plane, srcRect.Width(), srcRect.Height(), width, height, w.left, w.top, w.right,
+                                       w.bottom, out.Data());
+    else
+        ResampleArea<3, std::uint64_t>(plane, srcRect.Width(), srcRect.Height(), width, height, w.left, w.top, w.right,
+                                       w.bottom, out.Data());
     return out;
 }
 
@@ -132,7 +153,10 @@ std::vector<std::uint8_t> StretchHalftoneGrey(const std::vector<std::uint8_t>& s
     if (srcWidth == width && srcHeight == height) return src;
     std::vector<std::uint8_t> out(std::size_t(width) * std::size_t(height));
     Plane<1> plane{src.data(), std::size_t(srcWidth), 0, 0};
-    ResampleArea<1>(plane, srcWidth, srcHeight, width, height, 0, 0, width, height, out.data());
+    if (NarrowSumsFit(srcWidth))
+        ResampleArea<1, std::uint32_t>(plane, srcWidth, srcHeight, width, height, 0, 0, width, height, out.data());
+    else
+        ResampleArea<1, std::uint64_t>(plane, srcWidth, srcHeight, width, height, 0, 0, width, height, out.data());
     return out;
 }
 

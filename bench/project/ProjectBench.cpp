@@ -1,0 +1,98 @@
+// GIF reduction, each export format, and saving and opening a project, on the default banner.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "banner/BannerDocument.h"
+#include "platform/codecs/Codecs.h"
+#include "project/Export.h"
+#include "project/GifReduction.h"
+#include "project/ProjectFile.h"
+
+namespace veskel {
+namespace {
+
+BannerDocument& DefaultDocument() {
+    static BannerDocument* doc = [] {
+        auto* d = new BannerDocument();
+        d->NewDocument();
+        d->RenderBanner();
+        return d;
+    }();
+    return *doc;
+}
+
+// The default document with a 400 x 100 picture (fitted to 175 x 44) on it.
+BannerDocument& DocumentWithPicture() {
+    static BannerDocument* doc = [] {
+        auto* d = new BannerDocument();
+        d->NewDocument();
+        Picture pic(Bitmap(400, 100));
+        pic.alpha.resize(400 * 100);
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 400; ++x) {
+                pic.color.SetPixel(x, y, RGB(std::uint8_t(x), std::uint8_t(y * 2), std::uint8_t(x ^ y)));
+                pic.alpha[std::size_t(y) * 400 + std::size_t(x)] = std::uint8_t(x * 255 / 399);
+            }
+        pic.hasTransparency = true;
+        d->LoadOverlayPictureFromBytes("bench.png", EncodePng(pic));
+        d->RenderBanner();
+        return d;
+    }();
+    return *doc;
+}
+
+std::string TempPath(const char* name) { return "/tmp/veskel-bench-" + std::to_string(::getpid()) + "-" + name; }
+
+void BM_GifReduction(benchmark::State& state) {
+    const Bitmap& image = DefaultDocument().BannerImage();
+    for (auto _ : state) benchmark::DoNotOptimize(ReduceToGifPalette(image));
+}
+BENCHMARK(BM_GifReduction)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeExport(benchmark::State& state) {
+    const Bitmap& image = DefaultDocument().BannerImage();
+    const ExportFormat format = ExportFormat(state.range(0));
+    std::size_t bytes = 0;
+    for (auto _ : state) bytes = EncodeExport(image, format).size();
+    state.SetLabel(std::string(ExportExtension(format)) + " " + std::to_string(bytes) + " bytes");
+}
+BENCHMARK(BM_EncodeExport)->DenseRange(1, 4)->Unit(benchmark::kMicrosecond);
+
+// Encoding plus the atomic write (temporary file, fsync, rename).
+void BM_ExportToFile(benchmark::State& state) {
+    const Bitmap& image = DefaultDocument().BannerImage();
+    const ExportFormat format = ExportFormat(state.range(0));
+    const std::string path = TempPath("export") + ExportExtension(format);
+    for (auto _ : state) WriteExport(image, format, path);
+    std::remove(path.c_str());
+    state.SetLabel(ExportExtension(format));
+}
+BENCHMARK(BM_ExportToFile)->DenseRange(1, 4)->Unit(benchmark::kMicrosecond);
+
+void BM_SaveProject(benchmark::State& state) {
+    BannerDocument& doc = state.range(0) ? DocumentWithPicture() : DefaultDocument();
+    const std::string path = TempPath("save.vzk");
+    for (auto _ : state) SaveProject(doc, path);
+    std::remove(path.c_str());
+    state.SetLabel(state.range(0) ? "with 400x100 picture" : "record only");
+}
+BENCHMARK(BM_SaveProject)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_OpenProject(benchmark::State& state) {
+    BannerDocument& source = state.range(0) ? DocumentWithPicture() : DefaultDocument();
+    const std::string path = TempPath("open.vzk");
+    SaveProject(source, path);
+    BannerDocument doc;
+    doc.SetChangedHook([] {});  // the file work alone; rendering is measured by the banner benchmarks
+    for (auto _ : state) OpenProject(doc, path);
+    std::remove(path.c_str());
+    state.SetLabel(state.range(0) ? "with 400x100 picture" : "record only");
+}
+BENCHMARK(BM_OpenProject)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace veskel

@@ -167,7 +167,9 @@ public:
 protected:
     Glyph Rasterise(char32_t ch) override {
         Glyph g;
-        const FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO;
+        // Never the auto-hinter: it snaps stems of unhinted faces and would move the pixel
+        // font's squares; hinted TrueType faces still run their own instructions.
+        const FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO | FT_LOAD_NO_AUTOHINT;
         FT_UInt index = FT_Get_Char_Index(face_, FT_ULong(ch));
         if (FT_Load_Glyph(face_, index, flags) != 0 && (index == 0 || FT_Load_Glyph(face_, 0, flags) != 0))
             return g;

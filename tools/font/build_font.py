@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Builds the banner's pixel font "Visitor TT2 BRK" from its text art.
 
-    /usr/bin/python3 tools/font/build_font.py [art.txt] [out.ttf]
+    /usr/bin/python3 tools/font/build_font.py [art.txt] [out.ttf] [--family NAME]
 
 Reads resources/fonts/source/VisitorTT2BRK.txt and writes resources/fonts/VisitorTT2BRK.ttf (the
 build embeds the committed .ttf and never runs this script). Every lit pixel of the art becomes one
@@ -107,7 +107,7 @@ def draw_glyph(rows):
     return pen.glyph()
 
 
-def build(art_path, out_path):
+def build(art_path, out_path, family=FAMILY):
     glyphs, aliases = parse_art(art_path)
     keys = [".notdef"] + sorted(k for k in glyphs if k != ".notdef")
     order = [glyph_name(k) for k in keys]
@@ -130,11 +130,11 @@ def build(art_path, out_path):
     ascent, descent = ASCENT_PIXELS * PIXEL, DESCENT_PIXELS * PIXEL
     fb.setupHorizontalHeader(ascent=ascent, descent=-descent, lineGap=0)
     fb.setupNameTable({
-        "familyName": FAMILY,
+        "familyName": family,
         "styleName": STYLE,
-        "uniqueFontIdentifier": f"{FAMILY} {STYLE} 1.000",
-        "fullName": FAMILY,
-        "psName": FAMILY.replace(" ", "") + "-" + STYLE,
+        "uniqueFontIdentifier": f"{family} {STYLE} 1.000",
+        "fullName": family,
+        "psName": family.replace(" ", "") + "-" + STYLE,
         "version": "Version 1.000",
         "copyright": "Pixel font drawn for the veskel banner designer",
     })
@@ -178,10 +178,18 @@ def build(art_path, out_path):
 
 
 def main(argv):
-    art = argv[1] if len(argv) > 1 else DEFAULT_ART
-    out = argv[2] if len(argv) > 2 else DEFAULT_OUT
+    args, family = list(argv[1:]), FAMILY
+    if "--family" in args:
+        i = args.index("--family")
+        if i + 1 >= len(args):
+            print("build_font: --family needs a name", file=sys.stderr)
+            return 2
+        family = args[i + 1]
+        del args[i:i + 2]
+    art = args[0] if len(args) > 0 else DEFAULT_ART
+    out = args[1] if len(args) > 1 else DEFAULT_OUT
     try:
-        n_glyphs, n_chars = build(art, out)
+        n_glyphs, n_chars = build(art, out, family)
     except ArtError as e:
         print(f"build_font: {e}", file=sys.stderr)
         return 1

@@ -208,6 +208,8 @@ private:
     Control* pressed_ = nullptr;      // the control a left press started on (for the click)
     bool pressWasDouble_ = false;
     Control* hovered_ = nullptr;
+    Control* dispatchTarget_ = nullptr;  // cleared if the control dies while handling an event
+    ShiftState keyShift_ = 0;            // modifiers of the key being dispatched
     Form* hoverForm_ = nullptr;
     Control* lastClickControl_ = nullptr;
     std::int64_t lastClickTime_ = 0;

@@ -354,6 +354,7 @@ private:
 
     std::string name_;
     bool windowed_ = false;
+    bool isForm_ = false;
     WindowHandle handle_ = 0;
     Control* parent_ = nullptr;
     std::vector<Control*> children_;
@@ -375,6 +376,7 @@ private:
     bool acceptsDoubleClicks_ = true;
     bool focusable_ = false;
     std::vector<std::pair<std::string, std::string>> storedEvents_;
+    std::vector<LayoutProperty> keptProperties_;  // framework properties kept only for writing back
 };
 
 // The windowless kind (paints on its parent's surface).

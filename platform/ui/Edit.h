@@ -17,7 +17,8 @@ public:
     std::string ClassName() const override { return "TEdit"; }
 
     const std::string& Text() const { return text_; }
-    // Replaces the text; the caret goes to the end and the selection is cleared.
+    // Replaces the text (valid UTF-8, else std::invalid_argument); the caret goes to the start
+    // and the selection is cleared, as the classic edit box does. Raises OnChange when the text differs.
     void SetText(std::string_view utf8);
 
     // Positions count characters (code points), not bytes.
@@ -61,13 +62,15 @@ protected:
     void FocusChanged(bool focused) override;
 
 private:
-    std::size_t ByteOffset(int charIndex) const;
     int CharAt(int x);
+    int XOfChar(int index) const;
+    void SetChars(std::u32string chars, int caret);
     void MoveCaret(int pos, bool extend);
     void Changed();
     void ScrollToCaret();
 
-    std::string text_;
+    std::string text_;      // UTF-8, what Text() returns
+    std::u32string chars_;  // the same text as code points, what editing works on
     int caret_ = 0;
     int anchor_ = 0;  // the other end of the selection (== caret_ when nothing is selected)
     int scroll_ = 0;  // pixels of text scrolled out at the left

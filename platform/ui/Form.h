@@ -8,6 +8,7 @@
 // kWmClose closes it; kWmSysCommand with kScMove starts an interactive drag; kWmNcHitTest is
 // asked before a press on the form's own surface (no windowed child under the pointer) and a
 // kHtCaption answer turns the press into a window drag.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -53,6 +54,9 @@ public:
     // Destroys the form once the message being handled has returned. Only for forms owned by the
     // Application or by a control; any other form is just hidden.
     void Release();
+    // Raises OnDestroy once. ~Form calls it; a derived form whose handler needs the derived
+    // members calls it first thing in its own destructor.
+    void DoDestroy();
     // Brings the form to the front and makes it the active window.
     void Activate();
     bool Active() const { return active_; }
@@ -92,6 +96,7 @@ protected:
 private:
     friend class Application;
     friend class Control;
+    friend class FormPainter;
     void SetActiveFlag(bool active);
     void NativeMoved(Point screenTopLeft);
     void PaintArea(const Rect& area);
@@ -106,6 +111,8 @@ private:
     bool active_ = false;
     bool painting_ = false;
     bool destroying_ = false;
+    bool destroyRaised_ = false;
+    bool placed_ = false;
     Control* activeControl_ = nullptr;
     Bitmap surface_;
     Rect dirty_{};

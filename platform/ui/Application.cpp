@@ -1,0 +1,520 @@
+#include "platform/ui/Application.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <stdexcept>
+
+#include "platform/ui/Form.h"
+
+namespace veskel {
+
+namespace {
+Application* g_current = nullptr;
+
+unsigned ButtonBit(MouseButton b) {
+    switch (b) {
+        case MouseButton::Left: return kLeftHeld;
+        case MouseButton::Right: return kRightHeld;
+        case MouseButton::Middle: return kMiddleHeld;
+    }
+    return 0;
+}
+}  // namespace
+
+// ---------------------------------------------------------------- messages
+
+std::intptr_t SendMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    Control* c = FindControl(window);
+    if (!c) return 0;
+    return c->Perform(msg, wParam, lParam);
+}
+
+bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    Application* app = Application::Current();
+    if (!app || !FindControl(window)) return false;
+    app->posted_.push_back({window, Message{msg, wParam, lParam, 0}});
+    app->backend_.RequestIdle();
+    return true;
+}
+
+// ---------------------------------------------------------------- timers
+
+Timer::Timer() = default;
+
+Timer::~Timer() {
+    if (Application* app = Application::Current()) app->StopTimer(this);
+}
+
+void Timer::SetInterval(int ms) {
+    if (ms == interval_) return;
+    interval_ = ms;
+    if (enabled_) Restart();
+}
+
+void Timer::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    Restart();
+}
+
+void Timer::Restart() {
+    Application* app = Application::Current();
+    if (!app) return;
+    app->StopTimer(this);
+    if (enabled_ && interval_ > 0) app->StartTimer(this);
+}
+
+void Application::StartTimer(Timer* t) {
+    if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) timers_.push_back(t);
+    t->due_ = NowMs() + t->interval_;
+    t->order_ = ++timerOrder_;
+    ScheduleTimers();
+}
+
+void Application::StopTimer(Timer* t) {
+    auto it = std::find(timers_.begin(), timers_.end(), t);
+    if (it == timers_.end()) return;
+    timers_.erase(it);
+    ScheduleTimers();
+}
+
+void Application::ScheduleTimers() {
+    std::int64_t next = std::numeric_limits<std::int64_t>::max();
+    for (Timer* t : timers_) next = std::min(next, t->due_);
+    backend_.RequestWakeAt(next);
+}
+
+void Application::DispatchTimers() {
+    // Every timer due by now ticks once, earliest first; its next tick is one interval from now.
+    for (;;) {
+        std::int64_t now = NowMs();
+        Timer* next = nullptr;
+        for (Timer* t : timers_) {
+            if (t->due_ > now) continue;
+            if (!next || t->due_ < next->due_ || (t->due_ == next->due_ && t->order_ < next->order_)) next = t;
+        }
+        if (!next) break;
+        next->due_ = now + next->interval_;
+        if (next->OnTimer) Guarded([&] { next->OnTimer(); });
+    }
+    ScheduleTimers();
+}
+
+// ---------------------------------------------------------------- life cycle
+
+Application::Application(Backend& backend) : backend_(backend) {
+    if (g_current) throw std::logic_error("only one Application may exist at a time");
+    g_current = this;
+    backend_.Attach(this);
+}
+
+Application::~Application() {
+    while (!ownedForms_.empty()) {
+        std::unique_ptr<Form> f = std::move(ownedForms_.back());
+        ownedForms_.pop_back();
+        f.reset();
+    }
+    timers_.clear();
+    hooks_.clear();
+    posted_.clear();
+    backend_.Attach(nullptr);
+    g_current = nullptr;
+}
+
+Application* Application::Current() { return g_current; }
+
+Form* Application::AdoptForm(std::unique_ptr<Form> form) {
+    Form* raw = form.get();
+    if (std::find(forms_.begin(), forms_.end(), raw) == forms_.end()) forms_.push_back(raw);
+    ownedForms_.push_back(std::move(form));
+    if (!mainForm_) mainForm_ = raw;
+    return raw;
+}
+
+void Application::ForgetForm(Form* f) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+    released_.erase(std::remove(released_.begin(), released_.end(), f), released_.end());
+    for (auto it = ownedForms_.begin(); it != ownedForms_.end(); ++it) {
+        if (it->get() == f) {
+            (void)it->release();  // being destroyed by someone else
+            ownedForms_.erase(it);
+            break;
+        }
+    }
+    if (mainForm_ == f) mainForm_ = nullptr;
+    if (activeForm_ == f) activeForm_ = nullptr;
+    if (hoverForm_ == f) hoverForm_ = nullptr;
+}
+
+void Application::ForgetControl(Control* c) {
+    if (capture_ == c) {
+        capture_ = nullptr;
+        buttonsHeld_ = 0;
+    }
+    if (pressed_ == c) pressed_ = nullptr;
+    if (hovered_ == c) hovered_ = nullptr;
+    if (dispatchTarget_ == c) dispatchTarget_ = nullptr;
+    if (lastClickControl_ == c) lastClickControl_ = nullptr;
+    for (Form* f : forms_)
+        if (f->activeControl_ == c) f->activeControl_ = nullptr;
+    if (c->handle_) {
+        WindowHandle h = c->handle_;
+        hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [h](const Hook& k) { return k.window == h; }),
+                     hooks_.end());
+        posted_.erase(std::remove_if(posted_.begin(), posted_.end(), [h](const Posted& p) { return p.window == h; }),
+                      posted_.end());
+    }
+}
+
+void Application::RequestRelease(Form* f) {
+    if (std::find(released_.begin(), released_.end(), f) == released_.end()) released_.push_back(f);
+    backend_.RequestIdle();
+}
+
+// ---------------------------------------------------------------- loop
+
+void Application::Run() {
+    if (mainForm_ && !mainForm_->IsShown()) Guarded([&] { mainForm_->ShowForm(); });
+    if (!terminated_) backend_.RunLoop();
+}
+
+void Application::Terminate() {
+    terminated_ = true;
+    backend_.QuitLoop();
+}
+
+void Application::ProcessMessages() {
+    if (inIdle_) return;
+    inIdle_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{inIdle_};
+    // A handler may post again; a bound keeps a message that always re-posts itself from
+    // starving the loop.
+    for (std::size_t budget = 10000; !posted_.empty() && budget > 0; --budget) {
+        Posted p = posted_.front();
+        posted_.pop_front();
+        Guarded([&] { SendMessage(p.window, p.message.msg, p.message.wParam, p.message.lParam); });
+    }
+    while (!released_.empty()) {
+        Form* f = released_.front();
+        released_.erase(released_.begin());
+        Guarded([&] {
+            auto it = std::find_if(ownedForms_.begin(), ownedForms_.end(),
+                                   [f](const std::unique_ptr<Form>& p) { return p.get() == f; });
+            if (it != ownedForms_.end()) {
+                std::unique_ptr<Form> dying = std::move(*it);
+                ownedForms_.erase(it);
+                dying.reset();
+            } else if (f->Owner()) {
+                delete f;
+            } else {
+                f->HideForm();
+            }
+        });
+    }
+    std::vector<Form*> forms = forms_;
+    for (Form* f : forms) {
+        if (std::find(forms_.begin(), forms_.end(), f) == forms_.end()) continue;
+        Guarded([&] { f->UpdateSurface(); });
+    }
+}
+
+// ---------------------------------------------------------------- hooks
+
+int Application::HookWindow(WindowHandle window, std::function<void(Message&)> hook) {
+    int id = nextHookId_++;
+    hooks_.push_back({id, window, std::move(hook)});
+    return id;
+}
+
+void Application::Unhook(int hookId) {
+    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [hookId](const Hook& h) { return h.id == hookId; }),
+                 hooks_.end());
+}
+
+void Application::RunHooks(WindowHandle window, Message& m) {
+    std::vector<int> ids;
+    for (const Hook& h : hooks_)
+        if (h.window == window) ids.push_back(h.id);
+    for (int id : ids) {
+        auto it = std::find_if(hooks_.begin(), hooks_.end(), [id](const Hook& h) { return h.id == id; });
+        if (it == hooks_.end()) continue;  // removed by an earlier hook
+        std::function<void(Message&)> fn = it->fn;
+        fn(m);
+    }
+}
+
+// ---------------------------------------------------------------- exceptions
+
+template <class F>
+void Application::Guarded(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        ShowException(e);
+    } catch (...) {
+        ShowException(std::runtime_error("Unknown error"));
+    }
+}
+
+void Application::ShowException(const std::exception& e) {
+    if (OnException) {
+        OnException(e.what());
+        return;
+    }
+    try {
+        backend_.MessageBox(e.what(), Title, kMbOk | kMbIconError);
+    } catch (...) {
+        // Nothing sensible is left to report with.
+    }
+}
+
+int Application::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+    return backend_.MessageBox(text, caption.empty() ? Title : caption, flags);
+}
+
+Size Application::MonitorSize(const Form& form) { return backend_.MonitorSize(form.ScreenRect()); }
+
+// ---------------------------------------------------------------- cursors
+
+void Application::SetScreenCursor(CursorId id) {
+    screenCursor_ = id;
+    for (Form* f : forms_)
+        if (f->IsShown()) UpdateCursor(*f);
+}
+
+void Application::RegisterCursor(CursorId id, Picture image, Point hotSpot) {
+    customCursors_[id] = {std::move(image), hotSpot};
+    for (Form* f : forms_)
+        if (f->IsShown()) UpdateCursor(*f);
+}
+
+CursorShape Application::CurrentCursor(const Form& form) const {
+    CursorId id = screenCursor_;
+    if (id == kCrDefault) {
+        const Control* c = capture_ ? capture_ : hovered_;
+        if (c && c->GetForm() != &form) c = nullptr;
+        for (; c && id == kCrDefault; c = c->parent_) id = c->cursor_;
+    }
+    CursorShape shape;
+    shape.id = id;
+    auto it = customCursors_.find(id);
+    if (it != customCursors_.end()) {
+        shape.image = &it->second.image;
+        shape.hotSpot = it->second.hotSpot;
+    }
+    return shape;
+}
+
+void Application::UpdateCursor(Form& form) {
+    if (!form.nativeWindow_) return;
+    backend_.SetCursor(form, CurrentCursor(form));
+}
+
+// ---------------------------------------------------------------- pointer routing
+
+namespace {
+// The topmost visible control under p (p in c's coordinates): windowed children cover windowless
+// ones, later siblings cover earlier ones. With enabledOnly, disabled windowless controls let the
+// pointer through to their parent and disabled windowed ones swallow it.
+Control* HitTest(Control* c, Point p, bool enabledOnly, bool& swallowed) {
+    const auto& kids = c->Children();
+    for (int pass = 0; pass < 2; ++pass) {
+        bool windowed = pass == 0;
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
+            Control* k = *it;
+            if (!k->Visible() || k->IsWindowed() != windowed || !k->BoundsRect().Contains(p)) continue;
+            if (windowed) {
+                if (enabledOnly && !k->Enabled()) {
+                    swallowed = true;
+                    return nullptr;
+                }
+                return HitTest(k, {p.x - k->Left(), p.y - k->Top()}, enabledOnly, swallowed);
+            }
+            if (enabledOnly && !k->Enabled()) continue;
+            return k;
+        }
+    }
+    return c;
+}
+}  // namespace
+
+Control* Application::TargetAt(Form& form, Point client, bool enabledOnly) {
+    if (!form.ClientRect().Contains(client)) return enabledOnly ? &form : nullptr;
+    bool swallowed = false;
+    Control* c = HitTest(&form, client, enabledOnly, swallowed);
+    if (enabledOnly && c && !c->EffectivelyEnabled()) return nullptr;
+    return swallowed ? nullptr : c;
+}
+
+void Application::SetHovered(Control* c) {
+    if (c == hovered_) return;
+    Control* old = hovered_;
+    hovered_ = c;
+    if (old) old->MouseLeave();
+    if (c && hovered_ == c) {
+        c->MouseEnter();
+    }
+}
+
+void Application::UpdateHover(Form& form, Point client) {
+    hoverForm_ = &form;
+    SetHovered(TargetAt(form, client, false));
+}
+
+static Point Local(Control* c, Point client) {
+    Point off = c->OffsetInForm();
+    return {client.x - off.x, client.y - off.y};
+}
+
+void Application::DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift) {
+    Guarded([&] {
+        UpdateHover(form, client);
+        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
+        if (!target) return;
+        // A left press on the form's own surface asks the form where it is: a caption answer
+        // (from a hook on the form) turns the press into a window drag.
+        if (!capture_ && button == MouseButton::Left && target->WindowedAncestor() == &form) {
+            Point s = form.ClientToScreen(client);
+            if (form.Perform(kWmNcHitTest, 0, MakePointParam(s.x, s.y)) == kHtCaption) {
+                backend_.StartSystemMove(form);
+                return;
+            }
+        }
+        buttonsHeld_ |= ButtonBit(button);
+        if (!capture_) {
+            capture_ = target;
+            captureButton_ = button;
+        }
+        if (target->Focusable() && target->CanFocus()) form.SetActiveControl(target);
+        bool dbl = false;
+        if (button == MouseButton::Left) {
+            std::int64_t now = NowMs();
+            dbl = target->AcceptsDoubleClicks() && lastClickControl_ == target &&
+                  now - lastClickTime_ <= DoubleClickTime && std::abs(client.x - lastClickPos_.x) <= 2 &&
+                  std::abs(client.y - lastClickPos_.y) <= 2;
+            if (dbl) {
+                lastClickControl_ = nullptr;
+            } else {
+                lastClickControl_ = target;
+                lastClickTime_ = now;
+                lastClickPos_ = client;
+            }
+            pressed_ = target;
+            pressWasDouble_ = dbl;
+        }
+        Point p = Local(target, client);
+        ShiftState s = (shift & (kShift | kAlt | kCtrl)) | buttonsHeld_;
+        dispatchTarget_ = target;
+        if (dbl) {
+            target->DblClick();
+            s |= kDoubleClick;
+        }
+        if (dispatchTarget_) target->MouseDown(button, s, p.x, p.y);
+        dispatchTarget_ = nullptr;
+        UpdateCursor(form);
+    });
+}
+
+void Application::DispatchMouseMove(Form& form, Point client, ShiftState shift) {
+    Guarded([&] {
+        UpdateHover(form, client);
+        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
+        if (target) {
+            Point p = Local(target, client);
+            target->MouseMove((shift & (kShift | kAlt | kCtrl)) | buttonsHeld_, p.x, p.y);
+        }
+        UpdateCursor(form);
+    });
+}
+
+void Application::DispatchMouseUp(Form& form, Point client, MouseButton button, ShiftState shift) {
+    Guarded([&] {
+        UpdateHover(form, client);
+        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
+        buttonsHeld_ &= ~ButtonBit(button);
+        if (buttonsHeld_ == 0) capture_ = nullptr;
+        if (!target) return;
+        Point p = Local(target, client);
+        bool click = button == MouseButton::Left && pressed_ == target && !pressWasDouble_ &&
+                     target->ClientRect().Contains(p);
+        if (button == MouseButton::Left) pressed_ = nullptr;
+        // As on the classic platform, the click comes before the release notice.
+        dispatchTarget_ = target;
+        if (click) target->Click();
+        if (dispatchTarget_) target->MouseUp(button, (shift & (kShift | kAlt | kCtrl)) | buttonsHeld_, p.x, p.y);
+        dispatchTarget_ = nullptr;
+        UpdateCursor(form);
+    });
+}
+
+void Application::DispatchMouseExit(Form& form) {
+    Guarded([&] {
+        if (hovered_ && hovered_->GetForm() == &form) SetHovered(nullptr);
+    });
+}
+
+void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
+    Guarded([&] {
+        Control* target = form.activeControl_ ? form.activeControl_ : &form;
+        keyShift_ = shift & (kShift | kAlt | kCtrl);
+        struct Reset {
+            ShiftState& s;
+            ~Reset() { s = 0; }
+        } reset{keyShift_};
+        if (target->IsWindowed()) {
+            target->Perform(kWmKeyDown, std::uintptr_t(key), 0);
+        } else {
+            int k = key;
+            target->KeyDown(k, keyShift_);
+        }
+    });
+}
+
+void Application::DispatchTextInput(Form& form, const std::string& utf8) {
+    Guarded([&] {
+        Control* target = form.activeControl_ ? form.activeControl_ : &form;
+        target->TextInput(utf8);
+    });
+}
+
+void Application::DispatchMoved(Form& form, Point screenTopLeft) {
+    Guarded([&] { form.NativeMoved(screenTopLeft); });
+}
+
+void Application::DispatchActivate(Form& form, bool active) {
+    Guarded([&] {
+        if (active) {
+            if (activeForm_ == &form && form.active_) return;
+            Form* old = activeForm_;
+            activeForm_ = &form;
+            if (old && old != &form && old->active_) {
+                old->SetActiveFlag(false);
+                old->Perform(kWmActivate, kWaInactive, 0);
+            }
+            form.SetActiveFlag(true);
+            form.Perform(kWmActivate, kWaActive, 0);
+        } else {
+            if (!form.active_) return;
+            form.SetActiveFlag(false);
+            if (activeForm_ == &form) activeForm_ = nullptr;
+            form.Perform(kWmActivate, kWaInactive, 0);
+        }
+    });
+}
+
+void Application::DispatchCloseRequest(Form& form) {
+    Guarded([&] { form.Perform(kWmClose, 0, 0); });
+}
+
+void Application::DispatchExpose(Form& form, const Rect& area) {
+    Guarded([&] {
+        form.InvalidateSurface(area);
+        form.UpdateSurface();
+    });
+}
+
+}  // namespace veskel

@@ -1,0 +1,569 @@
+#include "platform/ui/Control.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <stdexcept>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/StoredLayout.h"
+#include "platform/ui/UiInternal.h"
+
+namespace veskel {
+
+namespace detail {
+
+namespace {
+std::map<WindowHandle, Control*>& HandleTable() {
+    static std::map<WindowHandle, Control*> table;
+    return table;
+}
+WindowHandle g_nextHandle = 0x1000;
+}  // namespace
+
+WindowHandle AllocateHandle(Control* control) {
+    g_nextHandle += 4;
+    HandleTable()[g_nextHandle] = control;
+    return g_nextHandle;
+}
+
+void FreeHandle(WindowHandle handle) { HandleTable().erase(handle); }
+
+Control* LookupHandle(WindowHandle handle) {
+    auto it = HandleTable().find(handle);
+    return it == HandleTable().end() ? nullptr : it->second;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace detail
+
+Control* FindControl(WindowHandle window) { return detail::LookupHandle(window); }
+
+Color ResolveColor(Color c) {
+    if ((c & 0xFF000000u) != 0xFF000000u) return c & 0x00FFFFFFu;
+    switch (c & 0xFF) {
+        case 0x05: return RGB(255, 255, 255);  // window
+        case 0x08: return RGB(0, 0, 0);        // window text
+        case 0x0D: return RGB(0, 120, 215);    // highlight
+        case 0x0E: return RGB(255, 255, 255);  // highlight text
+        case 0x11: return RGB(109, 109, 109);  // grey text
+        case 0x0F:                             // button face
+        default: return RGB(240, 240, 240);
+    }
+}
+
+using detail::EqualsNoCase;
+
+// ---------------------------------------------------------------- life cycle
+
+Control::Control() = default;
+
+Control::~Control() {
+    while (!owned_.empty()) delete owned_.back();  // each removes itself from owned_
+    for (Control* c : children_) c->parent_ = nullptr;
+    children_.clear();
+    if (parent_) {
+        InvalidateInParent();
+        parent_->RemoveChild(this);
+    }
+    if (owner_) {
+        auto& v = owner_->owned_;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    if (Application* app = Application::Current()) app->ForgetControl(this);
+    if (handle_) detail::FreeHandle(handle_);
+}
+
+void Control::SetWindowed() {
+    if (windowed_) return;
+    windowed_ = true;
+    handle_ = detail::AllocateHandle(this);
+}
+
+GraphicControl::GraphicControl() = default;
+
+CustomControl::CustomControl() { SetWindowed(); }
+
+// ---------------------------------------------------------------- tree
+
+void Control::RemoveChild(Control* child) {
+    children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+}
+
+void Control::SetParent(Control* parent) {
+    if (parent == parent_) return;
+    if (parent && !parent->windowed_)
+        throw std::logic_error("a windowless control cannot hold child controls");
+    for (Control* p = parent; p; p = p->parent_)
+        if (p == this) throw std::logic_error("a control cannot be its own ancestor");
+    if (parent_) {
+        InvalidateInParent();
+        Control* old = parent_;
+        old->RemoveChild(this);
+        parent_ = nullptr;
+        old->Realign();
+    }
+    parent_ = parent;
+    if (parent_) {
+        parent_->children_.push_back(this);
+        if (parentFont_) {
+            font_ = parent_->font_;
+            FontChanged();
+            ParentFontChanged();
+        }
+        parent_->Realign();
+        InvalidateInParent();
+    }
+}
+
+void Control::BringToFront() {
+    if (!parent_) return;
+    auto& v = parent_->children_;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    v.push_back(this);
+    InvalidateInParent();
+}
+
+void Control::SendToBack() {
+    if (!parent_) return;
+    auto& v = parent_->children_;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    v.insert(v.begin(), this);
+    InvalidateInParent();
+}
+
+Form* Control::GetForm() const {
+    const Control* c = this;
+    while (c->parent_) c = c->parent_;
+    return c->isForm_ ? static_cast<Form*>(const_cast<Control*>(c)) : nullptr;
+}
+
+Control* Control::WindowedAncestor() {
+    Control* c = this;
+    while (c && !c->windowed_) c = c->parent_;
+    return c;
+}
+
+Point Control::OffsetInForm() const {
+    Point p{};
+    for (const Control* c = this; c && !c->isForm_; c = c->parent_) {
+        p.x += c->bounds_.left;
+        p.y += c->bounds_.top;
+    }
+    return p;
+}
+
+Point Control::ClientToScreen(Point p) const {
+    Point off = OffsetInForm();
+    Point scr{p.x + off.x, p.y + off.y};
+    if (Form* f = GetForm()) {
+        scr.x += f->Left();
+        scr.y += f->Top();
+    }
+    return scr;
+}
+
+Point Control::ScreenToClient(Point p) const {
+    Point origin = ClientToScreen({0, 0});
+    return {p.x - origin.x, p.y - origin.y};
+}
+
+Control* Control::Own(std::unique_ptr<Control> control) {
+    Control* raw = control.release();
+    if (raw->owner_) {
+        auto& v = raw->owner_->owned_;
+        v.erase(std::remove(v.begin(), v.end(), raw), v.end());
+    }
+    raw->owner_ = this;
+    owned_.push_back(raw);
+    return raw;
+}
+
+Control* Control::FindComponent(std::string_view name) const {
+    for (Control* c : owned_) {
+        if (EqualsNoCase(c->name_, name)) return c;
+    }
+    for (Control* c : owned_) {
+        if (Control* found = c->FindComponent(name)) return found;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- geometry and state
+
+void Control::SetBounds(int left, int top, int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    Rect nb{left, top, left + width, top + height};
+    if (nb == bounds_) return;
+    bool resized = nb.Width() != bounds_.Width() || nb.Height() != bounds_.Height();
+    InvalidateInParent();
+    bounds_ = nb;
+    InvalidateInParent();
+    if (resized) {
+        Resized();
+        if (OnResize) OnResize(*this);
+        Realign();
+    }
+}
+
+void Control::SetAlign(Align a) {
+    if (a == align_) return;
+    align_ = a;
+    if (parent_) parent_->Realign();
+}
+
+void Control::Realign() {
+    Rect r = ClientRect();
+    auto place = [&](Align which) {
+        for (Control* c : children_) {
+            if (c->align_ != which || !c->visible_) continue;
+            switch (which) {
+                case Align::Top:
+                    c->SetBounds(r.left, r.top, r.Width(), c->Height());
+                    r.top += c->Height();
+                    break;
+                case Align::Bottom:
+                    c->SetBounds(r.left, r.bottom - c->Height(), r.Width(), c->Height());
+                    r.bottom -= c->Height();
+                    break;
+                case Align::Left:
+                    c->SetBounds(r.left, r.top, c->Width(), r.Height());
+                    r.left += c->Width();
+                    break;
+                case Align::Right:
+                    c->SetBounds(r.right - c->Width(), r.top, c->Width(), r.Height());
+                    r.right -= c->Width();
+                    break;
+                case Align::Client:
+                    c->SetBounds(r.left, r.top, std::max(r.Width(), 0), std::max(r.Height(), 0));
+                    break;
+                case Align::None: break;
+            }
+        }
+    };
+    place(Align::Top);
+    place(Align::Bottom);
+    place(Align::Left);
+    place(Align::Right);
+    place(Align::Client);
+}
+
+void Control::SetVisible(bool v) {
+    if (isForm_) {
+        Form* f = static_cast<Form*>(this);
+        v ? f->ShowForm() : f->HideForm();
+        return;
+    }
+    if (v == visible_) return;
+    if (!v) InvalidateInParent();
+    visible_ = v;
+    if (v) InvalidateInParent();
+    if (!v) {
+        if (Form* f = GetForm()) {
+            if (f->activeControl_ && (f->activeControl_ == this)) f->SetActiveControl(nullptr);
+        }
+    }
+    if (parent_ && align_ != Align::None) parent_->Realign();
+}
+
+bool Control::Showing() const {
+    for (const Control* c = this; c && !c->isForm_; c = c->parent_)
+        if (!c->visible_) return false;
+    return true;
+}
+
+void Control::SetEnabled(bool e) {
+    if (e == enabled_) return;
+    enabled_ = e;
+    EnabledChanged();
+    Invalidate();
+}
+
+bool Control::EffectivelyEnabled() const {
+    for (const Control* c = this; c; c = c->parent_)
+        if (!c->enabled_) return false;
+    return true;
+}
+
+void Control::SetCaption(std::string caption) {
+    if (caption == caption_) return;
+    caption_ = std::move(caption);
+    Invalidate();
+}
+
+Font& Control::MutableFont() {
+    parentFont_ = false;
+    return font_;
+}
+
+void Control::SetFont(const Font& f) {
+    parentFont_ = false;
+    if (f == font_) return;
+    font_ = f;
+    FontChanged();
+    ParentFontChanged();
+    Invalidate();
+}
+
+void Control::SetParentFont(bool v) {
+    parentFont_ = v;
+    if (v && parent_ && !(font_ == parent_->font_)) {
+        font_ = parent_->font_;
+        FontChanged();
+        ParentFontChanged();
+        Invalidate();
+    }
+}
+
+void Control::ParentFontChanged() {
+    for (Control* c : children_) {
+        if (!c->parentFont_) continue;
+        c->font_ = font_;
+        c->FontChanged();
+        c->ParentFontChanged();
+        c->Invalidate();
+    }
+}
+
+void Control::SetColor(Color c) {
+    if (c == color_) return;
+    color_ = c;
+    Invalidate();
+}
+
+void Control::SetCursor(CursorId c) {
+    cursor_ = c;
+    if (Application* app = Application::Current())
+        if (Form* f = GetForm()) app->UpdateCursor(*f);
+}
+
+// ---------------------------------------------------------------- painting
+
+void Control::Invalidate() { InvalidateRect(ClientRect()); }
+
+void Control::InvalidateRect(const Rect& r) {
+    Form* form = GetForm();
+    if (!form || !Showing()) return;
+    // Clip to this control and every ancestor between it and the form.
+    Rect area = r.Intersect(ClientRect());
+    const Control* c = this;
+    Point off{};
+    while (!c->isForm_) {
+        off.x += c->bounds_.left;
+        off.y += c->bounds_.top;
+        area = area.Offset(c->bounds_.left, c->bounds_.top);
+        c = c->parent_;
+        area = area.Intersect(c->ClientRect());
+        if (area.IsEmpty()) return;
+    }
+    form->InvalidateSurface(area);
+}
+
+void Control::InvalidateInParent() {
+    if (!parent_ || !Showing()) return;
+    parent_->InvalidateRect(bounds_);
+}
+
+void Control::Update() {
+    if (Form* f = GetForm()) f->UpdateSurface();
+}
+
+void Control::Repaint() {
+    Invalidate();
+    Update();
+}
+
+void Control::Paint(Canvas&) {}
+
+// ---------------------------------------------------------------- input
+
+bool Control::Focused() const {
+    Form* f = GetForm();
+    return f && f->activeControl_ == this;
+}
+
+bool Control::CanFocus() const {
+    return windowed_ && !isForm_ && GetForm() && Showing() && EffectivelyEnabled();
+}
+
+void Control::SetFocus() {
+    if (Form* f = GetForm()) f->SetActiveControl(this);
+}
+
+void Control::SetCapture() {
+    if (Application* app = Application::Current()) app->capture_ = this;
+}
+
+void Control::ReleaseCapture() {
+    if (Application* app = Application::Current()) {
+        if (app->capture_ == this) {
+            app->capture_ = nullptr;
+            app->buttonsHeld_ = 0;
+        }
+    }
+}
+
+bool Control::HasCapture() const {
+    Application* app = Application::Current();
+    return app && app->capture_ == this;
+}
+
+void Control::MouseDown(MouseButton button, ShiftState shift, int x, int y) {
+    if (!handlesPressRelease_ && OnMouseDown) OnMouseDown(*this, button, shift, x, y);
+}
+void Control::MouseMove(ShiftState shift, int x, int y) {
+    if (OnMouseMove) OnMouseMove(*this, shift, x, y);
+}
+void Control::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
+    if (!handlesPressRelease_ && OnMouseUp) OnMouseUp(*this, button, shift, x, y);
+}
+void Control::MouseEnter() {
+    if (OnMouseEnter) OnMouseEnter(*this);
+}
+void Control::MouseLeave() {
+    if (OnMouseLeave) OnMouseLeave(*this);
+}
+void Control::Click() {
+    if (OnClick) OnClick(*this);
+}
+void Control::DblClick() {
+    if (OnDblClick) OnDblClick(*this);
+}
+void Control::KeyDown(int& key, ShiftState shift) {
+    if (OnKeyDown) OnKeyDown(*this, key, shift);
+}
+void Control::TextInput(std::string_view) {}
+void Control::FocusChanged(bool) {}
+void Control::Resized() {}
+
+void Control::WndProc(Message& message) {
+    if (message.msg == kWmKeyDown) {
+        Application* app = Application::Current();
+        int key = int(message.wParam);
+        KeyDown(key, app ? app->keyShift_ : 0);
+    }
+}
+
+std::intptr_t Control::Perform(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    Message m{msg, wParam, lParam, 0};
+    WndProc(m);
+    if (handle_) {
+        if (Application* app = Application::Current()) app->RunHooks(handle_, m);
+    }
+    return m.result;
+}
+
+// ---------------------------------------------------------------- stored properties
+
+namespace {
+
+struct NamedInt {
+    const char* name;
+    int value;
+};
+
+constexpr NamedInt kCursorNames[] = {
+    {"crDefault", 0},      {"crNone", -1},     {"crArrow", -2},   {"crCross", -3},      {"crIBeam", -4},
+    {"crSizeNESW", -6},    {"crSizeNS", -7},   {"crSizeNWSE", -8}, {"crSizeWE", -9},    {"crUpArrow", -10},
+    {"crHourGlass", -11},  {"crDrag", -12},    {"crNoDrop", -13}, {"crHSplit", -14},    {"crVSplit", -15},
+    {"crMultiDrag", -16},  {"crSQLWait", -17}, {"crNo", -18},     {"crAppStart", -19},  {"crHelp", -20},
+    {"crHandPoint", -21},  {"crSizeAll", -22},
+};
+
+constexpr NamedInt kAlignNames[] = {
+    {"alNone", int(Align::None)}, {"alTop", int(Align::Top)},     {"alBottom", int(Align::Bottom)},
+    {"alLeft", int(Align::Left)}, {"alRight", int(Align::Right)}, {"alClient", int(Align::Client)},
+};
+
+// Framework properties a control accepts and keeps for writing back but does not act on.
+constexpr const char* kKeptProperties[] = {
+    "ParentShowHint", "ParentBiDiMode", "BiDiMode", "TabOrder", "TabStop", "DoubleBuffered", "ParentColor",
+    "ParentBackground", "DragCursor", "DragKind", "DragMode", "PopupMenu", "Anchors", "HelpContext",
+    "PixelsPerInch", "TextHeight", "OldCreateOrder", "Scaled", "BorderIcons", "KeyPreview", "Ctl3D",
+    "ParentCtl3D", "UseDockManager", "DockSite", "AutoScroll", "HorzScrollBar.Visible",
+    "VertScrollBar.Visible", "DesignSize", "ExplicitLeft", "ExplicitTop", "ExplicitWidth", "ExplicitHeight",
+};
+
+}  // namespace
+
+static int IntFromNamed(const LayoutValue& v, std::span<const NamedInt> table, const char* what) {
+    if (v.kind == LayoutValue::Kind::Integer) return v.AsInt32();
+    const std::string& id = v.AsIdent();
+    for (const NamedInt& n : table)
+        if (EqualsNoCase(id, n.name)) return n.value;
+    throw LayoutError(std::string("unknown ") + what + " '" + id + "'");
+}
+
+static LayoutValue NamedFromInt(int value, std::span<const NamedInt> table) {
+    for (const NamedInt& n : table)
+        if (n.value == value) return LayoutValue::Ident(n.name);
+    return LayoutValue::Int(value);
+}
+
+bool Control::SetProperty(std::string_view name, const LayoutValue& value) {
+    if (EqualsNoCase(name, "Left")) SetLeft(value.AsInt32());
+    else if (EqualsNoCase(name, "Top")) SetTop(value.AsInt32());
+    else if (EqualsNoCase(name, "Width")) SetWidth(value.AsInt32());
+    else if (EqualsNoCase(name, "Height")) SetHeight(value.AsInt32());
+    else if (EqualsNoCase(name, "Caption")) SetCaption(value.AsString());
+    else if (EqualsNoCase(name, "Visible")) SetVisible(value.AsBool());
+    else if (EqualsNoCase(name, "Enabled")) SetEnabled(value.AsBool());
+    else if (EqualsNoCase(name, "Hint")) SetHint(value.AsString());
+    else if (EqualsNoCase(name, "ShowHint")) SetShowHint(value.AsBool());
+    else if (EqualsNoCase(name, "Tag")) SetTag(std::intptr_t(value.AsInt()));
+    else if (EqualsNoCase(name, "Color")) SetColor(ColorFromValue(value));
+    else if (EqualsNoCase(name, "Cursor")) SetCursor(IntFromNamed(value, kCursorNames, "cursor"));
+    else if (EqualsNoCase(name, "Align")) SetAlign(Align(IntFromNamed(value, kAlignNames, "alignment")));
+    else if (EqualsNoCase(name, "ParentFont")) SetParentFont(value.AsBool());
+    else if (detail::StartsWithNoCase(name, "Font.")) {
+        Font f = font_;
+        if (!SetFontProperty(f, name.substr(5), value)) return false;
+        SetFont(f);
+    } else {
+        for (const char* kept : kKeptProperties) {
+            if (EqualsNoCase(name, kept) || (detail::StartsWithNoCase(name, "Constraints."))) {
+                // Kept as read, so the layout writes back unchanged.
+                keptProperties_.push_back({std::string(name), value});
+                return true;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+bool Control::ReadBinaryProperty(std::string_view, std::span<const std::uint8_t>) { return false; }
+
+void Control::GetProperties(std::vector<LayoutProperty>& out) const {
+    out.push_back({"Left", LayoutValue::Int(Left())});
+    out.push_back({"Top", LayoutValue::Int(Top())});
+    out.push_back({"Width", LayoutValue::Int(Width())});
+    out.push_back({"Height", LayoutValue::Int(Height())});
+    if (align_ != Align::None) out.push_back({"Align", NamedFromInt(int(align_), kAlignNames)});
+    if (!caption_.empty()) out.push_back({"Caption", LayoutValue::Str(caption_)});
+    if (windowed_) out.push_back({"Color", ColorToValue(color_)});
+    if (cursor_ != kCrDefault) out.push_back({"Cursor", NamedFromInt(cursor_, kCursorNames)});
+    if (!enabled_) out.push_back({"Enabled", LayoutValue::Bool(false)});
+    if (!parentFont_) GetFontProperties(font_, "Font.", out);
+    if (!hint_.empty()) out.push_back({"Hint", LayoutValue::Str(hint_)});
+    if (!parentFont_) out.push_back({"ParentFont", LayoutValue::Bool(false)});
+    if (showHint_) out.push_back({"ShowHint", LayoutValue::Bool(true)});
+    if (tag_ != 0) out.push_back({"Tag", LayoutValue::Int(tag_)});
+    if (!visible_ && !isForm_) out.push_back({"Visible", LayoutValue::Bool(false)});
+    for (const LayoutProperty& p : keptProperties_) out.push_back(p);
+}
+
+}  // namespace veskel

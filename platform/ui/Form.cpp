@@ -1,0 +1,315 @@
+#include "platform/ui/Form.h"
+
+#include <algorithm>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/StoredLayout.h"
+#include "platform/ui/UiInternal.h"
+
+namespace veskel {
+
+using detail::EqualsNoCase;
+
+// Paints a control tree into a form's surface: each control after its parent, windowless
+// children before windowed ones (so windowed children cover windowless siblings), each clipped to
+// its own rectangle, its ancestors' rectangles and the area being repainted.
+class FormPainter {
+public:
+    FormPainter(Form& form, Bitmap& surface) : form_(form), surface_(surface) {}
+
+    void PaintControl(Control& c, const Rect& clip, Point offset) {
+        Rect r = Rect::FromSize(offset.x, offset.y, c.Width(), c.Height()).Intersect(clip);
+        if (r.IsEmpty()) return;
+        {
+            Canvas canvas(surface_);
+            canvas.SetOrigin(offset);
+            canvas.SetClipRect(r);
+            canvas.font = c.font_;
+            canvas.brush.color = ResolveColor(c.color_);
+            if (c.windowed_ && c.color_ != kClNone) canvas.FillRect(c.ClientRect());
+            ++form_.paintCount_;
+            c.Paint(canvas);
+        }
+        for (int pass = 0; pass < 2; ++pass) {
+            // Copy: a Paint may not change the tree, but be safe against it.
+            std::vector<Control*> kids = c.children_;
+            for (Control* child : kids) {
+                if (!child->visible_ || child->windowed_ != (pass == 1)) continue;
+                PaintControl(*child, r, {offset.x + child->Left(), offset.y + child->Top()});
+            }
+        }
+    }
+
+private:
+    Form& form_;
+    Bitmap& surface_;
+};
+
+Form::Form() {
+    SetWindowed();
+    isForm_ = true;
+    visible_ = false;
+    parentFont_ = false;
+    bounds_ = {0, 0, 320, 240};
+    surface_.Reset(320, 240);
+    dirty_ = surface_.Bounds();
+    if (Application* app = Application::Current()) app->forms_.push_back(this);
+}
+
+Form::~Form() {
+    destroying_ = true;
+    DoDestroy();
+    while (!owned_.empty()) delete owned_.back();
+    if (Application* app = Application::Current()) {
+        app->ForgetForm(this);
+        if (nativeWindow_) app->GetBackend().DestroyWindow(*this);
+    }
+    nativeWindow_ = false;
+    activeControl_ = nullptr;
+    isForm_ = false;
+}
+
+void Form::DoDestroy() {
+    if (destroyRaised_) return;
+    destroyRaised_ = true;
+    if (OnDestroy) OnDestroy(*this);
+}
+
+void Form::SetFrameless(bool v) {
+    if (v == frameless_) return;
+    frameless_ = v;
+    if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
+}
+
+void Form::SetTopMost(bool v) {
+    if (v == topMost_) return;
+    topMost_ = v;
+    if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
+}
+
+void Form::SetToolWindow(bool v) {
+    if (v == toolWindow_) return;
+    toolWindow_ = v;
+    if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
+}
+
+void Form::SetBounds(int left, int top, int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    Rect nb{left, top, left + width, top + height};
+    if (nb == bounds_) return;
+    bool moved = nb.left != bounds_.left || nb.top != bounds_.top;
+    bool resized = nb.Width() != bounds_.Width() || nb.Height() != bounds_.Height();
+    bounds_ = nb;
+    if (resized) {
+        surface_.Reset(width, height);
+        dirty_ = {};
+        InvalidateSurface(surface_.Bounds());
+        Resized();
+        if (OnResize) OnResize(*this);
+        Realign();
+    }
+    if (nativeWindow_) Application::Current()->GetBackend().MoveWindow(*this);
+    if (moved) Perform(kWmMove, 0, MakePointParam(left, top));
+}
+
+void Form::NativeMoved(Point p) {
+    if (p.x == Left() && p.y == Top()) return;
+    bounds_ = bounds_.Offset(p.x - Left(), p.y - Top());
+    Perform(kWmMove, 0, MakePointParam(p.x, p.y));
+}
+
+void Form::FinishCreate() {
+    if (created_) return;
+    created_ = true;
+    if (OnCreate) OnCreate(*this);
+}
+
+void Form::ShowForm() {
+    Application* app = Application::Current();
+    if (!app) throw std::logic_error("a form can only be shown while an Application exists");
+    if (!created_) FinishCreate();
+    if (shown_) {
+        Activate();
+        return;
+    }
+    if (!placed_) {
+        placed_ = true;
+        if (position_ == FormPosition::ScreenCenter) {
+            Size m = app->GetBackend().MonitorSize(ScreenRect());
+            SetBounds((m.width - Width()) / 2, (m.height - Height()) / 2, Width(), Height());
+        }
+    }
+    visible_ = true;
+    shown_ = true;
+    if (OnShow) OnShow(*this);
+    if (!shown_) return;  // the show handler hid it again
+    InvalidateSurface(surface_.Bounds());
+    UpdateSurface();
+    if (!nativeWindow_) {
+        app->GetBackend().CreateWindow(*this);
+        nativeWindow_ = true;
+    }
+    app->GetBackend().ShowWindow(*this, true);
+    app->GetBackend().Present(*this, surface_.Bounds());
+}
+
+void Form::HideForm() {
+    if (!shown_) return;
+    shown_ = false;
+    visible_ = false;
+    Application* app = Application::Current();
+    if (app && nativeWindow_) app->GetBackend().HideWindow(*this);
+    if (app && active_) app->DispatchActivate(*this, false);
+    if (OnHide) OnHide(*this);
+}
+
+void Form::Close() {
+    Application* app = Application::Current();
+    bool isMain = app && app->MainForm() == this;
+    CloseAction action = CloseAction::Hide;
+    if (OnClose) OnClose(*this, action);
+    if (action == CloseAction::None) return;
+    if (isMain) {
+        HideForm();
+        app->Terminate();
+        return;
+    }
+    if (action == CloseAction::Free) Release();
+    else HideForm();
+}
+
+void Form::Release() {
+    if (Application* app = Application::Current()) app->RequestRelease(this);
+}
+
+void Form::Activate() {
+    Application* app = Application::Current();
+    if (!app || !shown_) return;
+    if (nativeWindow_) app->GetBackend().RaiseWindow(*this, true);
+}
+
+void Form::SetActiveFlag(bool active) { active_ = active; }
+
+void Form::SetActiveControl(Control* c) {
+    if (c == activeControl_) return;
+    if (c && c->GetForm() != this) return;
+    Control* old = activeControl_;
+    activeControl_ = c;
+    if (old) {
+        old->FocusChanged(false);
+        old->Invalidate();
+    }
+    if (c && activeControl_ == c) {
+        c->FocusChanged(true);
+        c->Invalidate();
+    }
+}
+
+void Form::InvalidateSurface(const Rect& r) {
+    if (destroying_) return;
+    Rect area = r.Intersect(surface_.Bounds());
+    if (area.IsEmpty()) return;
+    dirty_ = dirty_.Union(area);
+    if (Application* app = Application::Current()) app->GetBackend().RequestIdle();
+}
+
+void Form::UpdateSurface() {
+    if (painting_ || destroying_ || dirty_.IsEmpty()) return;
+    Rect area = dirty_;
+    dirty_ = {};
+    PaintArea(area);
+    Application* app = Application::Current();
+    if (app && nativeWindow_ && shown_) app->GetBackend().Present(*this, area);
+}
+
+void Form::PaintAll() {
+    InvalidateSurface(surface_.Bounds());
+    UpdateSurface();
+}
+
+void Form::PaintArea(const Rect& area) {
+    struct Guard {
+        bool& flag;
+        explicit Guard(bool& f) : flag(f) { flag = true; }
+        ~Guard() { flag = false; }
+    } guard(painting_);
+    FormPainter painter(*this, surface_);
+    painter.PaintControl(*this, area, {0, 0});
+}
+
+void Form::WndProc(Message& m) {
+    switch (m.msg) {
+        case kWmClose:
+            Close();
+            break;
+        case kWmSysCommand:
+            if ((m.wParam & 0xFFF0) == kScMove) {
+                if (Application* app = Application::Current(); app && nativeWindow_)
+                    app->GetBackend().StartSystemMove(*this);
+            }
+            break;
+        case kWmNcHitTest:
+            m.result = kHtClient;
+            break;
+        case kWmActivate:
+            if ((m.wParam & 0xFFFF) != kWaInactive) {
+                if (OnActivate) OnActivate(*this);
+            } else {
+                if (OnDeactivate) OnDeactivate(*this);
+            }
+            break;
+        default:
+            CustomControl::WndProc(m);
+    }
+}
+
+bool Form::SetProperty(std::string_view name, const LayoutValue& value) {
+    if (EqualsNoCase(name, "ClientWidth") || EqualsNoCase(name, "Width")) SetClientSize(value.AsInt32(), Height());
+    else if (EqualsNoCase(name, "ClientHeight") || EqualsNoCase(name, "Height")) SetClientSize(Width(), value.AsInt32());
+    else if (EqualsNoCase(name, "Left")) SetBounds(value.AsInt32(), Top(), Width(), Height());
+    else if (EqualsNoCase(name, "Top")) SetBounds(Left(), value.AsInt32(), Width(), Height());
+    else if (EqualsNoCase(name, "Visible")) value.AsBool();  // forms show when the program says so
+    else if (EqualsNoCase(name, "BorderStyle")) {
+        const std::string& s = value.AsIdent();
+        SetFrameless(EqualsNoCase(s, "bsNone"));
+        SetToolWindow(EqualsNoCase(s, "bsToolWindow") || EqualsNoCase(s, "bsSizeToolWin"));
+    } else if (EqualsNoCase(name, "FormStyle")) {
+        SetTopMost(EqualsNoCase(value.AsIdent(), "fsStayOnTop"));
+    } else if (EqualsNoCase(name, "Position")) {
+        const std::string& s = value.AsIdent();
+        SetPosition(EqualsNoCase(s, "poScreenCenter") || EqualsNoCase(s, "poDesktopCenter") ||
+                            EqualsNoCase(s, "poMainFormCenter") || EqualsNoCase(s, "poOwnerFormCenter")
+                        ? FormPosition::ScreenCenter
+                        : FormPosition::Designed);
+    } else {
+        return CustomControl::SetProperty(name, value);
+    }
+    return true;
+}
+
+void Form::GetProperties(std::vector<LayoutProperty>& out) const {
+    out.push_back({"Left", LayoutValue::Int(Left())});
+    out.push_back({"Top", LayoutValue::Int(Top())});
+    if (frameless_) out.push_back({"BorderStyle", LayoutValue::Ident("bsNone")});
+    else if (toolWindow_) out.push_back({"BorderStyle", LayoutValue::Ident("bsToolWindow")});
+    if (!Caption().empty()) out.push_back({"Caption", LayoutValue::Str(Caption())});
+    out.push_back({"ClientHeight", LayoutValue::Int(Height())});
+    out.push_back({"ClientWidth", LayoutValue::Int(Width())});
+    out.push_back({"Color", ColorToValue(GetColor())});
+    GetFontProperties(GetFont(), "Font.", out);
+    if (topMost_) out.push_back({"FormStyle", LayoutValue::Ident("fsStayOnTop")});
+    if (position_ == FormPosition::ScreenCenter) out.push_back({"Position", LayoutValue::Ident("poScreenCenter")});
+    // Framework properties kept from reading (PixelsPerInch, TextHeight ...).
+    std::vector<LayoutProperty> base;
+    CustomControl::GetProperties(base);
+    for (LayoutProperty& p : base) {
+        static const char* const kHandled[] = {"Left", "Top", "Width", "Height", "Caption", "Color", "ParentFont",
+                                               "Visible"};
+        bool skip = detail::StartsWithNoCase(p.name, "Font.");
+        for (const char* h : kHandled) skip = skip || EqualsNoCase(p.name, h);
+        if (!skip) out.push_back(std::move(p));
+    }
+}
+
+}  // namespace veskel

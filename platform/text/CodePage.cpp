@@ -99,8 +99,9 @@ std::string Cp1251ToUtf8(std::string_view cp1251) {
     wide.reserve(cp1251.size());
     for (char ch : cp1251) {
         unsigned char b = static_cast<unsigned char>(ch);
-        char32_t c = b < 0x80 ? char32_t(b) : kHighHalf[b - 0x80];
-        wide.push_back(c ? c : char32_t(0xFFFD));
+        // Only the high half has a hole (0x98); byte 0 is the character U+0000.
+        char32_t c = b < 0x80 ? char32_t(b) : kHighHalf[b - 0x80] ? kHighHalf[b - 0x80] : char32_t(0xFFFD);
+        wide.push_back(c);
     }
     return EncodeUtf8(wide);
 }

@@ -106,6 +106,10 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
     const std::int64_t height = std::max<std::int64_t>(gif->SHeight, top + fh);
     CheckSize("GIF", width, height);
 
+    // An LZW code takes at least 3 bits and yields at most 4096 pixels, so a frame far larger than
+    // the remaining data could ever describe is cut off; saying so now spares a large allocation.
+    if (fw * fh / 11000 > std::int64_t(reader.size - reader.pos)) Fail("truncated data");
+
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map || !map->Colors || map->ColorCount <= 0) Fail("no colour table");
     const int mapSize = std::min(map->ColorCount, 256);

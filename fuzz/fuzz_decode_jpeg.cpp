@@ -1,0 +1,16 @@
+// Feeds arbitrary bytes to the JPEG decoder: it must return a picture or throw CodecError.
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/codecs/Codecs.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    try {
+        const veskel::Picture picture = veskel::DecodeJpeg({data, size});
+        if (picture.IsEmpty() || (picture.HasAlpha() && picture.alpha.size() !=
+                                  std::size_t(picture.Width()) * std::size_t(picture.Height())))
+            std::abort();
+    } catch (const veskel::CodecError&) {
+    }
+    return 0;
+}

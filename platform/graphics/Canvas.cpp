@@ -207,13 +207,14 @@ void Canvas::FillRect(const Rect& r) {
 
 void Canvas::FrameRect(const Rect& r, Color c) {
     if (r.IsEmpty()) return;
+    const i64 w = i64(r.right) - r.left, h = i64(r.bottom) - r.top;
     Brush saved = brush;
     brush = Brush{c, BrushStyle::Solid, nullptr};
     FillRect({r.left, r.top, r.right, r.top + 1});
-    if (r.Height() > 1) FillRect({r.left, r.bottom - 1, r.right, r.bottom});
-    if (r.Height() > 2) {
+    if (h > 1) FillRect({r.left, r.bottom - 1, r.right, r.bottom});
+    if (h > 2) {
         FillRect({r.left, r.top + 1, r.left + 1, r.bottom - 1});
-        if (r.Width() > 1) FillRect({r.right - 1, r.top + 1, r.right, r.bottom - 1});
+        if (w > 1) FillRect({r.right - 1, r.top + 1, r.right, r.bottom - 1});
     }
     brush = saved;
 }
@@ -404,8 +405,8 @@ void Canvas::CopyFrom(int x, int y, const Bitmap& src, const Rect& srcRect) {
     Rect s = srcRect.Intersect(src.Bounds());
     if (s.IsEmpty()) return;
     // Where the visible source part lands, in device coordinates.
-    i64 dx = i64(x) + origin_.x + (s.left - srcRect.left);
-    i64 dy = i64(y) + origin_.y + (s.top - srcRect.top);
+    i64 dx = i64(x) + origin_.x + (i64(s.left) - srcRect.left);
+    i64 dy = i64(y) + origin_.y + (i64(s.top) - srcRect.top);
     DevRect d{dx, dy, dx + s.Width(), dy + s.Height()};
     DevRect c = d.Intersect(EffectiveClip(clip_, *target_));
     if (c.IsEmpty()) return;

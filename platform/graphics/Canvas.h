@@ -2,7 +2,20 @@
 // GDI-like drawing on a Bitmap with the classic platform's pixel rules: rectangles are
 // (left, top)-(right, bottom) with right and bottom exclusive, lines leave out their end
 // point, outlines are one pixel wide. All coordinates are logical: device = logical + origin,
-// and everything is clipped to the clip rectangle (device coordinates) and the bitmap.
+// and everything is clipped to the clip rectangle (device coordinates) and the bitmap. Any int
+// coordinates are safe; only the visible part of a shape is ever walked.
+//
+// Details a caller may rely on:
+// - Lines light, at every step along their longer axis, the pixel nearest the exact line; where
+//   the line passes exactly halfway, the upper pixel (flat lines) or the left one (steep lines).
+//   The same pixels light whichever way a line is drawn, apart from the end points.
+// - Rectangle, RoundRect and Ellipse sort their corners. With a pen they cover the whole
+//   rectangle, outline on its outermost pixels; with a clear pen the fill alone covers one
+//   column and one row less (right and bottom), as on the classic platform.
+// - Polygon fills pixels whose centres lie inside (alternate rule; a centre on a left or top edge
+//   is inside, on a right or bottom edge outside), then draws every edge with the pen.
+// - PenMode::Xor combines outlines with the pen colour and the fills of Rectangle, RoundRect,
+//   Ellipse and Polygon with the brush; FillRect, FrameRect and SetPixel always copy.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -75,7 +88,7 @@ public:
 
     // ---- shapes
     void FillRect(const Rect& r);                         // brush only, no outline
-    void FrameRect(const Rect& r, Color c);               // one-pixel frame inside r
+    void FrameRect(const Rect& r, Color c);               // one-pixel frame inside r, in colour c
     void Rectangle(const Rect& r);                        // pen outline inside r, brush inside that
     void RoundRect(const Rect& r, int ellipseWidth, int ellipseHeight);
     void Ellipse(const Rect& r);
@@ -85,13 +98,15 @@ public:
     Point PenPosition() const { return penPos_; }
 
     // ---- images
-    // Copies src's srcRect with its top-left at (x, y) (BitBlt).
+    // Copies src's srcRect with its top-left at (x, y) (BitBlt). Parts of srcRect outside src
+    // are skipped; src may be the canvas's own bitmap, the rectangles may overlap.
     void CopyFrom(int x, int y, const Bitmap& src, const Rect& srcRect);
     void Draw(int x, int y, const Bitmap& src) { CopyFrom(x, y, src, src.Bounds()); }
     // Draws a picture at its own size: with alpha by (s*a + 255 + (255-a)*d) div 256 per
     // channel, without alpha as a plain copy.
     void Draw(int x, int y, const Picture& pic);
     // Stretches srcRect of src onto dst with area-averaging resampling (StretchBlt HALFTONE).
+    // Parts of srcRect outside src read as black; empty rectangles draw nothing.
     void StretchDraw(const Rect& dst, const Bitmap& src, const Rect& srcRect);
     void StretchDraw(const Rect& dst, const Bitmap& src) { StretchDraw(dst, src, src.Bounds()); }
 
@@ -114,6 +129,8 @@ private:
 };
 
 // Draws a picture onto a bitmap at (x, y), clipped to the bitmap: the banner's layer composite.
+// With alpha every channel becomes (s * a + 255 + (255 - a) * d) div 256; without alpha (or with
+// an alpha plane whose size does not match the picture) the picture is copied.
 void LayerComposite(Bitmap& dst, const Picture& pic, int x, int y);
 
 }  // namespace veskel

@@ -400,6 +400,39 @@ TEST(CanvasClip, ClipIsKeptInsideTheBitmapAndReadsIgnoreIt) {
     EXPECT_EQ(bmp.Pixel(0, 0), kBlack);
 }
 
+TEST(CanvasClip, ExtremeCoordinatesPaintOnlyWhatIsVisible) {
+    Bitmap bmp = White(8, 6);
+    Canvas c(bmp);
+    c.SetOrigin({INT_MAX, 3});  // logical + origin must not overflow
+    c.brush.color = kRed;
+    c.FillRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX});
+    EXPECT_EQ(bmp.Pixel(7, 5), kRed);
+    c.SetOrigin({0, 0});
+    c.brush.color = kBlue;
+    c.FrameRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, kBlack);  // the frame lies far outside
+    c.Rectangle({INT_MIN, INT_MIN, INT_MAX, INT_MAX});
+    EXPECT_EQ(ToAscii(bmp, kLegend), Rows({"bbbbbbbb", "bbbbbbbb", "bbbbbbbb", "bbbbbbbb", "bbbbbbbb", "bbbbbbbb"}));
+    // A huge circle around the bitmap, and one whose corner ellipses are huge: filled inside.
+    c.brush.color = kRed;
+    c.Ellipse({-2000000000, -2000000000, 2000000000, 2000000000});
+    EXPECT_EQ(bmp.Pixel(0, 0), kRed);
+    c.brush.color = kBlue;
+    c.RoundRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, INT_MAX, INT_MAX);
+    EXPECT_EQ(bmp.Pixel(3, 3), kBlue);
+    c.brush.color = kRed;
+    c.Polygon({{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MAX}});
+    EXPECT_EQ(bmp.Pixel(5, 2), kRed);
+    // Copy and stretch with far-away rectangles.
+    Bitmap src = FromAscii({"#o", "b."}, kLegend);
+    c.CopyFrom(INT_MAX, 0, src, src.Bounds());
+    c.CopyFrom(0, 0, src, {INT_MIN, INT_MIN, INT_MIN + 2, INT_MIN + 2});
+    EXPECT_EQ(bmp.Pixel(0, 0), kRed);
+    // Only the visible window of a 2,000,000-pixel stretch is computed: the bitmap sits just
+    // past the middle, where the lower-right source pixel begins.
+    c.StretchDraw({-1000000, -1000000, 1000000, 1000000}, src);
+    EXPECT_EQ(ToAscii(bmp, kLegend), Rows({"........", "........", "........", "........", "........", "........"}));
+}
+
 // ---------------------------------------------------------------- images
 
 TEST(CanvasImages, CopyFromClipsTheSourceAndWorksWithinOneBitmap) {

@@ -45,21 +45,5 @@ TEST(Palette, NearestEntryByEuclideanDistanceTiesToTheLowestIndex) {
     EXPECT_EQ(NearestPaletteIndex({}, 1, 2, 3), -1);
 }
 
-TEST(Palette, EveryColourMapsToAnEntryNoFartherThanAnyOther) {
-    const auto& p = DefaultPalette();
-    auto dist = [](const PaletteEntry& e, int r, int g, int b) {
-        return (e.r - r) * (e.r - r) + (e.g - g) * (e.g - g) + (e.b - b) * (e.b - b);
-    };
-    for (int r = 0; r < 256; r += 15)
-        for (int g = 0; g < 256; g += 17)
-            for (int b = 0; b < 256; b += 13) {
-                int i = NearestPaletteIndex(p, std::uint8_t(r), std::uint8_t(g), std::uint8_t(b));
-                for (int j = 0; j < 20; ++j) {
-                    int dj = dist(p[std::size_t(j)], r, g, b), di = dist(p[std::size_t(i)], r, g, b);
-                    ASSERT_TRUE(di < dj || (di == dj && i <= j)) << r << "," << g << "," << b;
-                }
-            }
-}
-
 }  // namespace
 }  // namespace veskel

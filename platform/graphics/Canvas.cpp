@@ -97,30 +97,21 @@ struct RoundShape {
     }
 };
 
-std::uint8_t B0(Color c) { return GetB(c); }
-std::uint8_t B1(Color c) { return GetG(c); }
-std::uint8_t B2(Color c) { return GetR(c); }
-
-}  // namespace
-
-// ---------------------------------------------------------------- painting internals
-
-namespace {
-
-// Everything that paints goes through this: device coordinates already clipped.
+// Everything that paints goes through this: device coordinates already clipped. Bytes are
+// stored blue, green, red.
 struct Painter {
     Bitmap& bmp;
 
     void Put(i64 x, i64 y, Color c, bool xorMode) {
         std::uint8_t* p = bmp.Row(int(y)) + 3 * std::size_t(x);
         if (xorMode) {
-            p[0] ^= B0(c);
-            p[1] ^= B1(c);
-            p[2] ^= B2(c);
+            p[0] ^= GetB(c);
+            p[1] ^= GetG(c);
+            p[2] ^= GetR(c);
         } else {
-            p[0] = B0(c);
-            p[1] = B1(c);
-            p[2] = B2(c);
+            p[0] = GetB(c);
+            p[1] = GetG(c);
+            p[2] = GetR(c);
         }
     }
 
@@ -135,11 +126,11 @@ struct Painter {
                 std::uint8_t* p = bmp.Row(int(y)) + 3 * std::size_t(x0);
                 std::uint8_t* e = bmp.Row(int(y)) + 3 * std::size_t(x1);
                 if (xorMode) {
-                    for (; p != e; p += 3) p[0] ^= B0(c), p[1] ^= B1(c), p[2] ^= B2(c);
-                } else if (B0(c) == B1(c) && B1(c) == B2(c)) {
-                    std::memset(p, B0(c), std::size_t(e - p));
+                    for (; p != e; p += 3) p[0] ^= GetB(c), p[1] ^= GetG(c), p[2] ^= GetR(c);
+                } else if (GetB(c) == GetG(c) && GetG(c) == GetR(c)) {
+                    std::memset(p, GetB(c), std::size_t(e - p));
                 } else {
-                    for (; p != e; p += 3) p[0] = B0(c), p[1] = B1(c), p[2] = B2(c);
+                    for (; p != e; p += 3) p[0] = GetB(c), p[1] = GetG(c), p[2] = GetR(c);
                 }
                 return;
             }

@@ -140,8 +140,8 @@ def main():
     skins = {
         "GlassButtonNormal.png": glass_capsule(
             rim=(92, 92, 92),
-            upper_top=(246, 246, 246), upper_bottom=(222, 222, 222),
-            lower_top=(250, 250, 250), lower_bottom=(255, 255, 255),
+            upper_top=(232, 232, 232), upper_bottom=(206, 206, 206),
+            lower_top=(238, 238, 238), lower_bottom=(252, 252, 252),
             gloss=(255, 255, 255)),
         "GlassButtonBlue.png": glass_capsule(
             rim=(28, 58, 128),

@@ -1,0 +1,271 @@
+// The Application: timers on the virtual clock, sent and posted messages, window hooks, the
+// exception boundary, form life cycle, and the calls that go to the backend.
+#include "tests/ui/UiTestSupport.h"
+
+#include "platform/ui/Dialogs.h"
+
+namespace veskel::testing {
+namespace {
+
+TEST_F(UiTest, TimersTickOnTheVirtualClock) {
+    std::vector<std::int64_t> ticks;
+    Timer t;
+    t.SetInterval(100);
+    t.OnTimer = [&] { ticks.push_back(backend.Now()); };
+    t.SetEnabled(true);
+    backend.AdvanceClock(250);
+    EXPECT_EQ(ticks, (std::vector<std::int64_t>{100, 200}));
+    // Enabling a running timer does not restart its period.
+    t.SetEnabled(true);
+    backend.AdvanceClock(50);
+    EXPECT_EQ(ticks.back(), 300);
+    // Disabling and enabling does.
+    t.SetEnabled(false);
+    backend.AdvanceClock(10);  // now 310
+    t.SetEnabled(true);
+    backend.AdvanceClock(99);
+    EXPECT_EQ(ticks.back(), 300);
+    backend.AdvanceClock(1);
+    EXPECT_EQ(ticks.back(), 410);
+    // A new interval restarts the period too.
+    backend.AdvanceClock(50);  // 460
+    t.SetInterval(30);
+    backend.AdvanceClock(30);
+    EXPECT_EQ(ticks.back(), 490);
+}
+
+TEST_F(UiTest, AutoRepeatStyleTimersHandOverExactly) {
+    // A 400 ms delay that switches itself off and a 20 ms repeat on, as a repeating button does.
+    Timer delay, repeat;
+    delay.SetInterval(400);
+    repeat.SetInterval(20);
+    std::vector<std::int64_t> repeats;
+    delay.OnTimer = [&] {
+        delay.SetEnabled(false);
+        repeat.SetEnabled(true);
+    };
+    repeat.OnTimer = [&] { repeats.push_back(backend.Now()); };
+    delay.SetEnabled(true);
+    backend.AdvanceClock(399);
+    EXPECT_TRUE(repeats.empty());
+    backend.AdvanceClock(61);  // 460
+    EXPECT_EQ(repeats, (std::vector<std::int64_t>{420, 440, 460}));
+    repeat.SetEnabled(false);
+    backend.AdvanceClock(1000);
+    EXPECT_EQ(repeats.size(), 3u);
+}
+
+TEST_F(UiTest, TimerDestroyedOrStoppedInsideATickStopsCleanly) {
+    auto t = std::make_unique<Timer>();
+    Timer other;
+    int otherTicks = 0;
+    t->SetInterval(10);
+    other.SetInterval(10);
+    t->OnTimer = [&] { t.reset(); };
+    other.OnTimer = [&] { ++otherTicks; };
+    t->SetEnabled(true);
+    other.SetEnabled(true);
+    backend.AdvanceClock(35);
+    EXPECT_EQ(t, nullptr);
+    EXPECT_EQ(otherTicks, 3);
+}
+
+// A windowed control with its own message procedure, as the colour box handles the pop-up's notices.
+class Receiver : public CustomControl {
+public:
+    std::vector<unsigned> got;
+
+protected:
+    void WndProc(Message& m) override {
+        if (m.msg >= kWmUser) {
+            got.push_back(m.msg);
+            m.result = std::intptr_t(m.wParam) + 1;
+            return;
+        }
+        CustomControl::WndProc(m);
+    }
+};
+
+TEST_F(UiTest, SentMessagesRunAtOncePostedOnesFromTheLoop) {
+    TestForm form;
+    auto* r = Add<Receiver>(form, "R", Rect::FromSize(0, 0, 10, 10));
+    EXPECT_EQ(SendMessage(r->Handle(), kWmUser + 4, 41, 0), 42);
+    EXPECT_EQ(r->got, (std::vector<unsigned>{kWmUser + 4}));
+    EXPECT_TRUE(PostMessage(r->Handle(), kWmUser + 3));
+    EXPECT_EQ(r->got.size(), 1u);
+    app.ProcessMessages();
+    EXPECT_EQ(r->got, (std::vector<unsigned>{kWmUser + 4, kWmUser + 3}));
+    // Messages to windows that are gone go nowhere.
+    WindowHandle h = r->Handle();
+    PostMessage(h, kWmUser + 3);
+    delete r;
+    app.ProcessMessages();
+    EXPECT_EQ(SendMessage(h, kWmUser + 4, 1, 0), 0);
+    EXPECT_FALSE(PostMessage(h, kWmUser + 4));
+    EXPECT_EQ(FindControl(h), nullptr);
+}
+
+TEST_F(UiTest, HooksRunAfterTheWindowAndSeeItsResult) {
+    TestForm form;
+    std::vector<std::string> seen;
+    int moveHook = app.HookWindow(form.Handle(), [&](Message& m) {
+        if (m.msg == kWmMove) {
+            Point p = PointFromParam(m.lParam);
+            seen.push_back("move " + std::to_string(p.x) + "," + std::to_string(p.y));
+        }
+        if (m.msg == kWmActivate) seen.push_back((m.wParam & 0xFFFF) ? "active" : "inactive");
+        if (m.msg == kWmNcHitTest) {
+            seen.push_back("hit " + std::to_string(m.result));
+            m.result = kHtCaption;
+        }
+    });
+    form.SetBounds(-5, 7, 200, 100);
+    form.ShowForm();
+    backend.UserMove(form, {300, 200});
+    EXPECT_EQ(form.Left(), 300);
+    EXPECT_EQ(SendMessage(form.Handle(), kWmNcHitTest, 0, MakePointParam(310, 210)), kHtCaption);
+    TestForm other;
+    other.ShowForm();  // takes the activation away
+    EXPECT_EQ(seen, (std::vector<std::string>{"move -5,7", "active", "move 300,200", "hit 1", "inactive"}));
+    app.Unhook(moveHook);
+    form.SetBounds(0, 0, 200, 100);
+    EXPECT_EQ(seen.size(), 5u);
+}
+
+TEST_F(UiTest, ActivationEventsFollowTheActiveWindow) {
+    TestForm one, two;
+    std::vector<std::string> log;
+    one.OnActivate = [&](Control&) { log.push_back("one+"); };
+    one.OnDeactivate = [&](Control&) { log.push_back("one-"); };
+    two.OnActivate = [&](Control&) { log.push_back("two+"); };
+    two.OnDeactivate = [&](Control&) { log.push_back("two-"); };
+    one.ShowForm();
+    two.ShowForm();
+    backend.MouseDown(one, 5, 5);
+    backend.MouseUp(one, 5, 5);
+    two.HideForm();  // not active: nothing to report
+    one.HideForm();
+    EXPECT_EQ(log, (std::vector<std::string>{"one+", "one-", "two+", "two-", "one+", "one-"}));
+    EXPECT_EQ(app.ActiveForm(), nullptr);
+}
+
+TEST_F(UiTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
+    TestForm form;
+    form.ShowForm();
+    int clicks = 0;
+    form.OnClick = [&](Control&) {
+        ++clicks;
+        if (clicks == 1) throw std::runtime_error("Cannot open file \"x.vzk\"");
+    };
+    backend.Click(form, 5, 5);
+    ASSERT_EQ(backend.messageBoxes.size(), 1u);
+    EXPECT_EQ(backend.messageBoxes[0].text, "Cannot open file \"x.vzk\"");
+    EXPECT_EQ(backend.messageBoxes[0].caption, app.Title);
+    backend.AdvanceClock(1000);
+    backend.Click(form, 5, 5);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(backend.messageBoxes.size(), 1u);
+    // Timer ticks are inside the boundary too.
+    Timer t;
+    t.SetInterval(10);
+    t.OnTimer = [&] {
+        t.SetEnabled(false);
+        throw std::runtime_error("tick failed");
+    };
+    t.SetEnabled(true);
+    backend.AdvanceClock(10);
+    EXPECT_EQ(backend.messageBoxes.back().text, "tick failed");
+}
+
+TEST_F(UiTest, ReleasedFormDiesAfterTheCurrentMessage) {
+    auto* main = app.CreateForm<TestForm>();
+    auto* popup = app.CreateForm<TestForm>();
+    bool destroyed = false;
+    popup->OnDestroy = [&](Control&) { destroyed = true; };
+    popup->ShowForm();
+    popup->OnClick = [&](Control& c) {
+        static_cast<Form&>(c).Release();
+        EXPECT_FALSE(destroyed) << "still alive while its own handler runs";
+    };
+    backend.Click(*popup, 5, 5);
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(app.Forms(), (std::vector<Form*>{main}));
+    EXPECT_FALSE(app.Terminated());
+    main->ShowForm();
+    backend.UserClose(*main);
+    EXPECT_TRUE(app.Terminated()) << "closing the main form ends the program";
+}
+
+TEST_F(UiTest, OwnedPopupFormIsDestroyedWithItsOwner) {
+    TestForm form;
+    auto* box = Add<Receiver>(form, "Box", Rect::FromSize(0, 0, 10, 10));
+    bool destroyed = false;
+    auto* popup = box->CreateOwned<TestForm>();
+    popup->OnDestroy = [&](Control&) { destroyed = true; };
+    popup->ShowForm();
+    delete box;
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(app.Forms(), (std::vector<Form*>{&form}));
+}
+
+TEST_F(UiTest, FileDialogsKeepNameAndFilterBetweenUses) {
+    EXPECT_EQ(ParseFileFilter("All supported images|*.gif;*.bmp;*.png|Bitmaps (*.bmp)|*.bmp").size(), 2u);
+    EXPECT_EQ(ParseFileFilter("All|*.gif; *.png")[0].patterns, (std::vector<std::string>{"*.gif", "*.png"}));
+    EXPECT_TRUE(ParseFileFilter("").empty());
+
+    SaveDialog dlg;
+    dlg.Filter = "Проект Veskel (*.vzk)|*.vzk|PNG|*.png";
+    dlg.OverwritePrompt = true;
+    dlg.PicturePreview = true;
+    dlg.FilterIndex = 7;  // out of range: the first entry is offered
+    backend.fileDialogAnswers.push_back(FileDialogResult{"/tmp/a.png", 2});
+    ASSERT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.FileName, "/tmp/a.png");
+    EXPECT_EQ(dlg.FilterIndex, 2);
+    EXPECT_EQ(backend.fileDialogs[0].filterIndex, 1);
+    EXPECT_TRUE(backend.fileDialogs[0].save);
+    EXPECT_TRUE(backend.fileDialogs[0].overwritePrompt);
+    EXPECT_TRUE(backend.fileDialogs[0].picturePreview);
+    // Cancelled: nothing changes, and the next use proposes the last choice.
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_EQ(dlg.FileName, "/tmp/a.png");
+    EXPECT_EQ(backend.fileDialogs[1].fileName, "/tmp/a.png");
+    EXPECT_EQ(backend.fileDialogs[1].filterIndex, 2);
+}
+
+TEST_F(UiTest, MenusMessageBoxesUrlsAndScreenCaptureGoToTheBackend) {
+    std::vector<MenuItem> items(2);
+    items[0].command = 1;
+    items[0].bitmap = Bitmap(30, 14);
+    items[1].command = 2;
+    backend.menuAnswers.push_back(2);
+    EXPECT_EQ(app.PopupMenu(items, {40, 50}), 2);
+    EXPECT_EQ(app.PopupMenu(items, {40, 50}), 0) << "dismissed";
+    EXPECT_EQ(backend.menus[0].items[0].bitmap.Width(), 30);
+
+    EXPECT_EQ(app.MessageBox("Sure?", "Q", kMbYesNo), kIdNo);
+    backend.messageBoxAnswers.push_back(kIdYes);
+    EXPECT_EQ(app.MessageBox("Sure?", "Q", kMbYesNo), kIdYes);
+
+    EXPECT_TRUE(app.OpenUrl("http://example.org/?veskel=1"));
+    EXPECT_EQ(backend.openedUrls, (std::vector<std::string>{"http://example.org/?veskel=1"}));
+
+    TestForm form;  // at 100, 50, 200 x 100, colour (10, 20, 30)
+    form.ShowForm();
+    Bitmap shot = app.CaptureScreen({90, 40, 110, 60});
+    EXPECT_EQ(shot.Pixel(0, 0), backend.desktopColor);
+    EXPECT_EQ(shot.Pixel(15, 15), RGB(10, 20, 30));
+    form.HideForm();
+    EXPECT_EQ(app.CaptureScreen({90, 40, 110, 60}).Pixel(15, 15), backend.desktopColor);
+
+    backend.monitorSize = {800, 600};
+    EXPECT_EQ(app.MonitorSize(form), (Size{800, 600}));
+    TestForm centred;
+    centred.SetPosition(FormPosition::ScreenCenter);
+    centred.ShowForm();
+    EXPECT_EQ(centred.Left(), 300);
+    EXPECT_EQ(centred.Top(), 250);
+}
+
+}  // namespace
+}  // namespace veskel::testing

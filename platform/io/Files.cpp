@@ -84,6 +84,11 @@ void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data
     if (::fsync(fd.get()) != 0) fail(errno);
     if (::close(fd.release()) != 0) fail(errno);
     if (::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
+    // Make the rename itself durable; a failure here no longer endangers either file.
+    std::size_t slash = path.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() >= 0) ::fsync(dirFd.get());
 }
 
 std::string LowerExtension(const std::string& path) {

@@ -168,8 +168,11 @@ TEST(Layers, MirrorLayersFollowTheirColumnHeights) {
                 const int y = spec.bottom ? kLayerHeight - 1 - k : k;
                 ASSERT_EQ(layer.color.Pixel(x, y), kWhite);
                 const int a = layer.AlphaRow(y)[x];
-                if (phase == 0 && a != spec.inside) phase = 1;
-                else if (phase == 1) ASSERT_EQ(a, 0) << "layer " << i << " column " << x;
+                if (phase == 0 && a != spec.inside) {
+                    phase = 1;
+                } else if (phase == 1) {
+                    ASSERT_EQ(a, 0) << "layer " << i << " column " << x;
+                }
                 ASSERT_LE(a, spec.inside);
             }
         }
@@ -226,7 +229,9 @@ TEST(Layers, GlowFollowsItsTables) {
             const Color c = g.color.Pixel(x, y);
             ASSERT_TRUE(GetR(c) == GetG(c) && GetG(c) == GetB(c));
             for (const auto& [a, level] : grey) {
-                if (alpha(x, y) == a) ASSERT_EQ(GetR(c), level) << "alpha " << a;
+                if (alpha(x, y) == a) {
+                    ASSERT_EQ(GetR(c), level) << "alpha " << a;
+                }
             }
         }
     }

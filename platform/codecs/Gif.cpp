@@ -98,12 +98,16 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
     if (DGifGetImageDesc(gif) != GIF_OK) failWith(gif->Error);
 
     const GifImageDesc& desc = gif->Image;
-    const std::int64_t left = desc.Left, top = desc.Top, fw = desc.Width, fh = desc.Height;
+    const std::int64_t fw = desc.Width, fh = desc.Height;
     CheckSize("GIF", fw, fh);
-    // The logical screen, grown to hold the frame when the frame reaches past it (or when the
-    // screen size is missing).
-    const std::int64_t width = std::max<std::int64_t>(gif->SWidth, left + fw);
-    const std::int64_t height = std::max<std::int64_t>(gif->SHeight, top + fh);
+    // The frame is drawn onto the logical screen and clipped to it. A file whose screen is empty,
+    // or whose first frame lies wholly outside it, gets the frame's own area instead.
+    std::int64_t width = gif->SWidth, height = gif->SHeight, left = desc.Left, top = desc.Top;
+    if (width <= 0 || height <= 0 || left >= width || top >= height) {
+        width = fw;
+        height = fh;
+        left = top = 0;
+    }
     CheckSize("GIF", width, height);
 
     // An LZW code takes at least 3 bits and yields at most 4096 pixels, so a frame far larger than
@@ -119,14 +123,23 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
     if (screenMap && screenMap->Colors && gif->SBackGroundColor >= 0 &&
         gif->SBackGroundColor < screenMap->ColorCount) {
         const GifColorType& bg = screenMap->Colors[gif->SBackGroundColor];
-        bitmap.Fill(RGB(bg.Red, bg.Green, bg.Blue));
+        std::uint8_t* first = bitmap.Row(0);
+        for (std::int64_t x = 0; x < width; ++x) {
+            first[3 * x] = bg.Blue;
+            first[3 * x + 1] = bg.Green;
+            first[3 * x + 2] = bg.Red;
+        }
+        for (int y = 1; y < int(height); ++y) std::memcpy(bitmap.Row(y), first, bitmap.RowBytes());
     }
 
+    // The part of each frame row that lands on the picture.
+    const std::size_t visible = std::size_t(std::min(fw, width - left));
     std::vector<GifPixelType> line(static_cast<std::size_t>(fw));
     auto drawLine = [&](int frameRow) {
         if (DGifGetLine(gif, line.data(), int(fw)) != GIF_OK) failWith(gif->Error);
+        if (top + frameRow >= height) return;
         std::uint8_t* dst = bitmap.Row(int(top) + frameRow) + 3 * std::size_t(left);
-        for (std::size_t x = 0; x < std::size_t(fw); ++x, dst += 3) {
+        for (std::size_t x = 0; x < visible; ++x, dst += 3) {
             const int index = line[x];
             if (index == transparentIndex) continue;  // the background shows through
             if (index >= mapSize) {

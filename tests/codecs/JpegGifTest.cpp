@@ -155,11 +155,22 @@ TEST(GifDecode, ComposesTheFrameOntoTheLogicalScreen) {
         return EntryRgb(img, index == 0 ? 3 : index);
     }));
 
-    // A frame that reaches past the screen grows the picture to hold it.
-    gif[6] = 4, gif[8] = 4;
-    const Picture grown = DecodeGif(gif);
-    EXPECT_EQ(grown.Width(), 5 + kW);
-    EXPECT_EQ(grown.Height(), 2 + kH);
+    // A frame that reaches past the screen is clipped to it.
+    gif[6] = 8, gif[8] = 4;
+    const Picture clipped = DecodeGif(gif);
+    EXPECT_TRUE(PixelsAre(clipped.color, 8, 4, [&](int x, int y) {
+        const bool inside = x >= 5 && y >= 2;
+        const int index = inside ? img.pixels[std::size_t(y - 2) * kW + std::size_t(x - 5)] : 3;
+        return EntryRgb(img, index == 0 ? 3 : index);
+    }));
+    // An empty screen, or a frame wholly outside it: the picture is the frame's own area.
+    for (std::uint8_t screenWidth : {0, 5}) {
+        gif[6] = screenWidth;
+        EXPECT_TRUE(PixelsAre(DecodeGif(gif).color, kW, kH, [&](int x, int y) {
+            const int index = img.pixels[std::size_t(y) * kW + std::size_t(x)];
+            return EntryRgb(img, index == 0 ? 3 : index);
+        }));
+    }
 }
 
 TEST(GifDecode, ExplainsWhatIsWrong) {
@@ -176,7 +187,7 @@ TEST(GifDecode, ExplainsWhatIsWrong) {
     EXPECT_EQ(Message(DecodeGif, noImage), "GIF: no image");
     EXPECT_EQ(Message(DecodeGif, std::vector<std::uint8_t>(good.begin(), good.end() - 10)), "GIF: truncated data");
     EXPECT_EQ(Message(DecodeGif, patched(6, {0x20, 0x4E})), "GIF: image too large (20000 x 7)");
-    EXPECT_EQ(Message(DecodeGif, patched(13 + 768 + 1, {0xF4, 0x3F})), "GIF: image too large (16385 x 7)");
+    EXPECT_EQ(Message(DecodeGif, patched(13 + 768 + 5, {0x20, 0x4E})), "GIF: image too large (20000 x 7)");
     // Without a global table (flag cleared, table removed) and no local one.
     auto bare = patched(10, {0x00});
     bare.erase(bare.begin() + 13, bare.begin() + 13 + 768);

@@ -177,12 +177,22 @@ std::string FieldKindName(FieldKind kind) {
     return "";
 }
 
+// The ranges the window's controls produce, shown beside the fields in the help.
+std::string FieldRange(std::string_view name) {
+    if (name == "Pattern" || name == "MirrorPattern") return ", 0..5";
+    if (name == "PatternStrength" || name == "MirrorStrength") return ", 0..99";
+    if (name == "OverlayOpacity") return ", 0..200";
+    if (name == "OverlayWidth" || name == "OverlayHeight") return ", 1.." + std::to_string(kMaxOverlaySide);
+    if (name == "Text") return ", stored as given: --text checks the width";
+    return "";
+}
+
 void PrintHelp(std::ostream& out) {
     out << kHelp;
     for (const FieldInfo& f : BannerSettings::Fields()) {
         std::string name(f.name);
         name.resize(std::max<std::size_t>(name.size(), 18), ' ');
-        out << "  " << name << FieldKindName(f.kind) << "\n";
+        out << "  " << name << FieldKindName(f.kind) << FieldRange(f.name) << "\n";
     }
 }
 

@@ -329,6 +329,52 @@ TEST(Compose, OverlayLiesUnderTheGlowAndIsClipped) {
                                       std::uint8_t(Composite(255, a, 0))));
 }
 
+TEST(Compose, TextIsOutlinedOnAllEightSidesAndClipped) {
+    BannerSettings s = Bare();
+    s.SetColor1(RGB(90, 90, 90));
+    s.SetColor2(RGB(90, 90, 90));
+    const Bitmap plain = Compose(s);
+    s.SetText("Hi8");
+    s.SetTextX(20);
+    s.SetTextY(4);
+    const Bitmap img = Compose(s);
+    int white = 0;
+    for (int y = 1; y < kBannerHeight - 1; ++y) {
+        for (int x = 1; x < kBannerWidth - 1; ++x) {
+            if (img.Pixel(x, y) != kWhite) continue;
+            ++white;
+            // Every white glyph pixel is ringed by white or black, diagonals included.
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const Color n = img.Pixel(x + dx, y + dy);
+                    ASSERT_TRUE(n == kWhite || n == kBlack) << x + dx << "," << y + dy;
+                }
+            }
+        }
+    }
+    EXPECT_GT(white, 10);
+
+    // Wholly outside the banner, even at the ends of the integer range: nothing drawn, no fault.
+    for (auto [x, y] : {std::pair{400, 4}, {-300, 4}, {20, 40}, {20, -30}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MIN},
+                        {INT_MAX - 2, 4}}) {
+        s.SetTextX(x);
+        s.SetTextY(y);
+        EXPECT_EQ(Compose(s), plain) << x << "," << y;
+    }
+
+    // Reaching over the top edge: the text shows on row 0 until the border covers it.
+    s.SetTextX(20);
+    s.SetTextY(-3);
+    const Bitmap over = Compose(s);
+    int touched = 0;
+    for (int x = 0; x < kBannerWidth; ++x) touched += over.Pixel(x, 0) != plain.Pixel(x, 0);
+    EXPECT_GT(touched, 0);
+    s.SetBorder(true);
+    s.SetBorderColor(RGB(7, 7, 7));
+    const Bitmap bordered = Compose(s);
+    for (int x = 0; x < kBannerWidth; ++x) ASSERT_EQ(bordered.Pixel(x, 0), RGB(7, 7, 7));
+}
+
 TEST(Compose, OutOfRangeIndicesAreReportedAndNothingIsDrawn) {
     for (auto [pattern, mirror] : {std::pair{6, 0}, {-1, 0}, {0, 6}, {0, INT_MIN}, {INT_MAX, INT_MAX}}) {
         BannerSettings s = Bare();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 #include "platform/backends/headless/HeadlessBackend.h"
@@ -28,6 +29,7 @@ void Say(const std::string& line) {
 }
 
 int RunHeadless(const std::string& dir) {
+    std::filesystem::create_directories(dir);
     HeadlessBackend backend;
     Application app(backend);
     auto* form = app.CreateForm<demo::GlassDemoForm>();

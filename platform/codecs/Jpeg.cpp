@@ -3,6 +3,7 @@
 // callers own the buffers and turn a failed call into a CodecError.
 #include <cstdio>  // jpeglib.h needs FILE and size_t first
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include <csetjmp>
 #include <cstdlib>
@@ -47,10 +48,20 @@ struct JpegErrorManager {
 // Warnings (corrupt but decodable data) are not fatal and there is nowhere to print them.
 void OnOutputMessage(j_common_ptr) {}
 
+// One warning is fatal: image data that stops at a marker before the image is complete. The
+// library would fill the rest with grey, which for a cut-off file is a lie and for a hostile one
+// (a huge frame with no data) is a long decode of nothing.
+void OnEmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;  // trace messages
+    if (cinfo->err->msg_code == JWRN_HIT_MARKER) FailWith(cinfo, "truncated data");
+    ++cinfo->err->num_warnings;
+}
+
 void InitErrors(JpegErrorManager* err) {
     jpeg_std_error(&err->pub);
     err->pub.error_exit = OnErrorExit;
     err->pub.output_message = OnOutputMessage;
+    err->pub.emit_message = OnEmitMessage;
     err->message[0] = '\0';
 }
 

@@ -80,6 +80,10 @@ TEST(JpegDecode, ExplainsWhatIsWrong) {
     EXPECT_EQ(Message(DecodeJpeg, withSize(9000, 9000)), "JPEG: image too large (9000 x 9000)");
     EXPECT_EQ(Message(DecodeJpeg, std::vector<std::uint8_t>(good.begin(), good.begin() + long(good.size() / 2))),
               "JPEG: truncated data");
+    // Cut inside the image data but closed with an end-of-image marker.
+    std::vector<std::uint8_t> closed(good.begin(), good.begin() + long(FindMarker(good, 0xDA) + 40));
+    closed.insert(closed.end(), {0xFF, 0xD9});
+    EXPECT_EQ(Message(DecodeJpeg, closed), "JPEG: truncated data");
 
     // A progressive file whose first scan repeats 120 times is stopped before it eats the CPU.
     auto prog = Sample("progressive.jpg");

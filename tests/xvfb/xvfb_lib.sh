@@ -34,7 +34,7 @@ trap 'exit 130' INT TERM
 
 need_tools() {
     local t
-    for t in Xvfb xdotool import compare "$@"; do
+    for t in Xvfb xdotool import compare convert "$@"; do
         command -v "$t" >/dev/null 2>&1 || fail "$t is not installed"
     done
 }

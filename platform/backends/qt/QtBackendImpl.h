@@ -27,7 +27,6 @@ int ToVirtualKey(int qtKey, Qt::KeyboardModifiers mods);
 Qt::CursorShape ToQtCursorShape(CursorId id);
 
 class QtBackend : public QObject, public Backend {
-    Q_OBJECT
 public:
     // Creates the QApplication unless one exists already (tests may make their own).
     QtBackend(int& argc, char** argv);

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -112,6 +113,13 @@ std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, 
         else if (dialog.layout())
             dialog.layout()->addWidget(preview);
         QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &PicturePreview::ShowFile);
+        // A name typed (or proposed) in the name field is previewed too, as soon as it names a file.
+        if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            QObject::connect(name, &QLineEdit::textChanged, preview, [&dialog, preview](const QString& text) {
+                const QString path = dialog.directory().absoluteFilePath(text);
+                if (QFileInfo(path).isFile()) preview->ShowFile(path);
+            });
+        }
     }
 
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

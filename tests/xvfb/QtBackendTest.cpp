@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <stdexcept>
 
 #include "platform/backends/qt/QtBackendImpl.h"
 #include "platform/backends/qt/QtConvert.h"
@@ -345,6 +346,153 @@ TEST(QtFileDialog, FiltersIndexOverwriteAndPreview) {
         EXPECT_EQ(dialog->directory().absolutePath(), ToQString(base));
     });
     EXPECT_FALSE(RunFileDialog(save).has_value());
+}
+
+// ---- the backend under a real Application
+
+// A form that shows a fixed pattern; a press on it throws when asked to.
+class PatternForm : public Form {
+public:
+    PatternForm(int left, int top, int w, int h) { SetBounds(left, top, w, h); }
+    bool throwOnPress = false;
+
+protected:
+    void Paint(Canvas& canvas) override { canvas.Draw(0, 0, Pattern(Width(), Height())); }
+    void MouseDown(MouseButton, ShiftState, int, int) override {
+        if (throwOnPress) throw std::runtime_error("Не удалось открыть файл");
+    }
+};
+
+class QtBackendTest : public ::testing::Test {
+protected:
+    int argc = 1;
+    char name[8] = "test";
+    char* argv[2] = {name, nullptr};
+    QtBackend backend{argc, argv};
+    Application app{backend};
+    std::vector<std::string> errors;
+
+    QtBackendTest() {
+        app.OnException = [this](const std::string& m) { errors.push_back(m); };
+    }
+    PatternForm* Show(int left, int top, int w, int h) {
+        auto* f = app.CreateForm<PatternForm>(left, top, w, h);
+        f->SetFrameless(true);
+        f->FinishCreate();
+        f->ShowForm();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(backend.WindowOf(*f)));
+        return f;
+    }
+    // Runs the loop until Terminate, with a safety stop so a fault cannot hang the tests.
+    void RunLoop() {
+        QTimer::singleShot(5000, qApp, [this] { app.Terminate(); });
+        app.Run();
+    }
+};
+
+TEST_F(QtBackendTest, TheScreenShowsTheSurfaceAndCapturesSeeIt) {
+    PatternForm* f = Show(300, 200, 64, 40);
+    FormWindow* w = backend.WindowOf(*f);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->position(), QPoint(300, 200));
+    EXPECT_EQ(f->Surface(), Pattern(64, 40));
+    EXPECT_TRUE(WaitFor([&] { return backend.CaptureScreen(f->ScreenRect()) == f->Surface(); }));
+    EXPECT_EQ(backend.MonitorSize(f->ScreenRect()), (Size{1024, 768}));
+    EXPECT_EQ(backend.MonitorSize(Rect{5000, 5000, 5010, 5010}), (Size{1024, 768}));  // nearest
+
+    // Where the platform gives no capture, our own windows over a plain desktop stand in.
+    backend.allowPlatformCapture = false;
+    const Bitmap composed = backend.CaptureScreen(Rect{295, 195, 369, 245});
+    ASSERT_EQ(composed.GetSize(), (Size{74, 50}));
+    EXPECT_EQ(composed.Pixel(0, 0), RGB(58, 110, 165));
+    EXPECT_EQ(composed.Pixel(5, 5), f->Surface().Pixel(0, 0));
+    EXPECT_EQ(composed.Pixel(68, 44), f->Surface().Pixel(63, 39));
+    EXPECT_EQ(composed.Pixel(69, 45), RGB(58, 110, 165));
+    EXPECT_TRUE(backend.CaptureScreen(Rect{10, 10, 10, 20}).IsEmpty());
+}
+
+TEST_F(QtBackendTest, TimersAndPostedMessagesRunInTheLoop) {
+    PatternForm* f = Show(100, 100, 20, 20);
+    std::vector<std::string> seen;
+    app.HookWindow(f->Handle(), [&](Message& m) {
+        if (m.msg == kWmUser + 3) seen.push_back("posted");
+    });
+    Timer timer;
+    timer.SetInterval(20);
+    int ticks = 0;
+    timer.OnTimer = [&] {
+        seen.push_back("tick");
+        if (++ticks == 3) app.Terminate();
+    };
+    timer.SetEnabled(true);
+    ASSERT_TRUE(PostMessage(f->Handle(), kWmUser + 3));
+    const std::int64_t before = backend.NowMs();
+    RunLoop();
+    EXPECT_EQ(seen, (std::vector<std::string>{"posted", "tick", "tick", "tick"}));
+    EXPECT_GE(backend.NowMs(), before);
+}
+
+TEST_F(QtBackendTest, CloseRequestsFollowTheFormsDecision) {
+    PatternForm* main = Show(100, 100, 40, 30);
+    PatternForm* second = Show(200, 100, 40, 30);
+    FormWindow* secondWindow = backend.WindowOf(*second);
+    // A secondary form hides.
+    secondWindow->close();
+    EXPECT_FALSE(second->IsShown());
+    EXPECT_FALSE(secondWindow->isVisible());
+    // One that frees itself goes away after the message, window and all.
+    second->OnClose = [](Form&, CloseAction& a) { a = CloseAction::Free; };
+    second->ShowForm();
+    QPointer<FormWindow> watched = backend.WindowOf(*second);
+    watched->close();
+    const std::size_t before = app.Forms().size();
+    QTest::qWait(50);
+    EXPECT_EQ(app.Forms().size(), before - 1);
+    EXPECT_TRUE(WaitFor([&] { return watched.isNull(); }));
+    // Closing the main form ends the loop.
+    QTimer::singleShot(50, qApp, [&] { backend.WindowOf(*main)->close(); });
+    RunLoop();
+    EXPECT_TRUE(app.Terminated());
+}
+
+TEST_F(QtBackendTest, StylesCursorsClipboardAndTheExceptionBoundary) {
+    auto* f = app.CreateForm<PatternForm>(150, 150, 30, 30);
+    f->SetFrameless(true);
+    f->SetToolWindow(true);
+    f->SetTopMost(true);
+    f->SetCaption("Палитра");
+    f->FinishCreate();
+    f->ShowForm();
+    FormWindow* w = backend.WindowOf(*f);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    EXPECT_TRUE(w->flags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(w->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(w->flags() & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_EQ(w->title(), QStringLiteral("Палитра"));
+    f->SetTopMost(false);
+    EXPECT_FALSE(w->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(w->isVisible());
+
+    Picture ring(Pattern(32, 32));
+    ring.EnsureAlpha(0);
+    ring.alpha[13 * 32 + 12] = 255;
+    backend.SetCursor(*f, CursorShape{5, &ring, {12, 13}});
+    EXPECT_EQ(w->cursor().hotSpot(), QPoint(12, 13));
+    EXPECT_EQ(w->cursor().pixmap().size(), QSize(32, 32));
+    backend.SetCursor(*f, CursorShape{kCrHandPoint, nullptr, {}});
+    EXPECT_EQ(w->cursor().shape(), Qt::PointingHandCursor);
+
+    backend.SetClipboardText("Баннер 350 x 20");
+    EXPECT_EQ(backend.ClipboardText(), "Баннер 350 x 20");
+
+    // An error in a handler is shown and the window goes on working.
+    f->throwOnPress = true;
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Не удалось открыть файл");
+    f->throwOnPress = false;
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(errors.size(), 1u);
 }
 
 }  // namespace

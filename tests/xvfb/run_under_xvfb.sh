@@ -10,5 +10,5 @@ shift
 mkdir -p "$WORK"
 need_tools
 start_xvfb
-xdotool mousemove --sync 1020 764
+xdo mousemove --sync 1020 764
 QT_QPA_PLATFORM=xcb timeout 120 "$@"

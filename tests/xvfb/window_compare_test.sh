@@ -44,7 +44,7 @@ fi
 
 start_xvfb
 # Keep the pointer away from where the window will appear.
-xdotool mousemove --sync 1020 764
+xdo mousemove --sync 1020 764
 start_app "$program"
 
 expect_window normal "$WORK/headless/normal.png"
@@ -53,14 +53,14 @@ expect_window normal "$WORK/headless/normal.png"
 pointer_to "$bx" "$by"
 expect_window hover "$WORK/headless/hover.png"
 
-xdotool mousedown 1
+xdo mousedown 1
 expect_window pressed "$WORK/headless/pressed.png"
-xdotool mouseup 1
+xdo mouseup 1
 expect_output "^$clicked\$"
 expect_window hover-again "$WORK/headless/hover.png"
 
 if [ -s "$WORK/headless/left.png" ]; then
-    xdotool mousemove --sync 1020 764
+    xdo mousemove --sync 1020 764
     expect_window left "$WORK/headless/left.png"
 fi
 
@@ -70,7 +70,7 @@ if [ -n "${VESKEL_TEST_DISABLED:-}" ]; then
     pointer_to $((dx * scale)) $((dy * scale))
     expect_window disabled "$WORK/headless/disabled.png"
     clicks_before=$(grep -c '^clicked' "$WORK/app.out")
-    xdotool click 1
+    xdo click 1
     expect_window disabled-clicked "$WORK/headless/disabled.png"
     sleep 0.5
     [ "$(grep -c '^clicked' "$WORK/app.out")" = "$clicks_before" ] ||

@@ -73,7 +73,7 @@ start_app() {
     APP_PID=$!
     WINDOW=$(timeout 15 xdotool search --sync --onlyvisible --pid "$APP_PID" 2>/dev/null | head -n 1)
     [ -n "$WINDOW" ] || fail "no window of $1 appeared within 15 s; stderr: $(head -c 2000 "$WORK/app.err")"
-    eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+    eval "$(timeout 10 xdotool getwindowgeometry --shell "$WINDOW")"
     WIN_X=$X
     WIN_Y=$Y
     WIN_W=$WIDTH
@@ -128,7 +128,12 @@ expect_output() {
     fail "the program did not print '$pattern'; it printed: $(head -c 2000 "$WORK/app.out")"
 }
 
+# xdotool with a time limit: a pointer move that never completes must not hang the test.
+xdo() {
+    timeout 10 xdotool "$@" || fail "xdotool $* failed or timed out"
+}
+
 # Moves the pointer to a point given in window coordinates.
 pointer_to() {
-    xdotool mousemove --sync $((WIN_X + $1)) $((WIN_Y + $2))
+    xdo mousemove --sync $((WIN_X + $1)) $((WIN_Y + $2))
 }

@@ -240,6 +240,8 @@ QtBackend::~QtBackend() {
         delete entry.window;
     }
     windows_.clear();
+    // Windows destroyed from inside their own handlers wait for deleteLater; finish them now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QtBackend::Entry* QtBackend::Find(const Form& form) {

@@ -39,7 +39,9 @@ struct ResolvedFace {
 class FontInstance;
 
 // The engine is used from the UI thread, but its caches are shared process state; every access
-// holds this lock, and references into the caches stay valid while it is held.
+// holds this lock, and references into the caches stay valid while it is held. The lock is not
+// re-entrant: do not call the public engine functions (RegisterPrivateFont, CharAdvance, the
+// Canvas text members) while holding it.
 std::unique_lock<std::mutex> LockEngine();
 
 // The resolved instance for a font request (family, em size, bold, italic; colour and underline do

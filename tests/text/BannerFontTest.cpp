@@ -66,8 +66,9 @@ TEST(BannerFont, CoversPrintableAsciiAndEveryCharacterOfTheCodePage) {
 }
 
 TEST(BannerFont, ResolvesToTheRegisteredFaceWithTwelvePixelLines) {
+    const Font font = BannerFont();  // registers first: the engine lock is not re-entrant
     auto lock = text::LockEngine();
-    text::FontInstance& f = text::Instance(BannerFont());
+    text::FontInstance& f = text::Instance(font);
     EXPECT_TRUE(f.Resolved().privateFont);
     EXPECT_EQ(f.Resolved().family, kBannerFontFamily);
     EXPECT_EQ(f.Resolved().pixelSize, 12);

@@ -71,6 +71,24 @@ TEST(FontEngine, BoldUsesARealBoldFaceOrSynthesisesIt) {
     Font regular = MakeFont("MS Sans Serif", 8);
     Font bold = MakeFont("MS Sans Serif", 8, 0, true);
     EXPECT_EQ(CharAdvance(bold, U'H'), CharAdvance(regular, U'H') + 1);
+
+    // Italic without an italic face is slanted, on outlines and on bitmap strikes alike; the
+    // advance stays as it was.
+    for (Font upright : {MakeFont("Tahoma", 8), MakeFont("Tahoma", 0, 30), MakeFont("MS Sans Serif", 8)}) {
+        const std::string family = upright.family + " " + std::to_string(upright.EmPixels());
+        upright.color = kWhite;
+        Font italic = upright;
+        italic.italic = true;
+        EXPECT_TRUE(Resolve(italic).syntheticItalic) << family;
+        Bitmap a(60, 40), b(60, 40);
+        Canvas ca(a), cb(b);
+        ca.font = upright;
+        cb.font = italic;
+        ca.TextOut(2, 2, "HI");
+        cb.TextOut(2, 2, "HI");
+        EXPECT_NE(a, b) << family;
+        EXPECT_EQ(ca.TextWidth("HI"), cb.TextWidth("HI")) << family;
+    }
 }
 
 TEST(FontEngine, RegistrationKeepsItsOwnCopyOfTheBytes) {

@@ -147,6 +147,13 @@ void Application::ForgetForm(Form* f) {
     if (hoverForm_ == f) hoverForm_ = nullptr;
 }
 
+void Application::StartWindowDrag(Form& form) {
+    buttonsHeld_ = 0;
+    capture_ = nullptr;
+    pressed_ = nullptr;
+    backend_.StartSystemMove(form);
+}
+
 void Application::ForgetControl(Control* c) {
     if (capture_ == c) {
         capture_ = nullptr;
@@ -380,7 +387,7 @@ void Application::DispatchMouseDown(Form& form, Point client, MouseButton button
         if (!capture_ && button == MouseButton::Left && target->WindowedAncestor() == &form) {
             Point s = form.ClientToScreen(client);
             if (form.Perform(kWmNcHitTest, 0, MakePointParam(s.x, s.y)) == kHtCaption) {
-                backend_.StartSystemMove(form);
+                StartWindowDrag(form);
                 return;
             }
         }

@@ -109,6 +109,9 @@ public:
     Point PointerPosition() { return backend_.PointerPosition(); }
     Size MonitorSize(const Form& form);
     Control* Capture() const { return capture_; }
+    // Starts the window manager's move of a form. The move loop swallows the button release,
+    // so the pointer state (held buttons, capture, the pending click) is dropped first.
+    void StartWindowDrag(Form& form);
     Control* Hovered() const { return hovered_; }
     Bitmap CaptureScreen(const Rect& screenRect) { return backend_.CaptureScreen(screenRect); }
     bool OpenUrl(const std::string& url) { return backend_.OpenUrl(url); }

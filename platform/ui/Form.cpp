@@ -246,7 +246,7 @@ void Form::WndProc(Message& m) {
         case kWmSysCommand:
             if ((m.wParam & 0xFFF0) == kScMove) {
                 if (Application* app = Application::Current(); app && nativeWindow_)
-                    app->GetBackend().StartSystemMove(*this);
+                    app->StartWindowDrag(*this);
             }
             break;
         case kWmNcHitTest:

@@ -142,12 +142,12 @@ TEST(Patterns, TilesAreExactAndRepeatFromTheTopLeft) {
 }
 
 TEST(Layers, MirrorLayersFollowTheirColumnHeights) {
-    struct Spec {
+    struct LayerShape {
         int inside;
         bool bottom;
         double heights[15];
     };
-    const Spec specs[5] = {
+    const LayerShape shapes[5] = {
         {82, true, {6.2, 8.2, 9.8, 10.4, 10.4, 10.0, 9.8, 9.4, 8.8, 7.8, 6.6, 5.8, 5.0, 6.2, 7.4}},
         {82, false, {7.2, 9.2, 10.8, 11.4, 11.4, 11.0, 10.8, 10.4, 9.8, 8.8, 7.6, 6.8, 6.0, 7.2, 8.4}},
         {99, true, {17.8, 15.0, 12.7, 10.8, 9.4, 8.6, 8.2, 8.4, 8.8, 8.6, 7.8, 6.5, 4.6, 2.2, 0.0}},
@@ -160,26 +160,26 @@ TEST(Layers, MirrorLayersFollowTheirColumnHeights) {
         ASSERT_EQ(layer.Width(), kLayerWidth);
         ASSERT_EQ(layer.Height(), kLayerHeight);
         ASSERT_TRUE(layer.HasAlpha());
-        const Spec& spec = specs[i];
+        const LayerShape& shape = shapes[i];
         for (int x = 0; x < kLayerWidth; ++x) {
             // White everywhere; from the anchor row: full rows, at most one edge pixel, then clear.
             int phase = 0;  // 0 inside, 1 after the edge
             for (int k = 0; k < kLayerHeight; ++k) {
-                const int y = spec.bottom ? kLayerHeight - 1 - k : k;
+                const int y = shape.bottom ? kLayerHeight - 1 - k : k;
                 ASSERT_EQ(layer.color.Pixel(x, y), kWhite);
                 const int a = layer.AlphaRow(y)[x];
-                if (phase == 0 && a != spec.inside) {
+                if (phase == 0 && a != shape.inside) {
                     phase = 1;
                 } else if (phase == 1) {
                     ASSERT_EQ(a, 0) << "layer " << i << " column " << x;
                 }
-                ASSERT_LE(a, spec.inside);
+                ASSERT_LE(a, shape.inside);
             }
         }
         for (int j = 0; j < 15; ++j) {
             int sum = 0;
             for (int y = 0; y < kLayerHeight; ++y) sum += layer.AlphaRow(y)[xs[j]];
-            EXPECT_NEAR(double(sum) / spec.inside, spec.heights[j], 0.5 / spec.inside + 1e-9)
+            EXPECT_NEAR(double(sum) / shape.inside, shape.heights[j], 0.5 / shape.inside + 1e-9)
                 << kMirrorLayerNames[i] << " at x = " << xs[j];
         }
     }

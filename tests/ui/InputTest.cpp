@@ -183,9 +183,16 @@ TEST_F(InputTest, CaptionHitTestTurnsAPressIntoAWindowDrag) {
     backend.MouseDown(form, 150, 80);
     EXPECT_EQ(backend.systemMoves, 1);
     EXPECT_EQ(presses, 1);
-    // The title bar's way: the move system command.
+    // The title bar's way: the move system command, sent while its press holds the pointer.
+    EXPECT_NE(app.Capture(), nullptr);
     SendMessage(form.Handle(), kWmSysCommand, kScMove | kHtCaption, 0);
     EXPECT_EQ(backend.systemMoves, 2);
+    // The window manager's move loop swallows the release: nothing may stay captured or held.
+    EXPECT_EQ(app.Capture(), nullptr);
+    ShiftState seen = 0;
+    form.OnMouseMove = [&](Control&, ShiftState s, int, int) { seen = s; };
+    backend.MouseMove(form, 160, 90);
+    EXPECT_EQ(seen & kLeftHeld, 0u);
 }
 
 TEST_F(InputTest, ControlDestroyedWhileHoldingThePointerIsForgotten) {

@@ -334,10 +334,13 @@ void BannerDocument::MoveOverlayDown() { settings_.SetOverlayY(AddWrapping(setti
 
 bool BannerDocument::ResetOverlayPosition() {
     if (!settings_.Overlay()) return false;
-    Picture resized = ResizeOverlay(settings_.OverlayWidth(), settings_.OverlayHeight());
+    // Without a picture there is nothing to resample (the size may still be the 0 x 0 of process
+    // start when the check box was ticked first); the reset then only moves.
+    const bool resample = !source_.IsEmpty();
+    Picture resized = resample ? ResizeOverlay(settings_.OverlayWidth(), settings_.OverlayHeight()) : Picture();
     settings_.SetOverlayX(1);
     settings_.SetOverlayY(1);
-    working_ = std::move(resized);
+    if (resample) working_ = std::move(resized);
     ApplyOverlayOpacity();
     Changed();
     return true;

@@ -141,8 +141,9 @@ public:
     void MoveOverlayRight();   // OverlayX + 1
     void MoveOverlayUp();      // OverlayY - 1
     void MoveOverlayDown();    // OverlayY + 1
-    // OverlayX = OverlayY = 1, then resample to the stored size. Throws BannerError (changing
-    // nothing) when the stored size is out of range, as only a damaged project file can leave it.
+    // OverlayX = OverlayY = 1, then resample to the stored size (without a picture it only
+    // moves). Throws BannerError (changing nothing) when there is a picture and the stored size is
+    // out of range, as only a damaged project file can leave it.
     bool ResetOverlayPosition();
     bool WidenOverlay();       // OverlayWidth + 1
     bool NarrowOverlay();      // OverlayWidth - 1

@@ -282,6 +282,24 @@ TEST(OverlayControls, DamagedStoredSizeIsReportedOnReset) {
     EXPECT_TRUE(d.doc.ResetOverlayPosition());
 }
 
+TEST(OverlayControls, PositionResetWithoutAPictureOnlyMoves) {
+    // The check box can be ticked before any picture was loaded; the size is then still 0 x 0
+    // from process start. There is nothing to resample, so the reset just moves to (1, 1).
+    CountingDocument d;
+    BannerSettings& s = d.doc.Settings();
+    ASSERT_EQ(std::pair(s.OverlayWidth(), s.OverlayHeight()), std::pair(0, 0));
+    s.SetOverlayX(40);
+    s.SetOverlayY(-6);
+    d.doc.SetOverlay(true);
+    d.changes = 0;
+    ASSERT_TRUE(d.doc.ResetOverlayPosition());
+    EXPECT_EQ(std::pair(s.OverlayX(), s.OverlayY()), std::pair(1, 1));
+    EXPECT_EQ(std::pair(s.OverlayWidth(), s.OverlayHeight()), std::pair(0, 0));
+    EXPECT_TRUE(d.doc.WorkingPicture().IsEmpty());
+    EXPECT_TRUE(d.doc.PreparedPicture().IsEmpty());
+    EXPECT_EQ(d.changes, 1);
+}
+
 TEST(OverlayLifecycle, NewDocumentHidesThePictureAndTheCheckBoxBringsItBack) {
     CountingDocument d;
     const Bitmap plain = d.doc.BannerImage();

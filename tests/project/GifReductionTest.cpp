@@ -183,6 +183,35 @@ TEST(GifDiffusion, SecondRowRunsRightToLeft) {
     EXPECT_GT(diffused, 700);  // the image really carries errors, so the two checks above mean something
 }
 
+TEST(GifDiffusion, OneColumnImageCarriesThreeSixteenthsFromTwoRowsUp) {
+    // In a one-pixel-wide image the error rows have three entries. A left-to-right row reads and
+    // writes entry 0, a right-to-left row entry 2 (p = width + 1), and the end-of-row step writes
+    // entry 1, which neither reads. So each row's only correction is (3 x e + 8) / 16 with e the
+    // error of the row two above, and the first two rows get none. The outputs must follow that.
+    const int h = 600;  // far more than 236 colours, so the octree merges and errors appear
+    Bitmap bmp = RandomImage(1, h, 21);
+    IndexedImage img = ReduceToGifPalette(bmp);
+    std::vector<std::array<int, 3>> errors(std::size_t(h), {0, 0, 0});
+    int corrected = 0;
+    for (int y = 0; y < h; ++y) {
+        const Color c = bmp.Pixel(0, y);
+        const int input[3] = {GetR(c), GetG(c), GetB(c)};
+        int value[3];
+        for (int ch = 0; ch < 3; ++ch) {
+            const int carried = y >= 2 ? 3 * errors[std::size_t(y - 2)][std::size_t(ch)] : 0;
+            const int correction = DiffusionCorrection(carried);
+            corrected += correction != 0;
+            value[ch] = std::clamp(input[ch] + correction, 0, 255);
+        }
+        const int index = NearestPaletteIndex(img.palette, std::uint8_t(value[0]), std::uint8_t(value[1]),
+                                              std::uint8_t(value[2]));
+        ASSERT_EQ(img.pixels[std::size_t(y)], index) << "row " << y;
+        const PaletteEntry& e = img.palette[std::size_t(index)];
+        errors[std::size_t(y)] = {value[0] - e.r, value[1] - e.g, value[2] - e.b};
+    }
+    EXPECT_GT(corrected, 50);  // errors really were carried
+}
+
 TEST(GifDiffusion, IndicesAndSizeMatchTheImage) {
     Bitmap bmp = RandomImage(17, 3, 9);
     IndexedImage img = ReduceToGifPalette(bmp);

@@ -6,6 +6,7 @@
 #include "Components/GlassTint/GlassTint.h"
 #include "GlassDemoForm.h"
 #include "platform/backends/headless/HeadlessBackend.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/StoredLayout.h"
@@ -336,6 +337,114 @@ TEST_F(GlassButtonInteraction, EmptyAndHugeCaptionsPaint) {
     b.SetButtonText(std::string(200000, 'W'));  // far wider than any surface
     form->PaintAll();
     EXPECT_EQ(b.ButtonText().size(), 200000u);
+}
+
+// ---------------------------------------------------------------- caption placement
+
+// One button on a plain form, away from every edge.
+class GlassButtonCaption : public ::testing::Test {
+protected:
+    GlassButtonCaption() : app(backend) {
+        form = app.CreateForm<Form>();
+        form->SetBounds(0, 0, 140, 50);
+        form->SetColor(RGB(232, 232, 232));
+        button = form->CreateOwned<TGlassButton>();
+        button->SetParent(form);
+        button->SetLeft(10);
+        button->SetTop(10);
+        form->FinishCreate();
+        form->ShowForm();
+    }
+    Bitmap Shot() {
+        form->PaintAll();
+        Bitmap out(button->Width(), button->Height());
+        for (int y = 0; y < out.Height(); ++y)
+            for (int x = 0; x < out.Width(); ++x) out.SetPixel(x, y, form->Surface().Pixel(10 + x, 10 + y));
+        return out;
+    }
+    // The box of the pixels that the caption darkened clearly (by more than 40 levels of green)
+    // against the bare skin, which an empty caption leaves untouched.
+    Rect Ink() {
+        const std::string text = button->ButtonText();
+        button->SetButtonText("");
+        const Bitmap bare = Shot();
+        button->SetButtonText(text);
+        const Bitmap shot = Shot();
+        Rect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (int y = 0; y < shot.Height(); ++y)
+            for (int x = 0; x < shot.Width(); ++x) {
+                if (int(GetG(bare.Pixel(x, y))) - int(GetG(shot.Pixel(x, y))) <= 40) continue;
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+            }
+        return box;
+    }
+
+    HeadlessBackend backend;
+    Application app;
+    Form* form;
+    TGlassButton* button;
+};
+
+// The caption is centred with round(Width / 2 - (tw + 4) / 2) in the process mode: on a tie
+// with an odd lower neighbour, nearest-even goes one pixel right of rounding down. Pressing
+// sinks the caption by exactly one row and leaves it where it was across.
+TEST_F(GlassButtonCaption, CentringRoundsInTheProcessModeAndPressingSinksOneRow) {
+    button->SetButtonText("Save...");
+    Bitmap scratch(1, 1);
+    Canvas measure(scratch);
+    measure.font.family = "Verdana";
+    measure.font.size = 9;
+    const int cacheW = measure.TextExtent("Save...").width + 4;
+    // A width that makes Width / 2 - cacheW / 2 = k + 0.5 with k odd.
+    int width = cacheW + 3;
+    while ((width - cacheW) % 4 != 3) ++width;
+    button->SetWidth(width);
+
+    Rect nearest, downward;
+    {
+        ScopedRoundingModeForTesting rounding(RoundingMode::NearestEven);
+        nearest = Ink();
+    }
+    {
+        ScopedRoundingModeForTesting rounding(RoundingMode::Downward);
+        downward = Ink();
+    }
+    ASSERT_FALSE(nearest.IsEmpty());
+    EXPECT_EQ(nearest.left, downward.left + 1);
+    EXPECT_EQ(nearest.right, downward.right + 1);
+    EXPECT_EQ(nearest.top, downward.top);
+
+    ScopedRoundingModeForTesting rounding(RoundingMode::NearestEven);
+    const Point at{10 + width / 2, 10 + 12};
+    backend.MouseMove(*form, at.x, at.y);
+    backend.MouseDown(*form, at.x, at.y, MouseButton::Right);
+    const Rect pressed = Ink();
+    backend.MouseUp(*form, at.x, at.y, MouseButton::Right);
+    EXPECT_EQ(pressed.top, nearest.top + 1);
+    EXPECT_EQ(pressed.bottom, nearest.bottom + 1);
+    EXPECT_EQ(pressed.left, nearest.left);
+    EXPECT_EQ(pressed.right, nearest.right);
+}
+
+// The caption is blended over what lies beneath it, so a repaint of any part of the button (or of
+// the form across it) must give the very pixels of a full repaint: nothing accumulates and no
+// stale pixel outside the repainted area leaks in.
+TEST_F(GlassButtonCaption, PartialRepaintsGiveTheFullRepaintPixels) {
+    button->SetButtonText("Choose...");
+    button->SetHUE(100);
+    form->PaintAll();
+    const Bitmap full = form->Surface();
+    for (int left = -3; left < 95; left += 7) {
+        for (int top = -2; top < 26; top += 5) {
+            SCOPED_TRACE(::testing::Message() << "at " << left << ", " << top);
+            button->InvalidateRect({left, top, left + 13, top + 6});
+            button->Update();
+            EXPECT_EQ(form->Surface(), full);
+            form->InvalidateRect({10 + left, 10 + top, 10 + left + 9, 10 + top + 30});
+            form->Update();
+            EXPECT_EQ(form->Surface(), full);
+        }
+    }
 }
 
 }  // namespace

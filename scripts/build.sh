@@ -18,6 +18,9 @@ case "$flavour" in
   *) echo "unknown flavour: $flavour (release, asan or fuzz)" >&2; exit 2 ;;
 esac
 
+# A compiler cache, where one is installed, makes rebuilds after a branch switch cheap.
+command -v ccache >/dev/null 2>&1 && args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
 cmake -S . -B "build/$flavour" "${generator[@]}" "${args[@]}" >/dev/null
 if [ $# -gt 0 ]; then
   for t in "$@"; do cmake --build "build/$flavour" --target "$t"; done

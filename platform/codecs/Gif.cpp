@@ -22,7 +22,8 @@ namespace {
 
 std::string DescribeGifError(int code) {
     switch (code) {
-        case D_GIF_ERR_READ_FAILED: return "truncated data";
+        case D_GIF_ERR_READ_FAILED:
+        case D_GIF_ERR_EOF_TOO_SOON: return "truncated data";
         case D_GIF_ERR_NOT_GIF_FILE: return "not a GIF file";
         case D_GIF_ERR_NOT_ENOUGH_MEM:
         case E_GIF_ERR_NOT_ENOUGH_MEM: return "out of memory";

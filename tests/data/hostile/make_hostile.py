@@ -76,3 +76,8 @@ record[552] = 1                                   # Overlay
 record[577:581] = struct.pack("<i", 180)          # OverlayOpacity
 record[581:585] = struct.pack("<i", len(png))     # PictureSize
 write("zero_picture.vzk", bytes(record) + png)
+
+# The same within the fuzz targets' limits (2000 x 1500), small enough to serve as a fuzz seed.
+png = zero_png(2000, 1500)
+record[581:585] = struct.pack("<i", len(png))
+write("zero_picture_small.vzk", bytes(record) + png)

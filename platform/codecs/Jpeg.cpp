@@ -5,6 +5,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -137,12 +138,15 @@ bool StartJpegDecompress(JpegReadState* st) {
     return true;
 }
 
-// The next row, one at a time, so the picture is allocated only as far as the data really goes.
-bool ReadJpegRow(JpegReadState* st, JSAMPROW row) {
+// The next rows, a few at a time, so the picture is allocated only as far as the data goes.
+bool ReadJpegRows(JpegReadState* st, JSAMPARRAY rows, JDIMENSION count) {
     if (setjmp(st->err.jump)) return false;
     j_decompress_ptr cinfo = &st->cinfo;
-    JSAMPROW rows[1] = {row};
-    if (jpeg_read_scanlines(cinfo, rows, 1) != 1) FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data");
+    for (JDIMENSION done = 0; done < count;) {
+        const JDIMENSION n = jpeg_read_scanlines(cinfo, rows + done, count - done);
+        if (n == 0) FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data");
+        done += n;
+    }
     return true;
 }
 
@@ -214,25 +218,33 @@ Picture DecodeJpeg(std::span<const std::uint8_t> data) {
     if (!StartJpegDecompress(&st)) Fail(st.err.message);
 
     codec_detail::GrowingRows rows{int(width), int(height)};
-    std::vector<std::uint8_t> cmyk(st.cmyk ? width * 4 : 0);
-    for (std::size_t y = 0; y < height; ++y) {
-        std::uint8_t* dst = rows.Row(int(y));
-        if (!ReadJpegRow(&st, st.cmyk ? cmyk.data() : dst)) Fail(st.err.message);
+    constexpr std::size_t kRowsAtOnce = 16;
+    std::vector<std::uint8_t> cmyk(st.cmyk ? width * 4 * kRowsAtOnce : 0);
+    JSAMPROW batch[kRowsAtOnce];
+    for (std::size_t y = 0; y < height; y += kRowsAtOnce) {
+        const std::size_t count = std::min(kRowsAtOnce, height - y);
+        rows.Row(int(y + count - 1));  // grows first: the row addresses below stay valid
+        for (std::size_t i = 0; i < count; ++i)
+            batch[i] = st.cmyk ? cmyk.data() + i * width * 4 : rows.Row(int(y + i));
+        if (!ReadJpegRows(&st, batch, JDIMENSION(count))) Fail(st.err.message);
         if (!st.cmyk) continue;
-        // Without ink profiles: each channel is (1 - ink) x (1 - black). Adobe files store the
-        // inks inverted, so there the stored values already are (1 - ink).
-        const std::uint8_t* src = cmyk.data();
-        for (std::size_t x = 0; x < width; ++x) {
-            unsigned c = src[4 * x], m = src[4 * x + 1], ye = src[4 * x + 2], k = src[4 * x + 3];
-            if (!st.adobe) {
-                c = 255 - c;
-                m = 255 - m;
-                ye = 255 - ye;
-                k = 255 - k;
+        for (std::size_t i = 0; i < count; ++i) {
+            // Without ink profiles: each channel is (1 - ink) x (1 - black). Adobe files store
+            // the inks inverted, so there the stored values already are (1 - ink).
+            const std::uint8_t* src = batch[i];
+            std::uint8_t* dst = rows.Row(int(y + i));
+            for (std::size_t x = 0; x < width; ++x) {
+                unsigned c = src[4 * x], m = src[4 * x + 1], ye = src[4 * x + 2], k = src[4 * x + 3];
+                if (!st.adobe) {
+                    c = 255 - c;
+                    m = 255 - m;
+                    ye = 255 - ye;
+                    k = 255 - k;
+                }
+                dst[3 * x] = std::uint8_t((ye * k + 127) / 255);
+                dst[3 * x + 1] = std::uint8_t((m * k + 127) / 255);
+                dst[3 * x + 2] = std::uint8_t((c * k + 127) / 255);
             }
-            dst[3 * x] = std::uint8_t((ye * k + 127) / 255);
-            dst[3 * x + 1] = std::uint8_t((m * k + 127) / 255);
-            dst[3 * x + 2] = std::uint8_t((c * k + 127) / 255);
         }
     }
     return Picture(rows.TakeBitmap());

@@ -208,13 +208,14 @@ Picture DecodeJpeg(std::span<const std::uint8_t> data) {
 
     const std::size_t width = st.cinfo.output_width, height = st.cinfo.output_height;
     CheckSize("JPEG", std::int64_t(width), std::int64_t(height));
-    // Every coded block takes at least one bit, in the first scan of a progressive file as in a
-    // sequential one, so data far too short for its frame is cut off. Saying so now spares the
-    // library's frame-sized buffers (a progressive file's coefficients are allocated up front).
+    // With Huffman coding every block takes at least one bit, in the first scan of a progressive
+    // file as in a sequential one, so data far too short for its frame is cut off. Saying so now
+    // spares the library's frame-sized buffers (a progressive file's coefficients are allocated
+    // up front). Arithmetic coding can spend less than a bit on a block, so it is not judged.
     std::uint64_t blocks = 0;
     for (int c = 0; c < st.cinfo.num_components; ++c)
         blocks += std::uint64_t(st.cinfo.comp_info[c].width_in_blocks) * st.cinfo.comp_info[c].height_in_blocks;
-    if (blocks / 8 > st.source.bytes_in_buffer) Fail("truncated data");
+    if (!st.cinfo.arith_code && blocks / 8 > st.source.bytes_in_buffer) Fail("truncated data");
     if (!StartJpegDecompress(&st)) Fail(st.err.message);
 
     codec_detail::GrowingRows rows{int(width), int(height)};

@@ -239,7 +239,10 @@ Picture DecodePng(std::span<const std::uint8_t> data) {
             if (a) a[x] = src[3];
         }
     };
-    if (!st.interlaced) {
+    if (!st.interlaced && channels == 3) {
+        for (std::size_t y = 0; y < height; ++y)
+            if (!ReadPngRow(&st, color.Row(int(y)))) Fail(st.message);
+    } else if (!st.interlaced) {
         for (std::size_t y = 0; y < height; ++y) {
             if (!ReadPngRow(&st, line.data())) Fail(st.message);
             spread(y, 0, 1, width);

@@ -49,7 +49,9 @@ TEST(DecodeMemory, CraftedHugeHeadersAreRefusedCheaply) {
             }
         });
         EXPECT_NE(message.find("truncated data"), std::string::npos) << message;
-        if (memory::Counting()) EXPECT_LT(peak, 8 * kMB);
+        if (memory::Counting()) {
+            EXPECT_LT(peak, 8 * kMB);
+        }
     }
 }
 

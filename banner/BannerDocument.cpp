@@ -277,10 +277,16 @@ void BannerDocument::LoadOverlayPictureFromBytes(const std::string& name, std::s
 
 void BannerDocument::LoadDecoded(Picture picture) {
     // All or nothing: should fitting fail, the previous picture and record come back.
+    // The old pictures are moved aside, not copied: every one of them is replaced below.
     const BannerSettings savedSettings = settings_;
-    Picture savedSource = source_, savedWorking = working_, savedPrepared = prepared_;
+    Picture savedSource = std::move(source_), savedWorking = std::move(working_),
+            savedPrepared = std::move(prepared_);
+    const bool savedShared = workingIsSource_;
     try {
         source_ = std::move(picture);
+        working_ = Picture();
+        workingIsSource_ = false;
+        prepared_ = Picture();
         settings_.SetOverlay(true);
         FitOverlay();
         ApplyOverlayOpacity();
@@ -288,6 +294,7 @@ void BannerDocument::LoadDecoded(Picture picture) {
         settings_ = savedSettings;
         source_ = std::move(savedSource);
         working_ = std::move(savedWorking);
+        workingIsSource_ = savedShared;
         prepared_ = std::move(savedPrepared);
         throw;
     }
@@ -296,13 +303,23 @@ void BannerDocument::LoadDecoded(Picture picture) {
 
 void BannerDocument::AdoptProjectPicture(Picture picture) {
     source_ = std::move(picture);
-    working_ = source_;
+    ShareWorkingWithSource();
     ApplyOverlayOpacity();
+}
+
+void BannerDocument::SetWorking(Picture picture) {
+    working_ = std::move(picture);
+    workingIsSource_ = false;
+}
+
+void BannerDocument::ShareWorkingWithSource() {
+    working_ = Picture();
+    workingIsSource_ = true;
 }
 
 void BannerDocument::ClearPictures() {
     source_ = Picture();
-    working_ = Picture();
+    SetWorking(Picture());
     prepared_ = Picture();
 }
 
@@ -312,12 +329,12 @@ void BannerDocument::FitOverlay() {
     if (source_.Width() > half) {
         // Round(H / W x 175) as one exact quotient; a very wide picture keeps at least one row.
         const int h = Round(double(std::int64_t(source_.Height()) * half) / double(source_.Width()));
-        working_ = ResizeOverlay(half, std::max(1, h));
+        SetWorking(ResizeOverlay(half, std::max(1, h)));
     } else {
-        working_ = source_;
+        ShareWorkingWithSource();
     }
-    settings_.SetOverlayWidth(working_.Width());
-    settings_.SetOverlayHeight(working_.Height());
+    settings_.SetOverlayWidth(WorkingPicture().Width());
+    settings_.SetOverlayHeight(WorkingPicture().Height());
 }
 
 Picture BannerDocument::ResizeOverlay(int w, int h) const {
@@ -335,8 +352,8 @@ Picture BannerDocument::ResizeOverlay(int w, int h) const {
 }
 
 void BannerDocument::ApplyOverlayOpacity() {
-    if (working_.IsEmpty()) return;
-    Picture p = working_;
+    if (WorkingPicture().IsEmpty()) return;
+    Picture p = WorkingPicture();
     p.EnsureAlpha(255);
     p.hasTransparency = true;
     const std::int64_t offset = std::int64_t(settings_.OverlayOpacity()) - 200;
@@ -357,7 +374,7 @@ bool BannerDocument::ResetOverlayPosition() {
     Picture resized = resample ? ResizeOverlay(settings_.OverlayWidth(), settings_.OverlayHeight()) : Picture();
     settings_.SetOverlayX(1);
     settings_.SetOverlayY(1);
-    if (resample) working_ = std::move(resized);
+    if (resample) SetWorking(std::move(resized));
     ApplyOverlayOpacity();
     Changed();
     return true;
@@ -368,7 +385,7 @@ bool BannerDocument::ResizeBy(int dw, int dh, int dx, int dy) {
     const std::int64_t w = std::int64_t(settings_.OverlayWidth()) + dw;
     const std::int64_t h = std::int64_t(settings_.OverlayHeight()) + dh;
     if (!SizeInRange(w, h)) return false;  // refused: nothing changes
-    working_ = ResizeOverlay(int(w), int(h));
+    SetWorking(ResizeOverlay(int(w), int(h)));
     settings_.SetOverlayWidth(std::int32_t(w));
     settings_.SetOverlayHeight(std::int32_t(h));
     settings_.SetOverlayX(AddWrapping(settings_.OverlayX(), dx));
@@ -398,7 +415,7 @@ bool BannerDocument::ResetOverlaySize() {
 bool BannerDocument::PreparePictureFromRecord() {
     const std::int32_t w = settings_.OverlayWidth(), h = settings_.OverlayHeight();
     if (source_.IsEmpty() || w < 1 || h < 1) return false;
-    working_ = ResizeOverlay(w, h);  // throws, changing nothing, for a side out of range
+    SetWorking(ResizeOverlay(w, h));  // throws, changing nothing, for a side out of range
     ApplyOverlayOpacity();
     Changed();
     return true;

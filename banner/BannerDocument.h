@@ -66,7 +66,9 @@ public:
     const BannerSettings& Settings() const { return settings_; }
     const Bitmap& BannerImage() const { return image_; }
     const Picture& SourcePicture() const { return source_; }
-    const Picture& WorkingPicture() const { return working_; }
+    // An unscaled WorkingPicture is SourcePicture itself rather than a copy of it: a big picture
+    // is then held twice (source and prepared), not three times.
+    const Picture& WorkingPicture() const { return workingIsSource_ ? source_ : working_; }
     const Picture& PreparedPicture() const { return prepared_; }
 
     // ---- the changed hook
@@ -180,12 +182,15 @@ public:
 
 private:
     bool ResizeBy(int dw, int dh, int dx, int dy);
+    void SetWorking(Picture picture);
+    void ShareWorkingWithSource();
     void LoadDecoded(Picture picture);
 
     BannerSettings settings_;
     Bitmap image_;
     Picture source_;
-    Picture working_;
+    Picture working_;  // empty while workingIsSource_
+    bool workingIsSource_ = false;
     Picture prepared_;
     ChangedHook hook_;
     std::vector<std::pair<int, ChangeListener>> listeners_;

@@ -1,6 +1,7 @@
 #include "cli/RenderCommand.h"
 
 #include <exception>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -36,7 +37,9 @@ The design (the edits run in the order given, after --project):
                             a new document
       --set FIELD=VALUE     set one field of the design; repeatable. Integers in
                             decimal, colours as #RRGGBB, flags as 0 or 1, Text and
-                            ProjectName as UTF-8. The fields are listed below.
+                            ProjectName as UTF-8 (at most 255 characters). The
+                            fields and their ranges are listed below; a value
+                            outside its range is a usage error.
       --text TEXT           set the text as the text field does: a text 340 pixels
                             wide or wider, or with a character outside Windows-1251,
                             is refused
@@ -49,12 +52,15 @@ Batch:
                             becomes the text and the text position is reset. In the
                             OUTPUT pattern, {n} is replaced by the line number (from 1)
                             and {text} by a file-safe form of the line; the pattern
-                            needs at least one of them.
+                            needs at least one of them. Two lines that would write
+                            the same file refuse the batch before anything is written.
 
   -h, --help                show this help and exit
 
-Exit status: 0 when everything was written, 1 on bad input or a failed write,
-2 on a usage error. Errors are printed as one line on standard error.
+Exit status: 0 when everything was written, 1 on bad input (a file that cannot
+be read, a refused text) or a failed write, 2 on a usage error (an unknown
+option or field, a value outside its range). Nothing is written until the whole
+design has rendered. Errors are printed as one line on standard error.
 
 Fields for --set:
 )";
@@ -93,6 +99,69 @@ void SetOnce(std::optional<std::string>& slot, const std::string& option, const 
     slot = value;
 }
 
+// The ranges the window's controls produce: a value outside them is refused on the command line
+// (a project holding one could not be opened again, or draws what the window never shows).
+struct FieldRange {
+    std::string_view name;
+    std::int32_t min;
+    std::int32_t max;
+};
+constexpr FieldRange kFieldRanges[] = {
+    {"Pattern", 0, 5},         {"MirrorPattern", 0, 5},         {"PatternStrength", 0, 99},
+    {"MirrorStrength", 0, 99}, {"OverlayOpacity", 0, 200},      {"OverlayWidth", 1, kMaxOverlaySide},
+    {"OverlayHeight", 1, kMaxOverlaySide},
+};
+
+const FieldRange* FindRange(std::string_view name) {
+    for (const FieldRange& r : kFieldRanges)
+        if (r.name == name) return &r;
+    return nullptr;
+}
+
+std::string RangeText(const FieldRange& r) { return std::to_string(r.min) + ".." + std::to_string(r.max); }
+
+std::string FieldNote(const FieldInfo& f) {
+    if (const FieldRange* r = FindRange(f.name)) return ", " + RangeText(*r);
+    if (f.name == "Text") return ", at most 255 characters, stored as given: --text checks the width";
+    if (f.kind == FieldKind::String) return ", at most 255 characters";
+    return "";
+}
+
+// Checks a --set FIELD=VALUE when the command line is read: the field exists, the value has its
+// field's form, fits the record and lies in the field's range.
+void CheckSetValue(const std::string& assignment) {
+    const std::size_t eq = assignment.find('=');
+    if (eq == std::string::npos) throw UsageError{"--set needs FIELD=VALUE, got '" + assignment + "'"};
+    const std::string name = assignment.substr(0, eq), value = assignment.substr(eq + 1);
+    const FieldInfo* field = BannerSettings::FindField(name);
+    if (!field) throw UsageError{"--set: unknown field '" + name + "'"};
+    BannerSettings scratch;
+    try {
+        scratch.SetFieldFromString(name, value);
+    } catch (const FieldError& e) {
+        throw UsageError{std::string("--set ") + e.what()};
+    }
+    if (field->kind == FieldKind::String) {
+        const std::size_t length = TryUtf8ToCp1251(value).value_or(std::string()).size();
+        if (length > std::size_t(kMaxStringChars))
+            throw UsageError{"--set " + name + ": " + std::to_string(length) + " characters, at most " +
+                             std::to_string(kMaxStringChars) + " fit"};
+    }
+    if (const FieldRange* r = FindRange(name)) {
+        const std::int32_t v = scratch.GetInt(field->offset);
+        if (v < r->min || v > r->max)
+            throw UsageError{"--set " + assignment + ": " + name + " must be " + RangeText(*r)};
+    }
+}
+
+// A path that must name a file: not empty, not ending in a folder separator, not "." or "..".
+void CheckFileName(const std::string& option, const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..")
+        throw UsageError{option + " needs a file name, '" + path + "' names a folder"};
+}
+
 Options Parse(const std::vector<std::string>& args) {
     Options o;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -128,7 +197,7 @@ Options Parse(const std::vector<std::string>& args) {
             SetOnce(o.batch, arg, value());
         } else if (arg == "--set") {
             const std::string v = value();
-            if (v.find('=') == std::string::npos) throw UsageError{"--set needs FIELD=VALUE, got '" + v + "'"};
+            CheckSetValue(v);
             o.edits.push_back({DocumentEditKind::Set, v});
         } else if (arg == "--text") {
             o.edits.push_back({DocumentEditKind::Text, value()});
@@ -177,22 +246,12 @@ std::string FieldKindName(FieldKind kind) {
     return "";
 }
 
-// The ranges the window's controls produce, shown beside the fields in the help.
-std::string FieldRange(std::string_view name) {
-    if (name == "Pattern" || name == "MirrorPattern") return ", 0..5";
-    if (name == "PatternStrength" || name == "MirrorStrength") return ", 0..99";
-    if (name == "OverlayOpacity") return ", 0..200";
-    if (name == "OverlayWidth" || name == "OverlayHeight") return ", 1.." + std::to_string(kMaxOverlaySide);
-    if (name == "Text") return ", stored as given: --text checks the width";
-    return "";
-}
-
 void PrintHelp(std::ostream& out) {
     out << kHelp;
     for (const FieldInfo& f : BannerSettings::Fields()) {
         std::string name(f.name);
         name.resize(std::max<std::size_t>(name.size(), 18), ' ');
-        out << "  " << name << FieldKindName(f.kind) << FieldRange(f.name) << "\n";
+        out << "  " << name << FieldKindName(f.kind) << FieldNote(f) << "\n";
     }
 }
 
@@ -202,21 +261,15 @@ void ApplyEdit(BannerDocument& doc, const DocumentEdit& edit) {
             const std::size_t eq = edit.value.find('=');
             const std::string_view name = std::string_view(edit.value).substr(0, eq);
             BannerSettings& s = doc.Settings();
-            const BannerSettings before = s;
             try {
                 s.SetFieldFromString(name, std::string_view(edit.value).substr(eq + 1));
             } catch (const FieldError& e) {
                 throw Failure{std::string("--set ") + e.what()};
             }
             if (name == "OverlayWidth" || name == "OverlayHeight") {
-                const std::int32_t v = s.GetInt(BannerSettings::FindField(name)->offset);
-                if (v < 1 || v > kMaxOverlaySide) {
-                    s = before;
-                    throw Failure{"--set " + std::string(name) + ": the overlay size must be 1 to " +
-                                  std::to_string(kMaxOverlaySide)};
-                }
                 // A size given with --set shows at once, as if the size buttons had been pressed
-                // up to it; the position and the Overlay flag stay as they are.
+                // up to it (its range was checked when the command line was read); the position
+                // and the Overlay flag stay as they are.
                 doc.PreparePictureFromRecord();
             } else if (name == "OverlayOpacity") {
                 doc.ApplyOverlayOpacity();
@@ -233,8 +286,33 @@ void ApplyEdit(BannerDocument& doc, const DocumentEdit& edit) {
     }
 }
 
+// The command line speaks English throughout: a file error is told in its words, not in the
+// window's Russian sentence.
+std::string Describe(const std::exception& e) {
+    if (const auto* p = dynamic_cast<const ProjectError*>(&e); p && !p->Reason().empty())
+        return std::string(p->Action() == FileAction::Create ? "cannot create" : "cannot open") + " \"" + p->File() +
+               "\": " + p->Reason();
+    return e.what();
+}
+
+std::vector<std::uint8_t> EncodeImage(const Bitmap& image, ExportFormat format, const std::string& path) {
+    try {
+        return EncodeExport(image, format);
+    } catch (const std::exception& e) {
+        throw Failure{"cannot create \"" + path + "\": " + e.what()};
+    }
+}
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    try {
+        WriteFileAtomic(path, bytes);
+    } catch (const FileError& e) {
+        throw Failure{"cannot create \"" + path + "\": " + e.what()};
+    }
+}
+
 void WriteImage(BannerDocument& doc, ExportFormat format, const std::string& path) {
-    WriteExport(doc.RenderBanner(), format, path);
+    WriteFile(path, EncodeImage(doc.RenderBanner(), format, path));
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
@@ -242,7 +320,7 @@ std::vector<std::string> ReadLines(const std::string& path) {
     try {
         bytes = ReadFileBytes(path, std::size_t(16) << 20);
     } catch (const FileError& e) {
-        throw Failure{"cannot read the batch file \"" + path + "\": " + e.what()};
+        throw Failure{"cannot open \"" + path + "\": " + e.what()};
     }
     std::vector<std::string> lines;
     std::string line;
@@ -268,24 +346,47 @@ std::string ReplaceAll(std::string text, const std::string& what, const std::str
     return text;
 }
 
+struct BatchLine {
+    std::string text;
+    std::string path;
+};
+
+// Reads the batch file and names every line's file. Refused before anything is written: a file
+// without lines, and two lines whose names come out the same ({text} maps "a/b", "a b" and "a_b"
+// to one name), which would silently overwrite the earlier banner.
+std::vector<BatchLine> PlanBatch(const Options& o) {
+    std::vector<BatchLine> plan;
+    for (const std::string& line : ReadLines(*o.batch)) {
+        const std::string n = std::to_string(plan.size() + 1);
+        plan.push_back({line, ReplaceAll(ReplaceAll(*o.output, "{n}", n), "{text}", FileSafeText(line))});
+    }
+    if (plan.empty()) throw Failure{"the batch file \"" + *o.batch + "\" has no lines: nothing to render"};
+    std::map<std::string, std::size_t> firstLine;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const auto [at, fresh] = firstLine.emplace(plan[i].path, i + 1);
+        if (!fresh)
+            throw Failure{*o.batch + ": lines " + std::to_string(at->second) + " and " + std::to_string(i + 1) +
+                          " would both write \"" + plan[i].path + "\"; nothing was written (add {n} to the pattern)"};
+    }
+    return plan;
+}
+
 // Renders every line; a line that fails is reported and the others still run.
-int RunBatch(BannerDocument& doc, const Options& o, ExportFormat format, std::ostream& err) {
-    const std::string& pattern = *o.output;
-    const std::vector<std::string> lines = ReadLines(*o.batch);
+int RunBatch(BannerDocument& doc, const Options& o, ExportFormat format, const std::vector<BatchLine>& plan,
+             std::ostream& err) {
     int status = kExitOk;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < plan.size(); ++i) {
         const std::string n = std::to_string(i + 1);
         try {
             std::string reason;
-            if (!doc.SetText(lines[i], &reason)) throw Failure{"the text is refused: " + reason};
+            if (!doc.SetText(plan[i].text, &reason)) throw Failure{"the text is refused: " + reason};
             doc.ResetTextPosition();
-            const std::string path = ReplaceAll(ReplaceAll(pattern, "{n}", n), "{text}", FileSafeText(lines[i]));
-            WriteImage(doc, format, path);
+            WriteImage(doc, format, plan[i].path);
         } catch (const Failure& f) {
             err << kProgram << ": " << *o.batch << " line " << n << ": " << OneLine(f.message) << "\n";
             status = kExitFailed;
         } catch (const std::exception& e) {
-            err << kProgram << ": " << *o.batch << " line " << n << ": " << OneLine(e.what()) << "\n";
+            err << kProgram << ": " << *o.batch << " line " << n << ": " << OneLine(Describe(e)) << "\n";
             status = kExitFailed;
         }
     }
@@ -306,6 +407,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             throw UsageError{"with --batch the output pattern needs {n} or {text}, or every line would overwrite "
                              "the same file"};
     }
+    if (o.saveProject) CheckFileName("--save-project", *o.saveProject);
+    if (o.output) CheckFileName("-o", *o.output);
     std::optional<ExportFormat> format;
     if (o.output) format = ChooseFormat(o);
 
@@ -315,9 +418,32 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     doc.NewDocument();
     if (o.project) OpenProject(doc, *o.project);
     for (const DocumentEdit& edit : o.edits) ApplyEdit(doc, edit);
-    if (o.saveProject) SaveProject(doc, *o.saveProject);
-    if (o.batch) return RunBatch(doc, o, *format, err);
-    if (o.output) WriteImage(doc, *format, *o.output);
+
+    // Everything is rendered, encoded and checked before the first file is written, so a
+    // command that fails leaves no file behind.
+    const Bitmap& image = doc.RenderBanner();
+    std::string projectPath;
+    std::vector<std::uint8_t> projectBytes;
+    if (o.saveProject) {
+        projectPath = ProjectFilePath(*o.saveProject);
+        doc.Settings().SetProjectName(ProjectNameFor(*o.saveProject));
+        try {
+            projectBytes = ProjectBytes(doc);
+        } catch (const CodecError& e) {
+            throw Failure{"cannot create \"" + projectPath + "\": " + e.what()};
+        }
+    }
+    std::vector<BatchLine> plan;
+    std::vector<std::uint8_t> imageBytes;
+    if (o.batch) {
+        plan = PlanBatch(o);
+    } else if (o.output) {
+        imageBytes = EncodeImage(image, *format, *o.output);
+    }
+
+    if (o.saveProject) WriteFile(projectPath, projectBytes);
+    if (o.batch) return RunBatch(doc, o, *format, plan, err);
+    if (o.output) WriteFile(*o.output, imageBytes);
     return kExitOk;
 }
 
@@ -349,7 +475,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         err << kProgram << ": " << OneLine(e.message) << "\n";
         return kExitFailed;
     } catch (const std::exception& e) {
-        err << kProgram << ": " << OneLine(e.what()) << "\n";
+        err << kProgram << ": " << OneLine(Describe(e)) << "\n";
         return kExitFailed;
     }
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/codecs/Codecs.h"
+#include "fuzz/FuzzLimits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

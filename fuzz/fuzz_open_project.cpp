@@ -6,6 +6,7 @@
 
 #include "banner/BannerDocument.h"
 #include "project/ProjectFile.h"
+#include "fuzz/FuzzLimits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     veskel::BannerDocument document;

@@ -43,12 +43,12 @@ void WriteExport(const Bitmap& image, ExportFormat format, const std::string& pa
     try {
         bytes = EncodeExport(image, format);
     } catch (const std::exception& e) {
-        throw ProjectError(CannotCreateMessage(path, e.what()));
+        throw ProjectError(FileAction::Create, path, e.what());
     }
     try {
         WriteFileAtomic(path, bytes);
     } catch (const FileError& e) {
-        throw ProjectError(CannotCreateMessage(path, e.what()));
+        throw ProjectError(FileAction::Create, path, e.what());
     }
 }
 

@@ -6,9 +6,24 @@
 
 namespace veskel {
 
+enum class FileAction { Create, Open };
+
 class ProjectError : public std::runtime_error {
 public:
     explicit ProjectError(const std::string& message) : std::runtime_error(message) {}
+    // «Не удается создать файл "<file>". <reason>» or «Не удается открыть файл ...», keeping the
+    // parts so that a caller speaking another language (the command line) can say it its own way.
+    ProjectError(FileAction action, const std::string& file, const std::string& reason);
+
+    FileAction Action() const { return action_; }
+    const std::string& File() const { return file_; }
+    // The system's or the decoder's reason; empty when the error was made from a message alone.
+    const std::string& Reason() const { return reason_; }
+
+private:
+    FileAction action_ = FileAction::Create;
+    std::string file_;
+    std::string reason_;
 };
 
 // «Не удается создать файл "<file>". <reason>»

@@ -77,12 +77,12 @@ std::string SaveProject(BannerDocument& document, const std::string& chosenPath)
     try {
         bytes = ProjectBytes(document);
     } catch (const CodecError& e) {
-        throw ProjectError(CannotCreateMessage(path, e.what()));
+        throw ProjectError(FileAction::Create, path, e.what());
     }
     try {
         WriteFileAtomic(path, bytes);
     } catch (const FileError& e) {
-        throw ProjectError(CannotCreateMessage(path, e.what()));
+        throw ProjectError(FileAction::Create, path, e.what());
     }
     return path;
 }
@@ -92,7 +92,7 @@ void OpenProject(BannerDocument& document, const std::string& path) {
     try {
         bytes = ReadFileBytes(path, kMaxProjectFileBytes);
     } catch (const FileError& e) {
-        throw ProjectError(CannotOpenMessage(path, e.what()));
+        throw ProjectError(FileAction::Open, path, e.what());
     }
     OpenProjectBytes(document, bytes, path);
 }
@@ -104,7 +104,7 @@ void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>&
     // A pattern index outside the tables cannot be drawn; refuse the file before it replaces a
     // design that can.
     if (std::string reason = OutOfRangeReason(taken); !reason.empty())
-        throw ProjectError(CannotOpenMessage(path, reason));
+        throw ProjectError(FileAction::Open, path, reason);
     document.Settings() = taken;
 
     // PictureSize only tells whether a picture follows: the PNG datastream ends itself.
@@ -116,7 +116,7 @@ void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>&
         try {
             picture = DecodePng(png);
         } catch (const CodecError& e) {
-            throw ProjectError(CannotOpenMessage(path, e.what()));
+            throw ProjectError(FileAction::Open, path, e.what());
         }
         document.AdoptProjectPicture(std::move(picture));
     }

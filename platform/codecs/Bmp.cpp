@@ -144,22 +144,24 @@ BmpPalette ReadPalette(std::span<const std::uint8_t> data, const BmpHeader& h, s
     return pal;
 }
 
-void PutIndex(Bitmap& bmp, const BmpPalette& pal, int x, int y, unsigned index) {
-    std::uint8_t* p = bmp.Row(y) + 3 * std::size_t(x);
+void PutIndex(std::uint8_t* row, const BmpPalette& pal, int x, unsigned index) {
+    std::uint8_t* p = row + 3 * std::size_t(x);
     const auto& e = pal.bgr[index & 0xFF];
     p[0] = e[0];
     p[1] = e[1];
     p[2] = e[2];
 }
 
-void DecodeUncompressed(std::span<const std::uint8_t> data, std::size_t offset, const BmpHeader& h,
-                        const BmpPalette& pal, Bitmap& bmp) {
+Bitmap DecodeUncompressed(std::span<const std::uint8_t> data, std::size_t offset, const BmpHeader& h,
+                          const BmpPalette& pal) {
     const std::int64_t stride = (h.width * h.bitCount + 31) / 32 * 4;
     const std::int64_t lastRow = (h.width * h.bitCount + 7) / 8;
-    // The last row's padding is often missing; everything else must be there.
+    // The last row's padding is often missing; everything else must be there. Checked before the
+    // image is allocated, so a short file declaring a huge image costs nothing.
     const std::int64_t needed = stride * (h.height - 1) + lastRow;
     if (offset > data.size() || std::int64_t(data.size() - offset) < needed) Fail("truncated data");
 
+    Bitmap bmp(int(h.width), int(h.height));
     const MaskChannel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
     const int w = int(h.width);
     for (int r = 0; r < int(h.height); ++r) {
@@ -173,7 +175,7 @@ void DecodeUncompressed(std::span<const std::uint8_t> data, std::size_t offset, 
                 for (int x = 0; x < w; ++x) {
                     const std::size_t bit = std::size_t(x) * std::size_t(bpp);
                     const unsigned index = (src[bit / 8] >> (8 - bpp - int(bit % 8))) & mask;
-                    PutIndex(bmp, pal, x, y, index);
+                    PutIndex(dst, pal, x, index);
                 }
                 break;
             }
@@ -193,23 +195,39 @@ void DecodeUncompressed(std::span<const std::uint8_t> data, std::size_t offset, 
             }
         }
     }
+    return bmp;
 }
 
 // RLE8 / RLE4: runs, end-of-line, end-of-bitmap, delta and absolute runs. Pixels that fall
-// outside the image are dropped; pixels the data never reaches stay black.
-void DecodeRle(std::span<const std::uint8_t> data, std::size_t offset, const BmpHeader& h, const BmpPalette& pal,
-               Bitmap& bmp) {
+// outside the image are dropped; pixels the data never reaches stay black. The rows are grown as
+// the data reaches them. Data that ends the bitmap early leaves the rest black only while that
+// rest is small (under kGrowthStepBytes, or no more than the rows already decoded): a file of a few
+// bytes cannot make us allocate a huge black image.
+Bitmap DecodeRle(std::span<const std::uint8_t> data, std::size_t offset, const BmpHeader& h, const BmpPalette& pal) {
     const bool rle4 = h.compression == kBiRle4;
     const std::int64_t width = h.width, height = h.height;
+    codec_detail::GrowingRows rows{int(width), int(height)};
     std::int64_t x = 0, row = 0;
     std::size_t p = offset;
     const std::size_t end = data.size();
+    std::uint8_t* current = nullptr;  // the row being drawn, in file order
+    std::int64_t currentRow = -1;
     auto put = [&](unsigned index) {
         if (x < width && row < height) {
-            const int y = h.topDown ? int(row) : int(height - 1 - row);
-            PutIndex(bmp, pal, int(x), y, index);
+            if (row != currentRow) {
+                current = rows.Row(int(row));
+                currentRow = row;
+            }
+            PutIndex(current, pal, int(x), index);
         }
         ++x;
+    };
+    auto finish = [&] {
+        const std::size_t rest = std::size_t(height - std::min<std::int64_t>(rows.RowsReached(), height)) *
+                                 rows.RowBytes();
+        if (rest > codec_detail::kGrowthStepBytes && rest > std::size_t(rows.RowsReached()) * rows.RowBytes())
+            Fail("truncated data");
+        return rows.TakeBitmap(!h.topDown);
     };
     while (row < height) {
         if (p + 2 > end) Fail("truncated data");
@@ -226,14 +244,18 @@ void DecodeRle(std::span<const std::uint8_t> data, std::size_t offset, const Bmp
             case 0:  // end of line
                 x = 0;
                 ++row;
+                if (row < height) rows.Row(int(row));
+                currentRow = -1;  // growing may have moved the rows
                 break;
             case 1:  // end of bitmap
-                return;
+                return finish();
             case 2:  // delta
                 if (p + 2 > end) Fail("truncated data");
                 x += data[p];
                 row += data[p + 1];
                 p += 2;
+                if (row < height) rows.Row(int(row));
+                currentRow = -1;
                 break;
             default: {  // absolute run of `value` pixels, padded to a 16-bit boundary
                 const std::size_t bytes = rle4 ? (value + 1) / 2 : value;
@@ -247,6 +269,7 @@ void DecodeRle(std::span<const std::uint8_t> data, std::size_t offset, const Bmp
             }
         }
     }
+    return finish();
 }
 
 }  // namespace
@@ -266,12 +289,8 @@ Picture DecodeBmp(std::span<const std::uint8_t> data) {
     const BmpPalette pal = ReadPalette(data, h, offset);
     if (offset >= data.size()) Fail("truncated data");
 
-    Bitmap bmp(int(h.width), int(h.height));
-    if (h.compression == kBiRle8 || h.compression == kBiRle4)
-        DecodeRle(data, offset, h, pal, bmp);
-    else
-        DecodeUncompressed(data, offset, h, pal, bmp);
-    return Picture(std::move(bmp));
+    if (h.compression == kBiRle8 || h.compression == kBiRle4) return Picture(DecodeRle(data, offset, h, pal));
+    return Picture(DecodeUncompressed(data, offset, h, pal));
 }
 
 std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap) {

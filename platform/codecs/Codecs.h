@@ -1,7 +1,9 @@
 #pragma once
 // Image codecs: PNG (libpng), JPEG (libjpeg-turbo), GIF (giflib) and our own BMP reader and
 // writer. Decoders take untrusted bytes: they check sizes before allocating and throw
-// CodecError with a clear message on anything they cannot read; they never crash.
+// CodecError with a clear message on anything they cannot read; they never crash. They grow the
+// picture as its rows decode, so a file that declares a huge image and stops short costs about
+// what it delivered, not what it declared.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +27,17 @@ public:
 constexpr int kMaxImageSide = 16384;
 constexpr std::int64_t kMaxImagePixels = 64LL * 1000 * 1000;
 
-// Throws CodecError("image too large (W x H)") when a size is over the limits, and
+// The limits in force: the two above unless lowered for the whole process. The fuzz targets lower
+// them to a few megapixels, so that each input decodes fast and the run reaches deep code; a
+// limit above the constants is taken as the constant.
+struct ImageLimits {
+    int maxSide = kMaxImageSide;
+    std::int64_t maxPixels = kMaxImagePixels;
+};
+void SetImageLimits(ImageLimits limits);
+ImageLimits CurrentImageLimits();
+
+// Throws CodecError("image too large (W x H)") when a size is over the limits in force, and
 // CodecError("invalid image size (W x H)") when a side is 0 or negative.
 void CheckImageSize(std::int64_t width, std::int64_t height);
 

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
@@ -21,7 +22,8 @@ namespace {
 
 std::string DescribeGifError(int code) {
     switch (code) {
-        case D_GIF_ERR_READ_FAILED: return "truncated data";
+        case D_GIF_ERR_READ_FAILED:
+        case D_GIF_ERR_EOF_TOO_SOON: return "truncated data";
         case D_GIF_ERR_NOT_GIF_FILE: return "not a GIF file";
         case D_GIF_ERR_NOT_ENOUGH_MEM:
         case E_GIF_ERR_NOT_ENOUGH_MEM: return "out of memory";
@@ -118,6 +120,17 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
     if (!map || !map->Colors || map->ColorCount <= 0) Fail("no colour table");
     const int mapSize = std::min(map->ColorCount, 256);
 
+    // The frame's indices, one line after another in the order the file delivers them (an
+    // interlaced frame sends its rows in four passes), grown as lines decode. The screen-sized
+    // picture is allocated only once the whole frame has decoded.
+    const std::size_t frameBytes = std::size_t(fw) * std::size_t(fh);
+    std::vector<GifPixelType> indices;
+    for (std::int64_t line = 0; line < fh; ++line) {
+        const std::size_t at = std::size_t(line) * std::size_t(fw);
+        codec_detail::GrowTo(indices, at + std::size_t(fw), frameBytes);
+        if (DGifGetLine(gif, indices.data() + at, int(fw)) != GIF_OK) failWith(gif->Error);
+    }
+
     Bitmap bitmap{int(width), int(height)};
     const ColorMapObject* screenMap = gif->SColorMap;
     if (screenMap && screenMap->Colors && gif->SBackGroundColor >= 0 &&
@@ -134,13 +147,12 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
 
     // The part of each frame row that lands on the picture.
     const std::size_t visible = std::size_t(std::min(fw, width - left));
-    std::vector<GifPixelType> line(static_cast<std::size_t>(fw));
-    auto drawLine = [&](int frameRow) {
-        if (DGifGetLine(gif, line.data(), int(fw)) != GIF_OK) failWith(gif->Error);
+    auto drawLine = [&](std::int64_t line, int frameRow) {
         if (top + frameRow >= height) return;
+        const GifPixelType* src = indices.data() + std::size_t(line) * std::size_t(fw);
         std::uint8_t* dst = bitmap.Row(int(top) + frameRow) + 3 * std::size_t(left);
         for (std::size_t x = 0; x < visible; ++x, dst += 3) {
-            const int index = line[x];
+            const int index = src[x];
             if (index == transparentIndex) continue;  // the background shows through
             if (index >= mapSize) {
                 dst[0] = dst[1] = dst[2] = 0;
@@ -152,13 +164,14 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
             dst[2] = c.Red;
         }
     };
+    std::int64_t line = 0;
     if (desc.Interlace) {
         static constexpr int kStart[4] = {0, 4, 2, 1};
         static constexpr int kStep[4] = {8, 8, 4, 2};
         for (int pass = 0; pass < 4; ++pass)
-            for (int y = kStart[pass]; y < int(fh); y += kStep[pass]) drawLine(y);
+            for (int y = kStart[pass]; y < int(fh); y += kStep[pass]) drawLine(line++, y);
     } else {
-        for (int y = 0; y < int(fh); ++y) drawLine(y);
+        for (int y = 0; y < int(fh); ++y) drawLine(line++, y);
     }
     return Picture(std::move(bitmap));
 }

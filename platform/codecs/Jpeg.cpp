@@ -5,10 +5,12 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
@@ -127,16 +129,23 @@ bool ReadJpegHeader(JpegReadState* st) {
     return true;
 }
 
-bool ReadJpegRows(JpegReadState* st, JSAMPARRAY rows) {
+bool StartJpegDecompress(JpegReadState* st) {
     if (setjmp(st->err.jump)) return false;
     j_decompress_ptr cinfo = &st->cinfo;
     jpeg_start_decompress(cinfo);
     if (cinfo->output_components != (st->cmyk ? 4 : 3))
         FailWith(reinterpret_cast<j_common_ptr>(cinfo), "unsupported colour layout");
-    while (cinfo->output_scanline < cinfo->output_height) {
-        const JDIMENSION done = cinfo->output_scanline;
-        if (jpeg_read_scanlines(cinfo, rows + done, cinfo->output_height - done) == 0)
-            FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data");
+    return true;
+}
+
+// The next rows, a few at a time, so the picture is allocated only as far as the data goes.
+bool ReadJpegRows(JpegReadState* st, JSAMPARRAY rows, JDIMENSION count) {
+    if (setjmp(st->err.jump)) return false;
+    j_decompress_ptr cinfo = &st->cinfo;
+    for (JDIMENSION done = 0; done < count;) {
+        const JDIMENSION n = jpeg_read_scanlines(cinfo, rows + done, count - done);
+        if (n == 0) FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data");
+        done += n;
     }
     return true;
 }
@@ -199,23 +208,32 @@ Picture DecodeJpeg(std::span<const std::uint8_t> data) {
 
     const std::size_t width = st.cinfo.output_width, height = st.cinfo.output_height;
     CheckSize("JPEG", std::int64_t(width), std::int64_t(height));
-    Bitmap bitmap{int(width), int(height)};
-    std::vector<std::uint8_t> cmyk;
-    std::vector<JSAMPROW> rows(height);
-    if (st.cmyk) {
-        cmyk.resize(width * height * 4);
-        for (std::size_t y = 0; y < height; ++y) rows[y] = cmyk.data() + y * width * 4;
-    } else {
-        for (std::size_t y = 0; y < height; ++y) rows[y] = bitmap.Row(int(y));
-    }
-    if (!ReadJpegRows(&st, rows.data())) Fail(st.err.message);
+    // With Huffman coding every block takes at least one bit, in the first scan of a progressive
+    // file as in a sequential one, so data far too short for its frame is cut off. Saying so now
+    // spares the library's frame-sized buffers (a progressive file's coefficients are allocated
+    // up front). Arithmetic coding can spend less than a bit on a block, so it is not judged.
+    std::uint64_t blocks = 0;
+    for (int c = 0; c < st.cinfo.num_components; ++c)
+        blocks += std::uint64_t(st.cinfo.comp_info[c].width_in_blocks) * st.cinfo.comp_info[c].height_in_blocks;
+    if (!st.cinfo.arith_code && blocks / 8 > st.source.bytes_in_buffer) Fail("truncated data");
+    if (!StartJpegDecompress(&st)) Fail(st.err.message);
 
-    if (st.cmyk) {
-        // Without ink profiles: each channel is (1 - ink) x (1 - black). Adobe files store the
-        // inks inverted, so there the stored values already are (1 - ink).
-        for (std::size_t y = 0; y < height; ++y) {
-            const std::uint8_t* src = rows[y];
-            std::uint8_t* dst = bitmap.Row(int(y));
+    codec_detail::GrowingRows rows{int(width), int(height)};
+    constexpr std::size_t kRowsAtOnce = 16;
+    std::vector<std::uint8_t> cmyk(st.cmyk ? width * 4 * kRowsAtOnce : 0);
+    JSAMPROW batch[kRowsAtOnce];
+    for (std::size_t y = 0; y < height; y += kRowsAtOnce) {
+        const std::size_t count = std::min(kRowsAtOnce, height - y);
+        rows.Row(int(y + count - 1));  // grows first: the row addresses below stay valid
+        for (std::size_t i = 0; i < count; ++i)
+            batch[i] = st.cmyk ? cmyk.data() + i * width * 4 : rows.Row(int(y + i));
+        if (!ReadJpegRows(&st, batch, JDIMENSION(count))) Fail(st.err.message);
+        if (!st.cmyk) continue;
+        for (std::size_t i = 0; i < count; ++i) {
+            // Without ink profiles: each channel is (1 - ink) x (1 - black). Adobe files store
+            // the inks inverted, so there the stored values already are (1 - ink).
+            const std::uint8_t* src = batch[i];
+            std::uint8_t* dst = rows.Row(int(y + i));
             for (std::size_t x = 0; x < width; ++x) {
                 unsigned c = src[4 * x], m = src[4 * x + 1], ye = src[4 * x + 2], k = src[4 * x + 3];
                 if (!st.adobe) {
@@ -230,7 +248,7 @@ Picture DecodeJpeg(std::span<const std::uint8_t> data) {
             }
         }
     }
-    return Picture(std::move(bitmap));
+    return Picture(rows.TakeBitmap());
 }
 
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {

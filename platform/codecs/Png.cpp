@@ -40,6 +40,7 @@ struct PngReadState {
     int channels = 0;  // after the transformations: 3 (BGR) or 4 (BGRA)
     std::size_t rowBytes = 0;
     bool transparent = false;
+    bool interlaced = false;
 };
 
 void OnReadError(png_structp png, png_const_charp msg) {
@@ -76,16 +77,19 @@ bool ReadPngInfo(PngReadState* st) {
     if (st->bitDepth == 16) png_set_scale_16(png);
     if (!(st->colorType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
     png_set_bgr(png);
-    png_set_interlace_handling(png);
+    // Interlaced images are read pass by pass, each pass a small image of its own, and spread
+    // onto the picture here, so no whole-image staging buffer is needed.
+    st->interlaced = interlace != PNG_INTERLACE_NONE;
     png_read_update_info(png, info);
     st->channels = png_get_channels(png, info);
     st->rowBytes = png_get_rowbytes(png, info);
     return true;
 }
 
-bool ReadPngRows(PngReadState* st, png_bytepp rows) {
+// The next row of the image (of the current pass, for an interlaced one).
+bool ReadPngRow(PngReadState* st, png_bytep row) {
     if (setjmp(png_jmpbuf(st->png))) return false;
-    png_read_image(st->png, rows);
+    png_read_row(st->png, row, nullptr);
     return true;
 }
 
@@ -129,8 +133,25 @@ struct PngWriteParams {
     int filterFlag;
     int level;
     std::size_t chunkBytes;
-    png_bytepp rows;
+    const Picture* picture;
+    png_bytep rgba;  // one row of BGRA, for a picture with an alpha plane
 };
+
+// Row y as libpng takes it: the colour row itself, or colour and alpha interleaved into one row,
+// so a picture with alpha is never held a second time as a whole.
+png_bytep PngRow(const PngWriteParams* p, png_uint_32 y) {
+    const std::uint8_t* color = p->picture->color.Row(int(y));
+    // libpng only reads the rows; its interface is not const-qualified.
+    if (!p->alpha) return const_cast<png_bytep>(color);
+    const std::uint8_t* a = p->picture->AlphaRow(int(y));
+    for (png_uint_32 x = 0; x < p->width; ++x) {
+        p->rgba[4 * x] = color[3 * x];
+        p->rgba[4 * x + 1] = color[3 * x + 1];
+        p->rgba[4 * x + 2] = color[3 * x + 2];
+        p->rgba[4 * x + 3] = a[x];
+    }
+    return p->rgba;
+}
 
 bool WritePngStream(PngWriteState* st, const PngWriteParams* p) {
     if (setjmp(png_jmpbuf(st->png))) return false;
@@ -145,7 +166,7 @@ bool WritePngStream(PngWriteState* st, const PngWriteParams* p) {
     png_set_compression_buffer_size(png, p->chunkBytes);
     png_write_info(png, st->info);
     png_set_bgr(png);
-    png_write_image(png, p->rows);
+    for (png_uint_32 y = 0; y < p->height; ++y) png_write_row(png, PngRow(p, y));
     png_write_end(png, nullptr);
     return true;
 }
@@ -182,45 +203,66 @@ Picture DecodePng(std::span<const std::uint8_t> data) {
     st.info = png_create_info_struct(st.png);
     if (!st.info) Fail("out of memory");
     png_set_read_fn(st.png, &st, OnRead);
-    png_set_user_limits(st.png, kMaxImageSide, kMaxImageSide);
+    const ImageLimits limits = CurrentImageLimits();
+    png_set_user_limits(st.png, png_uint_32(limits.maxSide), png_uint_32(limits.maxSide));
     png_set_chunk_cache_max(st.png, 1000);
     png_set_chunk_malloc_max(st.png, 8u << 20);
 
     if (!ReadPngInfo(&st)) Fail(st.message);
     CheckSize("PNG", st.width, st.height);
     const std::size_t width = st.width, height = st.height;
-    if ((st.channels != 3 && st.channels != 4) || st.rowBytes != width * std::size_t(st.channels))
-        Fail("unsupported pixel layout");
+    const std::size_t channels = std::size_t(st.channels);
+    if ((channels != 3 && channels != 4) || st.rowBytes != width * channels) Fail("unsupported pixel layout");
 
     // Deflate cannot expand data by more than about 1032 : 1, so a file far too short for its
     // image is cut off; saying so now spares a large allocation.
     const std::size_t minRowBytes = (width * std::size_t(st.bitDepth) + 7) / 8 + 1;
     if (minRowBytes * height / 1100 > data.size()) Fail("truncated data");
 
-    Picture picture{Bitmap(int(width), int(height))};
-    std::vector<std::uint8_t> bgra;
-    std::vector<png_bytep> rows(height);
-    if (st.channels == 3) {
-        for (std::size_t y = 0; y < height; ++y) rows[y] = picture.color.Row(int(y));
-    } else {
-        bgra.resize(height * st.rowBytes);
-        for (std::size_t y = 0; y < height; ++y) rows[y] = bgra.data() + y * st.rowBytes;
-    }
-    if (!ReadPngRows(&st, rows.data())) Fail(st.message);
-
-    if (st.channels == 4) {
-        picture.alpha.resize(width * height);
+    // The picture grows as rows decode: a file that stops early costs what it delivered.
+    codec_detail::GrowingRows color{int(width), int(height)};
+    std::vector<std::uint8_t> alpha;
+    std::vector<std::uint8_t> line(st.rowBytes);
+    // Copies `count` decoded pixels to row y from column x0 on, every `step` columns.
+    auto spread = [&](std::size_t y, std::size_t x0, std::size_t step, std::size_t count) {
+        std::uint8_t* dst = color.Row(int(y));
+        std::uint8_t* a = nullptr;
+        if (channels == 4) {
+            codec_detail::GrowTo(alpha, (y + 1) * width, width * height);
+            a = alpha.data() + y * width;
+        }
+        const std::uint8_t* src = line.data();
+        for (std::size_t i = 0, x = x0; i < count; ++i, x += step, src += channels) {
+            dst[3 * x] = src[0];
+            dst[3 * x + 1] = src[1];
+            dst[3 * x + 2] = src[2];
+            if (a) a[x] = src[3];
+        }
+    };
+    if (!st.interlaced && channels == 3) {
+        for (std::size_t y = 0; y < height; ++y)
+            if (!ReadPngRow(&st, color.Row(int(y)))) Fail(st.message);
+    } else if (!st.interlaced) {
         for (std::size_t y = 0; y < height; ++y) {
-            const std::uint8_t* src = rows[y];
-            std::uint8_t* dst = picture.color.Row(int(y));
-            std::uint8_t* a = picture.AlphaRow(int(y));
-            for (std::size_t x = 0; x < width; ++x) {
-                dst[3 * x] = src[4 * x];
-                dst[3 * x + 1] = src[4 * x + 1];
-                dst[3 * x + 2] = src[4 * x + 2];
-                a[x] = src[4 * x + 3];
+            if (!ReadPngRow(&st, line.data())) Fail(st.message);
+            spread(y, 0, 1, width);
+        }
+    } else {
+        for (int pass = 0; pass < 7; ++pass) {
+            const std::size_t cols = PNG_PASS_COLS(width, pass), rows = PNG_PASS_ROWS(height, pass);
+            if (cols == 0 || rows == 0) continue;  // libpng skips empty passes too
+            for (std::size_t i = 0; i < rows; ++i) {
+                if (!ReadPngRow(&st, line.data())) Fail(st.message);
+                spread(PNG_PASS_START_ROW(pass) + (i << PNG_PASS_ROW_SHIFT(pass)), PNG_PASS_START_COL(pass),
+                       std::size_t(1) << PNG_PASS_COL_SHIFT(pass), cols);
             }
         }
+    }
+
+    Picture picture(color.TakeBitmap());
+    if (channels == 4) {
+        codec_detail::GrowTo(alpha, width * height, width * height);  // rows never reached: transparent
+        picture.alpha = std::move(alpha);
     }
     picture.hasTransparency = st.transparent && picture.HasAlpha();
     return picture;
@@ -236,29 +278,11 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& op
         Fail("invalid image data chunk size " + std::to_string(options.maxIdatBytes));
 
     const bool alpha = picture.HasAlpha();
-    std::vector<std::uint8_t> bgra;
-    std::vector<png_bytep> rows(height);
-    if (alpha) {
-        bgra.resize(width * height * 4);
-        for (std::size_t y = 0; y < height; ++y) {
-            const std::uint8_t* src = picture.color.Row(int(y));
-            const std::uint8_t* a = picture.AlphaRow(int(y));
-            std::uint8_t* dst = bgra.data() + y * width * 4;
-            for (std::size_t x = 0; x < width; ++x) {
-                dst[4 * x] = src[3 * x];
-                dst[4 * x + 1] = src[3 * x + 1];
-                dst[4 * x + 2] = src[3 * x + 2];
-                dst[4 * x + 3] = a[x];
-            }
-            rows[y] = dst;
-        }
-    } else {
-        // libpng only reads the rows; its interface is not const-qualified.
-        for (std::size_t y = 0; y < height; ++y) rows[y] = const_cast<std::uint8_t*>(picture.color.Row(int(y)));
-    }
+    std::vector<std::uint8_t> rgba(alpha ? width * 4 : 0);
 
     std::vector<std::uint8_t> out;
-    out.reserve(width * height + 1024);
+    // Room for a typical result up front; a large one grows as libpng hands over its chunks.
+    out.reserve(std::min<std::size_t>(width * height + 1024, std::size_t(4) << 20));
     PngWriteState st;
     st.out = &out;
     st.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &st, OnWriteError, OnWarning);
@@ -268,7 +292,7 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& op
     if (!st.info) Fail("out of memory");
 
     const PngWriteParams params{png_uint_32(width), png_uint_32(height), alpha, FilterFlag(options.filter),
-                                options.compressionLevel, options.maxIdatBytes, rows.data()};
+                                options.compressionLevel, options.maxIdatBytes, &picture, rgba.data()};
     if (!WritePngStream(&st, &params)) Fail(st.message);
     return out;
 }

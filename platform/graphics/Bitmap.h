@@ -2,6 +2,7 @@
 // 24-bit images: bytes blue, green, red; rows top first, tightly packed (3 x width bytes a row).
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/graphics/Color.h"
@@ -9,11 +10,46 @@
 
 namespace veskel {
 
+// The bytes of an image, from malloc: a decoder that learns an image row by row grows it with
+// realloc, which moves large blocks by remapping their pages rather than copying them, so a
+// growing image never needs two copies of itself. New bytes are always zero.
+class PixelBuffer {
+public:
+    PixelBuffer() = default;
+    explicit PixelBuffer(std::size_t size) { Assign(size); }
+    PixelBuffer(const PixelBuffer& other);
+    PixelBuffer(PixelBuffer&& other) noexcept : data_(other.data_), size_(other.size_) {
+        other.data_ = nullptr;
+        other.size_ = 0;
+    }
+    PixelBuffer& operator=(const PixelBuffer& other);
+    PixelBuffer& operator=(PixelBuffer&& other) noexcept;
+    ~PixelBuffer() { std::free(data_); }
+
+    std::uint8_t* data() { return data_; }
+    const std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    // `size` zero bytes (the old content is dropped). Throws std::bad_alloc.
+    void Assign(std::size_t size);
+    // Keeps the first min(old, new) bytes; bytes added at the end are zero. Throws std::bad_alloc
+    // and keeps the old content when the memory cannot be had.
+    void Resize(std::size_t size);
+
+    friend bool operator==(const PixelBuffer& a, const PixelBuffer& b);
+
+private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
 class Bitmap {
 public:
     Bitmap() = default;
     // A black image. Negative sizes count as 0.
     Bitmap(int width, int height);
+    // Takes `pixels` as the image's rows (width x height x 3 bytes; decoders build them row by
+    // row). Throws std::invalid_argument when the sizes do not match.
+    Bitmap(int width, int height, PixelBuffer pixels);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -48,7 +84,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint8_t> data_;
+    PixelBuffer data_;
 };
 
 }  // namespace veskel

@@ -1,11 +1,17 @@
 #include "platform/io/Files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <random>
+#include <set>
+#include <string_view>
 
 namespace veskel {
 namespace {
@@ -15,6 +21,14 @@ std::string Reason(int err) { return std::strerror(err); }
 class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) {
+            if (fd_ >= 0) ::close(fd_);
+            fd_ = other.release();
+        }
+        return *this;
+    }
     ~Fd() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -54,39 +68,155 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
     return bytes;
 }
 
-void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data) {
-    std::string tmpl = path + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int raw = ::mkstemp(name.data());
-    if (raw < 0) throw FileError(Reason(errno));
-    Fd fd(raw);
-    std::string tmp(name.data());
-    auto fail = [&](int err) {
-        ::unlink(tmp.c_str());
-        throw FileError(Reason(err));
-    };
-    // mkstemp creates 0600; give the file the permissions an ordinary new file gets.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat old {};
-    mode_t mode = (::stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : (0666 & ~mask);
-    if (::fchmod(fd.get(), mode) != 0) fail(errno);
+namespace {
+
+constexpr std::string_view kTempPrefix = ".veskel-";
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::size_t kTempRandomChars = 6;
+
+bool IsTempName(std::string_view name) {
+    return name.size() == kTempPrefix.size() + kTempRandomChars + kTempSuffix.size() &&
+           name.substr(0, kTempPrefix.size()) == kTempPrefix &&
+           name.substr(name.size() - kTempSuffix.size()) == kTempSuffix;
+}
+
+std::string TempName() {
+    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mutex mutex;
+    static std::mt19937 rng(std::random_device{}());
+    std::lock_guard<std::mutex> lock(mutex);
+    std::string name(kTempPrefix);
+    for (std::size_t i = 0; i < kTempRandomChars; ++i) name += kChars[rng() % (sizeof kChars - 1)];
+    name += kTempSuffix;
+    return name;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+// Removes the temporary files that dead saves left in `dir`: a living save holds a lock on its
+// file, so a file whose lock can be taken has no owner any more. Done once per folder and
+// process, so a batch into one folder does not read the folder again for every file.
+void RemoveDeadSavesOnce(const std::string& dir) {
+    static std::mutex mutex;
+    static std::set<std::string> done;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!done.insert(dir).second) return;
+    }
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() < 0) return;
+    DIR* listing = ::fdopendir(::dup(dirFd.get()));
+    if (!listing) return;
+    std::vector<std::string> names;
+    while (const dirent* e = ::readdir(listing))
+        if (IsTempName(e->d_name)) names.push_back(e->d_name);
+    ::closedir(listing);
+    for (const std::string& name : names) {
+        Fd fd(::openat(dirFd.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        struct stat opened {}, named {};
+        if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) continue;
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;  // its save is alive
+        // Unlink only the file that was checked, not one that has taken its name since.
+        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == opened.st_ino &&
+            named.st_dev == opened.st_dev)
+            ::unlinkat(dirFd.get(), name.c_str(), 0);
+    }
+}
+
+void WriteAll(int fd, std::span<const std::uint8_t> data) {
     std::size_t done = 0;
     while (done < data.size()) {
-        ssize_t n = ::write(fd.get(), data.data() + done, data.size() - done);
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail(errno);
+            throw FileError(Reason(errno));
         }
         done += std::size_t(n);
     }
-    if (::fsync(fd.get()) != 0) fail(errno);
-    if (::close(fd.release()) != 0) fail(errno);
-    if (::rename(tmp.c_str(), path.c_str()) != 0) fail(errno);
-    // Make the rename itself durable; a failure here no longer endangers either file.
-    std::size_t slash = path.find_last_of('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+// The permissions the file gets: an existing target's own, otherwise those of an ordinary new
+// file (0666 less the umask, applied by open itself).
+void KeepPermissions(int fd, const std::string& path) {
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0)
+        throw FileError(Reason(errno));
+}
+
+// Writes into an unnamed file of `dir` and links it in as `path`. Returns false when the file
+// system offers no unnamed files (nothing has been written then).
+bool WriteAnonymous(const std::string& dir, const std::string& path, std::span<const std::uint8_t> data) {
+    Fd fd(::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (fd.get() < 0) {
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return false;
+        throw FileError(Reason(errno));
+    }
+    KeepPermissions(fd.get(), path);
+    WriteAll(fd.get(), data);
+    if (::fsync(fd.get()) != 0) throw FileError(Reason(errno));
+    // Held until the end, so that while the file has a temporary name no cleaner takes it.
+    if (::flock(fd.get(), LOCK_EX) != 0) throw FileError(Reason(errno));
+    const std::string self = "/proc/self/fd/" + std::to_string(fd.get());
+    // A new file is linked in under its own name at once, in one step.
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno == ENOENT && ::access("/proc/self/fd", X_OK) != 0) return false;  // no /proc: the named way
+    if (errno != EEXIST) throw FileError(Reason(errno));
+    // Replacing: a name of our own form beside it, renamed over the old file. A kill between the
+    // two steps leaves that name, which the next process's first save here removes.
+    for (int attempt = 0;; ++attempt) {
+        const std::string tmp = dir + "/" + TempName();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            if (errno == EEXIST && attempt < 100) continue;
+            throw FileError(Reason(errno));
+        }
+        if (::rename(tmp.c_str(), path.c_str()) != 0) {
+            const int err = errno;
+            ::unlink(tmp.c_str());
+            throw FileError(Reason(err));
+        }
+        return true;
+    }
+}
+
+void WriteNamed(const std::string& dir, const std::string& path, std::span<const std::uint8_t> data) {
+    std::string tmp;
+    Fd fd(-1);
+    for (int attempt = 0;; ++attempt) {
+        tmp = dir + "/" + TempName();
+        Fd created(::open(tmp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
+        if (created.get() < 0) {
+            if (errno == EEXIST && attempt < 100) continue;
+            throw FileError(Reason(errno));
+        }
+        struct stat st {};
+        // A cleaner may have taken the file between its creation and the lock: then start over.
+        if (::flock(created.get(), LOCK_EX) == 0 && ::fstat(created.get(), &st) == 0 && st.st_nlink > 0) {
+            fd = Fd(created.release());
+            break;
+        }
+        if (attempt >= 100) throw FileError(Reason(EAGAIN));
+    }
+    try {
+        KeepPermissions(fd.get(), path);
+        WriteAll(fd.get(), data);
+        if (::fsync(fd.get()) != 0) throw FileError(Reason(errno));
+        if (::rename(tmp.c_str(), path.c_str()) != 0) throw FileError(Reason(errno));
+    } catch (...) {
+        ::unlink(tmp.c_str());
+        throw;
+    }
+}
+
+}  // namespace
+
+void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data, TempFileKind kind) {
+    const std::string dir = FolderOf(path);
+    RemoveDeadSavesOnce(dir);
+    if (kind != TempFileKind::Anonymous || !WriteAnonymous(dir, path, data)) WriteNamed(dir, path, data);
+    // Make the new name durable; a failure here no longer endangers either file.
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) ::fsync(dirFd.get());
 }

@@ -18,10 +18,24 @@ public:
 // Reads a whole file. Files larger than maxBytes are refused with a FileError ("file too large").
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes = std::size_t(512) << 20);
 
+// How WriteFileAtomic holds the data before it becomes `path`.
+enum class TempFileKind {
+    // An unnamed file in the target's folder (O_TMPFILE), given a name only once it is complete:
+    // a save killed while writing leaves nothing behind. Where the file system refuses unnamed
+    // files, the named kind is used instead.
+    Anonymous,
+    // A file named ".veskel-XXXXXX.tmp" beside the target, locked while its save lives. A save
+    // killed midway leaves it behind; the first save of a later process into the folder removes
+    // every such file whose lock is free. Tests choose it to exercise this path.
+    Named,
+};
+
 // Writes `data` to a temporary file in the same folder and renames it over `path` only once it
 // is complete and flushed, so a failed or interrupted write never destroys the previous file.
-// Throws FileError with the system's reason on failure; the temporary file is removed then.
-void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data);
+// The temporary name is short and fixed in form, so every name the file system takes can be
+// saved. Throws FileError with the system's reason on failure; no temporary file is left then.
+void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data,
+                     TempFileKind kind = TempFileKind::Anonymous);
 
 // The lower-cased extension of a file name including its point (".png"), or "" when it has none.
 std::string LowerExtension(const std::string& path);

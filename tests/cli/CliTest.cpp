@@ -139,10 +139,11 @@ TEST(CliOutput, FormatComesFromTheExtensionOrTheOption) {
 
 TEST(CliOutput, FailedWriteExitsWith1AndKeepsTheOldFile) {
     ScratchDir dir;
+    // The command line speaks English: the reason is in the sentence's language.
     ExpectOneLineError(RunCli({"-o", dir / "nowhere/a.png"}), 1,
-                       "Не удается создать файл \"" + (dir / "nowhere/a.png") + "\". No such file or directory");
+                       "cannot create \"" + (dir / "nowhere/a.png") + "\": No such file or directory");
     std::filesystem::create_directory(dir / "folder.png");
-    ExpectOneLineError(RunCli({"-o", dir / "folder.png"}), 1, "Не удается создать файл");
+    ExpectOneLineError(RunCli({"-o", dir / "folder.png"}), 1, "cannot create");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.png"));
 }
 
@@ -168,11 +169,46 @@ TEST(CliDesign, SetAppliesFieldsInOrder) {
     EXPECT_EQ(plain.Pixel(1, 1), plain.Pixel(348, 1));  // one colour from end to end, no pattern
     EXPECT_TRUE(plain.Pixel(200, 5) != plain.Pixel(200, 15));  // the waves of highlight layer 0
 
-    ExpectOneLineError(RunCli({"-o", dir / "x.png", "--set", "Nope=1"}), 1, "Nope");
-    ExpectOneLineError(RunCli({"-o", dir / "x.png", "--set", "TextX=12a"}), 1, "TextX");
-    ExpectOneLineError(RunCli({"-o", dir / "x.png", "--set", "Color1=red"}), 1, "Color1");
-    ExpectOneLineError(RunCli({"-o", dir / "x.png", "--set", "Pattern=6"}), 1, "6");
-    EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+// A value the design cannot take is a usage error found when the command line is read: exit 2,
+// naming the field and its range, and no file written, the project included.
+TEST(CliDesign, ValuesAreCheckedAgainstTheirFieldsRangeBeforeAnythingIsWritten) {
+    ScratchDir dir;
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"Nope=1", "unknown field 'Nope'"},
+        {"TextX=12a", "TextX"},
+        {"Color1=red", "Color1"},
+        {"Pattern=6", "Pattern must be 0..5"},
+        {"Pattern=7", "Pattern must be 0..5"},
+        {"MirrorPattern=-1", "MirrorPattern must be 0..5"},
+        {"PatternStrength=1000", "PatternStrength must be 0..99"},
+        {"MirrorStrength=100", "MirrorStrength must be 0..99"},
+        {"OverlayOpacity=201", "OverlayOpacity must be 0..200"},
+        {"OverlayWidth=0", "OverlayWidth must be 1..16384"},
+        {"OverlayHeight=16385", "OverlayHeight must be 1..16384"},
+        {"Text=" + std::string(256, 'i'), "Text: 256 characters, at most 255"},
+        {"ProjectName=" + std::string(300, 'p'), "ProjectName: 300 characters"},
+    };
+    for (const auto& [assignment, words] : refused) {
+        SCOPED_TRACE(assignment);
+        ExpectOneLineError(RunCli({"--set", assignment, "--save-project", dir / "p.vzk", "-o", dir / "x.png"}), 2,
+                           words);
+    }
+    EXPECT_TRUE(dir.Names().empty());
+    // The ends of each range are taken.
+    Result r = RunCli({"--set", "Pattern=5", "--set", "PatternStrength=99", "--set", "OverlayOpacity=200", "--set",
+                       "MirrorStrength=0", "--set", "Text=" + std::string(255, 'i'), "-o", dir / "ends.png"});
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST(CliUsage, OutputsMustNameFiles) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "sub");
+    ExpectOneLineError(RunCli({"--save-project", dir / "sub/"}), 2, "--save-project needs a file name");
+    ExpectOneLineError(RunCli({"--save-project", dir / "sub/.."}), 2, "names a folder");
+    ExpectOneLineError(RunCli({"-o", dir / "sub/", "--format", "png"}), 2, "-o needs a file name");
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "sub"));
 }
 
 TEST(CliDesign, TextIsRefusedLikeTheWindowRefusesIt) {
@@ -237,10 +273,8 @@ TEST(CliDesign, ProjectAndOverlayRoundTrip) {
                 dir / "wide.png"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(IsBlue(DecodePngFile(dir / "wide.png").Pixel(280, 6)));
-    ExpectOneLineError(RunCli({"--set", "OverlayWidth=0", "-o", dir / "m.png"}), 1, "OverlayWidth");
-
     ExpectOneLineError(RunCli({"--project", dir / "missing.vzk", "-o", dir / "m.png"}), 1,
-                       "Не удается открыть файл \"" + (dir / "missing.vzk") + "\"");
+                       "cannot open \"" + (dir / "missing.vzk") + "\": No such file or directory");
     WriteAll(dir / "broken.png", {0x89, 'P', 'N', 'G', 0, 0});
     ExpectOneLineError(RunCli({"--overlay", dir / "broken.png", "-o", dir / "b.png"}), 1, "broken.png");
     ExpectOneLineError(RunCli({"--overlay", dir / "pic.tiff", "-o", dir / "b.png"}), 1, "pic.tiff");
@@ -273,6 +307,29 @@ TEST(CliBatch, OneBannerPerLineWithNumberAndFileSafeText) {
     EXPECT_EQ(DecodePngFile(dir / "2.png"), DecodePngFile(dir / "reset.png"));
     EXPECT_NE(DecodePngFile(dir / "1.png"), DecodePngFile(dir / "left.png"));
     ExpectOneLineError(RunCli({"--batch", dir / "none.txt", "-o", dir / "{n}.png"}), 1, "none.txt");
+}
+
+// Lines whose file names come out the same refuse the whole batch before any file is written.
+TEST(CliBatch, LinesThatWouldShareAFileRefuseTheBatch) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "out");
+    const std::string sameSafeName = "keep\na/b\na b\na_b\n";
+    WriteAll(dir / "same.txt", std::vector<std::uint8_t>(sameSafeName.begin(), sameSafeName.end()));
+    ExpectOneLineError(RunCli({"--batch", dir / "same.txt", "-o", dir / "out/{text}.png"}), 1,
+                       "lines 2 and 3 would both write \"" + (dir / "out/a_b.png") + "\"");
+    // Names are cut at 100 bytes: lines that differ only after that share a file.
+    const std::string longLines = std::string(100, 'i') + "1\n" + std::string(100, 'i') + "2\n";
+    WriteAll(dir / "long.txt", std::vector<std::uint8_t>(longLines.begin(), longLines.end()));
+    ExpectOneLineError(RunCli({"--batch", dir / "long.txt", "-o", dir / "out/{text}.gif"}), 1, "lines 1 and 2");
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
+    // With the line number in the pattern every name is different.
+    Result r = RunCli({"--batch", dir / "same.txt", "-o", dir / "out/{n}-{text}.png"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.Names().size(), 3u);  // same.txt, long.txt, out
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"), {}), 4);
+
+    WriteAll(dir / "empty.txt", {});
+    ExpectOneLineError(RunCli({"--batch", dir / "empty.txt", "-o", dir / "out/{n}.png"}), 1, "has no lines");
 }
 
 }  // namespace

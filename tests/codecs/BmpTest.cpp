@@ -185,6 +185,45 @@ TEST(BmpDecode, ReadsRunLengthEncoding) {
     EXPECT_EQ(Message(rle8.Build()), "BMP: truncated data");
 }
 
+// An end-of-bitmap code before the last row leaves the rest black, as long as that rest costs
+// little: a few bytes must not buy a huge black image.
+TEST(BmpDecode, AnEarlyEndOfBitmapLeavesASmallRestBlack) {
+    BmpBuilder f;
+    f.bitCount = 8;
+    f.compression = 1;
+    f.palette = {{0, 0, 0}, {255, 0, 0}};
+    f.pixels = {2, 1, 0, 1};  // two red pixels in the first (bottom) row, then the end
+    struct Case {
+        int width, height;
+        bool decodes;
+    };
+    for (const Case& c : {Case{300, 200, true}, Case{2000, 1000, false}, Case{2000, 1, true}}) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        f.width = c.width;
+        f.height = c.height;
+        if (!c.decodes) {
+            EXPECT_EQ(Message(f.Build()), "BMP: truncated data");
+            continue;
+        }
+        const Bitmap b = DecodeBmp(f.Build()).color;
+        ASSERT_EQ(b.Width(), c.width);
+        ASSERT_EQ(b.Height(), c.height);
+        EXPECT_EQ(b.Pixel(1, c.height - 1), RGB(255, 0, 0));
+        EXPECT_EQ(b.Pixel(2, c.height - 1), RGB(0, 0, 0));
+        EXPECT_EQ(b.Pixel(c.width - 1, 0), RGB(0, 0, 0));
+    }
+    // When most rows were decoded, the rest may be large: 600 of 1000 rows, by end-of-line codes.
+    f.width = 2000;
+    f.height = 1000;
+    f.pixels.clear();
+    for (int row = 0; row < 600; ++row) f.pixels.insert(f.pixels.end(), {1, 1, 0, 0});
+    f.pixels.insert(f.pixels.end(), {0, 1});
+    const Bitmap b = DecodeBmp(f.Build()).color;
+    EXPECT_EQ(b.Pixel(0, 999), RGB(255, 0, 0));
+    EXPECT_EQ(b.Pixel(0, 400), RGB(255, 0, 0));
+    EXPECT_EQ(b.Pixel(0, 399), RGB(0, 0, 0));
+}
+
 TEST(BmpDecode, ReadsFilesFromOtherWriters) {
     auto palette = [](int x, int y) { return PaletteRgb(PatternIndex(x, y)); };
     auto mono = [](int x, int y) { const std::uint8_t v = (x ^ y) & 1 ? 255 : 0; return Rgb{v, v, v}; };

@@ -177,6 +177,26 @@ TEST(GifDecode, ComposesTheFrameOntoTheLogicalScreen) {
     }
 }
 
+// The screen-sized picture comes only after the frame has decoded, but it does come.
+TEST(GifDecode, AScreenFarLargerThanItsFrameStillGivesTheScreen) {
+    const IndexedImage img = MakeIndexed(kW, kH);
+    auto gif = EncodeGif(img);
+    gif[6] = 0xB8, gif[7] = 0x0B, gif[8] = 0xD0, gif[9] = 0x07, gif[11] = 3;  // 3000 x 2000
+    const Picture p = DecodeGif(gif);
+    ASSERT_EQ(p.Width(), 3000);
+    ASSERT_EQ(p.Height(), 2000);
+    auto color = [&](int index) {
+        const Rgb c = EntryRgb(img, index);
+        return RGB(c[0], c[1], c[2]);
+    };
+    const int inFrame = img.pixels[std::size_t(kW) + 1];
+    EXPECT_EQ(p.color.Pixel(1, 1), color(inFrame));
+    EXPECT_EQ(p.color.Pixel(2999, 1999), color(3));  // the background
+    // Cut inside the frame: refused before the screen is allocated.
+    gif.resize(gif.size() - 10);
+    EXPECT_EQ(Message(DecodeGif, gif), "GIF: truncated data");
+}
+
 TEST(GifDecode, ExplainsWhatIsWrong) {
     const auto good = EncodeGif(MakeIndexed(kW, kH));
     auto patched = [&](std::size_t at, std::vector<std::uint8_t> bytes) {

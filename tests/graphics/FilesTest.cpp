@@ -1,10 +1,17 @@
 #include "platform/io/Files.h"
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <thread>
 
 namespace veskel {
 namespace {
@@ -68,6 +75,70 @@ TEST_F(FilesTest, FailedWritesThrowAndLeaveNothingBehind) {
     EXPECT_TRUE(fs::is_directory(Path("taken")));
     EXPECT_EQ(ReadFileBytes(Path("taken/inside.txt")), Bytes("kept"));
     EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
+}
+
+constexpr TempFileKind kBothKinds[] = {TempFileKind::Anonymous, TempFileKind::Named};
+
+TEST_F(FilesTest, EveryNameTheFileSystemTakesCanBeSavedAndReplaced) {
+    for (TempFileKind kind : kBothKinds) {
+        SCOPED_TRACE(kind == TempFileKind::Anonymous ? "anonymous" : "named");
+        const std::string name = std::string(251, kind == TempFileKind::Anonymous ? 'a' : 'n') + ".vzk";  // 255 bytes
+        WriteFileAtomic(Path(name), Bytes("first"), kind);
+        WriteFileAtomic(Path(name), Bytes("second"), kind);
+        EXPECT_EQ(ReadFileBytes(Path(name)), Bytes("second"));
+    }
+    EXPECT_EQ(Entries().size(), 2u);
+}
+
+TEST_F(FilesTest, TheFirstSaveIntoAFolderRemovesWhatDeadSavesLeft) {
+    // Left by a killed save: a temporary of our form whose lock nobody holds.
+    std::ofstream(Path(".veskel-ab12CD.tmp")) << "dead";
+    // A living save's temporary: its lock is held (here by this test).
+    std::ofstream(Path(".veskel-LIVE00.tmp")) << "alive";
+    const int live = ::open(Path(".veskel-LIVE00.tmp").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    // Names of other forms are never touched.
+    for (const char* other : {".veskel-abc.tmp", "banner.png.Ab12Cd", ".veskel-ab12CD.tmpx"})
+        std::ofstream(Path(other)) << "other";
+
+    WriteFileAtomic(Path("banner.png"), Bytes("x"));
+    ::close(live);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{".veskel-LIVE00.tmp", ".veskel-ab12CD.tmpx", ".veskel-abc.tmp",
+                                                   "banner.png", "banner.png.Ab12Cd"}));
+}
+
+// Saves killed at random moments leave the old file or the new one, whole, and once a later
+// process has saved into the folder, no other file.
+TEST_F(FilesTest, KilledSavesLeaveNothingBehind) {
+    const std::size_t size = std::size_t(8) << 20;
+    std::mt19937 rng(7);
+    for (TempFileKind kind : kBothKinds) {
+        SCOPED_TRACE(kind == TempFileKind::Anonymous ? "anonymous" : "named");
+        const std::string path = Path(kind == TempFileKind::Anonymous ? "anon.bin" : "named.bin");
+        for (int round = 0; round < 25; ++round) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                std::vector<std::uint8_t> data(size);
+                for (std::uint8_t value = 1;; ++value) {
+                    std::fill(data.begin(), data.end(), value);
+                    WriteFileAtomic(path, data, kind);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(rng() % 30000));
+            ::kill(pid, SIGKILL);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+        }
+        if (fs::exists(path)) {
+            const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+            ASSERT_EQ(bytes.size(), size);
+            EXPECT_EQ(std::count(bytes.begin(), bytes.end(), bytes[0]), std::ptrdiff_t(size));
+        }
+    }
+    // This process's first save here clears what the killed ones left.
+    WriteFileAtomic(Path("last.bin"), Bytes("x"));
+    for (const std::string& name : Entries())
+        EXPECT_TRUE(name == "anon.bin" || name == "named.bin" || name == "last.bin") << name;
 }
 
 TEST_F(FilesTest, ReadErrorsSayWhatIsWrong) {

@@ -1,0 +1,109 @@
+// What decoding and opening cost in memory: a crafted file that declares a huge image and stops
+// short must cost little, and a real picture about its own size. Peaks are counted by the test
+// program's allocator, never timed.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "banner/BannerDocument.h"
+#include "platform/codecs/Codecs.h"
+#include "platform/io/Files.h"
+#include "project/ProjectFile.h"
+#include "tests/memory/CountingAllocator.h"
+
+namespace veskel {
+namespace {
+
+constexpr std::size_t kMB = std::size_t(1) << 20;
+
+std::vector<std::uint8_t> Hostile(const std::string& name) {
+    return ReadFileBytes(std::string(VESKEL_TEST_DATA_DIR) + "/hostile/" + name);
+}
+
+#define SKIP_WITHOUT_METER() \
+    if (!memory::Counting()) GTEST_SKIP() << "the sanitizer's allocator is not counted"
+
+TEST(DecodeMemory, CraftedHugeHeadersAreRefusedCheaply) {
+    struct Case {
+        const char* file;
+        std::function<Picture(std::span<const std::uint8_t>)> decode;
+    };
+    const std::vector<Case> cases = {
+        {"huge_frame.bmp", DecodeBmp},                  // 24-bit, 154 bytes for 16384 x 3906
+        {"huge_rle8_eob.bmp", DecodeBmp},               // RLE8 holding only the end-of-bitmap code
+        {"huge_frame_baseline.jpg", DecodeJpeg},
+        {"huge_frame_progressive.jpg", DecodeJpeg},
+        {"huge_screen.gif", DecodeGif},                 // a 16000 x 4000 screen, its frame cut off
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::vector<std::uint8_t> bytes = Hostile(c.file);
+        std::string message;
+        const std::size_t peak = memory::PeakDuring([&] {
+            try {
+                c.decode(bytes);
+            } catch (const CodecError& e) {
+                message = e.what();
+            }
+        });
+        EXPECT_NE(message.find("truncated data"), std::string::npos) << message;
+        if (memory::Counting()) {
+            EXPECT_LT(peak, 8 * kMB);
+        }
+    }
+}
+
+// Zero rows of a 2000 x 1500 picture, encoded by our own encoders.
+Picture BigPicture(bool alpha) {
+    Picture p(Bitmap(2000, 1500));
+    for (int y = 0; y < p.Height(); y += 7) p.color.Row(y)[3 * (y % 2000)] = 200;
+    if (alpha) p.EnsureAlpha(128);
+    return p;
+}
+
+TEST(DecodeMemory, RealPicturesCostAboutTheirOwnSize) {
+    SKIP_WITHOUT_METER();
+    const Picture rgb = BigPicture(false), rgba = BigPicture(true);
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> file;
+        std::function<Picture(std::span<const std::uint8_t>)> decode;
+        std::size_t pictureBytes;
+    };
+    const std::size_t colorBytes = rgb.color.ByteSize(), alphaBytes = rgba.alpha.size();
+    const std::vector<Case> cases = {
+        {"png", EncodePng(rgb), DecodePng, colorBytes},
+        {"png with alpha", EncodePng(rgba), DecodePng, colorBytes + alphaBytes},
+        {"jpeg", EncodeJpeg(rgb.color), DecodeJpeg, colorBytes},
+        {"bmp", EncodeBmp(rgb.color), DecodeBmp, colorBytes},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t peak = memory::PeakDuring([&] { EXPECT_EQ(c.decode(c.file).Width(), 2000); });
+        // The picture itself plus the decoder's working rows: no second whole copy.
+        EXPECT_GE(peak, c.pictureBytes);
+        EXPECT_LT(peak, c.pictureBytes + c.pictureBytes / 4 + 2 * kMB);
+    }
+}
+
+TEST(ProjectMemory, AProjectPictureIsHeldAsSourceAndPreparedOnly) {
+    SKIP_WITHOUT_METER();
+    // 2000 x 1500 RGBA zeros: 12 MB as a picture, 12 KB as a file.
+    const std::vector<std::uint8_t> bytes = Hostile("zero_picture_small.vzk");
+    const std::size_t pictureBytes = std::size_t(2000) * 1500 * 4;
+    BannerDocument doc;
+    doc.SetChangedHook([] {});
+    doc.NewDocument();
+    const std::size_t open = memory::PeakDuring([&] { OpenProjectBytes(doc, bytes, "zero.vzk"); });
+    EXPECT_EQ(doc.SourcePicture().Width(), 2000);
+    EXPECT_EQ(&doc.WorkingPicture(), &doc.SourcePicture());  // the unscaled copy is not a copy
+    // SourcePicture and PreparedPicture, with room for the decoder's rows; not three pictures.
+    EXPECT_LT(open, 2 * pictureBytes + 3 * kMB);
+    const std::size_t save = memory::PeakDuring([&] { ProjectBytes(doc); });
+    EXPECT_LT(save, 5 * kMB);  // the encoder interleaves the alpha one row at a time
+}
+
+}  // namespace
+}  // namespace veskel

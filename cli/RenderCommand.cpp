@@ -1,10 +1,17 @@
 #include "cli/RenderCommand.h"
 
+#include <sched.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
 #include <exception>
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <set>
 #include <string_view>
+#include <thread>
 
 #include "banner/BannerDocument.h"
 #include "banner/BannerSettings.h"
@@ -12,6 +19,7 @@
 #include "platform/io/Files.h"
 #include "platform/text/CodePage.h"
 #include "project/Export.h"
+#include "project/Messages.h"
 #include "project/ProjectFile.h"
 
 namespace veskel {
@@ -51,6 +59,11 @@ Batch:
                             and {text} by a file-safe form of the line; the pattern
                             needs at least one of them.
 
+      --jobs N              render the batch on N threads (default: one per core);
+                            the files and messages are the same whatever N is
+  -q, --quiet               no progress report. On a terminal, a batch that runs
+                            longer than a second shows how far it has come.
+
   -h, --help                show this help and exit
 
 Exit status: 0 when everything was written, 1 on bad input or a failed write,
@@ -78,8 +91,10 @@ struct Options {
     std::optional<std::string> project;
     std::optional<std::string> saveProject;
     std::optional<std::string> batch;
+    std::optional<std::string> jobs;
     std::vector<Edit> edits;
     bool help = false;
+    bool quiet = false;
 };
 
 std::string OneLine(std::string text) {
@@ -126,6 +141,11 @@ Options Parse(const std::vector<std::string>& args) {
             SetOnce(o.saveProject, arg, value());
         } else if (arg == "--batch") {
             SetOnce(o.batch, arg, value());
+        } else if (arg == "--jobs") {
+            SetOnce(o.jobs, arg, value());
+        } else if (arg == "-q" || arg == "--quiet") {
+            noValue();
+            o.quiet = true;
         } else if (arg == "--set") {
             const std::string v = value();
             if (v.find('=') == std::string::npos) throw UsageError{"--set needs FIELD=VALUE, got '" + v + "'"};
@@ -282,31 +302,182 @@ std::string ReplaceAll(std::string text, const std::string& what, const std::str
     return text;
 }
 
-// Renders every line; a line that fails is reported and the others still run.
-int RunBatch(BannerDocument& doc, const Options& o, ExportFormat format, std::ostream& err) {
-    const std::string& pattern = *o.output;
-    const std::vector<std::string> lines = ReadLines(*o.batch);
-    int status = kExitOk;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string n = std::to_string(i + 1);
-        try {
-            std::string reason;
-            if (!doc.SetText(lines[i], &reason)) throw Failure{"the text is refused: " + reason};
-            doc.ResetTextPosition();
-            const std::string path = ReplaceAll(ReplaceAll(pattern, "{n}", n), "{text}", FileSafeText(lines[i]));
-            WriteImage(doc, format, path);
-        } catch (const Failure& f) {
-            err << kProgram << ": " << *o.batch << " line " << n << ": " << OneLine(f.message) << "\n";
-            status = kExitFailed;
-        } catch (const std::exception& e) {
-            err << kProgram << ": " << *o.batch << " line " << n << ": " << OneLine(e.what()) << "\n";
-            status = kExitFailed;
-        }
+constexpr int kMaxJobs = 1024;
+
+int ParseJobs(const std::optional<std::string>& text) {
+    if (!text) {
+        // One thread per core this process may run on.
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        const int cores = ::sched_getaffinity(0, sizeof set, &set) == 0 ? CPU_COUNT(&set) : 0;
+        return std::clamp(cores > 0 ? cores : int(std::thread::hardware_concurrency()), 1, kMaxJobs);
     }
-    return status;
+    int jobs = 0;
+    const char* end = text->data() + text->size();
+    const auto [ptr, ec] = std::from_chars(text->data(), end, jobs);
+    if (text->empty() || ec != std::errc() || ptr != end || jobs < 1 || jobs > kMaxJobs)
+        throw UsageError{"--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", got '" + *text + "'"};
+    return jobs;
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// One line of a batch: its banner is written under a temporary name by whichever thread renders
+// it, and put in place (or reported) by the coordinating thread in line order.
+struct BatchLine {
+    std::string error;      // empty when the banner was written
+    std::string temporary;  // the written file until it is put in place
+    std::string path;       // its final name
+};
+
+// Renders every line, on `jobs` threads; a line that fails is reported and the others still run.
+// The files and the messages are those of rendering the lines one after another: files are put in
+// place in line order (of two lines with the same name the later one stays) and errors are printed
+// in line order.
+class BatchRun {
+public:
+    BatchRun(const BannerDocument& doc, const Options& o, ExportFormat format, std::ostream& err,
+             const RenderEnvironment& env, int jobs)
+        : doc_(doc), o_(o), format_(format), err_(err), env_(env), jobs_(jobs), lines_(ReadLines(*o.batch)),
+          results_(lines_.size()), done_(lines_.size()) {}
+
+    int Run() {
+        start_ = lastCommit_ = Clock::now();
+        const int threads = int(std::min<std::size_t>(std::size_t(jobs_), lines_.size()));
+        std::vector<std::thread> helpers;
+        for (int t = 1; t < threads; ++t) helpers.emplace_back([this] { Work(false); });
+        Work(true);
+        for (std::thread& t : helpers) t.join();
+        Commit();
+        SyncFolders(placed_);
+        EndProgress();
+        return status_;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void Work(bool coordinator) {
+        BannerDocument doc = doc_;
+        for (std::size_t i; (i = next_.fetch_add(1)) < lines_.size();) {
+            RenderLine(doc, i);
+            done_[i].store(true, std::memory_order_release);
+            rendered_.fetch_add(1, std::memory_order_relaxed);
+            if (coordinator) Coordinate();
+        }
+    }
+
+    void RenderLine(BannerDocument& doc, std::size_t i) {
+        BatchLine& r = results_[i];
+        try {
+            std::string reason;
+            if (!doc.SetText(lines_[i], &reason)) throw Failure{"the text is refused: " + reason};
+            doc.ResetTextPosition();
+            r.path = ReplaceAll(ReplaceAll(*o_.output, "{n}", std::to_string(i + 1)), "{text}", FileSafeText(lines_[i]));
+            std::vector<std::uint8_t> bytes;
+            try {
+                bytes = EncodeExport(doc.RenderBanner(), format_);
+                r.temporary = WriteTemporaryBeside(r.path, bytes);
+            } catch (const BannerError&) {
+                throw;
+            } catch (const std::exception& e) {
+                throw Failure{CannotCreateMessage(r.path, e.what())};
+            }
+        } catch (const Failure& f) {
+            r.error = f.message;
+        } catch (const std::exception& e) {
+            r.error = e.what();
+        }
+    }
+
+    // Between its own lines the coordinating thread puts finished files in place about once a
+    // second and keeps the progress report up to date.
+    void Coordinate() {
+        const Clock::time_point now = Clock::now();
+        if (now - lastCommit_ >= std::chrono::seconds(1)) {
+            Commit();
+            lastCommit_ = now;
+        }
+        if (env_.errIsTerminal && !o_.quiet && now - start_ >= env_.progressAfter &&
+            now - lastProgress_ >= std::chrono::milliseconds(100)) {
+            lastProgress_ = now;
+            ShowProgress();
+        }
+    }
+
+    // Puts in place, in line order, every finished line before the first unfinished one.
+    void Commit() {
+        std::size_t end = committed_;
+        while (end < lines_.size() && done_[end].load(std::memory_order_acquire)) ++end;
+        if (end == committed_) return;
+        std::vector<StagedFile> staged;
+        std::vector<std::size_t> owners;
+        for (std::size_t i = committed_; i < end; ++i) {
+            if (results_[i].temporary.empty()) continue;
+            staged.push_back({results_[i].temporary, results_[i].path});
+            owners.push_back(i);
+        }
+        const std::vector<std::string> reasons = FlushAndRename(staged);
+        for (std::size_t k = 0; k < staged.size(); ++k) {
+            BatchLine& r = results_[owners[k]];
+            if (!reasons[k].empty()) {
+                r.error = CannotCreateMessage(r.path, reasons[k]);
+            } else if (folders_.insert(FolderKey(r.path)).second) {
+                placed_.push_back(r.path);
+            }
+        }
+        for (std::size_t i = committed_; i < end; ++i) {
+            BatchLine& r = results_[i];
+            if (!r.error.empty()) {
+                ClearProgress();
+                err_ << kProgram << ": " << *o_.batch << " line " << i + 1 << ": " << OneLine(r.error) << "\n";
+                status_ = kExitFailed;
+            }
+            r = BatchLine{};  // release the memory of lines already done
+        }
+        committed_ = end;
+    }
+
+    static std::string FolderKey(const std::string& path) {
+        const std::size_t slash = path.find_last_of('/');
+        return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    }
+
+    void ShowProgress() {
+        err_ << "\r" << kProgram << ": " << rendered_.load(std::memory_order_relaxed) << " of " << lines_.size()
+             << " banners" << std::flush;
+        progressShown_ = true;
+    }
+    void ClearProgress() {
+        if (progressShown_) err_ << "\r\x1b[K";
+        progressShown_ = false;
+    }
+    void EndProgress() {
+        if (!progressShown_) return;
+        ShowProgress();
+        err_ << "\n";
+        progressShown_ = false;
+    }
+
+    const BannerDocument& doc_;
+    const Options& o_;
+    const ExportFormat format_;
+    std::ostream& err_;
+    const RenderEnvironment& env_;
+    const int jobs_;
+    const std::vector<std::string> lines_;
+    std::vector<BatchLine> results_;
+    std::vector<std::atomic<bool>> done_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<std::size_t> rendered_{0};
+    // Used by the coordinating thread only.
+    std::size_t committed_ = 0;
+    std::set<std::string> folders_;
+    std::vector<std::string> placed_;  // one path per folder that received a file
+    Clock::time_point start_, lastCommit_, lastProgress_;
+    bool progressShown_ = false;
+    int status_ = kExitOk;
+};
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const RenderEnvironment& env) {
     const Options o = Parse(args);
     if (o.help) {
         PrintHelp(out);
@@ -322,6 +493,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     std::optional<ExportFormat> format;
     if (o.output) format = ChooseFormat(o);
+    const int jobs = ParseJobs(o.jobs);
 
     BannerDocument doc;
     // Render once at the end, not after every edit.
@@ -330,7 +502,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (o.project) OpenProject(doc, *o.project);
     for (const Edit& edit : o.edits) ApplyEdit(doc, edit);
     if (o.saveProject) SaveProject(doc, *o.saveProject);
-    if (o.batch) return RunBatch(doc, o, *format, err);
+    if (o.batch) return BatchRun(doc, o, *format, err, env, jobs).Run();
     if (o.output) WriteImage(doc, *format, *o.output);
     return kExitOk;
 }
@@ -353,9 +525,10 @@ std::string FileSafeText(const std::string& utf8) {
     return out.empty() ? "_" : out;
 }
 
-int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const RenderEnvironment& env) {
     try {
-        return Run(args, out, err);
+        return Run(args, out, err, env);
     } catch (const UsageError& e) {
         err << kProgram << ": " << OneLine(e.message) << " (see --help)\n";
         return kExitUsage;

@@ -90,7 +90,7 @@ TEST(CliHelp, ListsEveryOptionAndField) {
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.empty());
     for (const char* option : {"-o", "--format", "--project", "--set", "--text", "--reset-position", "--overlay",
-                               "--save-project", "--batch", "{n}", "{text}", "--help"})
+                               "--save-project", "--batch", "{n}", "{text}", "--jobs", "--quiet", "--help"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     for (const FieldInfo& f : BannerSettings::Fields())
         EXPECT_NE(r.out.find("  " + std::string(f.name) + " "), std::string::npos) << f.name;

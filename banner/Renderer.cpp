@@ -210,6 +210,40 @@ const PreparedLayer& PreparedMirror(int index, std::int32_t strength) {
     return last;
 }
 
+void BlendRow(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* a, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint16_t alpha = a[i];
+        d[i] = std::uint8_t(std::uint16_t(s[i] * alpha + 255 + std::uint16_t(255 - alpha) * d[i]) >> 8);
+    }
+}
+
+// The overlay picture: the same blend as LayerComposite, clipped to the banner, one row at a time
+// with each alpha spread over its pixel's three bytes so that the blend runs in flat 16-bit passes.
+void BlendOverlay(Bitmap& image, const Picture& pic, std::int32_t x, std::int32_t y) {
+    const std::size_t pixels = std::size_t(pic.Width()) * std::size_t(pic.Height());
+    if (pic.IsEmpty() || !pic.HasAlpha() || pic.alpha.size() != pixels) {
+        CompositeClipped(image, pic, x, y);  // pictures without alpha are copied
+        return;
+    }
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t(x) + pic.Width(), image.Width());
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t(y) + pic.Height(), image.Height());
+    if (left >= right || top >= bottom) return;
+    const std::size_t n = std::size_t(right - left);
+    thread_local std::vector<std::uint8_t> alpha;
+    alpha.resize(n * 3);
+    for (std::int64_t row = top; row < bottom; ++row) {
+        const int py = int(row - y);
+        const std::uint8_t* src = pic.color.Row(py) + std::size_t(left - x) * 3;
+        const std::uint8_t* a = pic.AlphaRow(py) + std::size_t(left - x);
+        std::uint8_t* d = image.Row(int(row)) + std::size_t(left) * 3;
+        std::uint8_t* spread = alpha.data();
+        for (std::size_t i = 0; i < n; ++i) spread[3 * i] = spread[3 * i + 1] = spread[3 * i + 2] = a[i];
+        BlendRow(d, src, spread, 3 * n);
+    }
+}
+
 // ---- text
 
 // One character of outlined text as the pixels it paints, relative to its cell's top-left corner:
@@ -353,7 +387,7 @@ void ComposeBanner(Bitmap& image, const BannerSettings& s, const Picture& prepar
     thread_local Bitmap out;
     if (out.Width() != kBannerWidth || out.Height() != kBannerHeight) out.Reset(kBannerWidth, kBannerHeight);
     DrawBase(out, s);
-    if (s.Overlay()) CompositeClipped(out, preparedPicture, s.OverlayX(), s.OverlayY());
+    if (s.Overlay()) BlendOverlay(out, preparedPicture, s.OverlayX(), s.OverlayY());
     if (s.Glow()) BlendPrepared(out, PreparedGlow());
     DrawMirrorLayer(out, s.MirrorPattern(), s.MirrorStrength());
     OutlinedText(out, s.Text(), s.TextX(), s.TextY());

@@ -396,8 +396,7 @@ private:
             Commit();
             lastCommit_ = now;
         }
-        if (env_.errIsTerminal && !o_.quiet && now - start_ >= env_.progressAfter &&
-            now - lastProgress_ >= std::chrono::milliseconds(100)) {
+        if (ProgressWanted(now) && now - lastProgress_ >= std::chrono::milliseconds(100)) {
             lastProgress_ = now;
             ShowProgress();
         }
@@ -441,6 +440,9 @@ private:
         return slash == std::string::npos ? "" : path.substr(0, slash + 1);
     }
 
+    bool ProgressWanted(Clock::time_point now) const {
+        return env_.errIsTerminal && !o_.quiet && now - start_ >= env_.progressAfter;
+    }
     void ShowProgress() {
         err_ << "\r" << kProgram << ": " << rendered_.load(std::memory_order_relaxed) << " of " << lines_.size()
              << " banners" << std::flush;
@@ -450,8 +452,9 @@ private:
         if (progressShown_) err_ << "\r\x1b[K";
         progressShown_ = false;
     }
+    // A batch that ran long enough ends with its total, whichever thread did the work.
     void EndProgress() {
-        if (!progressShown_) return;
+        if (!progressShown_ && !ProgressWanted(Clock::now())) return;
         ShowProgress();
         err_ << "\n";
         progressShown_ = false;

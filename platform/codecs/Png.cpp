@@ -9,6 +9,7 @@
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/codecs/CodecUtil.h"
@@ -160,9 +161,13 @@ void FilterRow(PngFilter filter, const std::uint8_t* cur, const std::uint8_t* pr
     *out++ = std::uint8_t(filter);
     switch (filter) {
         case PngFilter::None: std::memcpy(out, cur, n); return;
-        case PngFilter::Sub:
-            for (std::size_t i = 0; i < n; ++i) out[i] = std::uint8_t(cur[i] - (i >= std::size_t(bpp) ? cur[i - bpp] : 0));
+        case PngFilter::Sub: {
+            // The first pixel has nothing on its left; the rest is one flat pass.
+            const std::size_t first = std::min(n, std::size_t(bpp));
+            std::memcpy(out, cur, first);
+            for (std::size_t i = first; i < n; ++i) out[i] = std::uint8_t(cur[i] - cur[i - bpp]);
             return;
+        }
         case PngFilter::Up:
             for (std::size_t i = 0; i < n; ++i) out[i] = std::uint8_t(cur[i] - prev[i]);
             return;
@@ -256,7 +261,9 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& op
     const int bpp = alpha ? 4 : 3;
     const std::size_t rowBytes = width * std::size_t(bpp);
     std::vector<std::uint8_t> rows(2 * rowBytes, 0);  // the current row and the one above
-    std::vector<std::uint8_t> raw(height * (rowBytes + 1));
+    // Every byte of the filtered data is written below, so it needs no clearing first.
+    const std::size_t rawSize = height * (rowBytes + 1);
+    const std::unique_ptr<std::uint8_t[]> raw(new std::uint8_t[rawSize]);
     for (std::size_t y = 0; y < height; ++y) {
         std::uint8_t* cur = rows.data() + (y & 1) * rowBytes;
         const std::uint8_t* prev = rows.data() + ((y + 1) & 1) * rowBytes;
@@ -276,14 +283,15 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& op
                 cur[3 * x + 2] = src[3 * x];
             }
         }
-        FilterRow(options.filter, cur, prev, rowBytes, bpp, raw.data() + y * (rowBytes + 1));
+        FilterRow(options.filter, cur, prev, rowBytes, bpp, raw.get() + y * (rowBytes + 1));
     }
 
     thread_local CompressorCache cache;
     libdeflate_compressor* compressor = cache.Get(options.compressionLevel);
     if (!compressor) Fail("out of memory");
-    std::vector<std::uint8_t> z(libdeflate_zlib_compress_bound(compressor, raw.size()));
-    const std::size_t zSize = libdeflate_zlib_compress(compressor, raw.data(), raw.size(), z.data(), z.size());
+    const std::size_t zBound = libdeflate_zlib_compress_bound(compressor, rawSize);
+    const std::unique_ptr<std::uint8_t[]> z(new std::uint8_t[zBound]);
+    const std::size_t zSize = libdeflate_zlib_compress(compressor, raw.get(), rawSize, z.get(), zBound);
     if (zSize == 0) Fail("compression failed");
     // The header's level field is only informative; announce the level the way zlib does
     // (0 fastest for 0-1, 1 fast for 2-5, 2 default for 6, 3 best for 7-9).
@@ -307,7 +315,7 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& op
     ihdr[12] = 0;                 // no interlacing
     AppendChunk(out, "IHDR", ihdr, sizeof ihdr);
     for (std::size_t at = 0; at < zSize; at += options.maxIdatBytes)
-        AppendChunk(out, "IDAT", z.data() + at, std::min(options.maxIdatBytes, zSize - at));
+        AppendChunk(out, "IDAT", z.get() + at, std::min(options.maxIdatBytes, zSize - at));
     AppendChunk(out, "IEND", nullptr, 0);
     return out;
 }

@@ -115,18 +115,15 @@ const Picture& GlowLayer() {
         p.EnsureAlpha(0);
         p.hasTransparency = true;
         for (int y = 0; y < kLayerHeight; ++y) {
+            const int row = std::min(y, kLayerHeight - 1 - y);
+            std::uint8_t* colour = p.color.Row(y);
+            std::uint8_t* alpha = p.AlphaRow(y);
             for (int x = 0; x < kLayerWidth; ++x) {
-                const int row = std::min(y, kLayerHeight - 1 - y);
                 const int col = std::min(x, kLayerWidth - 1 - x);
-                int alpha;
-                if (row < 5 && col < 5) {
-                    alpha = kGlowCorner[row][col];
-                } else {
-                    alpha = kGlowEdge[std::min(std::min(row, col), 5)];
-                }
-                const std::uint8_t g = GlowGrey(alpha);
-                p.color.SetPixel(x, y, RGB(g, g, g));
-                p.AlphaRow(y)[x] = std::uint8_t(alpha);
+                const int a = (row < 5 && col < 5) ? kGlowCorner[row][col] : kGlowEdge[std::min(std::min(row, col), 5)];
+                const std::uint8_t g = GlowGrey(a);
+                colour[3 * x] = colour[3 * x + 1] = colour[3 * x + 2] = g;
+                alpha[x] = std::uint8_t(a);
             }
         }
         return p;

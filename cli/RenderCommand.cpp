@@ -1,11 +1,18 @@
 #include "cli/RenderCommand.h"
 
+#include <sched.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
 #include <exception>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <set>
 #include <string_view>
+#include <thread>
 
 #include "banner/BannerDocument.h"
 #include "banner/BannerSettings.h"
@@ -13,6 +20,7 @@
 #include "platform/io/Files.h"
 #include "platform/text/CodePage.h"
 #include "project/Export.h"
+#include "project/Messages.h"
 #include "project/ProjectFile.h"
 
 namespace veskel {
@@ -55,6 +63,11 @@ Batch:
                             needs at least one of them. Two lines that would write
                             the same file refuse the batch before anything is written.
 
+      --jobs N              render the batch on N threads (default: one per core);
+                            the files and messages are the same whatever N is
+  -q, --quiet               no progress report. On a terminal, a batch that runs
+                            longer than a second shows how far it has come.
+
   -h, --help                show this help and exit
 
 Exit status: 0 when everything was written, 1 on bad input (a file that cannot
@@ -84,8 +97,10 @@ struct Options {
     std::optional<std::string> project;
     std::optional<std::string> saveProject;
     std::optional<std::string> batch;
+    std::optional<std::string> jobs;
     std::vector<DocumentEdit> edits;
     bool help = false;
+    bool quiet = false;
 };
 
 std::string OneLine(std::string text) {
@@ -195,6 +210,11 @@ Options Parse(const std::vector<std::string>& args) {
             SetOnce(o.saveProject, arg, value());
         } else if (arg == "--batch") {
             SetOnce(o.batch, arg, value());
+        } else if (arg == "--jobs") {
+            SetOnce(o.jobs, arg, value());
+        } else if (arg == "-q" || arg == "--quiet") {
+            noValue();
+            o.quiet = true;
         } else if (arg == "--set") {
             const std::string v = value();
             CheckSetValue(v);
@@ -311,10 +331,6 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
     }
 }
 
-void WriteImage(BannerDocument& doc, ExportFormat format, const std::string& path) {
-    WriteFile(path, EncodeImage(doc.RenderBanner(), format, path));
-}
-
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     try {
@@ -371,29 +387,184 @@ std::vector<BatchLine> PlanBatch(const Options& o) {
     return plan;
 }
 
-// Renders every line; a line that fails is reported and the others still run.
-int RunBatch(BannerDocument& doc, const Options& o, ExportFormat format, const std::vector<BatchLine>& plan,
-             std::ostream& err) {
-    int status = kExitOk;
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        const std::string n = std::to_string(i + 1);
-        try {
-            std::string reason;
-            if (!doc.SetText(plan[i].text, &reason)) throw Failure{"the text is refused: " + reason};
-            doc.ResetTextPosition();
-            WriteImage(doc, format, plan[i].path);
-        } catch (const Failure& f) {
-            err << kProgram << ": " << *o.batch << " line " << n << ": " << OneLine(f.message) << "\n";
-            status = kExitFailed;
-        } catch (const std::exception& e) {
-            err << kProgram << ": " << *o.batch << " line " << n << ": " << OneLine(Describe(e)) << "\n";
-            status = kExitFailed;
-        }
+constexpr int kMaxJobs = 1024;
+
+int ParseJobs(const std::optional<std::string>& text) {
+    if (!text) {
+        // One thread per core this process may run on.
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        const int cores = ::sched_getaffinity(0, sizeof set, &set) == 0 ? CPU_COUNT(&set) : 0;
+        return std::clamp(cores > 0 ? cores : int(std::thread::hardware_concurrency()), 1, kMaxJobs);
     }
-    return status;
+    int jobs = 0;
+    const char* end = text->data() + text->size();
+    const auto [ptr, ec] = std::from_chars(text->data(), end, jobs);
+    if (text->empty() || ec != std::errc() || ptr != end || jobs < 1 || jobs > kMaxJobs)
+        throw UsageError{"--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", got '" + *text + "'"};
+    return jobs;
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// What became of one line of a batch: its banner is written under a temporary name by whichever
+// thread renders it, and put in place (or reported) by the coordinating thread in line order.
+struct LineResult {
+    std::string error;      // empty when the banner was written
+    std::string temporary;  // the written file until it is put in place
+    std::string path;       // its final name
+};
+
+// Renders every line, on `jobs` threads; a line that fails is reported and the others still run.
+// The files and the messages are those of rendering the lines one after another: files are put in
+// place in line order and errors are printed in line order (the plan has no two lines with one name).
+class BatchRun {
+public:
+    BatchRun(const BannerDocument& doc, const Options& o, ExportFormat format, std::vector<BatchLine> plan,
+             std::ostream& err, const RenderEnvironment& env, int jobs)
+        : doc_(doc), o_(o), format_(format), err_(err), env_(env), jobs_(jobs), lines_(std::move(plan)),
+          results_(lines_.size()), done_(lines_.size()) {}
+
+    int Run() {
+        start_ = lastCommit_ = Clock::now();
+        const int threads = int(std::min<std::size_t>(std::size_t(jobs_), lines_.size()));
+        std::vector<std::thread> helpers;
+        for (int t = 1; t < threads; ++t) helpers.emplace_back([this] { Work(false); });
+        Work(true);
+        for (std::thread& t : helpers) t.join();
+        Commit();
+        SyncFolders(placed_);
+        EndProgress();
+        return status_;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void Work(bool coordinator) {
+        BannerDocument doc = doc_;
+        for (std::size_t i; (i = next_.fetch_add(1)) < lines_.size();) {
+            RenderLine(doc, i);
+            done_[i].store(true, std::memory_order_release);
+            rendered_.fetch_add(1, std::memory_order_relaxed);
+            if (coordinator) Coordinate();
+        }
+    }
+
+    void RenderLine(BannerDocument& doc, std::size_t i) {
+        LineResult& r = results_[i];
+        try {
+            r.path = lines_[i].path;
+            std::string reason;
+            if (!doc.SetText(lines_[i].text, &reason)) throw Failure{"the text is refused: " + reason};
+            doc.ResetTextPosition();
+            std::vector<std::uint8_t> bytes;
+            try {
+                bytes = EncodeExport(doc.RenderBanner(), format_);
+                r.temporary = WriteTemporaryBeside(r.path, bytes);
+            } catch (const BannerError&) {
+                throw;
+            } catch (const std::exception& e) {
+                throw Failure{CannotCreateMessage(r.path, e.what())};
+            }
+        } catch (const Failure& f) {
+            r.error = f.message;
+        } catch (const std::exception& e) {
+            r.error = e.what();
+        }
+    }
+
+    // Between its own lines the coordinating thread puts finished files in place about once a
+    // second and keeps the progress report up to date.
+    void Coordinate() {
+        const Clock::time_point now = Clock::now();
+        if (now - lastCommit_ >= std::chrono::seconds(1)) {
+            Commit();
+            lastCommit_ = now;
+        }
+        if (ProgressWanted(now) && now - lastProgress_ >= std::chrono::milliseconds(100)) {
+            lastProgress_ = now;
+            ShowProgress();
+        }
+    }
+
+    // Puts in place, in line order, every finished line before the first unfinished one.
+    void Commit() {
+        std::size_t end = committed_;
+        while (end < lines_.size() && done_[end].load(std::memory_order_acquire)) ++end;
+        if (end == committed_) return;
+        std::vector<StagedFile> staged;
+        std::vector<std::size_t> owners;
+        for (std::size_t i = committed_; i < end; ++i) {
+            if (results_[i].temporary.empty()) continue;
+            staged.push_back({results_[i].temporary, results_[i].path});
+            owners.push_back(i);
+        }
+        const std::vector<std::string> reasons = FlushAndRename(staged);
+        for (std::size_t k = 0; k < staged.size(); ++k) {
+            LineResult& r = results_[owners[k]];
+            if (!reasons[k].empty()) {
+                r.error = CannotCreateMessage(r.path, reasons[k]);
+            } else if (folders_.insert(FolderKey(r.path)).second) {
+                placed_.push_back(r.path);
+            }
+        }
+        for (std::size_t i = committed_; i < end; ++i) {
+            LineResult& r = results_[i];
+            if (!r.error.empty()) {
+                ClearProgress();
+                err_ << kProgram << ": " << *o_.batch << " line " << i + 1 << ": " << OneLine(r.error) << "\n";
+                status_ = kExitFailed;
+            }
+            r = LineResult{};  // release the memory of lines already done
+        }
+        committed_ = end;
+    }
+
+    static std::string FolderKey(const std::string& path) {
+        const std::size_t slash = path.find_last_of('/');
+        return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    }
+
+    bool ProgressWanted(Clock::time_point now) const {
+        return env_.errIsTerminal && !o_.quiet && now - start_ >= env_.progressAfter;
+    }
+    void ShowProgress() {
+        err_ << "\r" << kProgram << ": " << rendered_.load(std::memory_order_relaxed) << " of " << lines_.size()
+             << " banners" << std::flush;
+        progressShown_ = true;
+    }
+    void ClearProgress() {
+        if (progressShown_) err_ << "\r\x1b[K";
+        progressShown_ = false;
+    }
+    // A batch that ran long enough ends with its total, whichever thread did the work.
+    void EndProgress() {
+        if (!progressShown_ && !ProgressWanted(Clock::now())) return;
+        ShowProgress();
+        err_ << "\n";
+        progressShown_ = false;
+    }
+
+    const BannerDocument& doc_;
+    const Options& o_;
+    const ExportFormat format_;
+    std::ostream& err_;
+    const RenderEnvironment& env_;
+    const int jobs_;
+    const std::vector<BatchLine> lines_;
+    std::vector<LineResult> results_;
+    std::vector<std::atomic<bool>> done_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<std::size_t> rendered_{0};
+    // Used by the coordinating thread only.
+    std::size_t committed_ = 0;
+    std::set<std::string> folders_;
+    std::vector<std::string> placed_;  // one path per folder that received a file
+    Clock::time_point start_, lastCommit_, lastProgress_;
+    bool progressShown_ = false;
+    int status_ = kExitOk;
+};
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const RenderEnvironment& env) {
     const Options o = Parse(args);
     if (o.help) {
         PrintHelp(out);
@@ -411,6 +582,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (o.output) CheckFileName("-o", *o.output);
     std::optional<ExportFormat> format;
     if (o.output) format = ChooseFormat(o);
+    const int jobs = ParseJobs(o.jobs);
 
     BannerDocument doc;
     // Render once at the end, not after every edit.
@@ -442,7 +614,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
 
     if (o.saveProject) WriteFile(projectPath, projectBytes);
-    if (o.batch) return RunBatch(doc, o, *format, plan, err);
+    if (o.batch) return BatchRun(doc, o, *format, std::move(plan), err, env, jobs).Run();
     if (o.output) WriteFile(*o.output, imageBytes);
     return kExitOk;
 }
@@ -465,9 +637,10 @@ std::string FileSafeText(const std::string& utf8) {
     return out.empty() ? "_" : out;
 }
 
-int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const RenderEnvironment& env) {
     try {
-        return Run(args, out, err);
+        return Run(args, out, err, env);
     } catch (const UsageError& e) {
         err << kProgram << ": " << OneLine(e.message) << " (see --help)\n";
         return kExitUsage;

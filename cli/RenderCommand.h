@@ -1,5 +1,6 @@
 #pragma once
 // The command line of veskel-render: parsing and running it.
+#include <chrono>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -11,9 +12,18 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // bad input (a file, a value, a refused text) or a failed write
 inline constexpr int kExitUsage = 2;   // the command line itself is wrong
 
+// What the command knows of its surroundings beyond its two streams.
+struct RenderEnvironment {
+    // Whether `err` is a terminal: only there does a long batch report its progress.
+    bool errIsTerminal = false;
+    // A batch reports progress once it has run this long.
+    std::chrono::milliseconds progressAfter{1000};
+};
+
 // Runs the command with `args` (without the program name). Help goes to `out`; every error is one
 // line on `err`, starting with "veskel-render: ".
-int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const RenderEnvironment& env = {});
 
 // A form of a banner text that is safe as part of a file name: letters and digits (any script),
 // "-", "_" and "." are kept, everything else becomes "_"; a leading "." becomes "_"; at most 100

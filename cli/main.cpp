@@ -1,4 +1,6 @@
 // veskel-render: the banner designer without a window, for scripts and servers.
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,5 +9,7 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return veskel::RunRenderCommand(args, std::cout, std::cerr);
+    veskel::RenderEnvironment env;
+    env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    return veskel::RunRenderCommand(args, std::cout, std::cerr, env);
 }

@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # image codecs and text
-  zlib1g-dev libpng-dev libjpeg62-turbo-dev libturbojpeg0-dev libgif-dev
+  zlib1g-dev libpng-dev libdeflate-dev libjpeg62-turbo-dev libturbojpeg0-dev libgif-dev
   libfreetype-dev libfontconfig-dev
   # fonts the controls ask for by name
   fonts-wine fonts-liberation2 fonts-dejavu-core
@@ -15,6 +15,8 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the command-line renderer's comparison with ImageMagick (bench/cli)
+  hyperfine
   # real-window tests
   xvfb xdotool x11-utils imagemagick
   # asset generators in tools/ (run with /usr/bin/python3)

@@ -26,6 +26,30 @@ void BM_RenderBannerWithOverlay(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderBannerWithOverlay);
 
+// Every iteration changes the highlight layer's strength, so the layer is prepared again each time.
+void BM_RenderBannerNewMirrorStrength(benchmark::State& state) {
+    BannerDocument doc;
+    doc.NewDocument();
+    int strength = 0;
+    for (auto _ : state) {
+        doc.Settings().SetMirrorStrength(strength = (strength + 1) % 100);
+        benchmark::DoNotOptimize(doc.RenderBanner().Data());
+    }
+}
+BENCHMARK(BM_RenderBannerNewMirrorStrength);
+
+// Every iteration changes a gradient colour, so gradient and pattern are computed again each time.
+void BM_RenderBannerNewColour(benchmark::State& state) {
+    BannerDocument doc;
+    doc.NewDocument();
+    std::uint32_t c = 0;
+    for (auto _ : state) {
+        doc.Settings().SetColor1(Color(c = (c + 0x010203) & 0xFFFFFF));
+        benchmark::DoNotOptimize(doc.RenderBanner().Data());
+    }
+}
+BENCHMARK(BM_RenderBannerNewColour);
+
 void BM_RenderBannerNoText(benchmark::State& state) {
     BannerDocument doc;
     doc.NewDocument();

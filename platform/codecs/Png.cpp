@@ -1,10 +1,17 @@
-// PNG through libpng. libpng reports errors by longjmp, so every call into it happens inside a
-// small function whose frame holds nothing but plain data (no destructors to skip); buffers are
-// allocated by the C++ callers before and after those functions.
+// PNG: decoding through libpng, encoding with our own chunk writer over libdeflate (zlib's
+// streaming deflate for large pictures). libpng reports
+// errors by longjmp, so every call into it happens inside a small function whose frame holds
+// nothing but plain data (no destructors to skip); buffers are allocated by the C++ callers before
+// and after those functions.
+#include <libdeflate.h>
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/codecs/CodecUtil.h"
@@ -100,92 +107,105 @@ struct ReadStructGuard {
 
 // ---------------------------------------------------------------------------------------------- writing
 
-struct PngWriteState {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    std::vector<std::uint8_t>* out = nullptr;
-    char message[256] = {};
+// The encoder writes the PNG container itself and compresses the image data in one call to
+// libdeflate, which is several times faster than zlib's streaming deflate at the same level and
+// produces an ordinary zlib stream.
+
+// Compressors are costly to set up (large match-finder tables), so each thread keeps the one it
+// used last and reuses it while the level stays the same.
+class CompressorCache {
+public:
+    ~CompressorCache() {
+        if (compressor_) libdeflate_free_compressor(compressor_);
+    }
+    libdeflate_compressor* Get(int level) {
+        if (!compressor_ || level_ != level) {
+            if (compressor_) libdeflate_free_compressor(compressor_);
+            compressor_ = libdeflate_alloc_compressor(level);
+            level_ = level;
+        }
+        return compressor_;
+    }
+
+private:
+    libdeflate_compressor* compressor_ = nullptr;
+    int level_ = -1;
 };
 
-void OnWriteError(png_structp png, png_const_charp msg) {
-    auto* st = static_cast<PngWriteState*>(png_get_error_ptr(png));
-    CopyMessage(st->message, msg);
-    png_longjmp(png, 1);
+void PutBe32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = std::uint8_t(v >> 24);
+    p[1] = std::uint8_t(v >> 16);
+    p[2] = std::uint8_t(v >> 8);
+    p[3] = std::uint8_t(v);
 }
 
-void OnWrite(png_structp png, png_bytep bytes, std::size_t n) {
-    auto* st = static_cast<PngWriteState*>(png_get_io_ptr(png));
-    bool failed = false;
-    try {
-        st->out->insert(st->out->end(), bytes, bytes + n);
-    } catch (...) {
-        failed = true;
+void AppendChunk(std::vector<std::uint8_t>& out, const char (&type)[5], const std::uint8_t* data, std::size_t size) {
+    const std::size_t at = out.size();
+    out.resize(at + 12 + size);
+    std::uint8_t* p = out.data() + at;
+    PutBe32(p, std::uint32_t(size));
+    std::memcpy(p + 4, type, 4);
+    if (size) std::memcpy(p + 8, data, size);
+    // The chunk's CRC covers its type and data.
+    PutBe32(p + 8 + size, std::uint32_t(libdeflate_crc32(0, p + 4, 4 + size)));
+}
+
+std::uint8_t Paeth(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) return std::uint8_t(a);
+    return std::uint8_t(pb <= pc ? b : c);
+}
+
+// Writes one filtered row: the filter type byte, then each byte of `cur` minus its predictor
+// (`prev` is the unfiltered row above, all zero for the first row).
+static_assert(int(PngFilter::None) == 0 && int(PngFilter::Sub) == 1 && int(PngFilter::Up) == 2 &&
+              int(PngFilter::Average) == 3 && int(PngFilter::Paeth) == 4, "PngFilter values are the PNG filter types");
+
+void FilterRow(PngFilter filter, const std::uint8_t* cur, const std::uint8_t* prev, std::size_t n, int bpp,
+               std::uint8_t* out) {
+    *out++ = std::uint8_t(filter);
+    switch (filter) {
+        case PngFilter::None: std::memcpy(out, cur, n); return;
+        case PngFilter::Sub: {
+            // The first pixel has nothing on its left; the rest is one flat pass.
+            const std::size_t first = std::min(n, std::size_t(bpp));
+            std::memcpy(out, cur, first);
+            for (std::size_t i = first; i < n; ++i) out[i] = std::uint8_t(cur[i] - cur[i - bpp]);
+            return;
+        }
+        case PngFilter::Up:
+            for (std::size_t i = 0; i < n; ++i) out[i] = std::uint8_t(cur[i] - prev[i]);
+            return;
+        case PngFilter::Average:
+            for (std::size_t i = 0; i < n; ++i) {
+                const int left = i >= std::size_t(bpp) ? cur[i - bpp] : 0;
+                out[i] = std::uint8_t(cur[i] - ((left + prev[i]) >> 1));
+            }
+            return;
+        case PngFilter::Paeth:
+            for (std::size_t i = 0; i < n; ++i) {
+                const bool hasLeft = i >= std::size_t(bpp);
+                out[i] = std::uint8_t(cur[i] - Paeth(hasLeft ? cur[i - bpp] : 0, prev[i], hasLeft ? prev[i - bpp] : 0));
+            }
+            return;
     }
-    if (failed) png_error(png, "out of memory");
 }
 
-void OnFlush(png_structp) {}
+// Up to this much filtered image data is compressed in one libdeflate call (a banner is 21 KB);
+// beyond it the one-call buffers would cost more memory than the picture is worth holding twice.
+constexpr std::size_t kOneShotLimit = std::size_t(1) << 20;
 
-struct PngWriteParams {
-    png_uint_32 width;
-    png_uint_32 height;
-    bool alpha;
-    int filterFlag;
-    int level;
-    std::size_t chunkBytes;
-    const Picture* picture;
-    png_bytep rgba;  // one row of BGRA, for a picture with an alpha plane
+// zlib's streaming deflate for pictures above that limit; ended on every path.
+struct ZStream {
+    z_stream s{};
+    explicit ZStream(int level) {
+        if (deflateInit(&s, level) != Z_OK) Fail("out of memory");
+    }
+    ~ZStream() { deflateEnd(&s); }
+    ZStream(const ZStream&) = delete;
+    ZStream& operator=(const ZStream&) = delete;
 };
-
-// Row y as libpng takes it: the colour row itself, or colour and alpha interleaved into one row,
-// so a picture with alpha is never held a second time as a whole.
-png_bytep PngRow(const PngWriteParams* p, png_uint_32 y) {
-    const std::uint8_t* color = p->picture->color.Row(int(y));
-    // libpng only reads the rows; its interface is not const-qualified.
-    if (!p->alpha) return const_cast<png_bytep>(color);
-    const std::uint8_t* a = p->picture->AlphaRow(int(y));
-    for (png_uint_32 x = 0; x < p->width; ++x) {
-        p->rgba[4 * x] = color[3 * x];
-        p->rgba[4 * x + 1] = color[3 * x + 1];
-        p->rgba[4 * x + 2] = color[3 * x + 2];
-        p->rgba[4 * x + 3] = a[x];
-    }
-    return p->rgba;
-}
-
-bool WritePngStream(PngWriteState* st, const PngWriteParams* p) {
-    if (setjmp(png_jmpbuf(st->png))) return false;
-    png_structp png = st->png;
-    png_set_write_fn(png, st, OnWrite, OnFlush);
-    png_set_IHDR(png, st->info, p->width, p->height, 8, p->alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, p->filterFlag);
-    png_set_compression_level(png, p->level);
-    // libpng emits an IDAT chunk each time its compression buffer fills, so the buffer size is
-    // the largest chunk.
-    png_set_compression_buffer_size(png, p->chunkBytes);
-    png_write_info(png, st->info);
-    png_set_bgr(png);
-    for (png_uint_32 y = 0; y < p->height; ++y) png_write_row(png, PngRow(p, y));
-    png_write_end(png, nullptr);
-    return true;
-}
-
-struct WriteStructGuard {
-    PngWriteState& st;
-    ~WriteStructGuard() { png_destroy_write_struct(&st.png, st.info ? &st.info : nullptr); }
-};
-
-int FilterFlag(PngFilter f) {
-    switch (f) {
-        case PngFilter::None: return PNG_FILTER_NONE;
-        case PngFilter::Sub: return PNG_FILTER_SUB;
-        case PngFilter::Up: return PNG_FILTER_UP;
-        case PngFilter::Average: return PNG_FILTER_AVG;
-        case PngFilter::Paeth: return PNG_FILTER_PAETH;
-    }
-    return PNG_FILTER_SUB;
-}
 
 }  // namespace
 
@@ -276,24 +296,105 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& op
         Fail("invalid compression level " + std::to_string(options.compressionLevel));
     if (options.maxIdatBytes < 6 || options.maxIdatBytes > 0x7FFFFFFF)
         Fail("invalid image data chunk size " + std::to_string(options.maxIdatBytes));
+    if (width > 0x7FFFFFFF || height > 0x7FFFFFFF) Fail("image too large");
 
     const bool alpha = picture.HasAlpha();
-    std::vector<std::uint8_t> rgba(alpha ? width * 4 : 0);
+    const int bpp = alpha ? 4 : 3;
+    const std::size_t rowBytes = width * std::size_t(bpp);
+    const std::size_t rawSize = height * (rowBytes + 1);
 
     std::vector<std::uint8_t> out;
-    // Room for a typical result up front; a large one grows as libpng hands over its chunks.
-    out.reserve(std::min<std::size_t>(width * height + 1024, std::size_t(4) << 20));
-    PngWriteState st;
-    st.out = &out;
-    st.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &st, OnWriteError, OnWarning);
-    if (!st.png) Fail("out of memory");
-    WriteStructGuard guard{st};
-    st.info = png_create_info_struct(st.png);
-    if (!st.info) Fail("out of memory");
+    static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    out.resize(8);
+    std::memcpy(out.data(), kSignature, 8);
+    std::uint8_t ihdr[13];
+    PutBe32(ihdr, std::uint32_t(width));
+    PutBe32(ihdr + 4, std::uint32_t(height));
+    ihdr[8] = 8;                  // bits per channel
+    ihdr[9] = alpha ? 6 : 2;      // RGBA or RGB
+    ihdr[10] = ihdr[11] = 0;      // deflate, adaptive filtering
+    ihdr[12] = 0;                 // no interlacing
+    AppendChunk(out, "IHDR", ihdr, sizeof ihdr);
 
-    const PngWriteParams params{png_uint_32(width), png_uint_32(height), alpha, FilterFlag(options.filter),
-                                options.compressionLevel, options.maxIdatBytes, &picture, rgba.data()};
-    if (!WritePngStream(&st, &params)) Fail(st.message);
+    // Hands each row to `take` in RGB(A) order, filtered, behind its filter type byte.
+    std::vector<std::uint8_t> rows(2 * rowBytes, 0);  // the current row and the one above
+    auto forEachFilteredRow = [&](auto&& take) {
+        std::vector<std::uint8_t> filtered(rowBytes + 1);
+        for (std::size_t y = 0; y < height; ++y) {
+            std::uint8_t* cur = rows.data() + (y & 1) * rowBytes;
+            const std::uint8_t* prev = rows.data() + ((y + 1) & 1) * rowBytes;
+            const std::uint8_t* src = picture.color.Row(int(y));
+            if (alpha) {
+                const std::uint8_t* a = picture.AlphaRow(int(y));
+                for (std::size_t x = 0; x < width; ++x) {
+                    cur[4 * x] = src[3 * x + 2];
+                    cur[4 * x + 1] = src[3 * x + 1];
+                    cur[4 * x + 2] = src[3 * x];
+                    cur[4 * x + 3] = a[x];
+                }
+            } else {
+                for (std::size_t x = 0; x < width; ++x) {
+                    cur[3 * x] = src[3 * x + 2];
+                    cur[3 * x + 1] = src[3 * x + 1];
+                    cur[3 * x + 2] = src[3 * x];
+                }
+            }
+            take(y, cur, prev);
+        }
+    };
+
+    if (rawSize <= kOneShotLimit) {
+        // Every byte of the filtered data is written below, so it needs no clearing first.
+        const std::unique_ptr<std::uint8_t[]> raw(new std::uint8_t[rawSize]);
+        forEachFilteredRow([&](std::size_t y, const std::uint8_t* cur, const std::uint8_t* prev) {
+            FilterRow(options.filter, cur, prev, rowBytes, bpp, raw.get() + y * (rowBytes + 1));
+        });
+        thread_local CompressorCache cache;
+        libdeflate_compressor* compressor = cache.Get(options.compressionLevel);
+        if (!compressor) Fail("out of memory");
+        const std::size_t zBound = libdeflate_zlib_compress_bound(compressor, rawSize);
+        const std::unique_ptr<std::uint8_t[]> z(new std::uint8_t[zBound]);
+        const std::size_t zSize = libdeflate_zlib_compress(compressor, raw.get(), rawSize, z.get(), zBound);
+        if (zSize == 0) Fail("compression failed");
+        // The header's level field is only informative; announce the level the way zlib does
+        // (0 fastest for 0-1, 1 fast for 2-5, 2 default for 6, 3 best for 7-9).
+        const int level = options.compressionLevel;
+        const int announced = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+        z[1] = std::uint8_t(announced << 6);
+        z[1] = std::uint8_t(z[1] + (31 - (z[0] * 256 + z[1]) % 31) % 31);  // check bits
+        out.reserve(out.size() + zSize + 12 * ((zSize + options.maxIdatBytes - 1) / options.maxIdatBytes) + 12);
+        for (std::size_t at = 0; at < zSize; at += options.maxIdatBytes)
+            AppendChunk(out, "IDAT", z.get() + at, std::min(options.maxIdatBytes, zSize - at));
+    } else {
+        // A large picture (a project's overlay) streams through zlib row by row, so neither its
+        // filtered data nor its whole compressed stream is held beside the result.
+        ZStream zs(options.compressionLevel);
+        std::vector<std::uint8_t> filtered(rowBytes + 1);
+        std::vector<std::uint8_t> chunk(options.maxIdatBytes);
+        auto pump = [&](int flush) {
+            do {
+                zs.s.next_out = chunk.data() + (chunk.size() - zs.s.avail_out);
+                const int rc = deflate(&zs.s, flush);
+                if (rc == Z_STREAM_ERROR) Fail("compression failed");
+                if (zs.s.avail_out == 0) {
+                    AppendChunk(out, "IDAT", chunk.data(), chunk.size());
+                    zs.s.avail_out = uInt(chunk.size());
+                }
+                if (rc == Z_STREAM_END) return;
+            } while (zs.s.avail_in > 0 || flush == Z_FINISH);
+        };
+        zs.s.avail_out = uInt(chunk.size());
+        forEachFilteredRow([&](std::size_t, const std::uint8_t* cur, const std::uint8_t* prev) {
+            FilterRow(options.filter, cur, prev, rowBytes, bpp, filtered.data());
+            zs.s.next_in = filtered.data();
+            zs.s.avail_in = uInt(filtered.size());
+            pump(Z_NO_FLUSH);
+        });
+        pump(Z_FINISH);
+        const std::size_t rest = chunk.size() - zs.s.avail_out;
+        if (rest > 0) AppendChunk(out, "IDAT", chunk.data(), rest);
+    }
+    AppendChunk(out, "IEND", nullptr, 0);
     return out;
 }
 

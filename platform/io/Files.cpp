@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -22,6 +23,7 @@ class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
+    Fd(Fd&& other) noexcept : fd_(other.release()) {}
     Fd& operator=(Fd&& other) noexcept {
         if (this != &other) {
             if (fd_ >= 0) ::close(fd_);
@@ -181,9 +183,9 @@ bool WriteAnonymous(const std::string& dir, const std::string& path, std::span<c
     }
 }
 
-void WriteNamed(const std::string& dir, const std::string& path, std::span<const std::uint8_t> data) {
-    std::string tmp;
-    Fd fd(-1);
+// Creates a file of our temporary-name form in `dir`, locked so that no cleaner takes it while
+// this process lives, and stores its name in `tmp`.
+Fd CreateLockedTemporary(const std::string& dir, std::string& tmp) {
     for (int attempt = 0;; ++attempt) {
         tmp = dir + "/" + TempName();
         Fd created(::open(tmp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
@@ -193,12 +195,15 @@ void WriteNamed(const std::string& dir, const std::string& path, std::span<const
         }
         struct stat st {};
         // A cleaner may have taken the file between its creation and the lock: then start over.
-        if (::flock(created.get(), LOCK_EX) == 0 && ::fstat(created.get(), &st) == 0 && st.st_nlink > 0) {
-            fd = Fd(created.release());
-            break;
-        }
+        if (::flock(created.get(), LOCK_EX) == 0 && ::fstat(created.get(), &st) == 0 && st.st_nlink > 0)
+            return created;
         if (attempt >= 100) throw FileError(Reason(EAGAIN));
     }
+}
+
+void WriteNamed(const std::string& dir, const std::string& path, std::span<const std::uint8_t> data) {
+    std::string tmp;
+    Fd fd = CreateLockedTemporary(dir, tmp);
     try {
         KeepPermissions(fd.get(), path);
         WriteAll(fd.get(), data);
@@ -219,6 +224,79 @@ void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data
     // Make the new name durable; a failure here no longer endangers either file.
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) ::fsync(dirFd.get());
+}
+
+std::string WriteTemporaryBeside(const std::string& path, std::span<const std::uint8_t> data) {
+    const std::string dir = FolderOf(path);
+    RemoveDeadSavesOnce(dir);
+    std::string tmp;
+    Fd fd = CreateLockedTemporary(dir, tmp);
+    try {
+        KeepPermissions(fd.get(), path);
+        WriteAll(fd.get(), data);
+    } catch (...) {
+        ::unlink(tmp.c_str());
+        throw;
+    }
+    // Closing drops the lock: a staged file waits unlocked for its rename, which the batch does
+    // within about a second; only another process's first save into this folder in that moment
+    // could take it, and the line is then reported as not written.
+    if (::close(fd.release()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        throw FileError(Reason(err));
+    }
+    return tmp;
+}
+
+std::vector<std::string> FlushAndRename(const std::vector<StagedFile>& files) {
+    std::vector<std::string> reasons(files.size());
+    // One flush per file system: syncfs writes out every file of it, these among them. Where it
+    // fails, each file is flushed on its own, which also tells which of them failed.
+    std::vector<dev_t> flushed, failed;
+    for (const StagedFile& f : files) {
+        struct stat st {};
+        if (::stat(f.temporary.c_str(), &st) != 0) continue;  // reported when it is flushed or renamed
+        const auto seen = [&](const std::vector<dev_t>& v) { return std::find(v.begin(), v.end(), st.st_dev) != v.end(); };
+        if (seen(flushed) || seen(failed)) continue;
+        Fd dir(::open(FolderOf(f.temporary).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0 && ::syncfs(dir.get()) == 0)
+            flushed.push_back(st.st_dev);
+        else
+            failed.push_back(st.st_dev);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const StagedFile& f = files[i];
+        struct stat st {};
+        if (::stat(f.temporary.c_str(), &st) != 0) {
+            reasons[i] = Reason(errno);
+            continue;
+        }
+        if (std::find(flushed.begin(), flushed.end(), st.st_dev) == flushed.end()) {
+            Fd fd(::open(f.temporary.c_str(), O_RDONLY | O_CLOEXEC));
+            if (fd.get() < 0 || ::fsync(fd.get()) != 0) {
+                reasons[i] = Reason(errno);
+                ::unlink(f.temporary.c_str());
+                continue;
+            }
+        }
+        if (::rename(f.temporary.c_str(), f.path.c_str()) != 0) {
+            reasons[i] = Reason(errno);
+            ::unlink(f.temporary.c_str());
+        }
+    }
+    return reasons;
+}
+
+void SyncFolders(const std::vector<std::string>& paths) {
+    std::vector<std::string> done;
+    for (const std::string& p : paths) {
+        std::string dir = FolderOf(p);
+        if (std::find(done.begin(), done.end(), dir) != done.end()) continue;
+        Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (fd.get() >= 0) ::fsync(fd.get());
+        done.push_back(std::move(dir));
+    }
 }
 
 std::string LowerExtension(const std::string& path) {

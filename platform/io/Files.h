@@ -37,6 +37,33 @@ enum class TempFileKind {
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data,
                      TempFileKind kind = TempFileKind::Anonymous);
 
+// ---- many files with one flush
+// A batch that writes many files pays for one flush instead of one (or two) per file: each file is
+// first written completely under a temporary name beside its final name, then FlushAndRename
+// flushes all of them with one call per file system and renames each over its final name, and
+// SyncFolders makes the renames durable with one flush per folder. A file appears under its final
+// name only once its bytes are on disk, so a crash never leaves a half-written file there.
+
+struct StagedFile {
+    std::string temporary;  // as WriteTemporaryBeside returned it
+    std::string path;       // the final name
+};
+
+// Writes `data` to a new file beside `path` (a short temporary name of the form WriteFileAtomic
+// uses, so a dead process's leftovers are removed the same way, with the permissions
+// WriteFileAtomic gives) without flushing it, and returns its name. Safe to call from
+// several threads at once. Throws FileError; nothing is left behind then.
+std::string WriteTemporaryBeside(const std::string& path, std::span<const std::uint8_t> data);
+
+// Flushes every temporary file to disk, then renames each over its final name in the order given,
+// so that of two files for the same name the later one stays. Returns one entry per file: "" when
+// it is in place, otherwise the system's reason (its temporary file is removed then).
+std::vector<std::string> FlushAndRename(const std::vector<StagedFile>& files);
+
+// Flushes each distinct folder of the given paths once, so that the names put in place survive a
+// crash. Failures are ignored: the files themselves are complete either way.
+void SyncFolders(const std::vector<std::string>& paths);
+
 // The lower-cased extension of a file name including its point (".png"), or "" when it has none.
 std::string LowerExtension(const std::string& path);
 

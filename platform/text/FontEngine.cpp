@@ -1,13 +1,11 @@
 #include "platform/text/FontEngine.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "platform/text/FontCache.h"
+#include "platform/text/FreeTypeFace.h"
 
 namespace veskel {
 namespace text {
@@ -35,10 +34,6 @@ constexpr FamilyMapping kFamilyMap[] = {
     {"Times New Roman", "Liberation Serif"},  // fonts-liberation2, metric-compatible
     {"Verdana", "DejaVu Sans"},              // fonts-dejavu: same wide, open design family
 };
-
-// Where Debian's fonts-wine puts its files (the first that exists is used).
-constexpr const char* kWineFontDirs[] = {"/usr/share/wine/fonts", "/usr/share/fonts/truetype/wine",
-                                         "/usr/lib/wine/fonts"};
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -77,8 +72,6 @@ struct InstanceKey {
 struct Engine {
     std::mutex mutex;
     FT_Library library = nullptr;
-    bool fontconfigReady = false;
-    FcFontSet* appFonts = nullptr;  // the fonts-wine faces, matched alongside the system's
     std::vector<PrivateFace> privateFaces;
     FontHandle nextHandle = 1;
     std::map<InstanceKey, std::unique_ptr<FontInstance>> instances;
@@ -95,47 +88,6 @@ FT_Library Library() {
     if (!e.library && FT_Init_FreeType(&e.library) != 0)
         throw std::runtime_error("the font engine could not start FreeType");
     return e.library;
-}
-
-// The application font set: every TrueType file of fonts-wine. Queried here rather than added
-// through the system configuration, which rejects bitmap-only faces, and three of the classic
-// families are bitmap-only.
-void StartFontconfig() {
-    Engine& e = TheEngine();
-    if (e.fontconfigReady) return;
-    e.fontconfigReady = true;
-    FcInit();
-    // Released at exit: fontconfig keeps its pattern pointers as encoded offsets, so leak
-    // checkers cannot see that the set is still reachable and would report every face.
-    static struct Release {
-        ~Release() {
-            Engine& engine = TheEngine();
-            std::lock_guard<std::mutex> lock(engine.mutex);
-            if (engine.appFonts) FcFontSetDestroy(engine.appFonts);
-            engine.appFonts = nullptr;
-            engine.fontconfigReady = false;
-            FcFini();
-        }
-    } release;
-    e.appFonts = FcFontSetCreate();
-    for (const char* dir : kWineFontDirs) {
-        std::error_code ec;
-        if (!std::filesystem::is_directory(dir, ec)) continue;
-        std::vector<std::string> files;
-        for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
-            if (entry.is_regular_file(ec) && Lower(entry.path().extension().string()) == ".ttf")
-                files.push_back(entry.path().string());
-        std::sort(files.begin(), files.end());
-        for (const std::string& file : files) {
-            int count = 1;
-            for (int id = 0; id < count; ++id) {
-                FcPattern* p = FcFreeTypeQuery(reinterpret_cast<const FcChar8*>(file.c_str()), id, nullptr, &count);
-                if (!p) break;
-                if (!FcFontSetAdd(e.appFonts, p)) FcPatternDestroy(p);
-            }
-        }
-        break;
-    }
 }
 
 class FtInstance final : public FontInstance {
@@ -296,44 +248,18 @@ std::unique_ptr<FontInstance> OpenPrivate(const PrivateFace& pf, const Font& fon
     return std::make_unique<FtInstance>(face, pf.data, r, em, font.bold, font.italic, pf.bold, pf.italic);
 }
 
-std::unique_ptr<FontInstance> OpenSystem(const Font& font, int em) {
-    StartFontconfig();
-    Engine& e = TheEngine();
-    std::string family = MappedFamily(font.family);
-    FcPattern* pat = FcPatternCreate();
-    FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pat, FC_WEIGHT, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pat, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-    FcDefaultSubstitute(pat);
-    FcFontSet* sets[2];
-    int nsets = 0;
-    if (e.appFonts && e.appFonts->nfont > 0) sets[nsets++] = e.appFonts;
-    if (FcFontSet* system = FcConfigGetFonts(nullptr, FcSetSystem)) sets[nsets++] = system;
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = nsets ? FcFontSetMatch(nullptr, sets, nsets, pat, &result) : nullptr;
-    FcPatternDestroy(pat);
-    if (!match) throw std::runtime_error("no font is installed for the family \"" + font.family + "\"");
-
-    FcChar8* file = nullptr;
-    FcChar8* matchedFamily = nullptr;
-    int index = 0;
-    FcPatternGetString(match, FC_FILE, 0, &file);
-    FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily);
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    ResolvedFace r;
-    r.file = file ? reinterpret_cast<const char*>(file) : "";
-    r.family = matchedFamily ? reinterpret_cast<const char*>(matchedFamily) : "";
-    FcPatternDestroy(match);
-
-    FT_Face face = nullptr;
-    if (r.file.empty() || FT_New_Face(Library(), r.file.c_str(), index, &face) != 0)
-        throw std::runtime_error("the font file \"" + r.file + "\" for \"" + font.family + "\" could not be opened");
-    return std::make_unique<FtInstance>(face, nullptr, r, em, font.bold, font.italic, FaceIsBold(face),
-                                        FaceIsItalic(face));
-}
-
 }  // namespace
+
+FT_Library FreeTypeLibrary() { return Library(); }
+bool FreeTypeFaceIsBold(FT_Face face) { return FaceIsBold(face); }
+bool FreeTypeFaceIsItalic(FT_Face face) { return FaceIsItalic(face); }
+
+std::unique_ptr<FontInstance> MakeFreeTypeInstance(FT_Face face, std::shared_ptr<const std::vector<std::uint8_t>> data,
+                                                   ResolvedFace resolved, int em, bool wantBold, bool wantItalic,
+                                                   bool faceBold, bool faceItalic) {
+    return std::make_unique<FtInstance>(face, std::move(data), std::move(resolved), em, wantBold, wantItalic, faceBold,
+                                        faceItalic);
+}
 
 std::string MappedFamily(const std::string& requested) {
     std::string key = Lower(requested);
@@ -360,7 +286,7 @@ FontInstance& Instance(const Font& font) {
         int score = (p->bold == font.bold ? 2 : 0) + (p->italic == font.italic ? 1 : 0);
         if (score > bestScore) best = &*p, bestScore = score;
     }
-    std::unique_ptr<FontInstance> inst = best ? OpenPrivate(*best, font, em) : OpenSystem(font, em);
+    std::unique_ptr<FontInstance> inst = best ? OpenPrivate(*best, font, em) : OpenSystemFont(font, em);
     return *e.instances.emplace(key, std::move(inst)).first->second;
 }
 

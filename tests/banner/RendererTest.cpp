@@ -2,7 +2,10 @@
 // the order in which they paint over each other.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <thread>
+#include <vector>
 
 #include "banner/BannerDocument.h"
 #include "banner/Patterns.h"
@@ -103,6 +106,67 @@ TEST(PatternBlend, HostileStrengthsStayInByteRange) {
         img.Fill(RGB(255, 128, 1));
         PatternBlend(img, 5, strength);  // no crash, no wrapped values: clamped to 0..255
         SUCCEED();
+    }
+}
+
+// The blend in integer arithmetic matches rounding each real quotient of its formula (taken as one
+// exact numerator over its denominator), for every background value and every strength a stored
+// file can hold, in both modes.
+TEST(PatternBlend, MatchesTheRealFormulaForEveryValue) {
+    for (RoundingMode mode : kModes) {
+        ScopedRoundingModeForTesting scope(mode);
+        for (std::int32_t strength : {0, 1, 50, 95, 99, 100, 101, 200, 255, -1, INT_MIN, INT_MAX}) {
+            const int l = int(std::uint8_t(std::uint32_t(100) - std::uint32_t(strength)));
+            // Tile 2's first row is black, then white, then white: every value under both.
+            Bitmap img(3 * 256, 1);
+            for (int x = 0; x < img.Width(); ++x) img.SetPixel(x, 0, RGB(x / 3, x / 3, x / 3));
+            PatternBlend(img, 2, strength);
+            for (int x = 0; x < img.Width(); ++x) {
+                const int bg = x / 3, tile = x % 3 == 0 ? 0 : 255;
+                const int m = tile * bg / 256;
+                const int u = RoundIn(mode, double(m * (100 - l) + bg * l) / 100);
+                const int want = std::clamp(RoundIn(mode, double(u * (255 - l) + bg * l) / 255), 0, 255);
+                ASSERT_EQ(GetR(img.Pixel(x, 0)), want) << ModeName(mode) << " strength " << strength << " value " << bg
+                                                       << " tile " << tile;
+            }
+        }
+    }
+}
+
+// The renderer keeps per-thread results of earlier calls; whatever came before, a banner is the
+// one a thread that never rendered draws.
+TEST(Compose, EarlierDesignsNeverShowInALaterBanner) {
+    std::vector<BannerSettings> designs;
+    BannerSettings s;
+    {
+        BannerDocument doc;
+        doc.NewDocument();
+        s = doc.Settings();
+    }
+    auto add = [&](auto change) {
+        change(s);
+        designs.push_back(s);
+    };
+    designs.push_back(s);
+    add([](BannerSettings& d) { d.SetColor1(RGB(1, 2, 3)); });
+    add([](BannerSettings& d) { d.SetColor2(RGB(250, 128, 9)); });
+    add([](BannerSettings& d) { d.SetHorizontal(!d.Horizontal()); });
+    add([](BannerSettings& d) { d.SetPattern(5); });
+    add([](BannerSettings& d) { d.SetPatternStrength(40); });
+    add([](BannerSettings& d) { d.SetMirrorPattern(3); });
+    add([](BannerSettings& d) { d.SetMirrorStrength(99); });
+    add([](BannerSettings& d) { d.SetMirrorStrength(400); });  // clamps like 305
+    add([](BannerSettings& d) { d.SetGlow(!d.Glow()); });
+    add([](BannerSettings& d) { d.SetText("Ab"); });
+    add([](BannerSettings& d) { d.SetBorder(!d.Border()); });
+    for (RoundingMode mode : kModes) {
+        ScopedRoundingModeForTesting scope(mode);
+        for (std::size_t i = 0; i < designs.size(); ++i) {
+            const Bitmap warm = Compose(designs[i]);
+            Bitmap cold;
+            std::thread([&] { cold = Compose(designs[i]); }).join();
+            ASSERT_EQ(warm, cold) << ModeName(mode) << " design " << i;
+        }
     }
 }
 

@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "banner/BannerSettings.h"
+#include "cli/RenderCommand.h"
 #include "platform/codecs/Codecs.h"
 #include "tests/project/TestFiles.h"
 
@@ -88,7 +90,7 @@ TEST(CliHelp, ListsEveryOptionAndField) {
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.empty());
     for (const char* option : {"-o", "--format", "--project", "--set", "--text", "--reset-position", "--overlay",
-                               "--save-project", "--batch", "{n}", "{text}", "--help"})
+                               "--save-project", "--batch", "{n}", "{text}", "--jobs", "--quiet", "--help"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     for (const FieldInfo& f : BannerSettings::Fields())
         EXPECT_NE(r.out.find("  " + std::string(f.name) + " "), std::string::npos) << f.name;
@@ -330,6 +332,66 @@ TEST(CliBatch, LinesThatWouldShareAFileRefuseTheBatch) {
 
     WriteAll(dir / "empty.txt", {});
     ExpectOneLineError(RunCli({"--batch", dir / "empty.txt", "-o", dir / "out/{n}.png"}), 1, "has no lines");
+}
+
+TEST(CliBatch, AnyNumberOfThreadsWritesTheSameFilesAndMessagesInLineOrder) {
+    ScratchDir dir;
+    // Lines 2 and 5 are too wide (and, refused, write nothing, so they share no name).
+    const std::string wide(120, 'W');
+    const std::string lines = "one\n" + wide + "\na/b\nfour\nX" + wide + "\nsix\n";
+    WriteAll(dir / "lines.txt", std::vector<std::uint8_t>(lines.begin(), lines.end()));
+    ASSERT_EQ(RunCli({"--text", "a/b", "--reset-position", "-o", dir / "alone.png"}).status, 0);
+    std::vector<Bitmap> firstRun;
+    std::string firstErr;
+    for (const char* jobs : {"1", "2", "7"}) {
+        const std::filesystem::path out = dir / (std::string("out") + jobs);
+        std::filesystem::create_directory(out);
+        const Result r = RunCli({"--jobs", jobs, "--batch", dir / "lines.txt", "-o", out / "{text}.png"});
+        EXPECT_EQ(r.status, 1) << jobs;
+        EXPECT_LT(r.err.find("line 2:"), r.err.find("line 5:")) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(out)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        ASSERT_EQ(names, (std::vector<std::string>{"a_b.png", "four.png", "one.png", "six.png"})) << jobs;
+        EXPECT_EQ(DecodePngFile(out / "a_b.png"), DecodePngFile(dir / "alone.png")) << jobs;
+        std::vector<Bitmap> images;
+        for (const std::string& n : names) images.push_back(DecodePngFile(out / n));
+        if (firstRun.empty()) {
+            firstRun = images;
+            firstErr = r.err;
+        }
+        EXPECT_EQ(images, firstRun) << jobs;
+        EXPECT_EQ(r.err, firstErr) << jobs;
+    }
+}
+
+TEST(CliBatch, JobsMustBeAWholeNumberOfThreads) {
+    ScratchDir dir;
+    for (const char* bad : {"0", "-1", "two", "3x", "", "100000"})
+        ExpectOneLineError(RunCli({"--jobs", bad, "-o", dir / "a.png"}), 2, "--jobs");
+    EXPECT_TRUE(dir.Names().empty());
+}
+
+// Progress goes to a terminal only, once the batch has run a while, and ends its line; --quiet
+// and other streams see none. Run in this process to stand in for the terminal.
+TEST(CliBatch, ProgressOnATerminalUnlessQuiet) {
+    ScratchDir dir;
+    WriteAll(dir / "lines.txt", std::vector<std::uint8_t>{'a', '\n', 'b', '\n', 'c', '\n'});
+    const std::vector<std::string> args = {"--batch", dir / "lines.txt", "-o", dir / "{n}.png"};
+    auto run = [&](std::vector<std::string> a, RenderEnvironment env) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunRenderCommand(a, out, err, env), 0) << err.str();
+        return err.str();
+    };
+    const RenderEnvironment terminal{true, std::chrono::milliseconds(0)};
+    const std::string shown = run(args, terminal);
+    EXPECT_NE(shown.find("\rveskel-render: 3 of 3 banners\n"), std::string::npos) << shown;
+    std::vector<std::string> quiet = args;
+    quiet.push_back("--quiet");
+    EXPECT_EQ(run(quiet, terminal), "");
+    EXPECT_EQ(run(args, RenderEnvironment{false, std::chrono::milliseconds(0)}), "");
+    EXPECT_EQ(run(args, RenderEnvironment{true, std::chrono::hours(1)}), "");
 }
 
 }  // namespace

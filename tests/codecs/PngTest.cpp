@@ -141,6 +141,32 @@ TEST(PngEncode, WritesTheConfiguredStream) {
     }
 }
 
+// A picture too big for the one-call compressor streams through zlib: the same pixels, every
+// row with filter Sub, and the same chunk rule.
+TEST(PngEncode, LargePicturesStreamTheSameStream) {
+    Picture big(Bitmap(700, 400));
+    std::uint32_t seed = 7;
+    for (std::size_t i = 0; i < big.color.ByteSize(); ++i)
+        big.color.Data()[i] = std::uint8_t((seed = seed * 1103515245 + 12345) >> 24);
+    big.alpha.resize(std::size_t(700) * 400);
+    for (std::size_t i = 0; i < big.alpha.size(); ++i) big.alpha[i] = std::uint8_t(i * 7);
+    big.hasTransparency = true;
+    for (std::size_t limit : {std::size_t(65535), std::size_t(777)}) {
+        const auto png = EncodePng(big, {PngFilter::Sub, 7, limit});
+        EXPECT_EQ(DecodePng(png), big) << limit;
+        const auto chunks = Chunks(png);
+        std::vector<std::size_t> sizes;
+        for (const Chunk& c : chunks)
+            if (c.type == "IDAT") sizes.push_back(c.data.size());
+        ASSERT_GE(sizes.size(), 2u);
+        for (std::size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_EQ(sizes[i], limit);
+        EXPECT_LE(sizes.back(), limit);
+        const std::size_t stride = 1 + 700 * 4;
+        const auto raw = InflateIdat(chunks, 400 * stride);
+        for (int y = 0; y < 400; y += 57) EXPECT_EQ(raw[std::size_t(y) * stride], 1) << "row " << y;
+    }
+}
+
 TEST(PngEncode, RefusesBadArguments) {
     EXPECT_THROW(EncodePng(Bitmap()), CodecError);
     EXPECT_THROW(EncodePng(PatternBitmap(), {PngFilter::Sub, 10, 65535}), CodecError);

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -155,6 +156,44 @@ TEST_F(FilesTest, ReadErrorsSayWhatIsWrong) {
     WriteFileAtomic(Path("ten.bin"), Bytes("0123456789"));
     EXPECT_EQ(reason(Path("ten.bin"), 9), "file too large");
     EXPECT_EQ(ReadFileBytes(Path("ten.bin"), 10).size(), 10u);
+}
+
+TEST_F(FilesTest, StagedFilesAppearOnlyWhenRenamedAndInTheOrderGiven) {
+    std::ofstream(Path("old.png")) << "old";
+    ::chmod(Path("old.png").c_str(), 0640);
+    const std::string a = WriteTemporaryBeside(Path("old.png"), Bytes("first"));
+    const std::string b = WriteTemporaryBeside(Path("old.png"), Bytes("second"));
+    const std::string c = WriteTemporaryBeside(Path("new.png"), Bytes("third"));
+    // Until the rename, the final names hold what they held.
+    EXPECT_EQ(ReadFileBytes(Path("old.png")), Bytes("old"));
+    EXPECT_FALSE(fs::exists(Path("new.png")));
+    EXPECT_EQ(fs::path(a).parent_path(), dir_);
+
+    const std::vector<std::string> reasons =
+        FlushAndRename({{a, Path("old.png")}, {b, Path("old.png")}, {c, Path("new.png")}});
+    EXPECT_EQ(reasons, (std::vector<std::string>{"", "", ""}));
+    // Of two files for one name the later stays; a replaced file keeps its permissions.
+    EXPECT_EQ(ReadFileBytes(Path("old.png")), Bytes("second"));
+    EXPECT_EQ(ReadFileBytes(Path("new.png")), Bytes("third"));
+    struct stat st {};
+    ASSERT_EQ(::stat(Path("old.png").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    SyncFolders({Path("old.png"), Path("new.png")});
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"new.png", "old.png"}));
+}
+
+TEST_F(FilesTest, StagedFileThatCannotBePutInPlaceIsReportedAndRemoved) {
+    EXPECT_THROW(WriteTemporaryBeside(Path("missing/out.png"), Bytes("x")), FileError);
+    fs::create_directory(Path("taken"));
+    std::ofstream(Path("taken/inside.txt")) << "kept";
+    const std::string good = WriteTemporaryBeside(Path("good.png"), Bytes("good"));
+    const std::string bad = WriteTemporaryBeside(Path("taken"), Bytes("x"));
+    const std::vector<std::string> reasons = FlushAndRename({{bad, Path("taken")}, {good, Path("good.png")}});
+    ASSERT_EQ(reasons.size(), 2u);
+    EXPECT_FALSE(reasons[0].empty());
+    EXPECT_EQ(reasons[1], "");
+    EXPECT_EQ(ReadFileBytes(Path("taken/inside.txt")), Bytes("kept"));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"good.png", "taken"}));
 }
 
 TEST(Files, LowerExtension) {

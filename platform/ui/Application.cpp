@@ -38,52 +38,7 @@ bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam, std::
     return true;
 }
 
-// ---------------------------------------------------------------- timers
-
-Timer::Timer() = default;
-
-Timer::~Timer() {
-    if (Application* app = Application::Current()) app->StopTimer(this);
-}
-
-void Timer::SetInterval(int ms) {
-    if (ms == interval_) return;
-    interval_ = ms;
-    if (enabled_) Restart();
-}
-
-void Timer::SetEnabled(bool enabled) {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    Restart();
-}
-
-void Timer::Restart() {
-    Application* app = Application::Current();
-    if (!app) return;
-    app->StopTimer(this);
-    if (enabled_ && interval_ > 0) app->StartTimer(this);
-}
-
-void Application::StartTimer(Timer* t) {
-    if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) timers_.push_back(t);
-    t->due_ = NowMs() + t->interval_;
-    t->order_ = ++timerOrder_;
-    ScheduleTimers();
-}
-
-void Application::StopTimer(Timer* t) {
-    auto it = std::find(timers_.begin(), timers_.end(), t);
-    if (it == timers_.end()) return;
-    timers_.erase(it);
-    ScheduleTimers();
-}
-
-void Application::ScheduleTimers() {
-    std::int64_t next = std::numeric_limits<std::int64_t>::max();
-    for (Timer* t : timers_) next = std::min(next, t->due_);
-    backend_.RequestWakeAt(next);
-}
+// ---------------------------------------------------------------- timers (scheduling in Timer.cpp)
 
 void Application::DispatchTimers() {
     // Every timer due by now ticks once, earliest first; its next tick is one interval from now.
@@ -154,19 +109,23 @@ void Application::StartWindowDrag(Form& form) {
     backend_.StartSystemMove(form);
 }
 
-void Application::ForgetControl(Control* c) {
-    if (capture_ == c) {
+void Application::ReleaseCapture(const Control* c) {
+    if (capture_ && capture_ == c) {
         capture_ = nullptr;
         buttonsHeld_ = 0;
     }
+}
+
+Control* Application::FocusedControl() const { return activeForm_ ? activeForm_->ActiveControl() : nullptr; }
+
+void Application::ForgetControl(Control* c) {
+    ReleaseCapture(c);
     if (pressed_ == c) pressed_ = nullptr;
     if (hovered_ == c) hovered_ = nullptr;
     if (dispatchTarget_ == c) dispatchTarget_ = nullptr;
     if (lastClickControl_ == c) lastClickControl_ = nullptr;
-    for (Form* f : forms_)
-        if (f->activeControl_ == c) f->activeControl_ = nullptr;
-    if (c->handle_) {
-        WindowHandle h = c->handle_;
+    for (Form* f : forms_) f->ForgetActiveControl(c);
+    if (WindowHandle h = c->Handle()) {
         hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [h](const Hook& k) { return k.window == h; }),
                      hooks_.end());
         posted_.erase(std::remove_if(posted_.begin(), posted_.end(), [h](const Posted& p) { return p.window == h; }),
@@ -483,7 +442,7 @@ void Application::DispatchMouseExit(Form& form) {
 
 void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
     Guarded([&] {
-        Control* target = form.activeControl_ ? form.activeControl_ : &form;
+        Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
         keyShift_ = shift & (kShift | kAlt | kCtrl);
         struct Reset {
             ShiftState& s;
@@ -500,7 +459,7 @@ void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
 
 void Application::DispatchTextInput(Form& form, const std::string& utf8) {
     Guarded([&] {
-        Control* target = form.activeControl_ ? form.activeControl_ : &form;
+        Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
         target->TextInput(utf8);
     });
 }

@@ -64,6 +64,10 @@ public:
     // The focused control of this form (nullptr: keys go to the form itself).
     Control* ActiveControl() const { return activeControl_; }
     void SetActiveControl(Control* c);
+    // Forgets c as the focused control without focus notices (c is being destroyed).
+    void ForgetActiveControl(const Control* c) {
+        if (activeControl_ == c) activeControl_ = nullptr;
+    }
 
     // ---- surface
     const Bitmap& Surface() const { return surface_; }
@@ -87,8 +91,7 @@ public:
     NotifyEvent OnDeactivate;
     std::function<void(Form& sender, CloseAction& action)> OnClose;
 
-    bool SetProperty(std::string_view name, const LayoutValue& value) override;
-    void GetProperties(std::vector<LayoutProperty>& out) const override;
+    const PropertyTable& StoredProperties() const override;
 
 protected:
     void WndProc(Message& message) override;

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "Components/AALabel/AALabel.h"
+#include "Components/Registration/Registration.h"
 #include "ControlTestSupport.h"
+#include "platform/ui/StoredLayout.h"
 #include "banner/BannerDocument.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
@@ -296,6 +299,48 @@ TEST(GlassListBoxRounding, ABannerRenderedBeforeAndAfterTheFirstPaintOfAList) {
     const Bitmap after = doc.RenderBanner();
     EXPECT_EQ(after, DecodePng(ReadFileBytes(golden + "default-downward.png")).color);
     EXPECT_NE(before, after);
+}
+
+}  // namespace
+}  // namespace veskel
+
+namespace veskel {
+namespace {
+
+// The main window's list and link label as its stored layout has them, read and written back.
+TEST(GlassListBoxStored, ListAndLinkLabelReadAndWrittenWithoutTheirDefaults) {
+    ControlStage stage;
+    RegisterComponentClasses();
+    const std::string text =
+        "object Form1: TForm\n"
+        "  object GlassListBox1: TGlassListBox\n"
+        "    Left = 1\n    Top = 1\n    Width = 169\n    Height = 108\n"
+        "    Cursor = crHandPoint\n    Font.Height = -16\n    ItemHeight = 18\n"
+        "    OnSelect = GlassListBox1Select\n"
+        "  end\n"
+        "  object AALabel1: TAALabel\n"
+        "    Width = 190\n    Cursor = crHandPoint\n    Caption = 'www.example.com/?veskel=1'\n    isURL = True\n"
+        "  end\n"
+        "end\n";
+    LoadLayout(*stage.form, text);
+    auto* list = stage.form->Find<TGlassListBox>("GlassListBox1");
+    auto* label = stage.form->Find<TAALabel>("AALabel1");
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(list->ItemHeight(), 18);
+    EXPECT_EQ(list->TopItem(), 0);
+    EXPECT_TRUE(list->ShowText());
+    EXPECT_TRUE(label->isURL());
+    EXPECT_GT(label->Height(), 0) << "measured when the caption was read";
+
+    std::vector<LayoutProperty> props;
+    list->GetProperties(props);
+    std::vector<std::string> names;
+    for (const auto& p : props) names.push_back(p.name);
+    EXPECT_NE(std::find(names.begin(), names.end(), "ItemHeight"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "TopItem"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "ShowText"), names.end());
+    EXPECT_NE(WriteLayout(SaveLayout(*stage.form)).find("isURL = True"), std::string::npos);
 }
 
 }  // namespace

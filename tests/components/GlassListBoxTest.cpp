@@ -113,6 +113,20 @@ TEST(GlassListBoxPointer, RowsHitRoundingDownAndTheHighlightStaysPastTheLastItem
     EXPECT_EQ(st.RowAt(95), RGB(205, 205, 205)) << "rows past the last item are not painted";
 }
 
+// An item height of 0 would divide by zero in the paint and the hit test: it becomes 1.
+TEST(GlassListBoxPointer, ItemHeightIsAtLeastOnePixel) {
+    ListStage st;
+    st.list->SetItemHeight(0);
+    EXPECT_EQ(st.list->ItemHeight(), 1);
+    st.list->SetItemHeight(300);
+    EXPECT_EQ(st.list->ItemHeight(), 255);
+    st.list->SetItemHeight(1);
+    st.Move(3);
+    EXPECT_EQ(st.list->HotItem(), 3);
+    EXPECT_EQ(st.RowAt(3), kHotRow);
+    EXPECT_EQ(st.RowAt(6), RGB(205, 205, 205));
+}
+
 TEST(GlassListBoxPointer, APressSelectsTheHighlightedItemWithAnyButton) {
     ListStage st;
     st.Move(40);

@@ -1,6 +1,10 @@
 // One line per glass control class; a new control adds its line here.
 #include "Components/Registration/Registration.h"
 
+#include "Components/AALabel/AALabel.h"
+#include "Components/GlassEdit/GlassEdit.h"
+#include "Components/GlassListBox/GlassListBox.h"
+#include "Components/GlassSlider/GlassSlider.h"
 #include "Components/SGlassButton/SGlassButton.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -8,6 +12,10 @@ namespace veskel {
 
 void RegisterComponentClasses() {
     RegisterControlClass<TGlassButton>("TGlassButton");
+    RegisterControlClass<TGlassEdit>("TGlassEdit");
+    RegisterControlClass<TAALabel>("TAALabel");
+    RegisterControlClass<TGlassSlider>("TGlassSlider");
+    RegisterControlClass<TGlassListBox>("TGlassListBox");
 }
 
 }  // namespace veskel

@@ -417,6 +417,23 @@ void Application::DispatchMouseUp(Form& form, Point client, MouseButton button, 
     });
 }
 
+void Application::DispatchMouseWheel(Form& form, Point client, int delta, ShiftState shift) {
+    Guarded([&] {
+        UpdateHover(form, client);
+        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
+        const ShiftState s = (shift & (kShift | kAlt | kCtrl)) | buttonsHeld_;
+        dispatchTarget_ = target;
+        while (target && dispatchTarget_) {
+            const Point p = Local(target, client);
+            if (target->MouseWheel(s, delta, p.x, p.y) || !dispatchTarget_) break;
+            target = target->Parent();
+            dispatchTarget_ = target;
+        }
+        dispatchTarget_ = nullptr;
+        UpdateCursor(form);
+    });
+}
+
 void Application::DispatchMouseExit(Form& form) {
     Guarded([&] {
         if (hovered_ && hovered_->GetForm() == &form) SetHovered(nullptr);

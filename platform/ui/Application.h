@@ -138,6 +138,10 @@ public:
     void DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift);
     void DispatchMouseMove(Form& form, Point client, ShiftState shift);
     void DispatchMouseUp(Form& form, Point client, MouseButton button, ShiftState shift);
+    // The wheel turned by delta (120 per notch, positive away from the user) with the pointer at
+    // client. It goes to the control under the pointer (the capturing control while there is
+    // one) and on up its parents until one uses it.
+    void DispatchMouseWheel(Form& form, Point client, int delta, ShiftState shift);
     // The pointer left the form's window.
     void DispatchMouseExit(Form& form);
     void DispatchKeyDown(Form& form, int key, ShiftState shift);

@@ -400,6 +400,11 @@ void Control::MouseMove(ShiftState shift, int x, int y) {
 void Control::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
     if (!handlesPressRelease_ && OnMouseUp) OnMouseUp(*this, button, shift, x, y);
 }
+bool Control::MouseWheel(ShiftState shift, int delta, int x, int y) {
+    bool handled = false;
+    if (OnMouseWheel) OnMouseWheel(*this, shift, delta, x, y, handled);
+    return handled;
+}
 void Control::MouseEnter() {
     if (OnMouseEnter) OnMouseEnter(*this);
 }

@@ -47,6 +47,9 @@ class Control;
 using NotifyEvent = std::function<void(Control& sender)>;
 using MouseEvent = std::function<void(Control& sender, MouseButton button, ShiftState shift, int x, int y)>;
 using MouseMoveEvent = std::function<void(Control& sender, ShiftState shift, int x, int y)>;
+// delta: 120 per notch of the wheel, positive when turned away from the user. The handler sets
+// handled to stop the turn from going on to the parent.
+using MouseWheelEvent = std::function<void(Control& sender, ShiftState shift, int delta, int x, int y, bool& handled)>;
 // The handler may set key to 0 to swallow it.
 using KeyEvent = std::function<void(Control& sender, int& key, ShiftState shift)>;
 
@@ -188,6 +191,7 @@ public:
     MouseEvent OnMouseDown;
     MouseEvent OnMouseUp;
     MouseMoveEvent OnMouseMove;
+    MouseWheelEvent OnMouseWheel;
     NotifyEvent OnMouseEnter;
     NotifyEvent OnMouseLeave;
     KeyEvent OnKeyDown;
@@ -232,6 +236,9 @@ protected:
     virtual void MouseDown(MouseButton button, ShiftState shift, int x, int y);
     virtual void MouseMove(ShiftState shift, int x, int y);
     virtual void MouseUp(MouseButton button, ShiftState shift, int x, int y);
+    // The wheel turned over the control (delta as for MouseWheelEvent). Returns true when the
+    // control used the turn; otherwise it goes on to the parent. The default raises OnMouseWheel.
+    virtual bool MouseWheel(ShiftState shift, int delta, int x, int y);
     virtual void MouseEnter();
     virtual void MouseLeave();
     virtual void Click();

@@ -136,7 +136,7 @@ TEST(GlassEditField, EnterAndEscapeGoToTheWindowRoundTheContainerAndStillReachTh
 
 TEST(GlassEditField, AFieldStraightOnAFormHasNoOuterWindowToTell) {
     ControlStage stage;
-    auto* f = stage.Add<TGlassEdit>(10, 10);
+    stage.Add<TGlassEdit>(10, 10);
     std::vector<int> formKeys;
     stage.form->OnKeyDown = [&](Control&, int& key, ShiftState) { formKeys.push_back(key); };
     stage.backend.Click(*stage.form, 20, 15);

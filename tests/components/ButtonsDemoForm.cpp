@@ -35,6 +35,8 @@ void LoadImages(TPNGButtonBase& button, const std::vector<std::string>& resource
     button.SetCurrentItem(1);
 }
 
+Point PopupBeside(const Form& form) { return {form.Left() + form.Width() + 20, form.Top()}; }
+
 Point MiddleOf(const Control& c) {
     const Point o = c.OffsetInForm();
     return {o.x + c.Width() / 2, o.y + c.Height() / 2};
@@ -258,6 +260,12 @@ DemoStates DriveControlStates(HeadlessBackend& backend, ButtonsDemoForm& form) {
     popup->Popup({form.Left() + 150, form.Top() + 80});
     states.emplace_back("popup", popup->Surface());
     popup->Release();
+    // Beside the form, over the plain desktop, where the demo program opens it on "P".
+    auto* beside = Application::Current()->CreateForm<ShadowPopupForm>();
+    beside->FinishCreate();
+    beside->Popup(PopupBeside(form));
+    states.emplace_back("popup-beside", beside->Surface());
+    beside->Release();
     Application::Current()->ProcessMessages();
     return states;
 }

@@ -75,9 +75,12 @@ DemoStates DriveFormStates(HeadlessBackend& backend, ButtonsDemoForm& form);
 // Single controls (their own rectangles): every pulse phase of one cycle of the left arrow
 // ("pulse-001", "pulse-031", ...), the grey button hovered, the corner button hovered and after a
 // choice from its image menu, the image menu's item bitmaps ("menu-item-1" ...), the frame of the
-// swatch button, a check box after a press; and the shadow pop-up over the demo form ("popup").
+// swatch button, a check box after a press; and the shadow pop-up over the demo form ("popup")
+// and beside it, over the plain desktop ("popup-beside").
 DemoStates DriveControlStates(HeadlessBackend& backend, ButtonsDemoForm& form);
 
 Point MiddleOf(const Control& c);
+// Where the demo program opens its pop-up: to the right of the form, over the desktop.
+Point PopupBeside(const Form& form);
 
 }  // namespace veskel::demo

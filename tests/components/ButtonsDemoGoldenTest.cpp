@@ -44,8 +44,8 @@ TEST(ButtonsDemoGolden, EveryStateMatchesItsReviewedImage) {
     ExpectGolden(formStates);
     const demo::DemoStates controlStates = demo::DriveControlStates(backend, *form);
     // 12 distinct phases of the cycle, grey, the corner button twice, 4 menu items, the swatch
-    // frame, the toggled box and the pop-up.
-    EXPECT_EQ(controlStates.size(), 22u);
+    // frame, the toggled box and the pop-up over the form and beside it.
+    EXPECT_EQ(controlStates.size(), 23u);
     ExpectGolden(controlStates);
 }
 

@@ -65,7 +65,7 @@ int RunWindow(int& argc, char** argv) {
         if (key == 'P') {
             auto* popup = app.CreateForm<demo::ShadowPopupForm>();
             popup->FinishCreate();
-            popup->Popup({form->Left() + form->Width() + 20, form->Top()});
+            popup->Popup(demo::PopupBeside(*form));
             Say("popup");
         }
     };

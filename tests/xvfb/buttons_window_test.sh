@@ -74,4 +74,20 @@ for i in $(seq 50); do
     sleep 0.2
 done
 log "ok: the image menu chose the fourth image"
+
+# "P" opens the shadow pop-up beside the window: its shadow lies over the desktop as headless.
+pointer_to 250 150  # an empty spot of the striped background: the click only focuses the window
+xdo click 1
+xdo key p
+expect_output "^popup\$"
+main=$WINDOW
+for i in $(seq 50); do
+    for w in $(timeout 5 xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null); do
+        [ "$w" != "$main" ] && WINDOW=$w
+    done
+    [ "$WINDOW" != "$main" ] && break
+    sleep 0.2
+done
+[ "$WINDOW" != "$main" ] || fail "no pop-up window appeared"
+expect_window popup "$WORK/headless/popup-beside.png"
 log "PASS"

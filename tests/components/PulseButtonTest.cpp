@@ -145,6 +145,19 @@ TEST_F(PulseClicks, PulseRunsOnlyWhileHovered) {
     EXPECT_EQ(button->Pulse().phase, 30);
 }
 
+TEST_F(PulseClicks, DisabledButtonNeitherPulsesNorClicks) {
+    button->SetEnabled(false);
+    EXPECT_FALSE(button->Pulsing());
+    EXPECT_EQ(button->Pulse().phase, 1);
+    stage.backend.MouseExit(*stage.form);
+    stage.backend.MouseMove(*stage.form, at.x, at.y);
+    stage.backend.MouseDown(*stage.form, at.x, at.y);
+    stage.backend.AdvanceClock(1000);
+    stage.backend.MouseUp(*stage.form, at.x, at.y);
+    EXPECT_FALSE(button->Pulsing());
+    EXPECT_EQ(clicks, 0);
+}
+
 TEST_F(PulseClicks, EntryNotifiesTheParentThenSendsTheHint) {
     stage.backend.MouseExit(*stage.form);
     std::vector<std::string> log;

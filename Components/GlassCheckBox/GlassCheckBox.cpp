@@ -22,7 +22,7 @@ TGlassCheckBox::TGlassCheckBox() {
 
 const PropertyTable& TGlassCheckBox::StoredProperties() const {
     static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
-        .Add("Checked", &TGlassCheckBox::Checked, &TGlassCheckBox::SetCheckedByCode, false)
+        .Add("Checked", &TGlassCheckBox::Checked, &TGlassCheckBox::SetChecked, false)
         .Add("GlassColor", &TGlassCheckBox::GlassColor, &TGlassCheckBox::SetGlassColor)
         .Add("GlassLightness", &TGlassCheckBox::GlassLightness, &TGlassCheckBox::SetGlassLightness)
         .Add("GlassSaturation", &TGlassCheckBox::GlassSaturation, &TGlassCheckBox::SetGlassSaturation);

@@ -39,7 +39,6 @@ protected:
     void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
 
 private:
-    void SetCheckedByCode(bool v) { SetChecked(v); }
     void Retint();
 
     bool checked_ = false;

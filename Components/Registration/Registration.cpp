@@ -2,10 +2,16 @@
 #include "Components/Registration/Registration.h"
 
 #include "Components/AALabel/AALabel.h"
+#include "Components/GlassCheckBox/GlassCheckBox.h"
 #include "Components/GlassEdit/GlassEdit.h"
 #include "Components/GlassListBox/GlassListBox.h"
 #include "Components/GlassSlider/GlassSlider.h"
+#include "Components/GroupPNGButtons/GroupPNGButtons.h"
+#include "Components/PulseButton/PulseButton.h"
+#include "Components/QorBackground/QorBackground.h"
 #include "Components/SGlassButton/SGlassButton.h"
+#include "Components/SmallGlassButton/SmallGlassButton.h"
+#include "Components/StaticShadow/StaticShadow.h"
 #include "platform/ui/StoredLayout.h"
 
 namespace veskel {
@@ -16,6 +22,12 @@ void RegisterComponentClasses() {
     RegisterControlClass<TAALabel>("TAALabel");
     RegisterControlClass<TGlassSlider>("TGlassSlider");
     RegisterControlClass<TGlassListBox>("TGlassListBox");
+    RegisterControlClass<TSmallGlassButton>("TSmallGlassButton");
+    RegisterControlClass<TGlassCheckBox>("TGlassCheckBox");
+    RegisterControlClass<TPulseButton>("TPulseButton");
+    RegisterControlClass<TGroupPNGButtons>("TGroupPNGButtons");
+    RegisterControlClass<TQorBackground>("TQorBackground");
+    RegisterControlClass<TStaticShadow>("TStaticShadow");
 }
 
 }  // namespace veskel

@@ -23,6 +23,14 @@ THLSColorTable::THLSColorTable() {
     RegisterPuraCursor();
 }
 
+const PropertyTable& THLSColorTable::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .Add("HUE", &THLSColorTable::HUE, &THLSColorTable::SetHUE, 0)
+        .Add("Saturation", &THLSColorTable::Saturation, &THLSColorTable::SetSaturation, 255)
+        .Add("Lightnes", &THLSColorTable::Lightnes, &THLSColorTable::SetLightnes, 255);
+    return table;
+}
+
 void THLSColorTable::SetHUE(int v) {
     hue_ = v;
     DrawHlsTableImage(tableImage_, hue_);

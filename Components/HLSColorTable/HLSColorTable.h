@@ -12,6 +12,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -22,6 +23,7 @@ class THLSColorTable : public CustomControl {
 public:
     THLSColorTable();
     std::string ClassName() const override { return "THLSColorTable"; }
+    const PropertyTable& StoredProperties() const override;
 
     int HUE() const { return hue_; }
     // Stores, redraws the table's picture for the hue and repaints.

@@ -13,6 +13,12 @@ constexpr int kMargin = 5;     // the bar starts and ends this far inside the co
 constexpr int kBarBottom = 18;  // the outline's bottom edge (exclusive); the pointer's tip
 }  // namespace
 
+const PropertyTable& THLSSlider::StoredProperties() const {
+    static const PropertyTable table =
+        PropertyTable(GraphicControl::StoredProperties()).Add("Positopn", &THLSSlider::Positopn, &THLSSlider::SetPositopn, 0);
+    return table;
+}
+
 void THLSSlider::SetPositopn(int v) {
     position_ = std::uint8_t(v);
     if (OnChange) OnChange(*this);

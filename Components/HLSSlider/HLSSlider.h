@@ -10,12 +10,14 @@
 #include <string>
 
 #include "platform/ui/Control.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
 class THLSSlider : public GraphicControl {
 public:
     std::string ClassName() const override { return "THLSSlider"; }
+    const PropertyTable& StoredProperties() const override;
 
     int Positopn() const { return position_; }
     // Stores the low eight bits, raises OnChange, then repaints.

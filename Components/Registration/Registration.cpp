@@ -1,6 +1,8 @@
 // One line per glass control class; a new control adds its line here.
 #include "Components/Registration/Registration.h"
 
+#include "Components/HLSColorTable/HLSColorTable.h"
+#include "Components/HLSSlider/HLSSlider.h"
 #include "Components/SGlassButton/SGlassButton.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -8,6 +10,8 @@ namespace veskel {
 
 void RegisterComponentClasses() {
     RegisterControlClass<TGlassButton>("TGlassButton");
+    RegisterControlClass<THLSColorTable>("THLSColorTable");
+    RegisterControlClass<THLSSlider>("THLSSlider");
 }
 
 }  // namespace veskel

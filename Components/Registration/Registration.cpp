@@ -1,15 +1,27 @@
 // One line per glass control class; a new control adds its line here.
 #include "Components/Registration/Registration.h"
 
+#include "Components/GlassCheckBox/GlassCheckBox.h"
+#include "Components/GroupPNGButtons/GroupPNGButtons.h"
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSSlider/HLSSlider.h"
+#include "Components/PulseButton/PulseButton.h"
+#include "Components/QorBackground/QorBackground.h"
 #include "Components/SGlassButton/SGlassButton.h"
+#include "Components/SmallGlassButton/SmallGlassButton.h"
+#include "Components/StaticShadow/StaticShadow.h"
 #include "platform/ui/StoredLayout.h"
 
 namespace veskel {
 
 void RegisterComponentClasses() {
     RegisterControlClass<TGlassButton>("TGlassButton");
+    RegisterControlClass<TSmallGlassButton>("TSmallGlassButton");
+    RegisterControlClass<TGlassCheckBox>("TGlassCheckBox");
+    RegisterControlClass<TPulseButton>("TPulseButton");
+    RegisterControlClass<TGroupPNGButtons>("TGroupPNGButtons");
+    RegisterControlClass<TQorBackground>("TQorBackground");
+    RegisterControlClass<TStaticShadow>("TStaticShadow");
     RegisterControlClass<THLSColorTable>("THLSColorTable");
     RegisterControlClass<THLSSlider>("THLSSlider");
 }

@@ -1,7 +1,9 @@
 // One line per glass control class; a new control adds its line here.
 #include "Components/Registration/Registration.h"
 
+#include "Components/ColorBox/ColorBox.h"
 #include "Components/GlassCheckBox/GlassCheckBox.h"
+#include "Components/GlassEdit/GlassEdit.h"
 #include "Components/GroupPNGButtons/GroupPNGButtons.h"
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSSlider/HLSSlider.h"
@@ -24,6 +26,8 @@ void RegisterComponentClasses() {
     RegisterControlClass<TStaticShadow>("TStaticShadow");
     RegisterControlClass<THLSColorTable>("THLSColorTable");
     RegisterControlClass<THLSSlider>("THLSSlider");
+    RegisterControlClass<TGlassEdit>("TGlassEdit");
+    RegisterControlClass<TClrBox>("TClrBox");
 }
 
 }  // namespace veskel

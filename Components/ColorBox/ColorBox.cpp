@@ -116,6 +116,11 @@ void TClrBox::OpenPalette() {
     palette->SetForeColour(foreColor_);
     palette->SetBackColour(backColor_);
     palette->LoadColor(foreColor_);
+    // Loading converts the colour on the 254 scale and keeps the round trip as the pop-up's fore
+    // colour, which may differ from the box's by a few units. The pop-up goes on from the box's
+    // own colour, so that a colour notice about the other colour (editing the back colour) does
+    // not shift the fore colour the user never touched.
+    palette->SetForeColour(foreColor_);
     palette->SetTargetWindow(Handle());
 
     palette->SetBounds(paletteAt_.x, paletteAt_.y, palette->Width(), palette->Height());

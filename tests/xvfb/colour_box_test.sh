@@ -5,8 +5,9 @@
 # table and along the hue slider and watch the box take every colour, then move the pointer away
 # and see the pop-up close and the box show the last colour.
 #   colour_box_test.sh VESKEL_COLOUR_DEMO OUTDIR
-# With VESKEL_TEST_SCALE=k the program runs at Qt's scale factor k (a whole number): the screen is
-# then 1024/k x 768/k logical pixels, and every pixel a k x k block.
+# With VESKEL_TEST_SCALE=k the program runs at Qt's scale factor k (a whole number) on a screen k
+# times as large, so that the desktop is still 1024 x 768 logical pixels as in the headless run,
+# and every pixel is a k x k block.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/xvfb_lib.sh"
@@ -28,7 +29,10 @@ m=$((18 * scale)) pw=$((344 * scale)) ph=$((332 * scale))
 convert "$WORK/headless/popup.png" -scale "$((scale * 100))%" -crop "${pw}x${ph}+${m}+${m}" +repage \
     "png24:$WORK/headless/popup-inside.png" || fail "could not cut the headless pop-up"
 
-if [ "$scale" != 1 ]; then export QT_SCALE_FACTOR=$scale; fi
+if [ "$scale" != 1 ]; then
+    export QT_SCALE_FACTOR=$scale
+    export XVFB_SCREEN="$((1024 * scale))x$((768 * scale))x24"
+fi
 start_xvfb
 xdo mousemove --sync 1020 764
 start_app "$program"

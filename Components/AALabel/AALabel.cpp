@@ -7,7 +7,7 @@
 #include "platform/graphics/Rounding.h"
 #include "platform/text/CodePage.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/StoredLayout.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -54,6 +54,12 @@ std::string TAALabel::LinkTarget(std::string_view caption) {
 
 TAALabel::TAALabel() {
     textWidth_ = Width();
+}
+
+const PropertyTable& TAALabel::StoredProperties() const {
+    static const PropertyTable table =
+        PropertyTable(GraphicControl::StoredProperties()).Add("isURL", &TAALabel::isURL, &TAALabel::SetIsURL, false);
+    return table;
 }
 
 void TAALabel::SetIsURL(bool v) {
@@ -171,10 +177,6 @@ void TAALabel::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
     const std::string target = LinkTarget(Caption());
     if (target.empty()) return;
     if (Application* app = Application::Current()) app->OpenUrl(target);
-}
-
-void RegisterAALabelClass() {
-    RegisterControlClass("TAALabel", [] { return std::make_unique<TAALabel>(); });
 }
 
 }  // namespace veskel

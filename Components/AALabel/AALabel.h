@@ -19,6 +19,7 @@ class TAALabel : public GraphicControl {
 public:
     TAALabel();
     std::string ClassName() const override { return "TAALabel"; }
+    const PropertyTable& StoredProperties() const override;
 
     // Sets the text and measures it. An empty value keeps the previous text and height.
     // A "\n" pair becomes a line break (see ConvertLineBreaks).
@@ -57,8 +58,5 @@ private:
 // backslash stands at 1-based position 1 .. length - 4 with a carriage return and line feed.
 // A "\n" nearer the end stays as typed.
 std::string ConvertLineBreaks(std::string_view caption);
-
-// Makes "TAALabel" known to the stored-layout reader.
-void RegisterAALabelClass();
 
 }  // namespace veskel

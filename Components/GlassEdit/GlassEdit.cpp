@@ -1,9 +1,7 @@
 #include "Components/GlassEdit/GlassEdit.h"
 
-#include "platform/Resources.h"
-#include "platform/codecs/Codecs.h"
+#include "Components/GlassLook/GlassLook.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/StoredLayout.h"
 
 namespace veskel {
 
@@ -13,10 +11,11 @@ constexpr int kEditInset = 3;  // the inner edit keeps 3 pixels from the frame's
 constexpr int kEditHeight = 12;
 }  // namespace
 
-TGlassEdit::TGlassEdit() : Edit(CreateOwned<veskel::Edit>()) {
-    leftCap_ = DecodeBmp(Resource("Components/GlassEdit/res/GlassEditLeft.bmp"));
-    rightCap_ = DecodeBmp(Resource("Components/GlassEdit/res/GlassEditRight.bmp"));
-    middle_ = DecodeBmp(Resource("Components/GlassEdit/res/GlassEditMiddle.bmp"));
+TGlassEdit::TGlassEdit()
+    : Edit(CreateOwned<veskel::Edit>()),
+      leftCap_(&GlassSkin("Components/GlassEdit/res/GlassEditLeft.bmp")),
+      rightCap_(&GlassSkin("Components/GlassEdit/res/GlassEditRight.bmp")),
+      middle_(&GlassSkin("Components/GlassEdit/res/GlassEditMiddle.bmp")) {
     SetBounds(0, 0, 45, kFieldHeight);
 
     Edit->SetParent(this);
@@ -53,13 +52,9 @@ void TGlassEdit::ForwardKey(int key) {
 void TGlassEdit::Paint(Canvas& canvas) {
     // The inner edit follows the field's width here, so a resize reaches it at the next paint.
     Edit->SetBounds(Edit->Left(), Edit->Top(), Width() - 2 * kEditInset, Edit->Height());
-    canvas.Draw(0, 0, leftCap_.color);
-    canvas.Draw(Width() - rightCap_.Width(), 0, rightCap_.color);
-    canvas.StretchDraw(Rect::FromSize(leftCap_.Width(), 0, Width() - 4, kFieldHeight), middle_.color);
-}
-
-void RegisterGlassEditClass() {
-    RegisterControlClass("TGlassEdit", [] { return std::make_unique<TGlassEdit>(); });
+    canvas.Draw(0, 0, leftCap_->color);
+    canvas.Draw(Width() - rightCap_->Width(), 0, rightCap_->color);
+    canvas.StretchDraw(Rect::FromSize(leftCap_->Width(), 0, Width() - 4, kFieldHeight), middle_->color);
 }
 
 }  // namespace veskel

@@ -34,12 +34,9 @@ protected:
 private:
     void ForwardKey(int key);
 
-    Picture leftCap_;
-    Picture rightCap_;
-    Picture middle_;
+    const Picture* leftCap_;
+    const Picture* rightCap_;
+    const Picture* middle_;
 };
-
-// Makes "TGlassEdit" known to the stored-layout reader.
-void RegisterGlassEditClass();
 
 }  // namespace veskel

@@ -4,7 +4,7 @@
 
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
-#include "platform/ui/StoredLayout.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -37,6 +37,15 @@ TGlassListBox::TGlassListBox() {
     f.size = 8;
     f.color = RGB(10, 10, 10);
     SetFont(f);
+}
+
+const PropertyTable& TGlassListBox::StoredProperties() const {
+    static const PropertyTable table =
+        PropertyTable(CustomControl::StoredProperties())
+            .Add("ItemHeight", &TGlassListBox::ItemHeight, &TGlassListBox::SetItemHeight, 26)
+            .Add("TopItem", &TGlassListBox::TopItem, &TGlassListBox::SetTopItem, 0)
+            .Add("ShowText", &TGlassListBox::ShowText, &TGlassListBox::SetShowText, true);
+    return table;
 }
 
 void TGlassListBox::SetItemHeight(int v) {
@@ -181,10 +190,6 @@ bool TGlassListBox::MouseWheel(ShiftState shift, int delta, int x, int y) {
         TrackPointer(y);  // the highlight follows the item that is now under the pointer
     }
     return true;
-}
-
-void RegisterGlassListBoxClass() {
-    RegisterControlClass("TGlassListBox", [] { return std::make_unique<TGlassListBox>(); });
 }
 
 }  // namespace veskel

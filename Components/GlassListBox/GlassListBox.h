@@ -23,6 +23,7 @@ class TGlassListBox : public CustomControl {
 public:
     TGlassListBox();
     std::string ClassName() const override { return "TGlassListBox"; }
+    const PropertyTable& StoredProperties() const override;
 
     // Row height in pixels (1..255; 0 would leave no rows to hit, so it becomes 1).
     int ItemHeight() const { return itemHeight_; }
@@ -84,8 +85,5 @@ private:
     int wheelRest_ = 0;  // wheel turn not yet worth a hundredth of an item
     std::vector<std::unique_ptr<TGLItems>> items_;
 };
-
-// Makes "TGlassListBox" known to the stored-layout reader.
-void RegisterGlassListBoxClass();
 
 }  // namespace veskel

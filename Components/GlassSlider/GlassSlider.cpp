@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-#include "platform/Resources.h"
-#include "platform/codecs/Codecs.h"
+#include "Components/GlassLook/GlassLook.h"
 #include "platform/graphics/Rounding.h"
-#include "platform/ui/StoredLayout.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -19,13 +18,20 @@ constexpr int kTickBottom = 22;  // exclusive
 constexpr Color kTickColor = RGB(176, 176, 176);
 }  // namespace
 
-TGlassSlider::TGlassSlider() {
-    track_ = DecodePng(Resource("Components/GlassSlider/res/GlassSliderTrack.png"));
-    thumb_ = DecodePng(Resource("Components/GlassSlider/res/GlassSliderThumb.png"));
-    thumbHover_ = DecodePng(Resource("Components/GlassSlider/res/GlassSliderThumbHover.png"));
+TGlassSlider::TGlassSlider()
+    : track_(&GlassSkin("Components/GlassSlider/res/GlassSliderTrack.png")),
+      thumb_(&GlassSkin("Components/GlassSlider/res/GlassSliderThumb.png")),
+      thumbHover_(&GlassSkin("Components/GlassSlider/res/GlassSliderThumbHover.png")) {
     SetHandlesPressRelease(true);
     restTimer_.SetInterval(kRestMs);
     restTimer_.OnTimer = [this] { Rested(); };
+}
+
+const PropertyTable& TGlassSlider::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
+                                           .Add("Max", &TGlassSlider::Max, &TGlassSlider::SetMax)
+                                           .Add("Value", &TGlassSlider::Value, &TGlassSlider::SetValue);
+    return table;
 }
 
 int TGlassSlider::TrackLength() const { return std::max(1, Width() - 18); }
@@ -94,8 +100,8 @@ void TGlassSlider::MouseLeave() {
 }
 
 void TGlassSlider::Paint(Canvas& canvas) {
-    canvas.StretchDraw({kTrackLeft, kTrackTop, Width() - kTrackLeft, kTrackTop + track_.Height()}, track_.color);
-    const Picture& thumb = hovered_ ? thumbHover_ : thumb_;
+    canvas.StretchDraw({kTrackLeft, kTrackTop, Width() - kTrackLeft, kTrackTop + track_->Height()}, track_->color);
+    const Picture& thumb = hovered_ ? *thumbHover_ : *thumb_;
     canvas.Draw(thumbPos_ + kThumbLeft, kThumbTop, thumb);
     canvas.brush.style = BrushStyle::Solid;
     canvas.brush.color = kTickColor;
@@ -105,10 +111,6 @@ void TGlassSlider::Paint(Canvas& canvas) {
         canvas.FillRect({x, kTickTop, x + 1, kTickBottom});
     }
     canvas.FillRect({Width() - 10, kTickTop, Width() - 9, kTickBottom});
-}
-
-void RegisterGlassSliderClass() {
-    RegisterControlClass("TGlassSlider", [] { return std::make_unique<TGlassSlider>(); });
 }
 
 }  // namespace veskel

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "platform/graphics/Picture.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/Timer.h"
 
 namespace veskel {
 
@@ -19,6 +19,8 @@ class TGlassSlider : public GraphicControl {
 public:
     TGlassSlider();
     std::string ClassName() const override { return "TGlassSlider"; }
+    // Max and Value are always stored, Max first (setting Value uses Max).
+    const PropertyTable& StoredProperties() const override;
 
     int Max() const { return max_; }
     // Stores and repaints; the thumb stays where it is until Value is set again. Values below 1
@@ -63,12 +65,9 @@ private:
     bool dragging_ = false;
     Timer restTimer_;
 
-    Picture track_;
-    Picture thumb_;
-    Picture thumbHover_;
+    const Picture* track_;
+    const Picture* thumb_;
+    const Picture* thumbHover_;
 };
-
-// Makes "TGlassSlider" known to the stored-layout reader.
-void RegisterGlassSliderClass();
 
 }  // namespace veskel

@@ -1,9 +1,12 @@
 // One line per glass control class; a new control adds its line here.
 #include "Components/Registration/Registration.h"
 
+#include "Components/AALabel/AALabel.h"
 #include "Components/ColorBox/ColorBox.h"
 #include "Components/GlassCheckBox/GlassCheckBox.h"
 #include "Components/GlassEdit/GlassEdit.h"
+#include "Components/GlassListBox/GlassListBox.h"
+#include "Components/GlassSlider/GlassSlider.h"
 #include "Components/GroupPNGButtons/GroupPNGButtons.h"
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSSlider/HLSSlider.h"
@@ -24,9 +27,12 @@ void RegisterComponentClasses() {
     RegisterControlClass<TGroupPNGButtons>("TGroupPNGButtons");
     RegisterControlClass<TQorBackground>("TQorBackground");
     RegisterControlClass<TStaticShadow>("TStaticShadow");
+    RegisterControlClass<TGlassEdit>("TGlassEdit");
+    RegisterControlClass<TAALabel>("TAALabel");
+    RegisterControlClass<TGlassSlider>("TGlassSlider");
+    RegisterControlClass<TGlassListBox>("TGlassListBox");
     RegisterControlClass<THLSColorTable>("THLSColorTable");
     RegisterControlClass<THLSSlider>("THLSSlider");
-    RegisterControlClass<TGlassEdit>("TGlassEdit");
     RegisterControlClass<TClrBox>("TClrBox");
 }
 

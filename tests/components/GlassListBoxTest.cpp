@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "Components/AALabel/AALabel.h"
+#include "Components/Registration/Registration.h"
 #include "ControlTestSupport.h"
+#include "platform/ui/StoredLayout.h"
 #include "banner/BannerDocument.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
@@ -52,15 +55,6 @@ struct ListStage : ControlStage {
 TEST(GlassListBoxItems, AddItemKeepsBothTextsTheIndexAndACopyOfTheIcon) {
     ControlStage stage;
     auto* l = stage.Add<TGlassListBox>(0, 0);
-    EXPECT_EQ(l->ClassName(), "TGlassListBox");
-    EXPECT_EQ(l->Width(), 260);
-    EXPECT_EQ(l->Height(), 170);
-    EXPECT_EQ(l->ItemHeight(), 26);
-    EXPECT_EQ(l->GetFont().family, "Tahoma");
-    EXPECT_EQ(l->GetFont().size, 8);
-    EXPECT_EQ(l->GetFont().color, RGB(10, 10, 10));
-    EXPECT_EQ(l->HotItem(), -2);
-    EXPECT_EQ(l->ItemIndex, 0);
 
     // OnItemAdd comes first, then the repaint.
     std::vector<std::uint64_t> paintsAtEvent, paintsAfter;
@@ -108,6 +102,20 @@ TEST(GlassListBoxPointer, RowsHitRoundingDownAndTheHighlightStaysPastTheLastItem
     EXPECT_EQ(st.RowAt(2), kSelectedRow) << "item 0 is selected from the start";
     EXPECT_EQ(st.RowAt(40), kWhiteRow);
     EXPECT_EQ(st.RowAt(95), RGB(205, 205, 205)) << "rows past the last item are not painted";
+}
+
+// An item height of 0 would divide by zero in the paint and the hit test: it becomes 1.
+TEST(GlassListBoxPointer, ItemHeightIsAtLeastOnePixel) {
+    ListStage st;
+    st.list->SetItemHeight(0);
+    EXPECT_EQ(st.list->ItemHeight(), 1);
+    st.list->SetItemHeight(300);
+    EXPECT_EQ(st.list->ItemHeight(), 255);
+    st.list->SetItemHeight(1);
+    st.Move(3);
+    EXPECT_EQ(st.list->HotItem(), 3);
+    EXPECT_EQ(st.RowAt(3), kHotRow);
+    EXPECT_EQ(st.RowAt(6), RGB(205, 205, 205));
 }
 
 TEST(GlassListBoxPointer, APressSelectsTheHighlightedItemWithAnyButton) {
@@ -296,6 +304,48 @@ TEST(GlassListBoxRounding, ABannerRenderedBeforeAndAfterTheFirstPaintOfAList) {
     const Bitmap after = doc.RenderBanner();
     EXPECT_EQ(after, DecodePng(ReadFileBytes(golden + "default-downward.png")).color);
     EXPECT_NE(before, after);
+}
+
+}  // namespace
+}  // namespace veskel
+
+namespace veskel {
+namespace {
+
+// The main window's list and link label as its stored layout has them, read and written back.
+TEST(GlassListBoxStored, ListAndLinkLabelReadAndWrittenWithoutTheirDefaults) {
+    ControlStage stage;
+    RegisterComponentClasses();
+    const std::string text =
+        "object Form1: TForm\n"
+        "  object GlassListBox1: TGlassListBox\n"
+        "    Left = 1\n    Top = 1\n    Width = 169\n    Height = 108\n"
+        "    Cursor = crHandPoint\n    Font.Height = -16\n    ItemHeight = 18\n"
+        "    OnSelect = GlassListBox1Select\n"
+        "  end\n"
+        "  object AALabel1: TAALabel\n"
+        "    Width = 190\n    Cursor = crHandPoint\n    Caption = 'www.example.com/?veskel=1'\n    isURL = True\n"
+        "  end\n"
+        "end\n";
+    LoadLayout(*stage.form, text);
+    auto* list = stage.form->Find<TGlassListBox>("GlassListBox1");
+    auto* label = stage.form->Find<TAALabel>("AALabel1");
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(list->ItemHeight(), 18);
+    EXPECT_EQ(list->TopItem(), 0);
+    EXPECT_TRUE(list->ShowText());
+    EXPECT_TRUE(label->isURL());
+    EXPECT_GT(label->Height(), 0) << "measured when the caption was read";
+
+    std::vector<LayoutProperty> props;
+    list->GetProperties(props);
+    std::vector<std::string> names;
+    for (const auto& p : props) names.push_back(p.name);
+    EXPECT_NE(std::find(names.begin(), names.end(), "ItemHeight"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "TopItem"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "ShowText"), names.end());
+    EXPECT_NE(WriteLayout(SaveLayout(*stage.form)).find("isURL = True"), std::string::npos);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Components/Registration/Registration.h"
 #include "ControlTestSupport.h"
+#include "platform/ui/StoredLayout.h"
 #include "platform/Resources.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
@@ -137,6 +139,22 @@ TEST(GlassSliderPointer, PositionRuleInBothRoundingModes) {
     }
 }
 
+// A slider narrower than its track margins (Width - 18 <= 0) still maps: the track counts as one
+// pixel, so no value divides by zero.
+TEST(GlassSliderPointer, ASliderTooNarrowForItsTrackStillGivesValuesInRange) {
+    ScopedRoundingModeForTesting rounding(RoundingMode::NearestEven);
+    SliderStage st(12, 20);
+    st.Down(2);
+    EXPECT_EQ(st.s->Value(), 0);
+    EXPECT_EQ(st.s->ThumbPos(), 0);
+    st.Move(11);
+    EXPECT_EQ(st.s->Value(), 20);
+    EXPECT_EQ(st.s->ThumbPos(), 0);
+    st.Up(11);
+    st.s->SetValue(7);
+    EXPECT_EQ(st.s->ThumbPos(), 0);  // round(7 x 1 / 20)
+}
+
 TEST(GlassSliderPointer, ThePressCountsAsAChangeOnlyWhenTheThumbMoves) {
     ScopedRoundingModeForTesting rounding(RoundingMode::NearestEven);
     SliderStage st;
@@ -253,6 +271,39 @@ TEST(GlassSliderPaint, TrackTicksAndThumbPlace) {
     for (int x = 0; x < 180; ++x)
         if (later.Pixel(x, 19) == tick) ticksDown.push_back(x);
     EXPECT_EQ(ticksDown, (std::vector<int>{9, 41, 73, 106, 138, 170}));
+}
+
+}  // namespace
+}  // namespace veskel
+
+namespace veskel {
+namespace {
+
+// ---------------------------------------------------------------- stored form
+
+TEST(GlassSliderStored, MaxAndValueAlwaysWrittenMaxFirstBecauseValueUsesIt) {
+    ScopedRoundingModeForTesting rounding(RoundingMode::NearestEven);
+    ControlStage stage;
+    RegisterComponentClasses();
+    auto load = [&](const std::string& props) {
+        LoadLayout(*stage.form, "object Form1: TForm\n  object S: TGlassSlider\n    Width = 180\n" + props + "  end\nend\n");
+        auto* s = stage.form->Find<TGlassSlider>("S");
+        const std::pair<int, int> result{s->Value(), s->ThumbPos()};
+        delete s;
+        return result;
+    };
+    EXPECT_EQ(load("    Max = 99\n    Value = 80\n"), (std::pair<int, int>{80, 131}));
+    EXPECT_EQ(load("    Value = 80\n    Max = 99\n"), (std::pair<int, int>{80, 1296})) << "Value read with Max 10";
+
+    TGlassSlider fresh;
+    std::vector<LayoutProperty> props;
+    fresh.GetProperties(props);
+    std::vector<std::string> names;
+    for (const auto& p : props) names.push_back(p.name);
+    const auto max = std::find(names.begin(), names.end(), "Max");
+    ASSERT_NE(max, names.end()) << "written even at its default";
+    ASSERT_NE(max + 1, names.end());
+    EXPECT_EQ(*(max + 1), "Value");
 }
 
 }  // namespace

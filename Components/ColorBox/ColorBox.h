@@ -13,6 +13,7 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -26,6 +27,7 @@ public:
     TClrBox();
     ~TClrBox() override;
     std::string ClassName() const override { return "TClrBox"; }
+    const PropertyTable& StoredProperties() const override;
 
     Color ForeColor() const { return foreColor_; }
     void SetForeColor(Color c);  // stores and repaints

@@ -9,6 +9,8 @@
 #include "ControlTestSupport.h"
 #include "Components/GlassTint/GlassTint.h"
 #include "platform/ui/StandardControls.h"
+#include "platform/ui/StoredLayout.h"
+#include "Components/Registration/Registration.h"
 
 namespace veskel {
 namespace {
@@ -99,6 +101,35 @@ TEST_F(ColorBoxTest, BoxInBothModes) {
     testing::ExpectGolden(single, "colour_box_single");
     testing::ExpectGolden(two, "colour_box_pair");
     // Setting colours from code raises nothing.
+    EXPECT_TRUE(preChanges.empty());
+}
+
+// The main window's boxes as its stored layout has them.
+TEST_F(ColorBoxTest, StoredBox) {
+    RegisterFrameworkClasses();
+    RegisterComponentClasses();
+    LoadLayout(*form, std::string_view(R"(object Form1: TForm
+  object ClrBox3: TClrBox
+    Left = 153
+    Top = 220
+    Width = 20
+    Height = 18
+    Cursor = crHandPoint
+    ForeColor = 65280
+    BackColor = clBlack
+    SingleColor = True
+    OpenAtClick = False
+    OnPreChange = ClrBox3PreChange
+  end
+end
+)"));
+    auto* b = form->Find<TClrBox>("ClrBox3");
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->ForeColor(), RGB(0, 255, 0));
+    EXPECT_TRUE(b->SingleColor());
+    EXPECT_EQ(b->Cursor(), kCrHandPoint);
+    form->PaintAll();
+    EXPECT_EQ(testing::Snapshot(*b).Pixel(9, 9), RGB(0, 255, 0));
     EXPECT_TRUE(preChanges.empty());
 }
 

@@ -111,7 +111,7 @@ TEST_F(ColorBoxTest, StoredBox) {
     LoadLayout(*form, std::string_view(R"(object Form1: TForm
   object ClrBox3: TClrBox
     Left = 153
-    Top = 220
+    Top = 120
     Width = 20
     Height = 18
     Cursor = crHandPoint

@@ -249,13 +249,20 @@ TEST_F(ColorBoxTest, OpenAtClickOpensOnlyOnAPress) {
 TEST_F(ColorBoxTest, NoSecondPopupWhileOneIsOpen) {
     TPForm* first = OpenByHover(*box);
     ASSERT_NE(first, nullptr);
-    // A press on the box (the pop-up deactivates as the main window is pressed, in a real
-    // session; here the press comes first) and the hover timer find the guard set.
-    PressIn(*box, 5, 5);
-    ReleaseIn(*box, 5, 5);
+    // The hover timer and a direct call find the guard set.
     MoveIn(*box, 6, 6);
     backend.AdvanceClock(300);
+    box->OpenPalette();
     EXPECT_EQ(box->Palette(), first);
+    EXPECT_EQ(app.Forms().size(), 2u);
+    // A press on the box activates the main window first, which closes the open pop-up; the press
+    // then opens a fresh one. Never are two open at once.
+    PressIn(*box, 5, 5);
+    ReleaseIn(*box, 5, 5);
+    EXPECT_TRUE(box->PaletteOpen());
+    EXPECT_EQ(app.Forms().size(), 2u);
+    MoveIn(*box, 6, 6);
+    backend.AdvanceClock(300);
     EXPECT_EQ(app.Forms().size(), 2u);
 }
 

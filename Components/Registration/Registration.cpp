@@ -2,11 +2,14 @@
 #include "Components/Registration/Registration.h"
 
 #include "Components/AALabel/AALabel.h"
+#include "Components/ColorBox/ColorBox.h"
 #include "Components/GlassCheckBox/GlassCheckBox.h"
 #include "Components/GlassEdit/GlassEdit.h"
 #include "Components/GlassListBox/GlassListBox.h"
 #include "Components/GlassSlider/GlassSlider.h"
 #include "Components/GroupPNGButtons/GroupPNGButtons.h"
+#include "Components/HLSColorTable/HLSColorTable.h"
+#include "Components/HLSSlider/HLSSlider.h"
 #include "Components/PulseButton/PulseButton.h"
 #include "Components/QorBackground/QorBackground.h"
 #include "Components/SGlassButton/SGlassButton.h"
@@ -18,16 +21,19 @@ namespace veskel {
 
 void RegisterComponentClasses() {
     RegisterControlClass<TGlassButton>("TGlassButton");
-    RegisterControlClass<TGlassEdit>("TGlassEdit");
-    RegisterControlClass<TAALabel>("TAALabel");
-    RegisterControlClass<TGlassSlider>("TGlassSlider");
-    RegisterControlClass<TGlassListBox>("TGlassListBox");
     RegisterControlClass<TSmallGlassButton>("TSmallGlassButton");
     RegisterControlClass<TGlassCheckBox>("TGlassCheckBox");
     RegisterControlClass<TPulseButton>("TPulseButton");
     RegisterControlClass<TGroupPNGButtons>("TGroupPNGButtons");
     RegisterControlClass<TQorBackground>("TQorBackground");
     RegisterControlClass<TStaticShadow>("TStaticShadow");
+    RegisterControlClass<TGlassEdit>("TGlassEdit");
+    RegisterControlClass<TAALabel>("TAALabel");
+    RegisterControlClass<TGlassSlider>("TGlassSlider");
+    RegisterControlClass<TGlassListBox>("TGlassListBox");
+    RegisterControlClass<THLSColorTable>("THLSColorTable");
+    RegisterControlClass<THLSSlider>("THLSSlider");
+    RegisterControlClass<TClrBox>("TClrBox");
 }
 
 }  // namespace veskel

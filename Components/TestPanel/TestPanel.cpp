@@ -5,12 +5,12 @@
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/StoredPng.h"
 
 namespace veskel {
 
 namespace {
 
-constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 // Stored tab images this short are placeholders (the signature alone), not pictures.
 constexpr std::size_t kSmallestTabImageBlock = 1000;
 
@@ -229,7 +229,7 @@ void TGLeaf::ReadLeafImageData(std::span<const std::uint8_t> png) {
 }
 
 std::vector<std::uint8_t> TGLeaf::LeafImageData() const {
-    if (leafImage_.IsEmpty()) return {std::begin(kPngSignature), std::end(kPngSignature)};
+    if (leafImage_.IsEmpty()) return {kPngSignature.begin(), kPngSignature.end()};
     return EncodePng(leafImage_);
 }
 

@@ -6,10 +6,8 @@
     Image3  400 x  48  the frame around the preview: a raised light panel with a sunken well for
                        the 350 x 20 banner at (25, 14)
 
-Both are plain 24-bit images. They are written as PNG files to app/art/ (to look at) and, as the
-same PNG bytes in hex, into the `Picture.Data` blocks of Image2 and Image3 in the stored layout
-app/res/MainWindow.lay, replacing whatever those blocks held. The layout must already hold both
-objects with a `Picture.Data = {` line.
+Both are plain 24-bit images, written as PNG files to app/art/. The main window's stored layout
+carries the same bytes; run tools/app/make_main_layout.py afterwards to write them into it.
 
 Run with Debian's interpreter: /usr/bin/python3 tools/app/make_window_art.py
 The outputs are committed.
@@ -17,8 +15,6 @@ The outputs are committed.
 import io
 import math
 import os
-import re
-import sys
 
 from PIL import Image
 
@@ -144,45 +140,17 @@ def png_bytes(img):
     return buf.getvalue()
 
 
-def hex_block(data, indent):
-    """The layout's binary value: `{` then 32 bytes of hex a line, the last line ending in `}`."""
-    lines = []
-    for i in range(0, len(data), 32):
-        lines.append(indent + data[i:i + 32].hex().upper())
-    lines[-1] += "}"
-    return "\n".join(lines)
-
-
-def splice(layout, object_name, data):
-    """Replaces the Picture.Data block of one object in the layout text."""
-    pattern = re.compile(r"(object " + object_name + r": TImage\n(?:.*\n)*?(\s*)Picture\.Data = \{)\n(?:[0-9A-F]*\n)*?[0-9A-F]*\}",
-                         re.MULTILINE)
-    m = pattern.search(layout)
-    if not m:
-        sys.exit("no Picture.Data block for " + object_name + " in the layout")
-    indent = m.group(2).lstrip("\n") + "  "
-    return layout[:m.start()] + m.group(1) + "\n" + hex_block(data, indent) + layout[m.end():]
-
-
 def main():
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
     art_dir = os.path.join(root, "app", "art")
     os.makedirs(art_dir, exist_ok=True)
     images = {"Image2": background(), "Image3": preview_frame()}
-    layout_path = os.path.join(root, "app", "res", "MainWindow.lay")
-    layout = open(layout_path, encoding="utf-8").read() if os.path.exists(layout_path) else None
     for name, img in images.items():
         data = png_bytes(img)
         path = os.path.join(art_dir, name + ".png")
         with open(path, "wb") as f:
             f.write(data)
         print(path, img.size, len(data), "bytes")
-        if layout is not None:
-            layout = splice(layout, name, data)
-    if layout is not None:
-        with open(layout_path, "w", encoding="utf-8") as f:
-            f.write(layout)
-        print(layout_path, "updated")
 
 
 if __name__ == "__main__":

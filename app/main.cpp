@@ -4,11 +4,16 @@
 #include <exception>
 #include <string>
 
+#include "Components/Registration/Registration.h"
 #include "banner/BannerDocument.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
+#include "platform/ui/StoredLayout.h"
 
 int main() {
+    // Every control class a stored layout may name, once at start.
+    veskel::RegisterFrameworkClasses();
+    veskel::RegisterComponentClasses();
     std::puts("veskel: the designer window is not built yet; rendering the default banner instead.");
     const std::string path = "veskel-banner.png";
     try {

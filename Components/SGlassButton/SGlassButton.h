@@ -4,20 +4,22 @@
 // a recoloured copy of the skin (TintSkin with HUE / Lightness / Saturation); while any mouse
 // button is held on it the caption sinks by one pixel and turns dark grey.
 //
-// The caption is drawn three times too large in black on white and box-filtered 3 x 3 into the
-// skin beneath it, which gives smooth text whatever the platform's text smoothing is.
+// Hover, press and the click come from ButtonControl; the skins and the 3 x 3 supersampled
+// caption from the glass look (GlassLook.h).
 #include <string>
 
+#include "Components/GlassLook/GlassLook.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
-#include "platform/ui/Control.h"
+#include "platform/ui/ButtonControl.h"
 
 namespace veskel {
 
-class TGlassButton : public GraphicControl {
+class TGlassButton : public ButtonControl {
 public:
     TGlassButton();
     std::string ClassName() const override { return "TGlassButton"; }
+    const PropertyTable& StoredProperties() const override;
 
     // The published properties, in the order the control declares them (a stored layout applies
     // them in this order, so stored colour values override the preset of DefaultButton).
@@ -37,25 +39,14 @@ public:
     void SetButtonText(std::string text);
 
     // What the button shows (for tests and the demo).
-    bool IsHovered() const { return hovered_; }
-    bool IsPressed() const { return pressed_; }
-    const Picture& NormalSkin() const { return normalSkin_; }
-    const Picture& HoverSkin() const { return hoverSkin_; }
-
-    bool SetProperty(std::string_view name, const LayoutValue& value) override;
-    void GetProperties(std::vector<LayoutProperty>& out) const override;
+    const Picture& NormalSkin() const { return *normalSkin_; }
+    const Picture& HoverSkin() const { return hoverSkin_.Get(); }
 
 protected:
     void Paint(Canvas& canvas) override;
-    void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
-    void MouseUp(MouseButton button, ShiftState shift, int x, int y) override;
-    void MouseEnter() override;
-    void MouseLeave() override;
-    void EnabledChanged() override;
 
 private:
     void ReloadHoverSkin();
-    void PaintCaption(Canvas& canvas);
 
     bool blueButton_ = false;
     bool smallButton_ = false;
@@ -65,18 +56,13 @@ private:
     int saturation_ = 0;
     std::string buttonText_ = "Button";
 
-    Picture normalSkin_;
-    Picture hoverSkin_;
+    const Picture* normalSkin_ = nullptr;
+    TintedSkin hoverSkin_;
     Bitmap captionCache_;
-    bool hovered_ = false;
-    bool pressed_ = false;
 };
 
-// The stock skins, decoded afresh from the program's embedded PNG bytes on every call.
+// The stock skins (decoded once from the program's embedded PNG bytes).
 enum class GlassButtonSkin { Normal, Blue, Small };
-Picture LoadGlassButtonSkin(GlassButtonSkin skin);
-
-// Makes "TGlassButton" known to the stored-layout reader.
-void RegisterGlassButtonClass();
+const Picture& LoadGlassButtonSkin(GlassButtonSkin skin);
 
 }  // namespace veskel

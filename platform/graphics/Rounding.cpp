@@ -54,6 +54,12 @@ FloatRoundingScope::FloatRoundingScope() : saved_(std::fegetround()) {
 
 FloatRoundingScope::~FloatRoundingScope() { std::fesetround(saved_); }
 
+RoundingModeScope::RoundingModeScope(RoundingMode mode) : saved_(CurrentRoundingMode()) {
+    g_mode.store(mode, std::memory_order_relaxed);
+}
+
+RoundingModeScope::~RoundingModeScope() { g_mode.store(saved_, std::memory_order_relaxed); }
+
 ScopedRoundingModeForTesting::ScopedRoundingModeForTesting(RoundingMode mode) : saved_(CurrentRoundingMode()) {
     g_mode.store(mode, std::memory_order_relaxed);
 }

@@ -40,6 +40,19 @@ private:
     int saved_;
 };
 
+// Runs a piece of work in a given mode, then puts the process mode back: work deferred to a
+// later moment (a skin tinted at its next paint) keeps the mode of the moment it was asked for.
+class RoundingModeScope {
+public:
+    explicit RoundingModeScope(RoundingMode mode);
+    ~RoundingModeScope();
+    RoundingModeScope(const RoundingModeScope&) = delete;
+    RoundingModeScope& operator=(const RoundingModeScope&) = delete;
+
+private:
+    RoundingMode saved_;
+};
+
 // For tests: runs the process in the given mode for the lifetime of the object, then puts the
 // previous mode back. Lets a test check both modes side by side.
 class ScopedRoundingModeForTesting {

@@ -16,6 +16,7 @@
 #include "platform/graphics/Picture.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/Timer.h"
 
 namespace veskel {
 
@@ -28,32 +29,6 @@ std::intptr_t SendMessage(WindowHandle window, unsigned msg, std::uintptr_t wPar
 bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
 // The control that owns a window handle, or nullptr.
 Control* FindControl(WindowHandle window);
-
-// A message timer on the Application's clock. Ticks run on the UI thread from the loop.
-class Timer {
-public:
-    Timer();
-    ~Timer();
-    Timer(const Timer&) = delete;
-    Timer& operator=(const Timer&) = delete;
-
-    int Interval() const { return interval_; }
-    // Changing the interval of a running timer restarts its period.
-    void SetInterval(int ms);
-    bool Enabled() const { return enabled_; }
-    // Enabling a running timer changes nothing (its period is not restarted); disabling stops it.
-    void SetEnabled(bool enabled);
-
-    std::function<void()> OnTimer;
-
-private:
-    friend class Application;
-    void Restart();
-    int interval_ = 1000;
-    bool enabled_ = false;
-    std::int64_t due_ = 0;
-    std::uint64_t order_ = 0;  // ties between timers due at once go in start order
-};
 
 class Application {
 public:

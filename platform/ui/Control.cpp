@@ -35,18 +35,6 @@ Control* LookupHandle(WindowHandle handle) {
     return it == HandleTable().end() ? nullptr : it->second;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
-}
-
 }  // namespace detail
 
 Control* FindControl(WindowHandle window) { return detail::LookupHandle(window); }
@@ -464,106 +452,6 @@ std::intptr_t Control::Perform(unsigned msg, std::uintptr_t wParam, std::intptr_
         if (Application* app = Application::Current()) app->RunHooks(handle_, m);
     }
     return m.result;
-}
-
-// ---------------------------------------------------------------- stored properties
-
-namespace {
-
-struct NamedInt {
-    const char* name;
-    int value;
-};
-
-constexpr NamedInt kCursorNames[] = {
-    {"crDefault", 0},      {"crNone", -1},     {"crArrow", -2},   {"crCross", -3},      {"crIBeam", -4},
-    {"crSizeNESW", -6},    {"crSizeNS", -7},   {"crSizeNWSE", -8}, {"crSizeWE", -9},    {"crUpArrow", -10},
-    {"crHourGlass", -11},  {"crDrag", -12},    {"crNoDrop", -13}, {"crHSplit", -14},    {"crVSplit", -15},
-    {"crMultiDrag", -16},  {"crSQLWait", -17}, {"crNo", -18},     {"crAppStart", -19},  {"crHelp", -20},
-    {"crHandPoint", -21},  {"crSizeAll", -22},
-};
-
-constexpr NamedInt kAlignNames[] = {
-    {"alNone", int(Align::None)}, {"alTop", int(Align::Top)},     {"alBottom", int(Align::Bottom)},
-    {"alLeft", int(Align::Left)}, {"alRight", int(Align::Right)}, {"alClient", int(Align::Client)},
-};
-
-// Framework properties a control accepts and keeps for writing back but does not act on.
-constexpr const char* kKeptProperties[] = {
-    "ParentShowHint", "ParentBiDiMode", "BiDiMode", "TabOrder", "TabStop", "DoubleBuffered", "ParentColor",
-    "ParentBackground", "DragCursor", "DragKind", "DragMode", "PopupMenu", "Anchors", "HelpContext",
-    "PixelsPerInch", "TextHeight", "OldCreateOrder", "Scaled", "BorderIcons", "KeyPreview", "Ctl3D",
-    "ParentCtl3D", "UseDockManager", "DockSite", "AutoScroll", "HorzScrollBar.Visible",
-    "VertScrollBar.Visible", "DesignSize", "ExplicitLeft", "ExplicitTop", "ExplicitWidth", "ExplicitHeight",
-};
-
-}  // namespace
-
-static int IntFromNamed(const LayoutValue& v, std::span<const NamedInt> table, const char* what) {
-    if (v.kind == LayoutValue::Kind::Integer) return v.AsInt32();
-    const std::string& id = v.AsIdent();
-    for (const NamedInt& n : table)
-        if (EqualsNoCase(id, n.name)) return n.value;
-    throw LayoutError(std::string("unknown ") + what + " '" + id + "'");
-}
-
-static LayoutValue NamedFromInt(int value, std::span<const NamedInt> table) {
-    for (const NamedInt& n : table)
-        if (n.value == value) return LayoutValue::Ident(n.name);
-    return LayoutValue::Int(value);
-}
-
-bool Control::SetProperty(std::string_view name, const LayoutValue& value) {
-    if (EqualsNoCase(name, "Left")) SetLeft(value.AsInt32());
-    else if (EqualsNoCase(name, "Top")) SetTop(value.AsInt32());
-    else if (EqualsNoCase(name, "Width")) SetWidth(value.AsInt32());
-    else if (EqualsNoCase(name, "Height")) SetHeight(value.AsInt32());
-    else if (EqualsNoCase(name, "Caption")) SetCaption(value.AsString());
-    else if (EqualsNoCase(name, "Visible")) SetVisible(value.AsBool());
-    else if (EqualsNoCase(name, "Enabled")) SetEnabled(value.AsBool());
-    else if (EqualsNoCase(name, "Hint")) SetHint(value.AsString());
-    else if (EqualsNoCase(name, "ShowHint")) SetShowHint(value.AsBool());
-    else if (EqualsNoCase(name, "Tag")) SetTag(std::intptr_t(value.AsInt()));
-    else if (EqualsNoCase(name, "Color")) SetColor(ColorFromValue(value));
-    else if (EqualsNoCase(name, "Cursor")) SetCursor(IntFromNamed(value, kCursorNames, "cursor"));
-    else if (EqualsNoCase(name, "Align")) SetAlign(Align(IntFromNamed(value, kAlignNames, "alignment")));
-    else if (EqualsNoCase(name, "ParentFont")) SetParentFont(value.AsBool());
-    else if (detail::StartsWithNoCase(name, "Font.")) {
-        Font f = font_;
-        if (!SetFontProperty(f, name.substr(5), value)) return false;
-        SetFont(f);
-    } else {
-        for (const char* kept : kKeptProperties) {
-            if (EqualsNoCase(name, kept) || (detail::StartsWithNoCase(name, "Constraints."))) {
-                // Kept as read, so the layout writes back unchanged.
-                keptProperties_.push_back({std::string(name), value});
-                return true;
-            }
-        }
-        return false;
-    }
-    return true;
-}
-
-bool Control::ReadBinaryProperty(std::string_view, std::span<const std::uint8_t>) { return false; }
-
-void Control::GetProperties(std::vector<LayoutProperty>& out) const {
-    out.push_back({"Left", LayoutValue::Int(Left())});
-    out.push_back({"Top", LayoutValue::Int(Top())});
-    out.push_back({"Width", LayoutValue::Int(Width())});
-    out.push_back({"Height", LayoutValue::Int(Height())});
-    if (align_ != Align::None) out.push_back({"Align", NamedFromInt(int(align_), kAlignNames)});
-    if (!caption_.empty()) out.push_back({"Caption", LayoutValue::Str(caption_)});
-    if (windowed_) out.push_back({"Color", ColorToValue(color_)});
-    if (cursor_ != kCrDefault) out.push_back({"Cursor", NamedFromInt(cursor_, kCursorNames)});
-    if (!enabled_) out.push_back({"Enabled", LayoutValue::Bool(false)});
-    if (!parentFont_) GetFontProperties(font_, "Font.", out);
-    if (!hint_.empty()) out.push_back({"Hint", LayoutValue::Str(hint_)});
-    if (!parentFont_) out.push_back({"ParentFont", LayoutValue::Bool(false)});
-    if (showHint_) out.push_back({"ShowHint", LayoutValue::Bool(true)});
-    if (tag_ != 0) out.push_back({"Tag", LayoutValue::Int(tag_)});
-    if (!visible_ && !isForm_) out.push_back({"Visible", LayoutValue::Bool(false)});
-    for (const LayoutProperty& p : keptProperties_) out.push_back(p);
 }
 
 }  // namespace veskel

@@ -31,6 +31,7 @@
 namespace veskel {
 
 class Form;
+class PropertyTable;
 struct LayoutValue;
 struct LayoutProperty;
 
@@ -296,14 +297,18 @@ public:
     std::intptr_t Perform(unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
 
     // ---- stored layout (StoredLayout.h)
-    // Applies one stored property; returns false for a name the class does not know. Subclasses
-    // handle their own names and pass the rest to their base. Dotted names address sub-objects
-    // ("Font.Name"). Values of the wrong kind throw LayoutError.
+    // The class's stored properties, declared once (PropertyTable.h). A class with properties of
+    // its own overrides this with a table that starts as a copy of its base class's table.
+    virtual const PropertyTable& StoredProperties() const;
+    // Applies one stored property through the table; returns false for a name the class does not
+    // know. Dotted names address sub-objects ("Font.Name"). Values of the wrong kind throw
+    // LayoutError. Override only for names no table can list in advance.
     virtual bool SetProperty(std::string_view name, const LayoutValue& value);
     // Receives a binary property in the stored-form binary encoding: type byte 10, 4-byte
-    // little-endian length, payload (see DecodeBinaryValue). Returns false for unknown names.
+    // little-endian length, payload (see DecodeBinaryValue). The default hands the payload, as a
+    // binary LayoutValue, to the table entry of that name. Returns false for unknown names.
     virtual bool ReadBinaryProperty(std::string_view name, std::span<const std::uint8_t> encoded);
-    // Appends the stored properties in declaration order (binary ones encoded as above).
+    // Appends the stored properties in table order (binary ones as binary values).
     virtual void GetProperties(std::vector<LayoutProperty>& out) const;
     // Called once every property and child of a loaded layout is in place.
     virtual void Loaded() {}

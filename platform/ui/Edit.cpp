@@ -7,6 +7,7 @@
 #include "platform/text/CodePage.h"
 #include "platform/text/FontEngine.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 #include "platform/ui/UiInternal.h"
 
@@ -264,19 +265,12 @@ void Edit::Paint(Canvas& canvas) {
     }
 }
 
-bool Edit::SetProperty(std::string_view name, const LayoutValue& value) {
-    if (EqualsNoCase(name, "Text")) SetText(value.AsString());
-    else if (EqualsNoCase(name, "ReadOnly")) SetReadOnly(value.AsBool());
-    else if (EqualsNoCase(name, "MaxLength")) SetMaxLength(value.AsInt32());
-    else return CustomControl::SetProperty(name, value);
-    return true;
-}
-
-void Edit::GetProperties(std::vector<LayoutProperty>& out) const {
-    CustomControl::GetProperties(out);
-    if (maxLength_ > 0) out.push_back({"MaxLength", LayoutValue::Int(maxLength_)});
-    if (readOnly_) out.push_back({"ReadOnly", LayoutValue::Bool(true)});
-    out.push_back({"Text", LayoutValue::Str(text_)});
+const PropertyTable& Edit::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .Add("MaxLength", &Edit::MaxLength, &Edit::SetMaxLength, 0)
+        .Add("ReadOnly", &Edit::ReadOnly, &Edit::SetReadOnly, false)
+        .Add("Text", &Edit::Text, &Edit::SetText);
+    return table;
 }
 
 }  // namespace veskel

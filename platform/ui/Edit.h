@@ -48,8 +48,7 @@ public:
 
     NotifyEvent OnChange;
 
-    bool SetProperty(std::string_view name, const LayoutValue& value) override;
-    void GetProperties(std::vector<LayoutProperty>& out) const override;
+    const PropertyTable& StoredProperties() const override;
 
 protected:
     void Paint(Canvas& canvas) override;

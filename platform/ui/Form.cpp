@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 #include "platform/ui/UiInternal.h"
 
@@ -264,52 +265,87 @@ void Form::WndProc(Message& m) {
     }
 }
 
-bool Form::SetProperty(std::string_view name, const LayoutValue& value) {
-    if (EqualsNoCase(name, "ClientWidth") || EqualsNoCase(name, "Width")) SetClientSize(value.AsInt32(), Height());
-    else if (EqualsNoCase(name, "ClientHeight") || EqualsNoCase(name, "Height")) SetClientSize(Width(), value.AsInt32());
-    else if (EqualsNoCase(name, "Left")) SetBounds(value.AsInt32(), Top(), Width(), Height());
-    else if (EqualsNoCase(name, "Top")) SetBounds(Left(), value.AsInt32(), Width(), Height());
-    else if (EqualsNoCase(name, "Visible")) value.AsBool();  // forms show when the program says so
-    else if (EqualsNoCase(name, "BorderStyle")) {
-        const std::string& s = value.AsIdent();
-        SetFrameless(EqualsNoCase(s, "bsNone"));
-        SetToolWindow(EqualsNoCase(s, "bsToolWindow") || EqualsNoCase(s, "bsSizeToolWin"));
-    } else if (EqualsNoCase(name, "FormStyle")) {
-        SetTopMost(EqualsNoCase(value.AsIdent(), "fsStayOnTop"));
-    } else if (EqualsNoCase(name, "Position")) {
-        const std::string& s = value.AsIdent();
-        SetPosition(EqualsNoCase(s, "poScreenCenter") || EqualsNoCase(s, "poDesktopCenter") ||
-                            EqualsNoCase(s, "poMainFormCenter") || EqualsNoCase(s, "poOwnerFormCenter")
-                        ? FormPosition::ScreenCenter
-                        : FormPosition::Designed);
-    } else {
-        return CustomControl::SetProperty(name, value);
-    }
-    return true;
+namespace {
+
+FormPosition PositionFromName(const std::string& s) {
+    return EqualsNoCase(s, "poScreenCenter") || EqualsNoCase(s, "poDesktopCenter") ||
+                   EqualsNoCase(s, "poMainFormCenter") || EqualsNoCase(s, "poOwnerFormCenter")
+               ? FormPosition::ScreenCenter
+               : FormPosition::Designed;
 }
 
-void Form::GetProperties(std::vector<LayoutProperty>& out) const {
-    out.push_back({"Left", LayoutValue::Int(Left())});
-    out.push_back({"Top", LayoutValue::Int(Top())});
-    if (frameless_) out.push_back({"BorderStyle", LayoutValue::Ident("bsNone")});
-    else if (toolWindow_) out.push_back({"BorderStyle", LayoutValue::Ident("bsToolWindow")});
-    if (!Caption().empty()) out.push_back({"Caption", LayoutValue::Str(Caption())});
-    out.push_back({"ClientHeight", LayoutValue::Int(Height())});
-    out.push_back({"ClientWidth", LayoutValue::Int(Width())});
-    out.push_back({"Color", ColorToValue(GetColor())});
-    GetFontProperties(GetFont(), "Font.", out);
-    if (topMost_) out.push_back({"FormStyle", LayoutValue::Ident("fsStayOnTop")});
-    if (position_ == FormPosition::ScreenCenter) out.push_back({"Position", LayoutValue::Ident("poScreenCenter")});
-    // Framework properties kept from reading (PixelsPerInch, TextHeight ...).
-    std::vector<LayoutProperty> base;
-    CustomControl::GetProperties(base);
-    for (LayoutProperty& p : base) {
-        static const char* const kHandled[] = {"Left", "Top", "Width", "Height", "Caption", "Color", "ParentFont",
-                                               "Visible"};
-        bool skip = detail::StartsWithNoCase(p.name, "Font.");
-        for (const char* h : kHandled) skip = skip || EqualsNoCase(p.name, h);
-        if (!skip) out.push_back(std::move(p));
-    }
+// An entry for a form-only property that reads through `read` and writes what `write` gives.
+PropertyTable::Entry FormEntry(const char* name, std::function<void(Form&, const LayoutValue&)> read,
+                               std::function<void(const Form&, std::vector<LayoutProperty>&)> write) {
+    return {name,
+            [read](Control& c, std::string_view, const LayoutValue& v) {
+                read(static_cast<Form&>(c), v);
+                return true;
+            },
+            write ? PropertyTable::Writer([write](const Control& c, std::vector<LayoutProperty>& out) {
+                write(static_cast<const Form&>(c), out);
+            })
+                  : PropertyTable::Writer(),
+            {}};
+}
+
+}  // namespace
+
+// A form stores its client size and window styles, always writes its colour and font, and shows
+// when the program says so, whatever Visible says.
+const PropertyTable& Form::StoredProperties() const {
+    static const PropertyTable table = [&base = CustomControl::StoredProperties()] {
+        auto clientWidth = [](Form& f, const LayoutValue& v) { f.SetClientSize(v.AsInt32(), f.Height()); };
+        auto clientHeight = [](Form& f, const LayoutValue& v) { f.SetClientSize(f.Width(), v.AsInt32()); };
+        PropertyTable t;
+        t.AddFrom(base, {"Left", "Top"})
+            .Add(FormEntry(
+                "BorderStyle",
+                [](Form& f, const LayoutValue& v) {
+                    const std::string& s = v.AsIdent();
+                    f.SetFrameless(EqualsNoCase(s, "bsNone"));
+                    f.SetToolWindow(EqualsNoCase(s, "bsToolWindow") || EqualsNoCase(s, "bsSizeToolWin"));
+                },
+                [](const Form& f, std::vector<LayoutProperty>& out) {
+                    if (f.Frameless()) out.push_back({"BorderStyle", LayoutValue::Ident("bsNone")});
+                    else if (f.ToolWindow()) out.push_back({"BorderStyle", LayoutValue::Ident("bsToolWindow")});
+                }))
+            .AddFrom(base, {"Caption"})
+            .Add(FormEntry("ClientHeight", clientHeight,
+                           [](const Form& f, std::vector<LayoutProperty>& out) {
+                               out.push_back({"ClientHeight", LayoutValue::Int(f.Height())});
+                           }))
+            .Add(FormEntry("ClientWidth", clientWidth,
+                           [](const Form& f, std::vector<LayoutProperty>& out) {
+                               out.push_back({"ClientWidth", LayoutValue::Int(f.Width())});
+                           }))
+            .AddFrom(base, {"Color"})
+            .Add(PropertyTable::Entry{"Font.", base.Find("Font.")->read,
+                                      [](const Control& c, std::vector<LayoutProperty>& out) {
+                                          GetFontProperties(c.GetFont(), "Font.", out);
+                                      },
+                                      {}})
+            .Add(FormEntry("FormStyle",
+                           [](Form& f, const LayoutValue& v) { f.SetTopMost(EqualsNoCase(v.AsIdent(), "fsStayOnTop")); },
+                           [](const Form& f, std::vector<LayoutProperty>& out) {
+                               if (f.TopMost()) out.push_back({"FormStyle", LayoutValue::Ident("fsStayOnTop")});
+                           }))
+            .Add(FormEntry("Position", [](Form& f, const LayoutValue& v) { f.SetPosition(PositionFromName(v.AsIdent())); },
+                           [](const Form& f, std::vector<LayoutProperty>& out) {
+                               if (f.Position() == FormPosition::ScreenCenter)
+                                   out.push_back({"Position", LayoutValue::Ident("poScreenCenter")});
+                           }))
+            .AddFrom(base, {"Align", "Cursor", "Enabled", "Hint", "ShowHint", "Tag", "*Kept"})
+            // Read but not written: the size under its control names, the parent font switch, and
+            // Visible, which a form ignores.
+            .Add(FormEntry("Width", clientWidth, nullptr))
+            .Add(FormEntry("Height", clientHeight, nullptr))
+            .AddFrom(base, {"ParentFont"})
+            .ReadOnly("ParentFont")
+            .Add(FormEntry("Visible", [](Form&, const LayoutValue& v) { v.AsBool(); }, nullptr));
+        return t;
+    }();
+    return table;
 }
 
 }  // namespace veskel

@@ -87,8 +87,7 @@ public:
     NotifyEvent OnDeactivate;
     std::function<void(Form& sender, CloseAction& action)> OnClose;
 
-    bool SetProperty(std::string_view name, const LayoutValue& value) override;
-    void GetProperties(std::vector<LayoutProperty>& out) const override;
+    const PropertyTable& StoredProperties() const override;
 
 protected:
     void WndProc(Message& message) override;

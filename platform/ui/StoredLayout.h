@@ -23,111 +23,40 @@
 // each property through the control's SetProperty, in stored order; a binary value reaches the
 // control's ReadBinaryProperty in the stored-form binary encoding (type byte 10, 4-byte
 // little-endian length, payload).
-#include <cstdint>
+//
+// The pieces: LayoutValue.h (values, binary encoding, fonts and colours), LayoutText.h (the text
+// form) and, here, the class registry with loading and saving of control trees.
 #include <functional>
 #include <memory>
-#include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/graphics/Font.h"
+#include "platform/ui/LayoutText.h"
+#include "platform/ui/LayoutValue.h"
 
 namespace veskel {
 
 class Control;
 
-class LayoutError : public std::runtime_error {
-public:
-    explicit LayoutError(const std::string& message) : std::runtime_error(message) {}
-};
-
-struct LayoutValue {
-    enum class Kind { Integer, Float, String, Identifier, Set, List, Binary };
-    Kind kind = Kind::Integer;
-    std::int64_t integer = 0;
-    double real = 0;
-    std::string text;                  // String (UTF-8) or Identifier
-    std::vector<std::string> set;      // Set elements
-    std::vector<LayoutValue> list;     // List items
-    std::vector<std::uint8_t> binary;  // Binary payload (without the type byte and length)
-
-    static LayoutValue Int(std::int64_t v);
-    static LayoutValue Real(double v);
-    static LayoutValue Str(std::string v);
-    static LayoutValue Ident(std::string v);
-    static LayoutValue Bool(bool v) { return Ident(v ? "True" : "False"); }
-    static LayoutValue SetOf(std::vector<std::string> elements);
-    static LayoutValue ListOf(std::vector<LayoutValue> items);
-    static LayoutValue Bytes(std::vector<std::uint8_t> payload);
-
-    // Checked readers: throw LayoutError naming the expected kind.
-    std::int64_t AsInt() const;
-    // An integer that fits in 32 bits.
-    int AsInt32() const;
-    double AsReal() const;           // integers convert
-    const std::string& AsString() const;
-    const std::string& AsIdent() const;
-    bool AsBool() const;             // True/False (any case)
-    std::vector<std::string> AsStrings() const;  // a list of strings
-
-    friend bool operator==(const LayoutValue&, const LayoutValue&) = default;
-};
-
-struct LayoutProperty {
-    std::string name;
-    LayoutValue value;
-    friend bool operator==(const LayoutProperty&, const LayoutProperty&) = default;
-};
-
-struct LayoutObject {
-    std::string name;
-    std::string className;
-    std::vector<LayoutProperty> properties;
-    std::vector<LayoutObject> children;
-    int line = 0;  // where the object started in the text (for messages)
-
-    const LayoutProperty* FindProperty(std::string_view name) const;
-    friend bool operator==(const LayoutObject& a, const LayoutObject& b) {
-        return a.name == b.name && a.className == b.className && a.properties == b.properties &&
-               a.children == b.children;
-    }
-};
-
-// ---- text form
-// Parses one object (with its children). Throws LayoutError with the line number on bad input.
-LayoutObject ParseLayout(std::string_view text);
-// Writes the text form: two spaces of indent per level, binary values 32 bytes a line.
-std::string WriteLayout(const LayoutObject& object);
-
-// ---- the stored-form binary encoding of a binary property
-constexpr std::uint8_t kBinaryValueType = 10;
-// Type byte 10, 4-byte little-endian length, payload.
-std::vector<std::uint8_t> EncodeBinaryValue(std::span<const std::uint8_t> payload);
-// The payload of an encoded value; throws LayoutError when the type byte is not 10 or the length
-// does not match the bytes given.
-std::span<const std::uint8_t> DecodeBinaryValue(std::span<const std::uint8_t> encoded);
-
-// ---- fonts as stored ("Font.Name", "Font.Height" (negative = pixels), "Font.Size",
-// "Font.Color", "Font.Style" = [fsBold, fsItalic, fsUnderline], "Font.Charset")
-// Applies one sub-property of a font; false for an unknown sub-name.
-bool SetFontProperty(Font& font, std::string_view subName, const LayoutValue& value);
-void GetFontProperties(const Font& font, std::string_view prefix, std::vector<LayoutProperty>& out);
-// Colour values: integers or clXxx identifiers (clBlack, clWhite, clBtnFace, ...).
-std::uint32_t ColorFromValue(const LayoutValue& value);
-LayoutValue ColorToValue(std::uint32_t color);
-
 // ---- the class registry
 using ControlFactory = std::function<std::unique_ptr<Control>()>;
 // Registers (or replaces) the factory for a stored class name.
 void RegisterControlClass(const std::string& className, ControlFactory factory);
+// The usual case: RegisterControlClass<TGlassButton>("TGlassButton").
+template <class T>
+void RegisterControlClass(const std::string& className) {
+    RegisterControlClass(className, [] { return std::make_unique<T>(); });
+}
 bool IsControlClassRegistered(std::string_view className);
+// Every registered class name, sorted without regard to case.
+std::vector<std::string> RegisteredControlClasses();
 // A new control of a registered class; throws LayoutError for an unknown class.
 std::unique_ptr<Control> CreateControl(std::string_view className);
 
-// Registers the framework's own classes (TEdit, TPanel-like containers come from their owners).
-// Called by LoadLayout; harmless to call again.
+// Registers the framework's own classes (TEdit), one line each in platform/ui/FrameworkClasses.cpp.
+// The glass controls register through RegisterComponentClasses (Components/Registration). The
+// program calls both once at start; LoadLayout calls this one too, and calling again is harmless.
 void RegisterFrameworkClasses();
 
 // Connects a stored event binding ("OnClick" = "GlassButton1Click") to code. Return false when

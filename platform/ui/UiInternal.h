@@ -3,12 +3,11 @@
 #include <string_view>
 
 #include "platform/ui/Control.h"
+#include "platform/ui/NoCase.h"
 
 namespace veskel::detail {
 
 WindowHandle AllocateHandle(Control* control);
 void FreeHandle(WindowHandle handle);
-bool EqualsNoCase(std::string_view a, std::string_view b);
-bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 
 }  // namespace veskel::detail

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "Components/GlassTint/GlassTint.h"
+#include "Components/Registration/Registration.h"
+#include "ControlTestSupport.h"
 #include "GlassDemoForm.h"
 #include "platform/backends/headless/HeadlessBackend.h"
 #include "platform/graphics/Canvas.h"
@@ -136,7 +138,7 @@ TEST(GlassButtonProperties, BlueButtonLoadsBlueForBothStates) {
 // The designer's export button: DefaultButton first, then stored colours override its preset,
 // so the hover skin ends as the blue skin lightened by 30.
 TEST(GlassButtonLayout, StoredOrderLetsColoursOverrideTheDefaultPreset) {
-    RegisterGlassButtonClass();
+    RegisterComponentClasses();
     auto control = CreateControl("TGlassButton");
     auto* b = dynamic_cast<TGlassButton*>(control.get());
     ASSERT_NE(b, nullptr);
@@ -155,7 +157,7 @@ TEST(GlassButtonLayout, StoredOrderLetsColoursOverrideTheDefaultPreset) {
 }
 
 TEST(GlassButtonLayout, WritesItsPropertiesInDeclarationOrderAndReadsThemBack) {
-    RegisterGlassButtonClass();
+    RegisterComponentClasses();
     HeadlessBackend backend;
     Application app(backend);
     Form form;
@@ -202,13 +204,7 @@ protected:
         form->ShowForm();
     }
     // The button's pixels on the form.
-    Bitmap Shot(const Control& c) const {
-        Bitmap out(c.Width(), c.Height());
-        const Point o = c.OffsetInForm();
-        for (int y = 0; y < c.Height(); ++y)
-            for (int x = 0; x < c.Width(); ++x) out.SetPixel(x, y, form->Surface().Pixel(o.x + x, o.y + y));
-        return out;
-    }
+    static Bitmap Shot(const Control& c) { return testing::Snapshot(c); }
 
     HeadlessBackend backend;
     Application app;
@@ -344,24 +340,8 @@ TEST_F(GlassButtonInteraction, EmptyAndHugeCaptionsPaint) {
 // One button on a plain form, away from every edge.
 class GlassButtonCaption : public ::testing::Test {
 protected:
-    GlassButtonCaption() : app(backend) {
-        form = app.CreateForm<Form>();
-        form->SetBounds(0, 0, 140, 50);
-        form->SetColor(RGB(232, 232, 232));
-        button = form->CreateOwned<TGlassButton>();
-        button->SetParent(form);
-        button->SetLeft(10);
-        button->SetTop(10);
-        form->FinishCreate();
-        form->ShowForm();
-    }
-    Bitmap Shot() {
-        form->PaintAll();
-        Bitmap out(button->Width(), button->Height());
-        for (int y = 0; y < out.Height(); ++y)
-            for (int x = 0; x < out.Width(); ++x) out.SetPixel(x, y, form->Surface().Pixel(10 + x, 10 + y));
-        return out;
-    }
+    GlassButtonCaption() : backend(stage.backend), form(stage.form), button(stage.Add<TGlassButton>(10, 10)) {}
+    Bitmap Shot() { return stage.Shot(*button); }
     // The box of the pixels that the caption darkened clearly (by more than 40 levels of green)
     // against the bare skin, which an empty caption leaves untouched.
     Rect Ink() {
@@ -379,8 +359,8 @@ protected:
         return box;
     }
 
-    HeadlessBackend backend;
-    Application app;
+    testing::ControlStage stage;
+    HeadlessBackend& backend;
     Form* form;
     TGlassButton* button;
 };

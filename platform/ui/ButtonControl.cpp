@@ -1,0 +1,74 @@
+#include "platform/ui/ButtonControl.h"
+
+namespace veskel {
+
+ButtonControl::ButtonControl() { SetHandlesPressRelease(true); }
+
+ButtonControl::~ButtonControl() = default;
+
+void ButtonControl::SetAutoRepeat(int delayMs, int intervalMs) {
+    StopRepeat();
+    repeatDelay_ = delayMs;
+    repeatInterval_ = intervalMs;
+    if (delayMs <= 0) {
+        delayTimer_.reset();
+        repeatTimer_.reset();
+        return;
+    }
+    if (!delayTimer_) {
+        delayTimer_ = std::make_unique<Timer>();
+        repeatTimer_ = std::make_unique<Timer>();
+        delayTimer_->OnTimer = [this] {
+            delayTimer_->SetEnabled(false);
+            repeatTimer_->SetEnabled(true);
+        };
+        repeatTimer_->OnTimer = [this] { RepeatTick(); };
+    }
+    delayTimer_->SetInterval(delayMs);
+    repeatTimer_->SetInterval(intervalMs);
+}
+
+void ButtonControl::StopRepeat() {
+    if (delayTimer_) delayTimer_->SetEnabled(false);
+    if (repeatTimer_) repeatTimer_->SetEnabled(false);
+}
+
+void ButtonControl::ButtonStateChanged() { Repaint(); }
+
+void ButtonControl::RepeatTick() { Click(); }
+
+void ButtonControl::MouseDown(MouseButton, ShiftState, int, int) {
+    pressed_ = true;
+    if (delayTimer_) delayTimer_->SetEnabled(true);
+    ButtonStateChanged();
+}
+
+void ButtonControl::MouseUp(MouseButton, ShiftState, int, int) {
+    pressed_ = false;
+    StopRepeat();
+    ButtonStateChanged();
+}
+
+void ButtonControl::MouseEnter() {
+    if (!Enabled()) return;
+    hovered_ = true;
+    ButtonStateChanged();
+    GraphicControl::MouseEnter();
+}
+
+void ButtonControl::MouseLeave() {
+    hovered_ = false;
+    pressed_ = false;
+    ButtonStateChanged();
+    GraphicControl::MouseLeave();
+}
+
+void ButtonControl::EnabledChanged() {
+    if (!Enabled()) {
+        hovered_ = false;
+        pressed_ = false;
+        StopRepeat();
+    }
+}
+
+}  // namespace veskel

@@ -1,0 +1,169 @@
+#pragma once
+// The stored properties of a control class, declared once. A class fills one table with an entry
+// per property (name, getter, setter, default) in the order it declares them; the stored-layout
+// reader applies a property through the entry of its name and the writer walks the table in
+// order. A value equal to the entry's default is not written; an entry without a default is
+// always written.
+//
+//   const PropertyTable& TGlassButton::StoredProperties() const {
+//       static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
+//           .Add("BlueButton", &TGlassButton::BlueButton, &TGlassButton::SetBlueButton, false)
+//           .Add("HUE", &TGlassButton::HUE, &TGlassButton::SetHUE);
+//       return table;
+//   }
+//
+// A table starts as a copy of its base class's table, so a class's own properties follow the
+// inherited ones. Names match without regard to case, as stored layouts spell them freely.
+// Value types: bool, int, std::intptr_t, std::string, std::vector<std::string> (a list of
+// strings) and Color (an integer or a clXxx name); enumerations go through AddNamed; anything
+// else (conditions, groups such as "Font.", binary blocks) through an Entry of its own.
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "platform/graphics/Color.h"
+#include "platform/ui/LayoutValue.h"
+
+namespace veskel {
+
+class Control;
+
+// An identifier that stands for an integer in a stored layout ("crHandPoint" = -21).
+struct NamedValue {
+    const char* name;
+    int value;
+};
+// The value of a name in the table (integers are accepted as they are); LayoutError otherwise.
+int ValueFromName(const LayoutValue& value, std::span<const NamedValue> names, const char* what);
+// The name of a value, or the plain integer when the table has no name for it.
+LayoutValue NameFromValue(int value, std::span<const NamedValue> names);
+
+// Conversion between a C++ value and its stored form; one specialisation per value type.
+template <class T>
+struct StoredValue;
+template <>
+struct StoredValue<bool> {
+    static bool Read(const LayoutValue& v) { return v.AsBool(); }
+    static LayoutValue Write(bool v) { return LayoutValue::Bool(v); }
+};
+template <>
+struct StoredValue<int> {
+    static int Read(const LayoutValue& v) { return v.AsInt32(); }
+    static LayoutValue Write(int v) { return LayoutValue::Int(v); }
+};
+template <>
+struct StoredValue<long> {
+    static long Read(const LayoutValue& v) { return long(v.AsInt()); }
+    static LayoutValue Write(long v) { return LayoutValue::Int(v); }
+};
+template <>
+struct StoredValue<std::string> {
+    static std::string Read(const LayoutValue& v) { return v.AsString(); }
+    static LayoutValue Write(const std::string& v) { return LayoutValue::Str(v); }
+};
+template <>
+struct StoredValue<std::vector<std::string>> {
+    static std::vector<std::string> Read(const LayoutValue& v) { return v.AsStrings(); }
+    static LayoutValue Write(const std::vector<std::string>& v);
+};
+// Color is the one unsigned stored type: an integer or a clXxx identifier.
+template <>
+struct StoredValue<Color> {
+    static Color Read(const LayoutValue& v);
+    static LayoutValue Write(Color v);
+};
+
+class PropertyTable {
+public:
+    // Applies a stored value (name is the stored name, useful for groups); false when the entry
+    // does not know the name after all (an unknown member of a group).
+    using Reader = std::function<bool(Control& control, std::string_view name, const LayoutValue& value)>;
+    // Appends what the control stores for this entry (nothing at the default).
+    using Writer = std::function<void(const Control& control, std::vector<LayoutProperty>& out)>;
+    // Which stored names an entry takes, when not simply its own name.
+    using Matcher = std::function<bool(std::string_view name)>;
+
+    struct Entry {
+        std::string name;  // as written; a name ending in '.' takes every "name.Sub" ("Font.")
+        Reader read;
+        Writer write;      // empty: read only (an alias, or a value the class accepts but never writes)
+        Matcher matches;   // empty: the name itself (and its members for a group)
+    };
+
+    PropertyTable() = default;
+
+    // A property written unless it equals its default (or always, without a default). The getter
+    // and setter are the control's own: Add("HUE", &TGlassButton::HUE, &TGlassButton::SetHUE, 0).
+    template <class G, class R, class S, class A>
+    PropertyTable& Add(std::string name, R (G::*get)() const, void (S::*set)(A)) {
+        return AddTyped<std::remove_cvref_t<R>>(std::move(name), get, set, std::nullopt);
+    }
+    template <class G, class R, class S, class A, class D>
+    PropertyTable& Add(std::string name, R (G::*get)() const, void (S::*set)(A), D defaultValue) {
+        using V = std::remove_cvref_t<R>;
+        return AddTyped<V>(std::move(name), get, set, std::optional<V>(V(defaultValue)));
+    }
+    // An enumeration stored by name ("alClient"); integers are read too. `what` names the kind
+    // in the error for an unknown name ("unknown alignment 'alMiddle'"); the property name serves
+    // by default.
+    template <class G, class R, class S, class A, class D>
+    PropertyTable& AddNamed(std::string name, R (G::*get)() const, void (S::*set)(A),
+                            std::span<const NamedValue> names, D defaultValue, const char* kind = nullptr) {
+        const int def = int(defaultValue);
+        const std::string n = name;
+        const std::string what = kind ? kind : name;
+        return Add(Entry{n,
+                         [set, names, what](Control& c, std::string_view, const LayoutValue& v) {
+                             (static_cast<S&>(c).*set)(A(ValueFromName(v, names, what.c_str())));
+                             return true;
+                         },
+                         [get, names, def, n](const Control& c, std::vector<LayoutProperty>& out) {
+                             const int v = int((static_cast<const G&>(c).*get)());
+                             if (v != def) out.push_back({n, NameFromValue(v, names)});
+                         },
+                         {}});
+    }
+    // Any other entry. An entry of a name already in the table replaces it where it stands.
+    PropertyTable& Add(Entry entry);
+    // Copies of the named entries of another table (usually the base class's), appended in the
+    // order given; an entry that table does not have is a programming error (std::logic_error).
+    PropertyTable& AddFrom(const PropertyTable& other, std::initializer_list<std::string_view> names);
+    // The named entry, kept for reading but no longer written.
+    PropertyTable& ReadOnly(std::string_view name);
+    PropertyTable& Remove(std::string_view name);
+
+    // The entry that takes a stored name, or nullptr.
+    const Entry* Find(std::string_view name) const;
+    const std::vector<Entry>& Entries() const { return entries_; }
+
+    // Applies one stored value; false when no entry takes the name. Wrong kinds throw LayoutError.
+    bool Apply(Control& control, std::string_view name, const LayoutValue& value) const;
+    // Appends every stored value of the control in table order.
+    void Write(const Control& control, std::vector<LayoutProperty>& out) const;
+
+private:
+    template <class V, class G, class R, class S, class A>
+    PropertyTable& AddTyped(std::string name, R (G::*get)() const, void (S::*set)(A), std::optional<V> def) {
+        const std::string n = name;
+        return Add(Entry{n,
+                         [set](Control& c, std::string_view, const LayoutValue& v) {
+                             (static_cast<S&>(c).*set)(StoredValue<V>::Read(v));
+                             return true;
+                         },
+                         [get, def, n](const Control& c, std::vector<LayoutProperty>& out) {
+                             const V& v = (static_cast<const G&>(c).*get)();
+                             if (!def || !(v == *def)) out.push_back({n, StoredValue<V>::Write(v)});
+                         },
+                         {}});
+    }
+
+    std::vector<Entry> entries_;
+};
+
+}  // namespace veskel

@@ -6,13 +6,13 @@
 namespace veskel {
 
 namespace {
-constexpr const char* kLayout = "app/res/Form2.lay";
+constexpr const char* kLayout = "app/res/Form2.layout";
 constexpr int kSidePerCell = 19;
 constexpr int kGridPitch = 15;
 }  // namespace
 
 TForm2::TForm2() {
-    RegisterStockControlClasses();
+    RegisterFrameworkClasses();
     const auto text = Resource(kLayout);
     LoadOptions options;
     options.bindEvent = [this](Control& c, const std::string& event, const std::string& handler) {

@@ -9,7 +9,7 @@ namespace veskel {
 
 class TForm2 : public Form {
 public:
-    // Builds the form from its stored layout (the embedded "app/res/Form2.lay").
+    // Builds the form from its stored layout (the embedded "app/res/Form2.layout").
     TForm2();
     std::string ClassName() const override { return "TForm2"; }
 

@@ -1,10 +1,13 @@
 #include "Components/GlassHeader/GlassHeader.h"
 
+#include "Components/GlassLook/GlassLook.h"
 #include "platform/Resources.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -41,6 +44,14 @@ TGlassHeader::TGlassHeader() {
         timers_[b].SetInterval(kPollMs);
         timers_[b].OnTimer = [this, b] { PollPointer(Button(b)); };
     }
+}
+
+const PropertyTable& TGlassHeader::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .Add("ShowClose", &TGlassHeader::ShowClose, &TGlassHeader::SetShowClose, true)
+        .Add("ShowMax", &TGlassHeader::ShowMax, &TGlassHeader::SetShowMax, false)
+        .Add("ShowMin", &TGlassHeader::ShowMin, &TGlassHeader::SetShowMin, false);
+    return table;
 }
 
 void TGlassHeader::SetShow(Button b, bool v) {
@@ -81,10 +92,10 @@ void TGlassHeader::Paint(Canvas& canvas) {
     canvas.Draw(w - rightCap_.Width(), 0, rightCap_);
     PaintCaption(canvas);
 
-    // Right to left; each image is decoded in the variant its button needs now.
+    // Right to left; each image is taken in the variant its button needs now.
     for (int b = 0; b < 3; ++b) {
         if (!show_[b]) continue;
-        images_[b] = DecodePng(Resource(kImages[b][hot_[b] ? 1 : 0]));
+        images_[b] = GlassSkin(kImages[b][hot_[b] ? 1 : 0]);
     }
     const int cw = images_[kClose].Width(), mw = images_[kMax].Width(), nw = images_[kMin].Width();
     if (show_[kClose]) canvas.Draw(w - cw - 3, kButtonTop, images_[kClose]);

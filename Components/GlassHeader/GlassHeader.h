@@ -7,14 +7,14 @@
 // onto it; leaving is noticed by the button's 100 ms poll of the pointer, never by the move
 // handler. A press on a lit button raises its event and then acts on the window.
 //
-// The button images are decoded afresh at every paint in the variant (normal or hot) the button
-// needs; an image never painted is 0 x 0, so a hidden button takes no room and never lights.
+// The button images are taken at every paint in the variant (normal or hot) the button needs; an
+// image never painted is 0 x 0, so a hidden button takes no room and never lights.
 #include <string>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/Timer.h"
 
 namespace veskel {
 
@@ -24,6 +24,7 @@ public:
 
     TGlassHeader();
     std::string ClassName() const override { return "TGlassHeader"; }
+    const PropertyTable& StoredProperties() const override;
 
     bool ShowClose() const { return show_[kClose]; }
     void SetShowClose(bool v) { SetShow(kClose, v); }

@@ -5,6 +5,7 @@
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredPng.h"
 
 namespace veskel {
@@ -62,6 +63,13 @@ TTestPanel::TTestPanel() {
     f.color = RGB(122, 122, 122);
     f.bold = true;
     SetFont(f);
+}
+
+const PropertyTable& TTestPanel::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .Add("LeafHeight", &TTestPanel::LeafHeight, &TTestPanel::SetLeafHeight, 57)
+        .Add("ActivePage", &TTestPanel::ActivePage, &TTestPanel::SetActivePage, 2);
+    return table;
 }
 
 void TTestPanel::SetLeafHeight(int v) {
@@ -199,6 +207,22 @@ void TTestPanel::Resized() {
 TGLeaf::TGLeaf() {
     SetColor(kClWindow);
     SetCaption("Page nnn");
+}
+
+// The tab image is always written, as the signature alone when there is none.
+const PropertyTable& TGLeaf::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .Add("LeafWidth", &TGLeaf::LeafWidth, &TGLeaf::SetLeafWidth, 44)
+        .Add({std::string(kPngBlockName),
+              [](Control& c, std::string_view, const LayoutValue& v) {
+                  static_cast<TGLeaf&>(c).ReadLeafImageData(v.binary);
+                  return true;
+              },
+              [](const Control& c, std::vector<LayoutProperty>& out) {
+                  out.push_back({std::string(kPngBlockName), LayoutValue::Bytes(static_cast<const TGLeaf&>(c).LeafImageData())});
+              },
+              {}});
+    return table;
 }
 
 void TGLeaf::fit() {

@@ -25,6 +25,7 @@ class TTestPanel : public CustomControl {
 public:
     TTestPanel();
     std::string ClassName() const override { return "TTestPanel"; }
+    const PropertyTable& StoredProperties() const override;
 
     int LeafHeight() const { return leafHeight_; }
     // Stores the height (0..255) and repaints; the pages stay where they are.
@@ -70,6 +71,7 @@ class TGLeaf : public CustomControl {
 public:
     TGLeaf();
     std::string ClassName() const override { return "TGLeaf"; }
+    const PropertyTable& StoredProperties() const override;
 
     int LeafWidth() const { return leafWidth_; }
     // Stores the width (0..65535) only; the container repaints when asked.

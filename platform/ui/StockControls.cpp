@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "platform/codecs/Codecs.h"
+#include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 
 namespace veskel {
@@ -19,6 +20,22 @@ void ResizeKeeping(Bitmap& bitmap, int width, int height, Color fill) {
 // ---------------------------------------------------------------- TImage
 
 TImage::TImage() { SetBounds(0, 0, 105, 105); }
+
+const PropertyTable& TImage::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
+        .Add("Stretch", &TImage::Stretch, &TImage::SetStretch, false)
+        .Add({"Picture.Data",
+              [](Control& c, std::string_view, const LayoutValue& v) {
+                  static_cast<TImage&>(c).ReadPictureData(v.binary);
+                  return true;
+              },
+              [](const Control& c, std::vector<LayoutProperty>& out) {
+                  const auto& image = static_cast<const TImage&>(c);
+                  if (!image.GetPicture().IsEmpty()) out.push_back({"Picture.Data", LayoutValue::Bytes(image.PictureData())});
+              },
+              {}});
+    return table;
+}
 
 void TImage::SetPicture(Picture picture) {
     picture_ = std::move(picture);
@@ -63,6 +80,13 @@ void TImage::Paint(Canvas& canvas) {
 
 TLabel::TLabel() { SetBounds(0, 0, 65, 13); }
 
+const PropertyTable& TLabel::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
+        .Add("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize, true)
+        .Add("Transparent", &TLabel::Transparent, &TLabel::SetTransparent, false);
+    return table;
+}
+
 void TLabel::SetTransparent(bool v) {
     transparent_ = v;
     Invalidate();
@@ -105,13 +129,28 @@ void TLabel::Paint(Canvas& canvas) {
 
 TBevel::TBevel() { SetBounds(0, 0, 50, 50); }
 
+namespace {
+constexpr NamedValue kBevelShapes[] = {{"bsBox", TBevel::kBox},           {"bsFrame", TBevel::kFrame},
+                                       {"bsTopLine", TBevel::kTopLine},   {"bsBottomLine", TBevel::kBottomLine},
+                                       {"bsLeftLine", TBevel::kLeftLine}, {"bsRightLine", TBevel::kRightLine}};
+constexpr NamedValue kBevelStyles[] = {{"bsLowered", 0}, {"bsRaised", 1}};
+constexpr NamedValue kPanelBevels[] = {{"bvNone", 0}, {"bvLowered", 1}, {"bvRaised", 2}};
+}  // namespace
+
+const PropertyTable& TBevel::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
+        .AddNamed("Shape", &TBevel::GetShape, &TBevel::SetShape, kBevelShapes, int(kBox), "bevel shape")
+        .AddNamed("Style", &TBevel::Style, &TBevel::SetStyle, kBevelStyles, 0, "bevel style");
+    return table;
+}
+
 void TBevel::SetShape(int v) {
     shape_ = v;
     Invalidate();
 }
 
-void TBevel::SetRaised(bool v) {
-    raised_ = v;
+void TBevel::SetStyle(int v) {
+    raised_ = v == 1;
     Invalidate();
 }
 
@@ -158,6 +197,12 @@ void TBevel::Paint(Canvas& canvas) {
 
 TPanel::TPanel() { SetBounds(0, 0, 185, 41); }
 
+const PropertyTable& TPanel::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .AddNamed("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter, kPanelBevels, 2, "bevel");
+    return table;
+}
+
 void TPanel::SetBevelOuter(int v) {
     bevelOuter_ = v;
     Invalidate();
@@ -186,6 +231,15 @@ TSpinEdit::TSpinEdit() {
     SetBounds(0, 0, 121, 22);
     SetColor(kClWindow);
     SetText("0");
+}
+
+const PropertyTable& TSpinEdit::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(Edit::StoredProperties())
+        .Add("Increment", &TSpinEdit::Increment, &TSpinEdit::SetIncrement, 1)
+        .Add("MaxValue", &TSpinEdit::MaxValue, &TSpinEdit::SetMaxValue, 100)
+        .Add("MinValue", &TSpinEdit::MinValue, &TSpinEdit::SetMinValue, 0)
+        .Add("Value", &TSpinEdit::Value, &TSpinEdit::SetValue, 0);
+    return table;
 }
 
 int TSpinEdit::Clamp(long long v) const {
@@ -253,6 +307,52 @@ TDialogComponent::TDialogComponent(std::string className, bool save, bool pictur
     SetBounds(0, 0, 0, 0);
 }
 
+const PropertyTable& TDialogComponent::StoredProperties() const {
+    using D = TDialogComponent;
+    auto text = [](const char* name, std::string FileDialog::*field) {
+        return PropertyTable::Entry{name,
+                                    [field](Control& c, std::string_view, const LayoutValue& v) {
+                                        static_cast<D&>(c).dialog_.*field = v.AsString();
+                                        return true;
+                                    },
+                                    [field, name](const Control& c, std::vector<LayoutProperty>& out) {
+                                        const std::string& s = static_cast<const D&>(c).dialog_.*field;
+                                        if (!s.empty()) out.push_back({name, LayoutValue::Str(s)});
+                                    },
+                                    {}};
+    };
+    // A dialog has a design position and nothing else of a control.
+    static const PropertyTable table =
+        PropertyTable()
+            .AddFrom(GraphicControl::StoredProperties(), {"Left", "Top", "Tag"})
+            .Add(text("DefaultExt", &FileDialog::DefaultExt))
+            .Add(text("Filter", &FileDialog::Filter))
+            .Add({"FilterIndex",
+                  [](Control& c, std::string_view, const LayoutValue& v) {
+                      static_cast<D&>(c).dialog_.FilterIndex = v.AsInt32();
+                      return true;
+                  },
+                  [](const Control& c, std::vector<LayoutProperty>& out) {
+                      const int i = static_cast<const D&>(c).dialog_.FilterIndex;
+                      if (i != 1) out.push_back({"FilterIndex", LayoutValue::Int(i)});
+                  },
+                  {}})
+            .Add(text("InitialDir", &FileDialog::InitialDir))
+            .Add({"Options",
+                  [](Control& c, std::string_view, const LayoutValue& v) {
+                      if (v.kind != LayoutValue::Kind::Set) throw LayoutError("a set of options is expected");
+                      static_cast<D&>(c).SetOptions(v.set);
+                      return true;
+                  },
+                  [](const Control& c, std::vector<LayoutProperty>& out) {
+                      const auto& o = static_cast<const D&>(c).options_;
+                      if (!o.empty()) out.push_back({"Options", LayoutValue::SetOf(o)});
+                  },
+                  {}})
+            .Add(text("Title", &FileDialog::Title));
+    return table;
+}
+
 void TDialogComponent::SetOptions(std::vector<std::string> options) {
     options_ = std::move(options);
     auto has = [&](std::string_view o) {
@@ -262,18 +362,13 @@ void TDialogComponent::SetOptions(std::vector<std::string> options) {
     dialog_.HideReadOnly = has("ofHideReadOnly");
 }
 
-void RegisterStockControlClasses() {
-    RegisterControlClass("TImage", [] { return std::make_unique<TImage>(); });
-    RegisterControlClass("TLabel", [] { return std::make_unique<TLabel>(); });
-    RegisterControlClass("TBevel", [] { return std::make_unique<TBevel>(); });
-    RegisterControlClass("TPanel", [] { return std::make_unique<TPanel>(); });
-    RegisterControlClass("TSpinEdit", [] { return std::make_unique<TSpinEdit>(); });
-    RegisterControlClass("TOpenDialog", [] { return std::make_unique<TDialogComponent>("TOpenDialog", false, false); });
-    RegisterControlClass("TSaveDialog", [] { return std::make_unique<TDialogComponent>("TSaveDialog", true, false); });
-    RegisterControlClass("TOpenPictureDialog",
-                         [] { return std::make_unique<TDialogComponent>("TOpenPictureDialog", false, true); });
-    RegisterControlClass("TSavePictureDialog",
-                         [] { return std::make_unique<TDialogComponent>("TSavePictureDialog", true, true); });
+std::unique_ptr<Control> MakeOpenDialog() { return std::make_unique<TDialogComponent>("TOpenDialog", false, false); }
+std::unique_ptr<Control> MakeSaveDialog() { return std::make_unique<TDialogComponent>("TSaveDialog", true, false); }
+std::unique_ptr<Control> MakeOpenPictureDialog() {
+    return std::make_unique<TDialogComponent>("TOpenPictureDialog", false, true);
+}
+std::unique_ptr<Control> MakeSavePictureDialog() {
+    return std::make_unique<TDialogComponent>("TSavePictureDialog", true, true);
 }
 
 }  // namespace veskel

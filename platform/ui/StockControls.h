@@ -3,6 +3,7 @@
 // (TLabel), a separating line or frame (TBevel), a container panel (TPanel), a numeric spin field
 // (TSpinEdit), and the file dialogs as components of a stored layout (TOpenDialog and its kin).
 // They look like the classic platform's own and keep its stored property names.
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ class TImage : public GraphicControl {
 public:
     TImage();
     std::string ClassName() const override { return "TImage"; }
+    const PropertyTable& StoredProperties() const override;
 
     const Picture& GetPicture() const { return picture_; }
     void SetPicture(Picture picture);
@@ -47,6 +49,7 @@ class TLabel : public GraphicControl {
 public:
     TLabel();
     std::string ClassName() const override { return "TLabel"; }
+    const PropertyTable& StoredProperties() const override;
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool v);
     bool AutoSize() const { return autoSize_; }
@@ -70,10 +73,11 @@ public:
     enum Shape { kBox, kFrame, kTopLine, kBottomLine, kLeftLine, kRightLine };
     TBevel();
     std::string ClassName() const override { return "TBevel"; }
+    const PropertyTable& StoredProperties() const override;
     int GetShape() const { return shape_; }
     void SetShape(int v);
-    bool Raised() const { return raised_; }
-    void SetRaised(bool v);
+    int Style() const { return raised_ ? 1 : 0; }
+    void SetStyle(int v);
 
 protected:
     void Paint(Canvas& canvas) override;
@@ -88,6 +92,7 @@ class TPanel : public CustomControl {
 public:
     TPanel();
     std::string ClassName() const override { return "TPanel"; }
+    const PropertyTable& StoredProperties() const override;
     int BevelOuter() const { return bevelOuter_; }
     void SetBevelOuter(int v);
 
@@ -104,6 +109,7 @@ class TSpinEdit : public Edit {
 public:
     TSpinEdit();
     std::string ClassName() const override { return "TSpinEdit"; }
+    const PropertyTable& StoredProperties() const override;
     // The number in the field, held to the range; a text that is not a number counts as MinValue.
     int Value() const;
     void SetValue(int v);
@@ -132,6 +138,7 @@ class TDialogComponent : public GraphicControl {
 public:
     TDialogComponent(std::string className, bool save, bool picturePreview);
     std::string ClassName() const override { return className_; }
+    const PropertyTable& StoredProperties() const override;
     FileDialog& Dialog() { return dialog_; }
     const FileDialog& Dialog() const { return dialog_; }
     bool Execute() { return dialog_.Execute(); }
@@ -144,8 +151,10 @@ private:
     std::vector<std::string> options_;
 };
 
-// Makes TImage, TLabel, TBevel, TPanel, TSpinEdit and the four dialog classes known to the
-// stored-layout reader.
-void RegisterStockControlClasses();
+// The file dialog classes of a stored layout, by name.
+std::unique_ptr<Control> MakeOpenDialog();
+std::unique_ptr<Control> MakeSaveDialog();
+std::unique_ptr<Control> MakeOpenPictureDialog();
+std::unique_ptr<Control> MakeSavePictureDialog();
 
 }  // namespace veskel

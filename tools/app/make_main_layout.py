@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Writes the main window's stored layout, app/res/MainWindow.lay.
+"""Writes the main window's stored layout, app/res/MainWindow.layout.
 
 The layout is described here as tables (place, size, captions, colours, events) and written in the
 stored-layout text form; the binary blocks come from committed files:
@@ -318,7 +318,7 @@ def main_window():
 
 def main():
     text = "\n".join(main_window().lines()) + "\n"
-    path = os.path.join(ROOT, "app", "res", "MainWindow.lay")
+    path = os.path.join(ROOT, "app", "res", "MainWindow.layout")
     with open(path, "w", encoding="utf-8") as f:
         f.write(text)
     print(path, len(text), "characters")

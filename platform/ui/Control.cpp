@@ -214,7 +214,7 @@ void Control::SetAlign(Align a) {
 }
 
 void Control::Realign() {
-    Rect r = ClientRect();
+    Rect r = AlignArea();
     auto place = [&](Align which) {
         for (Control* c : children_) {
             if (c->align_ != which || !c->visible_) continue;

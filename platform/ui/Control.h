@@ -340,6 +340,8 @@ protected:
     virtual void FocusChanged(bool focused);
     // After the size changed (before children are realigned).
     virtual void Resized();
+    // The area that aligned children share out (a panel with a border keeps them inside it).
+    virtual Rect AlignArea() const { return ClientRect(); }
     // The message procedure (windowed controls). The default handles kWmKeyDown (KeyDown) and
     // leaves result 0 for everything else.
     virtual void WndProc(Message& message);

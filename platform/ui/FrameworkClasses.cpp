@@ -1,6 +1,7 @@
 // The framework's own control classes, one line each (the glass controls have their own list in
 // Components/Registration).
 #include "platform/ui/Edit.h"
+#include "platform/ui/StandardControls.h"
 #include "platform/ui/StockControls.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -8,10 +9,11 @@ namespace veskel {
 
 void RegisterFrameworkClasses() {
     RegisterControlClass<Edit>("TEdit");
+    RegisterControlClass<Panel>("TPanel");
+    RegisterControlClass<Shape>("TShape");
+    RegisterControlClass<Label>("TLabel");
     RegisterControlClass<TImage>("TImage");
-    RegisterControlClass<TLabel>("TLabel");
     RegisterControlClass<TBevel>("TBevel");
-    RegisterControlClass<TPanel>("TPanel");
     RegisterControlClass<TSpinEdit>("TSpinEdit");
     RegisterControlClass("TOpenDialog", MakeOpenDialog);
     RegisterControlClass("TSaveDialog", MakeSaveDialog);

@@ -76,55 +76,6 @@ void TImage::Paint(Canvas& canvas) {
         canvas.Draw(0, 0, picture_);
 }
 
-// ---------------------------------------------------------------- TLabel
-
-TLabel::TLabel() { SetBounds(0, 0, 65, 13); }
-
-const PropertyTable& TLabel::StoredProperties() const {
-    static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
-        .Add("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize, true)
-        .Add("Transparent", &TLabel::Transparent, &TLabel::SetTransparent, false);
-    return table;
-}
-
-void TLabel::SetTransparent(bool v) {
-    transparent_ = v;
-    Invalidate();
-}
-
-void TLabel::SetAutoSize(bool v) {
-    autoSize_ = v;
-    Fit();
-}
-
-void TLabel::SetCaption(std::string caption) {
-    GraphicControl::SetCaption(std::move(caption));
-    Fit();
-    Invalidate();
-}
-
-void TLabel::FontChanged() { Fit(); }
-
-void TLabel::Fit() {
-    if (!autoSize_) return;
-    Bitmap scratch(1, 1);
-    Canvas c(scratch);
-    c.font = GetFont();
-    const Size s = c.TextExtent(Caption().empty() ? std::string_view(" ") : std::string_view(Caption()));
-    SetBounds(Left(), Top(), Caption().empty() ? Width() : s.width, s.height);
-}
-
-void TLabel::Paint(Canvas& canvas) {
-    if (!transparent_) {
-        canvas.brush.style = BrushStyle::Solid;
-        canvas.brush.color = ResolveColor(Parent() ? Parent()->GetColor() : GetColor());
-        canvas.FillRect(ClientRect());
-    }
-    canvas.font = GetFont();
-    if (!EffectivelyEnabled()) canvas.font.color = ResolveColor(kClGrayText);
-    canvas.TextOut(0, 0, Caption());
-}
-
 // ---------------------------------------------------------------- TBevel
 
 TBevel::TBevel() { SetBounds(0, 0, 50, 50); }
@@ -134,7 +85,6 @@ constexpr NamedValue kBevelShapes[] = {{"bsBox", TBevel::kBox},           {"bsFr
                                        {"bsTopLine", TBevel::kTopLine},   {"bsBottomLine", TBevel::kBottomLine},
                                        {"bsLeftLine", TBevel::kLeftLine}, {"bsRightLine", TBevel::kRightLine}};
 constexpr NamedValue kBevelStyles[] = {{"bsLowered", 0}, {"bsRaised", 1}};
-constexpr NamedValue kPanelBevels[] = {{"bvNone", 0}, {"bvLowered", 1}, {"bvRaised", 2}};
 }  // namespace
 
 const PropertyTable& TBevel::StoredProperties() const {
@@ -191,34 +141,6 @@ void TBevel::Paint(Canvas& canvas) {
             line(second, w - 1, h - 1, -1, h - 1);
             break;
     }
-}
-
-// ---------------------------------------------------------------- TPanel
-
-TPanel::TPanel() { SetBounds(0, 0, 185, 41); }
-
-const PropertyTable& TPanel::StoredProperties() const {
-    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
-        .AddNamed("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter, kPanelBevels, 2, "bevel");
-    return table;
-}
-
-void TPanel::SetBevelOuter(int v) {
-    bevelOuter_ = v;
-    Invalidate();
-}
-
-void TPanel::Paint(Canvas& canvas) {
-    if (bevelOuter_ == 0) return;
-    const bool raised = bevelOuter_ == 2;
-    const Rect r = ClientRect();
-    canvas.pen.color = raised ? kWhite : RGB(128, 128, 128);
-    canvas.MoveTo(r.left, r.bottom - 1);
-    canvas.LineTo(r.left, r.top);
-    canvas.LineTo(r.right - 1, r.top);
-    canvas.pen.color = raised ? RGB(128, 128, 128) : kWhite;
-    canvas.LineTo(r.right - 1, r.bottom - 1);
-    canvas.LineTo(r.left - 1, r.bottom - 1);
 }
 
 // ---------------------------------------------------------------- TSpinEdit

@@ -1,8 +1,8 @@
 #pragma once
-// The plain controls that forms use beside the glass family: a picture (TImage), a text label
-// (TLabel), a separating line or frame (TBevel), a container panel (TPanel), a numeric spin field
-// (TSpinEdit), and the file dialogs as components of a stored layout (TOpenDialog and its kin).
-// They look like the classic platform's own and keep its stored property names.
+// More plain controls that forms use beside the glass family (the panel, shape and label are in
+// StandardControls.h): a picture (TImage), a separating line or frame (TBevel), a numeric spin
+// field (TSpinEdit), and the file dialogs as components of a stored layout (TOpenDialog and its
+// kin). They look like the classic platform's own and keep its stored property names.
 #include <memory>
 #include <span>
 #include <string>
@@ -43,29 +43,6 @@ private:
     bool stretch_ = false;
 };
 
-// One line of text in the control's font. Transparent labels draw only the text; others fill
-// their rectangle with their parent's colour first. AutoSize fits the rectangle to the text.
-class TLabel : public GraphicControl {
-public:
-    TLabel();
-    std::string ClassName() const override { return "TLabel"; }
-    const PropertyTable& StoredProperties() const override;
-    bool Transparent() const { return transparent_; }
-    void SetTransparent(bool v);
-    bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool v);
-    void SetCaption(std::string caption) override;
-
-protected:
-    void Paint(Canvas& canvas) override;
-    void FontChanged() override;
-
-private:
-    void Fit();
-    bool transparent_ = false;
-    bool autoSize_ = true;
-};
-
 // A sunken line or frame: Shape 0 = box, 1 = frame, 2 = top line, 3 = bottom line,
 // 4 = left line, 5 = right line; Style 0 = lowered, 1 = raised.
 class TBevel : public GraphicControl {
@@ -85,22 +62,6 @@ protected:
 private:
     int shape_ = kBox;
     bool raised_ = false;
-};
-
-// A windowed container filled with its colour; BevelOuter 0 = none, 1 = lowered, 2 = raised.
-class TPanel : public CustomControl {
-public:
-    TPanel();
-    std::string ClassName() const override { return "TPanel"; }
-    const PropertyTable& StoredProperties() const override;
-    int BevelOuter() const { return bevelOuter_; }
-    void SetBevelOuter(int v);
-
-protected:
-    void Paint(Canvas& canvas) override;
-
-private:
-    int bevelOuter_ = 2;
 };
 
 // A whole-number field with up and down arrows at its right end; the arrows and the Up/Down keys

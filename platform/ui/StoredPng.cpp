@@ -35,8 +35,7 @@ bool IsEmptyPngPayload(std::span<const std::uint8_t> payload) {
 
 std::vector<std::uint8_t> EncodePngBlock(std::span<const std::uint8_t> payload) { return EncodeBinaryValue(payload); }
 
-std::vector<std::uint8_t> ReadPngBlock(std::span<const std::uint8_t> encoded) {
-    const std::span<const std::uint8_t> payload = DecodeBinaryValue(encoded);
+void CheckPngPayload(std::span<const std::uint8_t> payload) {
     if (!IsEmptyPngPayload(payload)) {
         if (payload.size() < kPngSignature.size() ||
             !std::equal(kPngSignature.begin(), kPngSignature.end(), payload.begin()))
@@ -47,6 +46,11 @@ std::vector<std::uint8_t> ReadPngBlock(std::span<const std::uint8_t> encoded) {
             throw LayoutError(std::string("the stored PNG image cannot be read: ") + e.what());
         }
     }
+}
+
+std::vector<std::uint8_t> ReadPngBlock(std::span<const std::uint8_t> encoded) {
+    const std::span<const std::uint8_t> payload = DecodeBinaryValue(encoded);
+    CheckPngPayload(payload);
     return {payload.begin(), payload.end()};
 }
 

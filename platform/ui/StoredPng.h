@@ -32,11 +32,13 @@ bool IsEmptyPngPayload(std::span<const std::uint8_t> payload);
 // The binary value of a block, as a control hands it to the layout writer.
 std::vector<std::uint8_t> EncodePngBlock(std::span<const std::uint8_t> payload);
 
+// Refuses a payload that is not empty and not a PNG image that decodes within the codecs' picture
+// limits (LayoutError), so that a broken layout is refused where it is read, naming the control
+// and property, rather than failing on every later paint.
+void CheckPngPayload(std::span<const std::uint8_t> payload);
+
 // The payload of a block as the layout reader hands it over (type byte, length, payload).
-// Throws LayoutError when the value's length does not match its bytes, or when a payload that is
-// not empty is not a PNG image that decodes within the codecs' picture limits, so that a broken
-// layout is refused where it is read, naming the control and property, rather than failing on
-// every later paint.
+// Throws LayoutError when the value's length does not match its bytes, and as CheckPngPayload.
 std::vector<std::uint8_t> ReadPngBlock(std::span<const std::uint8_t> encoded);
 
 }  // namespace veskel

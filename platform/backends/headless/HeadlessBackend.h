@@ -95,6 +95,7 @@ public:
     Point PointerPosition() override { return pointer_; }
     Size MonitorSize(const Rect& screenRect) override;
     Bitmap CaptureScreen(const Rect& screenRect) override;
+    Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) override;
     std::string ClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& utf8) override { clipboard = utf8; }
     bool OpenUrl(const std::string& url) override;
@@ -110,6 +111,8 @@ private:
         CursorShape cursor;
     };
     Window* Find(const Form& form);
+    // The desktop and every shown window but `exclude`, bottom to top.
+    Bitmap Compose(const Rect& screenRect, const Form* exclude) const;
     const Window* Find(const Form& form) const;
     void Settle();
 

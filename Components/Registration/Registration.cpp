@@ -1,8 +1,12 @@
 // One line per glass control class; a new control adds its line here.
 #include "Components/Registration/Registration.h"
 
+#include "Components/AALabel/AALabel.h"
 #include "Components/GlassCheckBox/GlassCheckBox.h"
+#include "Components/GlassEdit/GlassEdit.h"
 #include "Components/GlassHeader/GlassHeader.h"
+#include "Components/GlassListBox/GlassListBox.h"
+#include "Components/GlassSlider/GlassSlider.h"
 #include "Components/GroupPNGButtons/GroupPNGButtons.h"
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSSlider/HLSSlider.h"
@@ -29,6 +33,10 @@ void RegisterComponentClasses() {
     RegisterControlClass<TGlassHeader>("TGlassHeader");
     RegisterControlClass<TTestPanel>("TTestPanel");
     RegisterControlClass<TGLeaf>("TGLeaf");
+    RegisterControlClass<TGlassEdit>("TGlassEdit");
+    RegisterControlClass<TAALabel>("TAALabel");
+    RegisterControlClass<TGlassSlider>("TGlassSlider");
+    RegisterControlClass<TGlassListBox>("TGlassListBox");
 }
 
 }  // namespace veskel

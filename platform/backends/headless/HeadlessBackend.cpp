@@ -75,6 +75,13 @@ void HeadlessBackend::MouseExit(Form& form, Point screen) {
     Settle();
 }
 
+void HeadlessBackend::MouseWheel(Form& form, int x, int y, int delta, ShiftState shift) {
+    if (!app_) return;
+    pointer_ = form.ClientToScreen({x, y});
+    app_->DispatchMouseWheel(form, {x, y}, delta, shift);
+    Settle();
+}
+
 void HeadlessBackend::KeyDown(Form& form, int key, ShiftState shift) {
     if (!app_) return;
     app_->DispatchKeyDown(form, key, shift);

@@ -149,8 +149,9 @@ public:
     }
     // The Application recognises double clicks itself from the presses.
     void PointerDoubleClicked(QPoint, Qt::MouseButton, Qt::KeyboardModifiers) override {}
-    // The framework has no wheel input.
-    void WheelTurned(QPoint, int, Qt::KeyboardModifiers) override {}
+    void WheelTurned(QPoint pos, int delta, Qt::KeyboardModifiers mods) override {
+        Guard([&] { app_->DispatchMouseWheel(form_, {pos.x(), pos.y()}, delta, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+    }
     void KeyPressed(int qtKey, Qt::KeyboardModifiers mods, bool) override {
         const int key = ToVirtualKey(qtKey, mods);
         if (key == 0) return;

@@ -2,6 +2,7 @@
 #include "Components/Registration/Registration.h"
 
 #include "Components/AALabel/AALabel.h"
+#include "Components/ColorBox/ColorBox.h"
 #include "Components/GlassCheckBox/GlassCheckBox.h"
 #include "Components/GlassEdit/GlassEdit.h"
 #include "Components/GlassHeader/GlassHeader.h"
@@ -37,6 +38,7 @@ void RegisterComponentClasses() {
     RegisterControlClass<TAALabel>("TAALabel");
     RegisterControlClass<TGlassSlider>("TGlassSlider");
     RegisterControlClass<TGlassListBox>("TGlassListBox");
+    RegisterControlClass<TClrBox>("TClrBox");
 }
 
 }  // namespace veskel

@@ -1,5 +1,7 @@
 #include <benchmark/benchmark.h>
 
+#include "Components/ColorBox/ColorBox.h"
+#include "Components/ColorBox/PaletteForm.h"
 #include "Components/GlassTint/GlassTint.h"
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSColorTable/HlsTableImage.h"
@@ -102,6 +104,82 @@ void BM_HlsSliderDragFrame(benchmark::State& state) {
     f.backend.MouseUp(*f.form, 100, 295);
 }
 BENCHMARK(BM_HlsSliderDragFrame)->Unit(benchmark::kMicrosecond);
+
+// A main window with one colour box, as the designer has it.
+struct BoxForm {
+    HeadlessBackend backend;
+    Application app{backend};
+    Form* form = nullptr;
+    TClrBox* box = nullptr;
+
+    BoxForm() {
+        form = app.CreateForm<Form>();
+        form->SetBounds(100, 100, 300, 200);
+        box = form->CreateOwned<TClrBox>();
+        box->SetParent(form);
+        box->SetBounds(144, 20, 19, 18);
+        box->SetSingleColor(true);
+        box->OnPreChange = [](Control&) {};
+        form->ShowForm();
+    }
+};
+
+// From the press on the box to the pop-up's first frame presented: the stored layout read and
+// every control made, the colour loaded (table picture included), the shadow captured and
+// composed, the whole window painted. Closing is left out of the timing.
+void BM_PaletteOpenToFirstFrame(benchmark::State& state) {
+    BoxForm f;
+    for (auto _ : state) {
+        f.backend.MouseMove(*f.form, 150, 25);
+        f.backend.MouseDown(*f.form, 150, 25);
+        benchmark::DoNotOptimize(f.box->Palette());
+        state.PauseTiming();
+        f.backend.MouseUp(*f.form, 150, 25);
+        f.backend.UserActivate(*f.form, true);  // closes the pop-up
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PaletteOpenToFirstFrame)->Unit(benchmark::kMicrosecond);
+
+// One pointer movement while dragging in the open pop-up's table: the pick, the conversion, the
+// colour notice (the box repaints), the swatch, the six fields and the table's repaint.
+void BM_PaletteTableDragFrame(benchmark::State& state) {
+    BoxForm f;
+    f.backend.MouseMove(*f.form, 150, 25);
+    f.backend.MouseDown(*f.form, 150, 25);
+    f.backend.MouseUp(*f.form, 150, 25);
+    TPForm* p = f.box->Palette();
+    const Point o = p->HLSColorTable1->OffsetInForm();
+    f.backend.MouseMove(*p, o.x + 100, o.y + 100);
+    f.backend.MouseDown(*p, o.x + 100, o.y + 100);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 7) % 200;
+        f.backend.MouseMove(*p, o.x + 20 + step, o.y + 30 + step);
+    }
+    f.backend.MouseUp(*p, o.x + 100, o.y + 100);
+}
+BENCHMARK(BM_PaletteTableDragFrame)->Unit(benchmark::kMicrosecond);
+
+// One pointer movement while dragging the pop-up's hue slider: a hue change in full (the table's
+// picture recomputed and painted) plus the conversion, notice, swatch and fields.
+void BM_PaletteHueDragFrame(benchmark::State& state) {
+    BoxForm f;
+    f.backend.MouseMove(*f.form, 150, 25);
+    f.backend.MouseDown(*f.form, 150, 25);
+    f.backend.MouseUp(*f.form, 150, 25);
+    TPForm* p = f.box->Palette();
+    const Point o = p->HLSSlider1->OffsetInForm();
+    f.backend.MouseMove(*p, o.x + 100, o.y + 8);
+    f.backend.MouseDown(*p, o.x + 100, o.y + 8);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 7) % 250;
+        f.backend.MouseMove(*p, o.x + 6 + step, o.y + 8);
+    }
+    f.backend.MouseUp(*p, o.x + 100, o.y + 8);
+}
+BENCHMARK(BM_PaletteHueDragFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace veskel

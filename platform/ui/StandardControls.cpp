@@ -79,6 +79,14 @@ void Panel::SetBorderWidth(int v) {
     Invalidate();
 }
 
+Rect Panel::AlignArea() const {
+    int inset = borderWidth_;
+    if (bevelOuter_ != BevelCut::None) inset += bevelWidth_;
+    if (bevelInner_ != BevelCut::None) inset += bevelWidth_;
+    const Rect r = ClientRect();
+    return {r.left + inset, r.top + inset, std::max(r.left + inset, r.right - inset), std::max(r.top + inset, r.bottom - inset)};
+}
+
 void Panel::Paint(Canvas& canvas) {
     Rect r = ClientRect();
     Bevel(canvas, r, bevelOuter_, bevelWidth_);

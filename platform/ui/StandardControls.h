@@ -35,6 +35,9 @@ public:
 
 protected:
     void Paint(Canvas& canvas) override;
+    // Aligned children stay inside the bevels and the border (set them before adding children:
+    // they apply at the next realignment).
+    Rect AlignArea() const override;
 
 private:
     BevelCut bevelOuter_ = BevelCut::Raised;

@@ -2,6 +2,7 @@
 
 #include "Components/ColorBox/PaletteForm.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -19,6 +20,15 @@ Point PalettePlacement(const Rect& box, Size popup, Size monitor) {
     const int top = y + popup.height > monitor.height ? y + box.Height() - popup.height - kPlacementInset
                                                       : y + box.Height() - kPlacementInset;
     return {left, top};
+}
+
+const PropertyTable& TClrBox::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .Add("ForeColor", &TClrBox::ForeColor, &TClrBox::SetForeColor, RGB(255, 255, 255))
+        .Add("BackColor", &TClrBox::BackColor, &TClrBox::SetBackColor, RGB(0, 0, 0))
+        .Add("SingleColor", &TClrBox::SingleColor, &TClrBox::SetSingleColor, false)
+        .Add("OpenAtClick", &TClrBox::OpenAtClick, &TClrBox::SetOpenAtClick, false);
+    return table;
 }
 
 TClrBox::TClrBox() {

@@ -26,6 +26,7 @@ public:
     TClrBox();
     ~TClrBox() override;
     std::string ClassName() const override { return "TClrBox"; }
+    const PropertyTable& StoredProperties() const override;
 
     Color ForeColor() const { return foreColor_; }
     void SetForeColor(Color c);  // stores and repaints

@@ -54,6 +54,10 @@ class Obj:
             if isinstance(value, bytes):
                 out.append(f"{ind}  {key} = {{")
                 out += hex_lines(value, ind + "    ")
+            elif isinstance(value, list):
+                out.append(f"{ind}  {key} = (")
+                out += [f"{ind}    {quote(v)}" for v in value]
+                out[-1] += ")"
             elif isinstance(value, bool):
                 out.append(f"{ind}  {key} = {'True' if value else 'False'}")
             elif isinstance(value, int):
@@ -116,19 +120,21 @@ def small_button(name, left, top, caption, handler):
                font("Courier", height=13, color=rgb(2, 89, 114)) + [("ONClick", Ident(handler))])
 
 
+# Image file, size, and the description (the button's hint and its image menu entry).
 ARROWS = {
-    "up": ("ArrowUp.png", 25, 41), "down": ("ArrowDown.png", 25, 41),
-    "left": ("ArrowLeft.png", 41, 25), "right": ("ArrowRight.png", 41, 25),
-    "upleft": ("ArrowUpLeft.png", 32, 32), "upright": ("ArrowUpRight.png", 32, 32),
-    "downleft": ("ArrowDownLeft.png", 32, 32), "downright": ("ArrowDownRight.png", 32, 32),
+    "up": ("ArrowUp.png", 25, 41, "Вверх"), "down": ("ArrowDown.png", 25, 41, "Вниз"),
+    "left": ("ArrowLeft.png", 41, 25, "Влево"), "right": ("ArrowRight.png", 41, 25, "Вправо"),
+    "upleft": ("ArrowUpLeft.png", 32, 32, "Вверх и влево"), "upright": ("ArrowUpRight.png", 32, 32, "Вверх и вправо"),
+    "downleft": ("ArrowDownLeft.png", 32, 32, "Вниз и влево"),
+    "downright": ("ArrowDownRight.png", 32, 32, "Вниз и вправо"),
 }
 
 
 def pulse_button(name, left, top, arrow, handler):
-    file, w, h = ARROWS[arrow]
+    file, w, h, description = ARROWS[arrow]
     png = read("Components/PulseButton/res/" + file)
     return Obj(name, "TPulseButton", place(left, top, w, h) + [
-        ("ItemsCount", 1), ("CurrentItem", 1), ("OnClick", Ident(handler)), ("QORPNGData1", png)])
+        ("Descriptions.Strings", [description]), ("ItemsCount", 1), ("CurrentItem", 1), ("OnClick", Ident(handler)), ("QORPNGData1", png)])
 
 
 def edit(name, left, top, width, handler):
@@ -258,11 +264,11 @@ def page4():
     ]
 
 
-def aa_label(name, left, top, caption, link=False):
-    props = place(left, top) + [("Caption", caption)]
+def aa_label(name, left, top, width, caption, link=False):
+    props = place(left, top, width, 14) + [("Caption", caption)]
     if link:
         props.append(("isURL", True))
-    props += font("Tahoma", size=8, color=rgb(0, 70, 160) if link else grey(96))
+    props += font("Tahoma", height=10, color=rgb(0, 70, 160) if link else grey(96))
     return Obj(name, "TAALabel", props)
 
 
@@ -295,10 +301,10 @@ def main_window():
         label("Label6", 36, 364, "Просмотр:", True),
         Obj("Image3", "TImage", place(28, 384, 400, 48) + [("Picture.Data", read("app/art/Image3.png"))]),
         Obj("Image1", "TImage", place(53, 398, 350, 20)),
-        aa_label("AALabel2", 50, 436, "Подробная информация и обновления:"),
-        aa_label("AALabel1", 245, 436, MAKER_URL, link=True),
-        aa_label("AALabel5", 70, 452, "Бесплатный хостинг изображений:"),
-        aa_label("AALabel4", 245, 452, HOSTING_URL, link=True),
+        aa_label("AALabel2", 50, 436, 194, "Подробная информация и обновления:"),
+        aa_label("AALabel1", 245, 436, 210, MAKER_URL, link=True),
+        aa_label("AALabel5", 70, 452, 174, "Бесплатный хостинг изображений:"),
+        aa_label("AALabel4", 245, 452, 210, HOSTING_URL, link=True),
         dialog("OpenDialog1", "TOpenDialog", PROJECT_FILTER, ["ofEnableSizing"]),
         dialog("SaveDialog1", "TSaveDialog", PROJECT_FILTER, ["ofOverwritePrompt", "ofHideReadOnly", "ofEnableSizing"]),
         dialog("OpenPictureDialog1", "TOpenPictureDialog", PICTURE_FILTER, ["ofEnableSizing"]),

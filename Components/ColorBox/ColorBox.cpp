@@ -1,5 +1,7 @@
 #include "Components/ColorBox/ColorBox.h"
 
+#include <algorithm>
+
 #include "Components/ColorBox/PaletteForm.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/PropertyTable.h"
@@ -11,15 +13,26 @@ constexpr int kHoverDelayMs = 300;
 // The pop-up's window starts this far left of the box and above its bottom edge (or the box's
 // right and bottom edges, when it opens to the left or above): the shadow margin of its frame.
 constexpr int kPlacementInset = 24;
+// The pop-up's shadow margin round its panel.
+constexpr int kShadowMargin = 18;
 }  // namespace
 
-Point PalettePlacement(const Rect& box, Size popup, Size monitor) {
-    const int x = box.left;
-    const int y = box.top;
-    const int left = x + popup.width > monitor.width ? x + box.Width() - popup.width - kPlacementInset : x - kPlacementInset;
-    const int top = y + popup.height > monitor.height ? y + box.Height() - popup.height - kPlacementInset
-                                                      : y + box.Height() - kPlacementInset;
-    return {left, top};
+Point PalettePlacement(const Rect& box, Size popup, const Rect& monitor) {
+    // In the monitor's own coordinates.
+    const int x = box.left - monitor.left;
+    const int y = box.top - monitor.top;
+    int left = x + popup.width > monitor.Width() ? x + box.Width() - popup.width - kPlacementInset : x - kPlacementInset;
+    int top = y + popup.height > monitor.Height() ? y + box.Height() - popup.height - kPlacementInset
+                                                  : y + box.Height() - kPlacementInset;
+    // Only a pop-up whose panel would leave the monitor moves; a panel larger than the monitor
+    // starts at its top left.
+    auto keepPanelOn = [](int at, int size, int room) {
+        at = std::min(at, room - size + kShadowMargin);
+        return std::max(at, -kShadowMargin);
+    };
+    left = keepPanelOn(left, popup.width, monitor.Width());
+    top = keepPanelOn(top, popup.height, monitor.Height());
+    return {monitor.left + left, monitor.top + top};
 }
 
 const PropertyTable& TClrBox::StoredProperties() const {
@@ -109,7 +122,7 @@ void TClrBox::OpenPalette() {
 
     const Point origin = ClientToScreen({0, 0});
     const Rect box = Rect::FromSize(origin.x, origin.y, Width(), Height());
-    const Size monitor = app->GetBackend().MonitorSize(box);
+    const Rect monitor = app->GetBackend().MonitorRect(box);
 
     TPForm* palette = CreateOwned<TPForm>();
     palette_ = palette;

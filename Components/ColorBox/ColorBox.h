@@ -68,10 +68,13 @@ private:
     Point paletteAt_{};
 };
 
-// Where the pop-up opens for a box at screen rectangle `box` on a monitor of size `monitor`: to
-// the right of and below the box's corner, or to its left and above it where the pop-up would
-// run past the monitor's right or bottom edge. With the stored layout the pop-up's visible panel
-// then starts 6 pixels left of the box and 6 pixels above its bottom edge.
-Point PalettePlacement(const Rect& box, Size popup, Size monitor);
+// Where the pop-up opens for a box at screen rectangle `box` on the monitor `monitor` (its place
+// on the desktop): to the right of and below the box's corner, or to its left and above it where
+// the pop-up would run past the monitor's right or bottom edge. With the stored layout the
+// pop-up's visible panel then starts 6 pixels left of the box and 6 pixels above its bottom edge.
+// The edges are those of the box's own monitor, wherever it lies on the desktop; and on a
+// monitor too small for the pop-up on either side of the box the pop-up moves just far enough
+// for its panel (inside the shadow margin) to stay on the monitor.
+Point PalettePlacement(const Rect& box, Size popup, const Rect& monitor);
 
 }  // namespace veskel

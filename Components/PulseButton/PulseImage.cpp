@@ -1,5 +1,7 @@
 #include "Components/PulseButton/PulseImage.h"
 
+#include <algorithm>
+
 #include "Components/GlassTint/GlassTint.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
@@ -49,7 +51,8 @@ Bitmap ImageMenuItemBitmap(const Picture& image, const std::string& description,
     probe.font = font;
     const Size text = probe.TextExtent(description);
     const int w = image.Width(), h = image.Height();
-    Bitmap item(w + text.width + 20, h);
+    // A description of any length gets a bitmap no wider than a screen; the rest is cut off.
+    Bitmap item(std::min(w + text.width + 20, kMaxMenuItemWidth), h);
     item.Fill(ResolveColor(kClBtnFace));
     if (item.IsEmpty()) return item;
     Canvas canvas(item);

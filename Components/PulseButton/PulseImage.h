@@ -29,7 +29,8 @@ void GreyRecolour(Picture& image);
 
 // One item of the image menu: a bitmap (w + tw + 20) x h in the button-face colour with the image
 // at (0, 0), blended by its alpha, and the description in `font` at (w + 10, trunc(h / 2 - th / 2)),
-// tw x th being the description's extent.
+// tw x th being the description's extent. The width is held at kMaxMenuItemWidth at most.
+inline constexpr int kMaxMenuItemWidth = 4096;
 Bitmap ImageMenuItemBitmap(const Picture& image, const std::string& description, const Font& font);
 
 }  // namespace veskel

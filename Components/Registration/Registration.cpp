@@ -29,15 +29,15 @@ void RegisterComponentClasses() {
     RegisterControlClass<TGroupPNGButtons>("TGroupPNGButtons");
     RegisterControlClass<TQorBackground>("TQorBackground");
     RegisterControlClass<TStaticShadow>("TStaticShadow");
+    RegisterControlClass<TGlassEdit>("TGlassEdit");
+    RegisterControlClass<TAALabel>("TAALabel");
+    RegisterControlClass<TGlassSlider>("TGlassSlider");
+    RegisterControlClass<TGlassListBox>("TGlassListBox");
     RegisterControlClass<THLSColorTable>("THLSColorTable");
     RegisterControlClass<THLSSlider>("THLSSlider");
     RegisterControlClass<TGlassHeader>("TGlassHeader");
     RegisterControlClass<TTestPanel>("TTestPanel");
     RegisterControlClass<TGLeaf>("TGLeaf");
-    RegisterControlClass<TGlassEdit>("TGlassEdit");
-    RegisterControlClass<TAALabel>("TAALabel");
-    RegisterControlClass<TGlassSlider>("TGlassSlider");
-    RegisterControlClass<TGlassListBox>("TGlassListBox");
     RegisterControlClass<TClrBox>("TClrBox");
 }
 

@@ -122,6 +122,12 @@ public:
     virtual Point PointerPosition() = 0;
     // Size of the monitor nearest to a screen rectangle.
     virtual Size MonitorSize(const Rect& screenRect) = 0;
+    // Place and size of that monitor on the desktop (a single monitor at the origin unless the
+    // backend knows better).
+    virtual Rect MonitorRect(const Rect& screenRect) {
+        const Size s = MonitorSize(screenRect);
+        return {0, 0, s.width, s.height};
+    }
     // The screen's pixels in a screen rectangle (a composition of our own windows where the
     // platform refuses a capture).
     virtual Bitmap CaptureScreen(const Rect& screenRect) = 0;

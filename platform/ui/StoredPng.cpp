@@ -40,6 +40,17 @@ void CheckPngPayload(std::span<const std::uint8_t> payload) {
         if (payload.size() < kPngSignature.size() ||
             !std::equal(kPngSignature.begin(), kPngSignature.end(), payload.begin()))
             throw LayoutError("the stored image is not a PNG file");
+        // The size from the header chunk, which a PNG file must start with, before any decoding.
+        if (payload.size() >= 24) {
+            auto be32 = [&](std::size_t at) {
+                return (std::uint32_t(payload[at]) << 24) | (std::uint32_t(payload[at + 1]) << 16) |
+                       (std::uint32_t(payload[at + 2]) << 8) | std::uint32_t(payload[at + 3]);
+            };
+            const std::uint32_t w = be32(16), h = be32(20);
+            if (w > std::uint32_t(kMaxStoredImageSide) || h > std::uint32_t(kMaxStoredImageSide) ||
+                (long long)w * (long long)h > kMaxStoredImagePixels)
+                throw LayoutError("the stored PNG image is too large (" + std::to_string(w) + " x " + std::to_string(h) + ")");
+        }
         try {
             (void)DecodePng(payload);
         } catch (const CodecError& e) {

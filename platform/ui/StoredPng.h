@@ -32,9 +32,14 @@ bool IsEmptyPngPayload(std::span<const std::uint8_t> payload);
 // The binary value of a block, as a control hands it to the layout writer.
 std::vector<std::uint8_t> EncodePngBlock(std::span<const std::uint8_t> payload);
 
-// Refuses a payload that is not empty and not a PNG image that decodes within the codecs' picture
-// limits (LayoutError), so that a broken layout is refused where it is read, naming the control
-// and property, rather than failing on every later paint.
+// Images carried by controls are skins and icons, and some are decoded on every paint; a stored
+// image larger than this is refused before it is decoded.
+inline constexpr int kMaxStoredImageSide = 4096;
+inline constexpr long long kMaxStoredImagePixels = 2048LL * 2048;
+
+// Refuses a payload that is not empty and not a PNG image within the limits above that decodes
+// (LayoutError), so that a broken layout is refused where it is read, naming the control and
+// property, rather than failing on every later paint.
 void CheckPngPayload(std::span<const std::uint8_t> payload);
 
 // The payload of a block as the layout reader hands it over (type byte, length, payload).

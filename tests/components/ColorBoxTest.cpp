@@ -104,7 +104,7 @@ TEST_F(ColorBoxTest, BoxInBothModes) {
 
 TEST(PalettePlacement, EveryBranchOfTheFormula) {
     const Size popup{380, 368};
-    const Size monitor{1024, 768};
+    const Rect monitor{0, 0, 1024, 768};
     struct Case {
         int x, y;
         Point want;
@@ -123,6 +123,29 @@ TEST(PalettePlacement, EveryBranchOfTheFormula) {
     const Point p = PalettePlacement(Rect::FromSize(100, 100, 19, 18), popup, monitor);
     EXPECT_EQ(p.x + 18, 100 - 6);
     EXPECT_EQ(p.y + 18, 100 + 18 - 6);
+    // Near the top left corner only the shadow margin leaves the monitor: nothing moves.
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(10, 0, 19, 18), popup, monitor), (Point{-14, -6}));
+}
+
+// A second monitor right of the first: the edges are its own, so a box near its left edge opens
+// to the right as on the first monitor (not back across onto the first one).
+TEST(PalettePlacement, OnAMonitorBesideTheFirst) {
+    const Size popup{380, 368};
+    const Rect second{1024, -100, 1024 + 1280, -100 + 1024};
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(1100, 100, 19, 18), popup, second), (Point{1076, 94}));
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(2200, 800, 19, 18), popup, second), (Point{1815, 426}));
+}
+
+// A monitor too small for the pop-up above or below the box (a 1024 x 768 screen at scale 2 is
+// 512 x 384): the pop-up moves just far enough to keep its panel on the monitor.
+TEST(PalettePlacement, SmallMonitorKeepsThePanelOnIt) {
+    const Size popup{380, 368};
+    const Rect small{0, 0, 512, 384};
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(80, 80, 19, 18), popup, small), (Point{56, -18}));
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(80, 300, 19, 18), popup, small), (Point{56, -18}));
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(80, 10, 19, 18), popup, small), (Point{56, 4}));
+    // Narrower than the pop-up's panel: it starts at the monitor's left edge.
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(100, 10, 19, 18), popup, Rect{0, 0, 300, 800}), (Point{-18, 4}));
 }
 
 TEST_F(ColorBoxTest, OpensBesideTheBoxNearTheMonitorEdges) {
@@ -137,11 +160,20 @@ TEST_F(ColorBoxTest, OpensBesideTheBoxNearTheMonitorEdges) {
     backend.UserActivate(*form, true);
     ASSERT_EQ(box->Palette(), nullptr);
 
-    // On a smaller monitor the same box is near its right and bottom edges.
-    backend.monitorSize = {600, 480};
+    // Near the right and bottom edges of a smaller monitor: to the left and above.
+    backend.monitorSize = {800, 700};
+    form->SetBounds(400, 400, 300, 200);  // the box at (544, 420)
     p = OpenByHover(*box);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->ScreenRect(), Rect::FromSize(244 + 19 - 380 - 24, 120 + 18 - 368 - 24, 380, 368));
+    EXPECT_EQ(p->ScreenRect(), Rect::FromSize(544 + 19 - 380 - 24, 420 + 18 - 368 - 24, 380, 368));
+    backend.UserActivate(*form, true);
+
+    // On a second monitor, by that monitor's edges.
+    backend.otherMonitors = {Rect{800, 0, 1800, 700}};
+    form->SetBounds(900, 100, 300, 200);  // the box at (1044, 120)
+    p = OpenByHover(*box);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->ScreenRect(), Rect::FromSize(1044 - 24, 120 + 18 - 24, 380, 368));
 }
 
 // ---------------------------------------------------------------- opening

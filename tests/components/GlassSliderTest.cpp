@@ -139,6 +139,22 @@ TEST(GlassSliderPointer, PositionRuleInBothRoundingModes) {
     }
 }
 
+// A slider narrower than its track margins (Width - 18 <= 0) still maps: the track counts as one
+// pixel, so no value divides by zero.
+TEST(GlassSliderPointer, ASliderTooNarrowForItsTrackStillGivesValuesInRange) {
+    ScopedRoundingModeForTesting rounding(RoundingMode::NearestEven);
+    SliderStage st(12, 20);
+    st.Down(2);
+    EXPECT_EQ(st.s->Value(), 0);
+    EXPECT_EQ(st.s->ThumbPos(), 0);
+    st.Move(11);
+    EXPECT_EQ(st.s->Value(), 20);
+    EXPECT_EQ(st.s->ThumbPos(), 0);
+    st.Up(11);
+    st.s->SetValue(7);
+    EXPECT_EQ(st.s->ThumbPos(), 0);  // round(7 x 1 / 20)
+}
+
 TEST(GlassSliderPointer, ThePressCountsAsAChangeOnlyWhenTheThumbMoves) {
     ScopedRoundingModeForTesting rounding(RoundingMode::NearestEven);
     SliderStage st;

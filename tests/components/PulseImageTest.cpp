@@ -89,6 +89,8 @@ TEST(ImageMenuItem, ImageThenDescriptionOnButtonFace) {
     for (int y = 0; y < 10; ++y)
         for (int x = 16; x < item.Width(); ++x) ink |= item.Pixel(x, y) != face;
     EXPECT_TRUE(ink);
+    // An endless description is cut at the bitmap's edge.
+    EXPECT_EQ(ImageMenuItemBitmap(image, std::string(5000, 'W'), font).Width(), kMaxMenuItemWidth);
 }
 
 }  // namespace

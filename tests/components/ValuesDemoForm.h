@@ -56,7 +56,8 @@ struct ValuesScript {
 };
 
 // Drives a shown demo form through its states and returns the form's pixels in each:
-//   normal      the first paint (the list boxes switch the rounding mode here)
+//   normal      the form as a window shows it: repainted whole after its first paint, in which
+//               the list boxes switched the rounding mode to downward
 //   typed       a click into the text field, then kTyped typed at the caret
 //   selected    Shift+Home: the typed word and the text before it selected
 //   sliderhover the pointer over the first slider (blue thumb)

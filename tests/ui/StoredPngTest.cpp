@@ -69,3 +69,22 @@ TEST(StoredPngBlock, BrokenBlocksAreRefusedWithAReason) {
 
 }  // namespace
 }  // namespace veskel
+
+namespace veskel {
+namespace {
+
+TEST(StoredPngBlock, OversizedImagesAreRefusedBeforeDecoding) {
+    Bitmap wide(4097, 1);
+    EXPECT_THROW(CheckPngPayload(EncodePng(wide)), LayoutError);
+    Bitmap square(2049, 2048);
+    try {
+        CheckPngPayload(EncodePng(square));
+        ADD_FAILURE() << "accepted";
+    } catch (const LayoutError& e) {
+        EXPECT_NE(std::string(e.what()).find("2049 x 2048"), std::string::npos) << e.what();
+    }
+    CheckPngPayload(EncodePng(Bitmap(4096, 1)));
+}
+
+}  // namespace
+}  // namespace veskel

@@ -399,6 +399,7 @@ TEST_F(QtBackendTest, TheScreenShowsTheSurfaceAndCapturesSeeIt) {
     EXPECT_TRUE(WaitFor([&] { return backend.CaptureScreen(f->ScreenRect()) == f->Surface(); }));
     EXPECT_EQ(backend.MonitorSize(f->ScreenRect()), (Size{1024, 768}));
     EXPECT_EQ(backend.MonitorSize(Rect{5000, 5000, 5010, 5010}), (Size{1024, 768}));  // nearest
+    EXPECT_EQ(backend.MonitorRect(Rect{5000, 5000, 5010, 5010}), (Rect{0, 0, 1024, 768}));
 
     // Where the platform gives no capture, our own windows over a plain desktop stand in.
     backend.allowPlatformCapture = false;

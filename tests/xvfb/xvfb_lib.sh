@@ -39,12 +39,13 @@ need_tools() {
     done
 }
 
-# Starts Xvfb on the first free display from :99 up (1024 x 768, 24 bits) and exports DISPLAY.
+# Starts Xvfb on the first free display from :99 up (1024 x 768, 24 bits, or XVFB_SCREEN when
+# set, e.g. 2048x1536x24) and exports DISPLAY.
 start_xvfb() {
     local n i
     for n in $(seq 99 199); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb-$n.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset >"$WORK/xvfb-$n.log" 2>&1 &
         XVFB_PID=$!
         for i in $(seq 50); do
             kill -0 "$XVFB_PID" 2>/dev/null || break

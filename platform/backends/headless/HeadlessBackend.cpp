@@ -183,7 +183,18 @@ void HeadlessBackend::RunLoop() { Settle(); }
 
 // ---------------------------------------------------------------- desktop
 
-Size HeadlessBackend::MonitorSize(const Rect&) { return monitorSize; }
+Size HeadlessBackend::MonitorSize(const Rect& r) {
+    const Rect m = MonitorRect(r);
+    return {m.Width(), m.Height()};
+}
+
+// The monitor that holds the rectangle's centre; the primary one when none does.
+Rect HeadlessBackend::MonitorRect(const Rect& r) {
+    const Point centre{r.left + r.Width() / 2, r.top + r.Height() / 2};
+    for (const Rect& m : otherMonitors)
+        if (m.Contains(centre)) return m;
+    return {0, 0, monitorSize.width, monitorSize.height};
+}
 
 Bitmap HeadlessBackend::CaptureScreen(const Rect& r) { return Compose(r, nullptr); }
 

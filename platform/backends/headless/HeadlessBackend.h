@@ -42,7 +42,9 @@ public:
     std::int64_t Now() const { return now_; }
 
     // ---- desktop
-    Size monitorSize{1024, 768};
+    Size monitorSize{1024, 768};  // the primary monitor, at the origin
+    // Further monitors, beside the primary one on the desktop.
+    std::vector<Rect> otherMonitors;
     Color desktopColor = RGB(58, 110, 165);
     // What screen captures see below our windows (empty: desktopColor everywhere).
     Bitmap desktopImage;
@@ -96,6 +98,7 @@ public:
     void QuitLoop() override {}
     Point PointerPosition() override { return pointer_; }
     Size MonitorSize(const Rect& screenRect) override;
+    Rect MonitorRect(const Rect& screenRect) override;
     Bitmap CaptureScreen(const Rect& screenRect) override;
     Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) override;
     std::string ClipboardText() override { return clipboard; }

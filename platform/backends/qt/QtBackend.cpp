@@ -440,6 +440,13 @@ Size QtBackend::MonitorSize(const Rect& screenRect) {
     return {s->geometry().width(), s->geometry().height()};
 }
 
+Rect QtBackend::MonitorRect(const Rect& screenRect) {
+    QScreen* s = NearestScreen(screenRect);
+    if (!s) return {};
+    const QRect g = s->geometry();
+    return Rect::FromSize(g.x(), g.y(), g.width(), g.height());
+}
+
 Bitmap QtBackend::ComposeOwnWindows(const Rect& screenRect, const Form* exclude) const {
     QImage canvas(std::max(0, screenRect.Width()), std::max(0, screenRect.Height()), QImage::Format_RGB32);
     if (canvas.isNull()) return {};

@@ -51,6 +51,7 @@ public:
 
     Point PointerPosition() override;
     Size MonitorSize(const Rect& screenRect) override;
+    Rect MonitorRect(const Rect& screenRect) override;
     Bitmap CaptureScreen(const Rect& screenRect) override;
     Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) override;
     std::string ClipboardText() override;

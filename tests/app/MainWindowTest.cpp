@@ -160,7 +160,9 @@ TEST_F(MainWindowTest, EveryControlAtItsPlace) {
         EXPECT_EQ(c->Parent()->Name(), p.parent);
         EXPECT_EQ(c->Left(), p.r.left);
         EXPECT_EQ(c->Top(), p.r.top);
-        if (p.r.right >= 0) EXPECT_EQ(c->BoundsRect(), p.r);
+        if (p.r.right >= 0) {
+            EXPECT_EQ(c->BoundsRect(), p.r);
+        }
     }
     // Pages in order with their tabs; every page grey 232 under a grey-224 striped background.
     const char* captions[] = {"Text & Colors", "Effects", "Overlay Image", "Save & Open"};
@@ -346,7 +348,9 @@ TEST_F(MainWindowTest, ExportInEveryFormatAndErrorsInAMessageBox) {
         const Picture back = i == 1 ? DecodePng(bytes) : i == 2 ? DecodeJpeg(bytes) : i == 3 ? DecodeGif(bytes) : DecodeBmp(bytes);
         EXPECT_EQ(back.Width(), 350);
         EXPECT_EQ(back.Height(), 20);
-        if (i == 1 || i == 4) EXPECT_EQ(back.color, form->Document().BannerImage());
+        if (i == 1 || i == 4) {
+            EXPECT_EQ(back.color, form->Document().BannerImage());
+        }
     }
     // A file that is not a project: the message is shown and the window goes on as it was.
     const Bitmap before = form->Image1->GetPicture().color;

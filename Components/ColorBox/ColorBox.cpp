@@ -4,6 +4,7 @@
 
 #include "Components/ColorBox/PaletteForm.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -32,6 +33,15 @@ Point PalettePlacement(const Rect& box, Size popup, const Rect& monitor) {
     left = keepPanelOn(left, popup.width, monitor.Width());
     top = keepPanelOn(top, popup.height, monitor.Height());
     return {monitor.left + left, monitor.top + top};
+}
+
+const PropertyTable& TClrBox::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .Add("ForeColor", &TClrBox::ForeColor, &TClrBox::SetForeColor, RGB(255, 255, 255))
+        .Add("BackColor", &TClrBox::BackColor, &TClrBox::SetBackColor, RGB(0, 0, 0))
+        .Add("SingleColor", &TClrBox::SingleColor, &TClrBox::SetSingleColor, false)
+        .Add("OpenAtClick", &TClrBox::OpenAtClick, &TClrBox::SetOpenAtClick, false);
+    return table;
 }
 
 TClrBox::TClrBox() {

@@ -5,6 +5,7 @@
 #include "Components/ColorBox/ColorBox.h"
 #include "Components/GlassCheckBox/GlassCheckBox.h"
 #include "Components/GlassEdit/GlassEdit.h"
+#include "Components/GlassHeader/GlassHeader.h"
 #include "Components/GlassListBox/GlassListBox.h"
 #include "Components/GlassSlider/GlassSlider.h"
 #include "Components/GroupPNGButtons/GroupPNGButtons.h"
@@ -15,6 +16,7 @@
 #include "Components/SGlassButton/SGlassButton.h"
 #include "Components/SmallGlassButton/SmallGlassButton.h"
 #include "Components/StaticShadow/StaticShadow.h"
+#include "Components/TestPanel/TestPanel.h"
 #include "platform/ui/StoredLayout.h"
 
 namespace veskel {
@@ -33,6 +35,9 @@ void RegisterComponentClasses() {
     RegisterControlClass<TGlassListBox>("TGlassListBox");
     RegisterControlClass<THLSColorTable>("THLSColorTable");
     RegisterControlClass<THLSSlider>("THLSSlider");
+    RegisterControlClass<TGlassHeader>("TGlassHeader");
+    RegisterControlClass<TTestPanel>("TTestPanel");
+    RegisterControlClass<TGLeaf>("TGLeaf");
     RegisterControlClass<TClrBox>("TClrBox");
 }
 

@@ -2,6 +2,7 @@
 // Components/Registration).
 #include "platform/ui/Edit.h"
 #include "platform/ui/StandardControls.h"
+#include "platform/ui/StockControls.h"
 #include "platform/ui/StoredLayout.h"
 
 namespace veskel {
@@ -11,6 +12,13 @@ void RegisterFrameworkClasses() {
     RegisterControlClass<Panel>("TPanel");
     RegisterControlClass<Shape>("TShape");
     RegisterControlClass<Label>("TLabel");
+    RegisterControlClass<TImage>("TImage");
+    RegisterControlClass<TBevel>("TBevel");
+    RegisterControlClass<TSpinEdit>("TSpinEdit");
+    RegisterControlClass("TOpenDialog", MakeOpenDialog);
+    RegisterControlClass("TSaveDialog", MakeSaveDialog);
+    RegisterControlClass("TOpenPictureDialog", MakeOpenPictureDialog);
+    RegisterControlClass("TSavePictureDialog", MakeSavePictureDialog);
 }
 
 }  // namespace veskel

@@ -54,15 +54,6 @@ TClrBox::TClrBox() {
     };
 }
 
-const PropertyTable& TClrBox::StoredProperties() const {
-    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
-        .Add("ForeColor", &TClrBox::ForeColor, &TClrBox::SetForeColor, RGB(255, 255, 255))
-        .Add("BackColor", &TClrBox::BackColor, &TClrBox::SetBackColor, RGB(0, 0, 0))
-        .Add("SingleColor", &TClrBox::SingleColor, &TClrBox::SetSingleColor, false)
-        .Add("OpenAtClick", &TClrBox::OpenAtClick, &TClrBox::SetOpenAtClick, false);
-    return table;
-}
-
 TClrBox::~TClrBox() {
     hoverTimer_.SetEnabled(false);
     // The pop-up is owned by the box and goes with it; it must not notify a box being destroyed.

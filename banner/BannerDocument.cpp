@@ -289,6 +289,12 @@ void BannerDocument::ClearPictures() {
     prepared_ = Picture();
 }
 
+void BannerDocument::RestorePictures(const Picture& source, const Picture& working, const Picture& prepared) {
+    source_ = source;
+    working_ = working;
+    prepared_ = prepared;
+}
+
 void BannerDocument::FitOverlay() {
     if (source_.IsEmpty()) return;
     const int half = Round(kBannerWidth / 2.0);

@@ -123,6 +123,9 @@ public:
     void AdoptProjectPicture(Picture picture);
     // Drops all three pictures (scripts; the window never does this).
     void ClearPictures();
+    // Puts back the three pictures as they were kept aside (the undo history). Does not call the
+    // hook; the caller does once the record is back too.
+    void RestorePictures(const Picture& source, const Picture& working, const Picture& prepared);
 
     // A source wider than 175 px is resampled to 175 x Round(H / W x 175); otherwise copied as is.
     // OverlayWidth/OverlayHeight take the result's size. With no source nothing changes.

@@ -26,7 +26,7 @@ install(FILES ${VESKEL_DESKTOP_DIR}/${VESKEL_APP_ID}.mime.xml
 # hicolor/<size>/apps/<id>.png and hicolor/scalable/apps/<id>.svg, as tools/icon draws them.
 install(DIRECTORY ${VESKEL_DESKTOP_DIR}/icons/hicolor
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/veskel-render.1
+install(FILES ${CMAKE_SOURCE_DIR}/docs/veskel.1 ${CMAKE_SOURCE_DIR}/docs/veskel-render.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)

@@ -28,6 +28,7 @@ expected=(
   ./usr/share/metainfo/$id.metainfo.xml
   ./usr/share/mime/packages/$id.xml
   ./usr/share/icons/hicolor/scalable/apps/$id.svg
+  ./usr/share/man/man1/veskel.1
   ./usr/share/man/man1/veskel-render.1
 )
 sizes=(16 24 32 48 64 128 256 512)
@@ -99,9 +100,12 @@ grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "th
 
 echo "== programs and manual page"
 help=$("$root/usr/bin/veskel-render" --help) || fail "the packaged veskel-render --help failed"
+"$root/usr/bin/veskel" --help | grep -q '^Usage: veskel' || fail "the packaged veskel --help failed"
+for page in "$root"/usr/share/man/man1/*.1; do
+  warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man cannot format $page"
+  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+done
 page=$root/usr/share/man/man1/veskel-render.1
-warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man cannot format the page"
-[ -z "$warnings" ] || fail "man page warnings: $warnings"
 text=$(MANWIDTH=200 man -l "$page" 2>/dev/null)
 # Every option and every field the program knows is in the manual page.
 for opt in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do

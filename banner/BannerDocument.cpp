@@ -258,6 +258,11 @@ void BannerDocument::LoadOverlayPictureFromBytes(const std::string& name, std::s
     LoadDecoded(std::move(decoded));
 }
 
+void BannerDocument::TakeOverlayPicture(Picture picture) {
+    if (picture.IsEmpty()) throw BannerError("The picture is empty");
+    LoadDecoded(std::move(picture));
+}
+
 void BannerDocument::LoadDecoded(Picture picture) {
     // All or nothing: should fitting fail, the previous picture and record come back.
     const BannerSettings savedSettings = settings_;

@@ -117,6 +117,10 @@ public:
     void LoadOverlayPicture(const std::string& path);
     // The same from bytes already in memory; `name` is used for the extension and the message.
     void LoadOverlayPictureFromBytes(const std::string& name, std::span<const std::uint8_t> data);
+    // Takes a picture from elsewhere (the clipboard) exactly as a decoded file: SourcePicture =
+    // picture, Overlay on, FitOverlay, ApplyOverlayOpacity, then the hook. Throws BannerError for an
+    // empty picture, changing nothing.
+    void TakeOverlayPicture(Picture picture);
     // Takes a picture as a project file stores it: SourcePicture = picture, WorkingPicture = an
     // unscaled copy, then ApplyOverlayOpacity. The stored OverlayWidth/OverlayHeight are left for
     // the next size step. Does not call the hook (the caller does once the whole file is taken).

@@ -427,6 +427,7 @@ void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
             ShiftState& s;
             ~Reset() { s = 0; }
         } reset{keyShift_};
+        if (form.OnShortcutKey && form.OnShortcutKey(form, key, keyShift_)) return;
         if (target->IsWindowed()) {
             target->Perform(kWmKeyDown, std::uintptr_t(key), 0);
         } else {
@@ -440,6 +441,12 @@ void Application::DispatchTextInput(Form& form, const std::string& utf8) {
     Guarded([&] {
         Control* target = form.activeControl_ ? form.activeControl_ : &form;
         target->TextInput(utf8);
+    });
+}
+
+void Application::DispatchDropFiles(Form& form, Point, const std::vector<std::string>& paths) {
+    Guarded([&] {
+        if (form.OnDropFiles && !paths.empty()) form.OnDropFiles(form, paths);
     });
 }
 

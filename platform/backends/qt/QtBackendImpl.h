@@ -54,6 +54,9 @@ public:
     Bitmap CaptureScreen(const Rect& screenRect) override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& utf8) override;
+    Picture ClipboardPicture() override;
+    void SetClipboardPicture(const Bitmap& image) override;
+    void SetDesktopIdentity(const std::string& id) override;
     bool OpenUrl(const std::string& url) override;
 
     std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) override;

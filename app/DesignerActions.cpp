@@ -1,44 +1,23 @@
 #include "app/DesignerActions.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "app/StartArguments.h"
 #include "platform/ui/Edit.h"
 #include "project/ProjectFile.h"
 
 namespace veskel {
 
-namespace {
-
-bool IsProjectPath(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string tail = path.substr(path.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return tail == kProjectExtension;
-}
-
-}  // namespace
-
-template <class F>
-void DesignerActions::Changing(F&& change) {
-    history_.Seal();
-    try {
-        change();
-    } catch (...) {
-        history_.Commit();
-        throw;
-    }
-    history_.Commit();
-}
-
 bool DesignerActions::ShortcutKey(int key, ShiftState shift, bool inEditField) {
     const ShiftState mods = shift & (kShift | kAlt | kCtrl);
-    if (mods == kCtrl && key == 'Z') return Undo(), true;
-    if ((mods == (kCtrl | kShift) && key == 'Z') || (mods == kCtrl && key == 'Y')) return Redo(), true;
-    if (inEditField) return false;
-    if ((mods == kCtrl && key == 'C') || (mods == kCtrl && key == kKeyInsert)) return CopyBanner(), true;
-    if ((mods == kCtrl && key == 'V') || (mods == kShift && key == kKeyInsert)) return PastePicture(), true;
-    return false;
+    const bool undo = mods == kCtrl && key == 'Z';
+    const bool redo = (mods == (kCtrl | kShift) && key == 'Z') || (mods == kCtrl && key == 'Y');
+    const bool copy = (mods == kCtrl && key == 'C') || (mods == kCtrl && key == kKeyInsert);
+    const bool paste = (mods == kCtrl && key == 'V') || (mods == kShift && key == kKeyInsert);
+    if (undo) Undo();
+    else if (redo) Redo();
+    else if (copy && !inEditField) CopyBanner();
+    else if (paste && !inEditField) PastePicture();
+    else return false;
+    return true;
 }
 
 void DesignerActions::CopyBanner() { app_.SetClipboardPicture(doc_.BannerImage()); }
@@ -48,7 +27,7 @@ void DesignerActions::PastePicture() {
     if (picture.IsEmpty()) {
         throw BannerError("The clipboard holds no picture. Copy a picture first, or choose one with \"Choose...\".");
     }
-    Changing([&] { doc_.TakeOverlayPicture(std::move(picture)); });
+    history_.Record({}, [&] { doc_.TakeOverlayPicture(std::move(picture)); });
 }
 
 void DesignerActions::DropFiles(const std::vector<std::string>& paths) {
@@ -60,8 +39,8 @@ void DesignerActions::DropFiles(const std::vector<std::string>& paths) {
 }
 
 void DesignerActions::OpenFile(const std::string& path) {
-    Changing([&] {
-        if (IsProjectPath(path)) OpenProject(doc_, path);
+    history_.Record({}, [&] {
+        if (IsProjectFileName(path)) OpenProject(doc_, path);
         else doc_.LoadOverlayPicture(path);
     });
 }

@@ -44,9 +44,6 @@ public:
     void OpenFile(const std::string& path);
 
 private:
-    template <class F>
-    void Changing(F&& change);
-
     Application& app_;
     BannerDocument& doc_;
     DocumentHistory& history_;

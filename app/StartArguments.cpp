@@ -26,14 +26,14 @@ StartArguments Fail(int code, const std::string& message) {
     return a;
 }
 
-bool EndsWithVzk(const std::string& path) {
+}  // namespace
+
+bool IsProjectFileName(const std::string& path) {
     if (path.size() < 4) return false;
     std::string tail = path.substr(path.size() - 4);
     std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return tail == kProjectExtension;
 }
-
-}  // namespace
 
 StartArguments ParseStartArguments(const std::vector<std::string>& args) {
     std::vector<std::string> files;
@@ -65,7 +65,7 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args) {
 
     StartArguments a;
     a.file = path;
-    a.kind = EndsWithVzk(path) ? StartArguments::FileKind::Project : StartArguments::FileKind::Picture;
+    a.kind = IsProjectFileName(path) ? StartArguments::FileKind::Project : StartArguments::FileKind::Picture;
     return a;
 }
 

@@ -25,6 +25,10 @@ struct StartArguments {
     std::string file;     // the path as given
 };
 
+// Whether a path names a project file: it ends in ".vzk", in any letter case (files from other
+// systems are often upper case; saving appends ".vzk" only to names without it exactly).
+bool IsProjectFileName(const std::string& path);
+
 // Reads the arguments (without the program name, after the window backend took its own).
 // A path ending in ".vzk" (in any letter case) is a project, any other path a picture; "--" makes
 // the next argument a path even if it starts with "-".

@@ -51,6 +51,11 @@ void DocumentHistory::Restore(const State& state) {
     doc_.Settings().MutableBytes() = state.record;
     doc_.RestorePictures(state.source ? *state.source : kEmpty, state.working ? *state.working : kEmpty,
                          state.prepared ? *state.prepared : kEmpty);
+    struct Flag {
+        bool& f;
+        explicit Flag(bool& flag) : f(flag) { f = true; }
+        ~Flag() { f = false; }
+    } restoring(restoring_);
     doc_.Changed();
 }
 
@@ -84,10 +89,7 @@ bool DocumentHistory::Commit(std::string_view group) {
 
 void DocumentHistory::Absorb() {
     Seal();
-    State now = Capture();
-    if (now == states_[current_]) return;
-    states_.erase(states_.begin() + std::ptrdiff_t(current_) + 1, states_.end());
-    states_[current_] = std::move(now);
+    states_[current_] = Capture();
 }
 
 bool DocumentHistory::Undo() {

@@ -43,10 +43,27 @@ public:
     bool Commit(std::string_view group = {});
     // Ends the open group: the next commit makes a step of its own.
     void Seal() { group_.clear(); }
-    // Takes the document's present state as the current one without making a step: for changes
-    // that are no design change, such as the name and picture size that saving writes into the
-    // record. Drops whatever could have been redone if the state differs.
+    // Runs `change` and commits it with `group` once it returns or throws (a failed operation may
+    // have changed the document half-way). Inside another Record it joins the outer one's step:
+    // an operation and the control events its hook sets off are one step.
+    template <class F>
+    void Record(std::string_view group, F&& change) {
+        ++depth_;
+        try {
+            change();
+        } catch (...) {
+            if (--depth_ == 0) Commit(group);
+            throw;
+        }
+        if (--depth_ == 0) Commit(group);
+    }
+    // Takes the document's present state as the current one without making a step, keeping what
+    // can be redone: for changes that are no design change, such as the name and picture size
+    // that saving writes into the record.
     void Absorb();
+    // True while undo or redo runs the document's hook: controls that follow the restored
+    // settings must not turn that into new edits.
+    bool Restoring() const { return restoring_; }
 
     bool CanUndo() const { return current_ > 0; }
     bool CanRedo() const { return current_ + 1 < states_.size(); }
@@ -81,6 +98,8 @@ private:
     std::deque<State> states_;  // states_[current_] is what the document holds
     std::size_t current_ = 0;
     std::string group_;         // the group whose step is on top and may still grow
+    int depth_ = 0;             // Record calls running
+    bool restoring_ = false;
 };
 
 }  // namespace veskel

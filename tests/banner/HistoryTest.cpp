@@ -272,6 +272,53 @@ TEST(History, GroupsEndAtOtherCommitsAtUndoAndWhereTheyBegan) {
     before.ExpectIn(d.doc, "undo of the drag after an undo");
 }
 
+TEST(History, RecordMakesOneStepOfAnOperationAndWhatItSetsOff) {
+    CountingDocument d;
+    DocumentHistory history(d.doc);
+    // An operation whose hook sets off another (a control that follows the settings and raises
+    // its own event): one step.
+    history.Record({}, [&] {
+        d.doc.SetGlow(false);
+        history.Record("text", [&] { d.doc.NudgeText(1, 0); });
+        EXPECT_EQ(history.UndoSteps(), 0u) << "nothing is committed before the outer operation ends";
+    });
+    EXPECT_EQ(history.UndoSteps(), 1u);
+
+    // A failing operation is committed as far as it got, and its error passes on.
+    EXPECT_THROW(history.Record({}, [&] {
+        d.doc.SetBorder(false);
+        throw BannerError("half-way");
+    }),
+                 BannerError);
+    EXPECT_EQ(history.UndoSteps(), 2u);
+    ASSERT_TRUE(history.Undo());
+    EXPECT_TRUE(d.doc.Settings().Border());
+    EXPECT_FALSE(d.doc.Settings().Glow());
+}
+
+TEST(History, TheHookKnowsWhenItFollowsAnUndoAndAbsorbKeepsTheRedoLine) {
+    BannerDocument doc;
+    DocumentHistory history(doc);
+    std::vector<bool> restoring;
+    doc.SetChangedHook([&] { restoring.push_back(history.Restoring()); });
+    doc.NewDocument();
+    history.Reset();
+    doc.SetPattern(3);
+    history.Commit();
+    ASSERT_TRUE(history.Undo());
+    ASSERT_TRUE(history.Redo());
+    EXPECT_EQ(restoring, (std::vector<bool>{false, false, true, true}));  // new, pattern, undo, redo
+    EXPECT_FALSE(history.Restoring());
+
+    ASSERT_TRUE(history.Undo());
+    doc.Settings().SetProjectName("saved");  // what saving writes
+    history.Absorb();
+    EXPECT_EQ(history.RedoSteps(), 1u);
+    EXPECT_FALSE(history.Commit());
+    ASSERT_TRUE(history.Redo());
+    EXPECT_EQ(doc.Settings().Pattern(), 3);
+}
+
 TEST(History, KeepsTheNewestStepsUpToItsLimit) {
     CountingDocument d;
     DocumentHistory history(d.doc);

@@ -11,6 +11,11 @@ set(VESKEL_APP_ID "org.example.Veskel")
 set(VESKEL_VERSION "0.1.0")
 set(VESKEL_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/desktop)
 
+# The designer tells the desktop which entry its windows belong to.
+if(TARGET veskel)
+  target_compile_definitions(veskel PRIVATE VESKEL_APP_ID="${VESKEL_APP_ID}")
+endif()
+
 foreach(program veskel veskel-render)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -16,7 +16,10 @@ const Picture& GlassSkin(std::string_view resourceName) {
     // Node-based map: references to decoded skins stay valid as more are added.
     static std::map<std::string, Picture, std::less<>> cache;
     auto it = cache.find(resourceName);
-    if (it == cache.end()) it = cache.emplace(std::string(resourceName), DecodePng(Resource(resourceName))).first;
+    if (it == cache.end()) {
+        const auto bytes = Resource(resourceName);
+        it = cache.emplace(std::string(resourceName), resourceName.ends_with(".bmp") ? DecodeBmp(bytes) : DecodePng(bytes)).first;
+    }
     return it->second;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The look shared by the glass controls, beside the HLS arithmetic of GlassTint:
-//  - GlassSkin: a stock skin from the program's embedded PNG bytes, decoded once per process and
+//  - GlassSkin: a stock skin from the program's embedded PNG (or BMP) bytes, decoded once per process and
 //    shared by every control that shows it (the pixels are those of a fresh decode).
 //  - TintedSkin: a recoloured copy of a skin that the colour setters only mark stale; the next
 //    paint (or the next look at it) tints it once, however many offsets were set meanwhile.
@@ -15,7 +15,8 @@
 
 namespace veskel {
 
-// The decoded skin of an embedded PNG ("Components/SGlassButton/res/GlassButtonNormal.png").
+// The decoded skin of an embedded PNG ("Components/SGlassButton/res/GlassButtonNormal.png"), or
+// of an embedded BMP when the name ends in ".bmp".
 // Decoded on first use; the reference stays valid for the rest of the process. A missing or
 // undecodable resource throws, as a fresh decode would.
 const Picture& GlassSkin(std::string_view resourceName);

@@ -109,19 +109,23 @@ void Application::StartWindowDrag(Form& form) {
     backend_.StartSystemMove(form);
 }
 
-void Application::ForgetControl(Control* c) {
-    if (capture_ == c) {
+void Application::ReleaseCapture(const Control* c) {
+    if (capture_ && capture_ == c) {
         capture_ = nullptr;
         buttonsHeld_ = 0;
     }
+}
+
+Control* Application::FocusedControl() const { return activeForm_ ? activeForm_->ActiveControl() : nullptr; }
+
+void Application::ForgetControl(Control* c) {
+    ReleaseCapture(c);
     if (pressed_ == c) pressed_ = nullptr;
     if (hovered_ == c) hovered_ = nullptr;
     if (dispatchTarget_ == c) dispatchTarget_ = nullptr;
     if (lastClickControl_ == c) lastClickControl_ = nullptr;
-    for (Form* f : forms_)
-        if (f->activeControl_ == c) f->activeControl_ = nullptr;
-    if (c->handle_) {
-        WindowHandle h = c->handle_;
+    for (Form* f : forms_) f->ForgetActiveControl(c);
+    if (WindowHandle h = c->Handle()) {
         hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [h](const Hook& k) { return k.window == h; }),
                      hooks_.end());
         posted_.erase(std::remove_if(posted_.begin(), posted_.end(), [h](const Posted& p) { return p.window == h; }),
@@ -413,6 +417,23 @@ void Application::DispatchMouseUp(Form& form, Point client, MouseButton button, 
     });
 }
 
+void Application::DispatchMouseWheel(Form& form, Point client, int delta, ShiftState shift) {
+    Guarded([&] {
+        UpdateHover(form, client);
+        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
+        const ShiftState s = (shift & (kShift | kAlt | kCtrl)) | buttonsHeld_;
+        dispatchTarget_ = target;
+        while (target && dispatchTarget_) {
+            const Point p = Local(target, client);
+            if (target->MouseWheel(s, delta, p.x, p.y) || !dispatchTarget_) break;
+            target = target->Parent();
+            dispatchTarget_ = target;
+        }
+        dispatchTarget_ = nullptr;
+        UpdateCursor(form);
+    });
+}
+
 void Application::DispatchMouseExit(Form& form) {
     Guarded([&] {
         if (hovered_ && hovered_->GetForm() == &form) SetHovered(nullptr);
@@ -421,7 +442,7 @@ void Application::DispatchMouseExit(Form& form) {
 
 void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
     Guarded([&] {
-        Control* target = form.activeControl_ ? form.activeControl_ : &form;
+        Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
         keyShift_ = shift & (kShift | kAlt | kCtrl);
         struct Reset {
             ShiftState& s;
@@ -439,7 +460,7 @@ void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
 
 void Application::DispatchTextInput(Form& form, const std::string& utf8) {
     Guarded([&] {
-        Control* target = form.activeControl_ ? form.activeControl_ : &form;
+        Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
         target->TextInput(utf8);
     });
 }

@@ -83,7 +83,6 @@ public:
     // ---- pointer and desktop
     Point PointerPosition() { return backend_.PointerPosition(); }
     Size MonitorSize(const Form& form);
-    Control* Capture() const { return capture_; }
     // Starts the window manager's move of a form. The move loop swallows the button release,
     // so the pointer state (held buttons, capture, the pending click) is dropped first.
     void StartWindowDrag(Form& form);
@@ -95,7 +94,27 @@ public:
     Picture ClipboardPicture() { return backend_.ClipboardPicture(); }
     void SetClipboardPicture(const Bitmap& image) { backend_.SetClipboardPicture(image); }
 
+    // ---- capture and focus (the Application keeps both; controls go through these calls)
+    // Pointer capture: every pointer event goes to the capturing control until every button is
+    // released. A press captures the pointer for the control pressed on by itself.
+    Control* Capture() const { return capture_; }
+    void SetCapture(Control* c) { capture_ = c; }
+    // Releases the capture if c holds it, dropping the held-button state with it.
+    void ReleaseCapture(const Control* c);
+    // Keyboard focus: the focused control of the active form (each form remembers its own,
+    // Form::ActiveControl / SetActiveControl); nullptr when none.
+    Control* FocusedControl() const;
+    // The modifiers of the key being dispatched (0 outside a key event).
+    ShiftState KeyShift() const { return keyShift_; }
+    // A control is being destroyed: forgets it as capture, hover, press, focus and click
+    // candidate, and drops its window hooks and posted messages.
+    void ForgetControl(Control* c);
+    // Runs the hooks of a window on a message its procedure has handled (Control::Perform).
+    void RunHooks(WindowHandle window, Message& m);
+
     // ---- cursors
+    // Shows the cursor that now applies over the form (a control's cursor changed).
+    void UpdateCursor(Form& form);
     // The application-wide cursor; anything but kCrDefault wins over every control's cursor.
     CursorId ScreenCursor() const { return screenCursor_; }
     void SetScreenCursor(CursorId id);
@@ -121,6 +140,10 @@ public:
     void DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift);
     void DispatchMouseMove(Form& form, Point client, ShiftState shift);
     void DispatchMouseUp(Form& form, Point client, MouseButton button, ShiftState shift);
+    // The wheel turned by delta (120 per notch, positive away from the user) with the pointer at
+    // client. It goes to the control under the pointer (the capturing control while there is
+    // one) and on up its parents until one uses it.
+    void DispatchMouseWheel(Form& form, Point client, int delta, ShiftState shift);
     // The pointer left the form's window.
     void DispatchMouseExit(Form& form);
     void DispatchKeyDown(Form& form, int key, ShiftState shift);
@@ -138,7 +161,6 @@ public:
     void DispatchIdle() { ProcessMessages(); }
 
 private:
-    friend class Control;
     friend class Form;
     friend class Timer;
     friend std::intptr_t SendMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
@@ -156,16 +178,13 @@ private:
 
     template <class F>
     void Guarded(F&& f);
-    void RunHooks(WindowHandle window, Message& m);
     void ScheduleTimers();
     void StartTimer(Timer* t);
     void StopTimer(Timer* t);
-    void ForgetControl(Control* c);
     void ForgetForm(Form* f);
     void RequestRelease(Form* f);
     void UpdateHover(Form& form, Point client);
     void SetHovered(Control* c);
-    void UpdateCursor(Form& form);
     Control* TargetAt(Form& form, Point client, bool enabledOnly);
 
     Backend& backend_;

@@ -125,6 +125,13 @@ public:
     // The screen's pixels in a screen rectangle (a composition of our own windows where the
     // platform refuses a capture).
     virtual Bitmap CaptureScreen(const Rect& screenRect) = 0;
+    // The screen's pixels behind one of our forms: what CaptureScreen would give with that form's
+    // window taken away (a pop-up drawing its own shadow over what lies beneath it). The default
+    // is CaptureScreen, for backends whose captures never see the form.
+    virtual Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) {
+        (void)exclude;
+        return CaptureScreen(screenRect);
+    }
     virtual std::string ClipboardText() = 0;
     virtual void SetClipboardText(const std::string& utf8) = 0;
     // A picture on the clipboard (an empty picture when it holds none), and putting one there

@@ -39,19 +39,6 @@ Control* LookupHandle(WindowHandle handle) {
 
 Control* FindControl(WindowHandle window) { return detail::LookupHandle(window); }
 
-Color ResolveColor(Color c) {
-    if ((c & 0xFF000000u) != 0xFF000000u) return c & 0x00FFFFFFu;
-    switch (c & 0xFF) {
-        case 0x05: return RGB(255, 255, 255);  // window
-        case 0x08: return RGB(0, 0, 0);        // window text
-        case 0x0D: return RGB(0, 120, 215);    // highlight
-        case 0x0E: return RGB(255, 255, 255);  // highlight text
-        case 0x11: return RGB(109, 109, 109);  // grey text
-        case 0x0F:                             // button face
-        default: return RGB(240, 240, 240);
-    }
-}
-
 using detail::EqualsNoCase;
 
 // ---------------------------------------------------------------- life cycle
@@ -214,7 +201,7 @@ void Control::SetAlign(Align a) {
 }
 
 void Control::Realign() {
-    Rect r = ClientRect();
+    Rect r = AlignArea();
     auto place = [&](Align which) {
         for (Control* c : children_) {
             if (c->align_ != which || !c->visible_) continue;
@@ -261,7 +248,7 @@ void Control::SetVisible(bool v) {
     if (v) InvalidateInParent();
     if (!v) {
         if (Form* f = GetForm()) {
-            if (f->activeControl_ && (f->activeControl_ == this)) f->SetActiveControl(nullptr);
+            if (f->ActiveControl() == this) f->SetActiveControl(nullptr);
         }
     }
     if (parent_ && align_ != Align::None) parent_->Realign();
@@ -380,7 +367,7 @@ void Control::Paint(Canvas&) {}
 
 bool Control::Focused() const {
     Form* f = GetForm();
-    return f && f->activeControl_ == this;
+    return f && f->ActiveControl() == this;
 }
 
 bool Control::CanFocus() const {
@@ -392,21 +379,16 @@ void Control::SetFocus() {
 }
 
 void Control::SetCapture() {
-    if (Application* app = Application::Current()) app->capture_ = this;
+    if (Application* app = Application::Current()) app->SetCapture(this);
 }
 
 void Control::ReleaseCapture() {
-    if (Application* app = Application::Current()) {
-        if (app->capture_ == this) {
-            app->capture_ = nullptr;
-            app->buttonsHeld_ = 0;
-        }
-    }
+    if (Application* app = Application::Current()) app->ReleaseCapture(this);
 }
 
 bool Control::HasCapture() const {
     Application* app = Application::Current();
-    return app && app->capture_ == this;
+    return app && app->Capture() == this;
 }
 
 void Control::MouseDown(MouseButton button, ShiftState shift, int x, int y) {
@@ -417,6 +399,11 @@ void Control::MouseMove(ShiftState shift, int x, int y) {
 }
 void Control::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
     if (!handlesPressRelease_ && OnMouseUp) OnMouseUp(*this, button, shift, x, y);
+}
+bool Control::MouseWheel(ShiftState shift, int delta, int x, int y) {
+    bool handled = false;
+    if (OnMouseWheel) OnMouseWheel(*this, shift, delta, x, y, handled);
+    return handled;
 }
 void Control::MouseEnter() {
     if (OnMouseEnter) OnMouseEnter(*this);
@@ -441,7 +428,7 @@ void Control::WndProc(Message& message) {
     if (message.msg == kWmKeyDown) {
         Application* app = Application::Current();
         int key = int(message.wParam);
-        KeyDown(key, app ? app->keyShift_ : 0);
+        KeyDown(key, app ? app->KeyShift() : 0);
     }
 }
 

@@ -27,6 +27,9 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/ui/Input.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/SystemColors.h"
 
 namespace veskel {
 
@@ -35,109 +38,7 @@ class PropertyTable;
 struct LayoutValue;
 struct LayoutProperty;
 
-// ---- input vocabulary
-
-enum class MouseButton { Left, Right, Middle };
-
-// Modifier keys and held buttons, in the classic order (shift, alt, ctrl, left, right, middle, double).
-using ShiftState = unsigned;
-enum ShiftFlags : unsigned {
-    kShift = 1,
-    kAlt = 2,
-    kCtrl = 4,
-    kLeftHeld = 8,
-    kRightHeld = 16,
-    kMiddleHeld = 32,
-    kDoubleClick = 64,  // set on the second press of a double click
-};
-
-// Virtual key codes (the classic values; letters and digits are their upper-case ASCII codes).
-enum KeyCode : int {
-    kKeyBack = 8,
-    kKeyTab = 9,
-    kKeyReturn = 13,
-    kKeyShift = 16,
-    kKeyControl = 17,
-    kKeyMenu = 18,
-    kKeyEscape = 27,
-    kKeySpace = 32,
-    kKeyPrior = 33,
-    kKeyNext = 34,
-    kKeyEnd = 35,
-    kKeyHome = 36,
-    kKeyLeft = 37,
-    kKeyUp = 38,
-    kKeyRight = 39,
-    kKeyDown = 40,
-    kKeyInsert = 45,
-    kKeyDelete = 46,
-    kKeyF1 = 112,
-};
-
-// Cursor numbers: the stock shapes are the classic negative numbers; positive numbers are
-// custom cursors registered with Application::RegisterCursor.
-using CursorId = int;
-enum StockCursor : int {
-    kCrDefault = 0,
-    kCrNone = -1,
-    kCrArrow = -2,
-    kCrCross = -3,
-    kCrIBeam = -4,
-    kCrSizeNESW = -6,
-    kCrSizeNS = -7,
-    kCrSizeNWSE = -8,
-    kCrSizeWE = -9,
-    kCrHourGlass = -11,
-    kCrNo = -18,
-    kCrHandPoint = -21,
-    kCrSizeAll = -22,
-};
-
-// System colours (top byte set). Resolved with ResolveColor where a control fills with one.
-constexpr Color kClBtnFace = 0xFF00000F;
-constexpr Color kClWindow = 0xFF000005;
-constexpr Color kClWindowText = 0xFF000008;
-constexpr Color kClHighlight = 0xFF00000D;
-constexpr Color kClHighlightText = 0xFF00000E;
-constexpr Color kClGrayText = 0xFF000011;
-constexpr Color kClNone = 0x1FFFFFFF;  // "no colour": a windowed control with it does not fill itself
-// A system colour as plain RGB (the light classic scheme); plain colours come back unchanged.
-Color ResolveColor(Color c);
-
 enum class Align { None, Top, Bottom, Left, Right, Client };
-
-// ---- window messages
-
-using WindowHandle = std::uintptr_t;  // 0 = no window
-
-struct Message {
-    unsigned msg = 0;
-    std::uintptr_t wParam = 0;
-    std::intptr_t lParam = 0;
-    std::intptr_t result = 0;
-};
-
-constexpr unsigned kWmMove = 0x0003;        // lParam: client x (low 16 bits) and y (high 16 bits), signed
-constexpr unsigned kWmActivate = 0x0006;    // wParam low word: kWaInactive or kWaActive
-constexpr unsigned kWmClose = 0x0010;
-constexpr unsigned kWmFontChange = 0x001D;
-constexpr unsigned kWmNcHitTest = 0x0084;   // lParam: screen x, y packed as for kWmMove; result kHt*
-constexpr unsigned kWmKeyDown = 0x0100;     // wParam: key code
-constexpr unsigned kWmSysCommand = 0x0112;  // wParam: kScMove | hit code starts a window drag
-constexpr unsigned kWmUser = 0x0400;
-constexpr std::uintptr_t kWaInactive = 0;
-constexpr std::uintptr_t kWaActive = 1;
-constexpr std::intptr_t kHtClient = 1;
-constexpr std::intptr_t kHtCaption = 2;
-constexpr std::uintptr_t kScMove = 0xF010;
-
-// Packs two signed 16-bit values the way the classic move and hit-test messages carry them.
-constexpr std::intptr_t MakePointParam(int x, int y) {
-    return std::intptr_t((std::uint32_t(std::uint16_t(x))) | (std::uint32_t(std::uint16_t(y)) << 16));
-}
-constexpr Point PointFromParam(std::intptr_t p) {
-    return {int(std::int16_t(std::uint16_t(p & 0xFFFF))), int(std::int16_t(std::uint16_t((p >> 16) & 0xFFFF)))};
-}
 
 // ---- events (raised after the control has updated its own state)
 
@@ -145,6 +46,9 @@ class Control;
 using NotifyEvent = std::function<void(Control& sender)>;
 using MouseEvent = std::function<void(Control& sender, MouseButton button, ShiftState shift, int x, int y)>;
 using MouseMoveEvent = std::function<void(Control& sender, ShiftState shift, int x, int y)>;
+// delta: 120 per notch of the wheel, positive when turned away from the user. The handler sets
+// handled to stop the turn from going on to the parent.
+using MouseWheelEvent = std::function<void(Control& sender, ShiftState shift, int delta, int x, int y, bool& handled)>;
 // The handler may set key to 0 to swallow it.
 using KeyEvent = std::function<void(Control& sender, int& key, ShiftState shift)>;
 
@@ -286,6 +190,7 @@ public:
     MouseEvent OnMouseDown;
     MouseEvent OnMouseUp;
     MouseMoveEvent OnMouseMove;
+    MouseWheelEvent OnMouseWheel;
     NotifyEvent OnMouseEnter;
     NotifyEvent OnMouseLeave;
     KeyEvent OnKeyDown;
@@ -330,6 +235,9 @@ protected:
     virtual void MouseDown(MouseButton button, ShiftState shift, int x, int y);
     virtual void MouseMove(ShiftState shift, int x, int y);
     virtual void MouseUp(MouseButton button, ShiftState shift, int x, int y);
+    // The wheel turned over the control (delta as for MouseWheelEvent). Returns true when the
+    // control used the turn; otherwise it goes on to the parent. The default raises OnMouseWheel.
+    virtual bool MouseWheel(ShiftState shift, int delta, int x, int y);
     virtual void MouseEnter();
     virtual void MouseLeave();
     virtual void Click();
@@ -340,6 +248,8 @@ protected:
     virtual void FocusChanged(bool focused);
     // After the size changed (before children are realigned).
     virtual void Resized();
+    // The area that aligned children share out (a panel with a border keeps them inside it).
+    virtual Rect AlignArea() const { return ClientRect(); }
     // The message procedure (windowed controls). The default handles kWmKeyDown (KeyDown) and
     // leaves result 0 for everything else.
     virtual void WndProc(Message& message);

@@ -65,6 +65,10 @@ public:
     // The focused control of this form (nullptr: keys go to the form itself).
     Control* ActiveControl() const { return activeControl_; }
     void SetActiveControl(Control* c);
+    // Forgets c as the focused control without focus notices (c is being destroyed).
+    void ForgetActiveControl(const Control* c) {
+        if (activeControl_ == c) activeControl_ = nullptr;
+    }
 
     // ---- surface
     const Bitmap& Surface() const { return surface_; }

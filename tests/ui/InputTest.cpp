@@ -70,6 +70,38 @@ TEST_F(InputTest, PressCapturesThePointerUntilRelease) {
     EXPECT_EQ(app.Capture(), nullptr);
 }
 
+// The wheel goes to the control under the pointer (or the one holding it) and climbs the parents
+// until one uses the turn.
+TEST_F(InputTest, WheelGoesUnderThePointerThenUpTheParents) {
+    auto* panel = Add<WinProbe>(form, "P", Rect::FromSize(100, 10, 80, 60), nullptr, RGB(1, 2, 3));
+    auto* inner = Add<Recorder>(*panel, "I", Rect::FromSize(5, 5, 20, 20), &log);
+    auto note = [&](bool use) {
+        return [&, use](Control& c, ShiftState s, int delta, int x, int y, bool& handled) {
+            log.push_back(c.Name() + ":wheel" + std::to_string(delta) + "(" + std::to_string(x) + "," +
+                          std::to_string(y) + ")" + ((s & kCtrl) ? "ctrl" : ""));
+            handled = use;
+        };
+    };
+    inner->OnMouseWheel = note(false);
+    panel->OnMouseWheel = note(true);
+    form.OnMouseWheel = note(true);
+    a->OnMouseWheel = note(true);
+
+    backend.MouseWheel(form, 110, 20, -120, kCtrl);  // over I, which passes it on to P
+    backend.MouseWheel(form, 150, 50, 240);          // over P alone
+    backend.MouseWheel(form, 15, 15, 120);           // over A, which uses it
+    backend.MouseWheel(form, 195, 95, 120);          // over the form's own surface
+    EXPECT_EQ(log, (Log{"I:enter", "I:wheel-120(5,5)ctrl", "P:wheel-120(10,10)ctrl", "I:leave",
+                        "P:wheel240(50,40)", "A:enter", "A:wheel120(5,5)", "A:leave", "Form:wheel120(195,95)"}));
+
+    // While A holds the pointer, the wheel goes to A wherever the pointer is.
+    log.clear();
+    backend.MouseDown(form, 15, 15);
+    backend.MouseWheel(form, 150, 50, -120);
+    backend.MouseUp(form, 150, 50);
+    EXPECT_EQ(log, (Log{"A:enter", "A:downL(5,5)", "A:leave", "A:wheel-120(140,40)", "A:upL(140,40)"}));
+}
+
 TEST_F(InputTest, ClickNeedsLeftPressAndReleaseOverTheSameControl) {
     int clicks = 0;
     a->OnClick = [&](Control&) { ++clicks; };

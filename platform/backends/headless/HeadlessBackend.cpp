@@ -75,6 +75,13 @@ void HeadlessBackend::MouseExit(Form& form, Point screen) {
     Settle();
 }
 
+void HeadlessBackend::MouseWheel(Form& form, int x, int y, int delta, ShiftState shift) {
+    if (!app_) return;
+    pointer_ = form.ClientToScreen({x, y});
+    app_->DispatchMouseWheel(form, {x, y}, delta, shift);
+    Settle();
+}
+
 void HeadlessBackend::KeyDown(Form& form, int key, ShiftState shift) {
     if (!app_) return;
     app_->DispatchKeyDown(form, key, shift);
@@ -184,13 +191,17 @@ void HeadlessBackend::RunLoop() { Settle(); }
 
 Size HeadlessBackend::MonitorSize(const Rect&) { return monitorSize; }
 
-Bitmap HeadlessBackend::CaptureScreen(const Rect& r) {
+Bitmap HeadlessBackend::CaptureScreen(const Rect& r) { return Compose(r, nullptr); }
+
+Bitmap HeadlessBackend::CaptureScreenBehind(const Rect& r, const Form& exclude) { return Compose(r, &exclude); }
+
+Bitmap HeadlessBackend::Compose(const Rect& r, const Form* exclude) const {
     Bitmap out(std::max(r.Width(), 0), std::max(r.Height(), 0));
     out.Fill(desktopColor);
     Canvas c(out);
     if (!desktopImage.IsEmpty()) c.CopyFrom(-r.left, -r.top, desktopImage, desktopImage.Bounds());
     for (const Window& w : windows_) {
-        if (!w.shown) continue;
+        if (!w.shown || w.form == exclude) continue;
         Rect s = w.form->ScreenRect();
         c.CopyFrom(s.left - r.left, s.top - r.top, w.pixels, w.pixels.Bounds());
     }

@@ -26,6 +26,8 @@ public:
     // Move there, press and release.
     void Click(Form& form, int x, int y, MouseButton button = MouseButton::Left);
     void DoubleClick(Form& form, int x, int y);
+    // Turns the wheel with the pointer at (x, y): delta 120 per notch, positive away from the user.
+    void MouseWheel(Form& form, int x, int y, int delta, ShiftState shift = 0);
     // The pointer leaves the form's window (to (x, y) on the screen, by default far away).
     void MouseExit(Form& form, Point screen = {-10000, -10000});
     void KeyDown(Form& form, int key, ShiftState shift = 0);
@@ -100,6 +102,7 @@ public:
     Point PointerPosition() override { return pointer_; }
     Size MonitorSize(const Rect& screenRect) override;
     Bitmap CaptureScreen(const Rect& screenRect) override;
+    Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) override;
     std::string ClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& utf8) override {
         clipboard = utf8;
@@ -124,6 +127,8 @@ private:
         CursorShape cursor;
     };
     Window* Find(const Form& form);
+    // The desktop and every shown window but `exclude`, bottom to top.
+    Bitmap Compose(const Rect& screenRect, const Form* exclude) const;
     const Window* Find(const Form& form) const;
     void Settle();
 

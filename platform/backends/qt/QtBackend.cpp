@@ -152,8 +152,9 @@ public:
     }
     // The Application recognises double clicks itself from the presses.
     void PointerDoubleClicked(QPoint, Qt::MouseButton, Qt::KeyboardModifiers) override {}
-    // The framework has no wheel input.
-    void WheelTurned(QPoint, int, Qt::KeyboardModifiers) override {}
+    void WheelTurned(QPoint pos, int delta, Qt::KeyboardModifiers mods) override {
+        Guard([&] { app_->DispatchMouseWheel(form_, {pos.x(), pos.y()}, delta, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+    }
     void KeyPressed(int qtKey, Qt::KeyboardModifiers mods, bool) override {
         const int key = ToVirtualKey(qtKey, mods);
         if (key == 0) return;
@@ -448,13 +449,14 @@ Size QtBackend::MonitorSize(const Rect& screenRect) {
     return {s->geometry().width(), s->geometry().height()};
 }
 
-Bitmap QtBackend::ComposeOwnWindows(const Rect& screenRect) const {
+Bitmap QtBackend::ComposeOwnWindows(const Rect& screenRect, const Form* exclude) const {
     QImage canvas(std::max(0, screenRect.Width()), std::max(0, screenRect.Height()), QImage::Format_RGB32);
     if (canvas.isNull()) return {};
     canvas.fill(kDesktopColour);
     QPainter p(&canvas);
     for (const QPointer<FormWindow>& w : stacking_) {
         if (w.isNull() || !w->isVisible()) continue;
+        if (exclude && w.data() == WindowOf(*exclude)) continue;
         p.drawImage(w->position() - QPoint(screenRect.left, screenRect.top), w->Frame());
     }
     p.end();
@@ -478,6 +480,18 @@ Bitmap QtBackend::CaptureScreen(const Rect& screenRect) {
         }
     }
     return ComposeOwnWindows(screenRect);
+}
+
+// A platform grab sees whatever is on the screen, the excluded window too once it is shown, and
+// nothing can show what lies behind it then. So the grab is taken only while that window is not
+// visible; otherwise (and wherever the platform refuses a grab, as a Wayland session does) the
+// picture is built from our own other windows over the plain desktop colour: a neutral backdrop
+// that keeps the shadow's look instead of failing.
+Bitmap QtBackend::CaptureScreenBehind(const Rect& screenRect, const Form& exclude) {
+    const FormWindow* own = WindowOf(exclude);
+    if (!own || !own->isVisible()) return CaptureScreen(screenRect);
+    if (screenRect.IsEmpty()) return {};
+    return ComposeOwnWindows(screenRect, &exclude);
 }
 
 std::string QtBackend::ClipboardText() { return ToStdString(QGuiApplication::clipboard()->text()); }

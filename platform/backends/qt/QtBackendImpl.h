@@ -52,6 +52,7 @@ public:
     Point PointerPosition() override;
     Size MonitorSize(const Rect& screenRect) override;
     Bitmap CaptureScreen(const Rect& screenRect) override;
+    Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& utf8) override;
     Picture ClipboardPicture() override;
@@ -66,7 +67,7 @@ public:
     // The native window of a form (nullptr when it has none); for tests.
     FormWindow* WindowOf(const Form& form) const;
     // The fallback capture: our own shown windows, bottom to top, over a plain desktop colour.
-    Bitmap ComposeOwnWindows(const Rect& screenRect) const;
+    Bitmap ComposeOwnWindows(const Rect& screenRect, const Form* exclude = nullptr) const;
     // Whether CaptureScreen may ask the platform at all (tests switch it off to check the fallback).
     bool allowPlatformCapture = true;
 

@@ -1,0 +1,176 @@
+#include "Components/ColorBox/ColorBox.h"
+
+#include "Components/ColorBox/PaletteForm.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/PropertyTable.h"
+
+namespace veskel {
+
+namespace {
+constexpr int kHoverDelayMs = 300;
+// The pop-up's window starts this far left of the box and above its bottom edge (or the box's
+// right and bottom edges, when it opens to the left or above): the shadow margin of its frame.
+constexpr int kPlacementInset = 24;
+}  // namespace
+
+Point PalettePlacement(const Rect& box, Size popup, Size monitor) {
+    const int x = box.left;
+    const int y = box.top;
+    const int left = x + popup.width > monitor.width ? x + box.Width() - popup.width - kPlacementInset : x - kPlacementInset;
+    const int top = y + popup.height > monitor.height ? y + box.Height() - popup.height - kPlacementInset
+                                                      : y + box.Height() - kPlacementInset;
+    return {left, top};
+}
+
+const PropertyTable& TClrBox::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
+        .Add("ForeColor", &TClrBox::ForeColor, &TClrBox::SetForeColor, RGB(255, 255, 255))
+        .Add("BackColor", &TClrBox::BackColor, &TClrBox::SetBackColor, RGB(0, 0, 0))
+        .Add("SingleColor", &TClrBox::SingleColor, &TClrBox::SetSingleColor, false)
+        .Add("OpenAtClick", &TClrBox::OpenAtClick, &TClrBox::SetOpenAtClick, false);
+    return table;
+}
+
+TClrBox::TClrBox() {
+    SetBounds(0, 0, 19, 18);
+    hoverTimer_.SetInterval(kHoverDelayMs);
+    hoverTimer_.SetEnabled(false);
+    hoverTimer_.OnTimer = [this] {
+        hoverTimer_.SetEnabled(false);
+        if (PointerOverBox()) OpenPalette();
+    };
+}
+
+TClrBox::~TClrBox() {
+    hoverTimer_.SetEnabled(false);
+    // The pop-up is owned by the box and goes with it; it must not notify a box being destroyed.
+    if (palette_) palette_->SetTargetWindow(0);
+}
+
+void TClrBox::SetForeColor(Color c) {
+    foreColor_ = c;
+    Repaint();
+}
+
+void TClrBox::SetBackColor(Color c) {
+    backColor_ = c;
+    Repaint();
+}
+
+void TClrBox::SetSingleColor(bool v) {
+    singleColor_ = v;
+    Repaint();
+}
+
+void TClrBox::Paint(Canvas& canvas) {
+    canvas.brush.style = BrushStyle::Solid;
+    if (singleColor_) {
+        canvas.pen = Pen{RGB(131, 131, 131)};
+        canvas.brush.color = foreColor_;
+        canvas.Rectangle({0, 0, 19, 18});
+        return;
+    }
+    // The back swatch lower right, the fore swatch over its upper left; the rest of the control
+    // shows its own colour.
+    canvas.pen = Pen{RGB(173, 173, 173)};
+    canvas.brush.color = backColor_;
+    canvas.Rectangle({6, 5, 20, 19});
+    canvas.pen = Pen{RGB(131, 131, 131)};
+    canvas.brush.color = foreColor_;
+    canvas.Rectangle({0, 0, 14, 14});
+}
+
+// The box's screen rectangle with its right and bottom edges included, as the pointer test of
+// the hover timer and the press has it.
+bool TClrBox::PointerOverBox() const {
+    Application* app = Application::Current();
+    if (!app) return false;
+    const Point p = app->PointerPosition();
+    const Point o = ClientToScreen({0, 0});
+    return p.x >= o.x && p.x <= o.x + Width() && p.y >= o.y && p.y <= o.y + Height();
+}
+
+void TClrBox::MouseMove(ShiftState shift, int x, int y) {
+    // Enabling a running timer does not restart it: the pop-up opens 300 ms after the first
+    // movement over the box, not after the last.
+    if (!openAtClick_) hoverTimer_.SetEnabled(true);
+    CustomControl::MouseMove(shift, x, y);
+}
+
+void TClrBox::MouseDown(MouseButton button, ShiftState shift, int x, int y) {
+    if (PointerOverBox()) OpenPalette();
+    CustomControl::MouseDown(button, shift, x, y);
+}
+
+void TClrBox::OpenPalette() {
+    Application* app = Application::Current();
+    if (!app || paletteGuard_) return;
+    paletteGuard_ = true;
+
+    const Point origin = ClientToScreen({0, 0});
+    const Rect box = Rect::FromSize(origin.x, origin.y, Width(), Height());
+    const Size monitor = app->GetBackend().MonitorSize(box);
+
+    TPForm* palette = CreateOwned<TPForm>();
+    palette_ = palette;
+    palette->FinishCreate();
+    // A top-most tool window: above every other window, no task-bar entry.
+    palette->SetTopMost(true);
+    palette->SetToolWindow(true);
+
+    paletteAt_ = PalettePlacement(box, {palette->Width(), palette->Height()}, monitor);
+
+    // Loading the colours raises the pop-up's colour notices; they go nowhere until the pop-up is
+    // targeted at the box, so opening changes nothing here and raises no OnPreChange.
+    palette->SetTargetWindow(0);
+    palette->SetForeColour(foreColor_);
+    palette->SetBackColour(backColor_);
+    palette->LoadColor(foreColor_);
+    // Loading converts the colour on the 254 scale and keeps the round trip as the pop-up's fore
+    // colour, which may differ from the box's by a few units. The pop-up goes on from the box's
+    // own colour, so that a colour notice about the other colour (editing the back colour) does
+    // not shift the fore colour the user never touched.
+    palette->SetForeColour(foreColor_);
+    palette->SetTargetWindow(Handle());
+
+    palette->SetBounds(paletteAt_.x, paletteAt_.y, palette->Width(), palette->Height());
+    palette->PrepareShadow();
+    TPForm::SetOwnerRect(box);
+    palette->ShowForm();
+}
+
+void TClrBox::ClosePalette() {
+    // A second notice for the same pop-up (its timer and its deactivation) changes nothing.
+    if (!paletteGuard_) return;
+    if (Application* app = Application::Current()) app->SetScreenCursor(kCrDefault);
+    if (palette_) {
+        palette_->SetTargetWindow(0);
+        palette_->Release();  // destroyed once the message being handled has returned
+        palette_ = nullptr;
+    }
+    paletteGuard_ = false;
+    Repaint();
+}
+
+void TClrBox::ApplyPaletteColor() {
+    if (!palette_) return;
+    foreColor_ = palette_->ForeColour();
+    backColor_ = palette_->BackColour();
+    Repaint();
+    if (OnPreChange) OnPreChange(*this);
+}
+
+void TClrBox::WndProc(Message& message) {
+    switch (message.msg) {
+        case kPaletteCloseNotice:
+            ClosePalette();
+            break;
+        case kPaletteColourNotice:
+            ApplyPaletteColor();
+            break;
+        default:
+            CustomControl::WndProc(message);
+    }
+}
+
+}  // namespace veskel

@@ -1,0 +1,77 @@
+#pragma once
+// TClrBox: a small colour swatch that opens the palette pop-up (TPForm, PaletteForm.h) when the
+// pointer rests on it for 300 ms or when it is pressed. Every colour picked in the pop-up comes
+// back at once through a synchronous window message, and the box raises OnPreChange for each, so
+// its owner can follow the colour while the pop-up is still open; the last OnPreChange before
+// the pop-up closes carries the final colour. Setting the colours from code raises nothing.
+//
+// The pop-up talks to the box through two messages to the box's window, both parameters 0:
+// kPaletteCloseNotice (the pop-up is done: release it) and kPaletteColourNotice (take its fore
+// and back colours).
+#include <string>
+
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Control.h"
+
+namespace veskel {
+
+class TPForm;
+
+inline constexpr unsigned kPaletteCloseNotice = kWmUser + 3;
+inline constexpr unsigned kPaletteColourNotice = kWmUser + 4;
+
+class TClrBox : public CustomControl {
+public:
+    TClrBox();
+    ~TClrBox() override;
+    std::string ClassName() const override { return "TClrBox"; }
+    const PropertyTable& StoredProperties() const override;
+
+    Color ForeColor() const { return foreColor_; }
+    void SetForeColor(Color c);  // stores and repaints
+    Color BackColor() const { return backColor_; }
+    void SetBackColor(Color c);  // stores and repaints; drawn only with SingleColor off
+    bool SingleColor() const { return singleColor_; }
+    void SetSingleColor(bool v);
+    // On: only a press opens the pop-up; off: resting the pointer on the box opens it too.
+    bool OpenAtClick() const { return openAtClick_; }
+    void SetOpenAtClick(bool v) { openAtClick_ = v; }
+
+    NotifyEvent OnPreChange;
+
+    // Opens the pop-up beside the box, unless one of this box is open already.
+    void OpenPalette();
+    // The open pop-up (nullptr when none is open).
+    TPForm* Palette() const { return palette_; }
+    bool PaletteOpen() const { return paletteGuard_; }
+    const Timer& HoverTimer() const { return hoverTimer_; }
+
+protected:
+    void Paint(Canvas& canvas) override;
+    void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
+    void MouseMove(ShiftState shift, int x, int y) override;
+    void WndProc(Message& message) override;
+
+private:
+    bool PointerOverBox() const;
+    void ClosePalette();
+    void ApplyPaletteColor();
+
+    Color foreColor_ = RGB(255, 255, 255);
+    Color backColor_ = RGB(0, 0, 0);
+    bool singleColor_ = false;
+    bool openAtClick_ = false;
+    bool paletteGuard_ = false;
+    TPForm* palette_ = nullptr;
+    Timer hoverTimer_;
+    Point paletteAt_{};
+};
+
+// Where the pop-up opens for a box at screen rectangle `box` on a monitor of size `monitor`: to
+// the right of and below the box's corner, or to its left and above it where the pop-up would
+// run past the monitor's right or bottom edge. With the stored layout the pop-up's visible panel
+// then starts 6 pixels left of the box and 6 pixels above its bottom edge.
+Point PalettePlacement(const Rect& box, Size popup, Size monitor);
+
+}  // namespace veskel

@@ -1,0 +1,258 @@
+#include "Components/ColorBox/PaletteForm.h"
+
+#include <functional>
+#include <map>
+
+#include "Components/ColorBox/ColorBox.h"
+#include "Components/GlassEdit/GlassEdit.h"
+#include "Components/GlassTint/GlassTint.h"
+#include "Components/HLSColorTable/HLSColorTable.h"
+#include "Components/HLSSlider/HLSSlider.h"
+#include "Components/Registration/Registration.h"
+#include "Components/StaticShadow/StaticShadow.h"
+#include "platform/Resources.h"
+#include "platform/ui/StandardControls.h"
+#include "platform/ui/StoredLayout.h"
+
+namespace veskel {
+
+namespace {
+constexpr const char* kLayoutResource = "Components/ColorBox/res/PaletteForm.layout";
+constexpr int kPointerWatchMs = 300;
+
+template <class T>
+T* Required(const Form& form, std::string_view name) {
+    T* c = form.Find<T>(name);
+    if (!c) throw LayoutError("the palette layout lacks " + std::string(name));
+    return c;
+}
+}  // namespace
+
+std::string_view PaletteFormLayout() {
+    const auto bytes = Resource(kLayoutResource);
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+TPForm::Working& TPForm::Shared() {
+    static Working working;
+    return working;
+}
+
+TPForm::TPForm() {
+    // The layout names framework and glass classes; make sure the reader knows them all.
+    static const bool registered = [] {
+        RegisterFrameworkClasses();
+        RegisterComponentClasses();
+        return true;
+    }();
+    (void)registered;
+    LoadOptions options;
+    options.bindEvent = [this](Control& control, const std::string& event, const std::string& handler) {
+        bool bound = false;
+        BindEvents(control, event, handler, bound);
+        return bound;
+    };
+    LoadLayout(*this, PaletteFormLayout(), options);
+
+    StaticShadow1 = Required<TStaticShadow>(*this, "StaticShadow1");
+    Panel1 = Required<Panel>(*this, "Panel1");
+    Shape1 = Required<Shape>(*this, "Shape1");
+    Shape2 = Required<Shape>(*this, "Shape2");
+    Label7 = Required<Label>(*this, "Label7");
+    for (int i = 0; i < 6; ++i) GlassEdits[i] = Required<TGlassEdit>(*this, "GlassEdit" + std::to_string(i + 1));
+    HLSColorTable1 = Required<THLSColorTable>(*this, "HLSColorTable1");
+    HLSSlider1 = Required<THLSSlider>(*this, "HLSSlider1");
+    GroupPNGButtons13 = Required<Control>(*this, "GroupPNGButtons13");
+    GroupPNGButtons1 = Required<Control>(*this, "GroupPNGButtons1");
+
+    ready_ = true;
+    Timer1.SetInterval(kPointerWatchMs);
+    Timer1.SetEnabled(false);
+    Timer1.OnTimer = [this] { Timer1Timer(); };
+}
+
+TPForm::~TPForm() {
+    Timer1.SetEnabled(false);
+    targetWindow_ = 0;
+}
+
+// Connects the handler names of the stored layout to this form's handlers.
+void TPForm::BindEvents(Control& control, const std::string& event, const std::string& handler, bool& bound) {
+    using Handler = void (TPForm::*)();
+    static const std::map<std::string, Handler> handlers{
+        {"FormCreate", &TPForm::FormCreate},
+        {"FormDeactivate", &TPForm::FormDeactivate},
+        {"FormShow", &TPForm::FormShow},
+        {"HLSSlider1Change", &TPForm::HLSSlider1Change},
+        {"HLSColorTable1Change", &TPForm::HLSColorTable1Change},
+        {"Shape1MouseDown", &TPForm::Shape1MouseDown},
+        {"Shape2MouseDown", &TPForm::Shape2MouseDown},
+        {"GroupPNGButtons13Click", &TPForm::GroupPNGButtons13Click},
+        {"GroupPNGButtons1Click", &TPForm::GroupPNGButtons1Click},
+        {"GlassEdit1Change", &TPForm::GlassEdit1Change},
+    };
+    auto it = handlers.find(handler);
+    if (it == handlers.end()) return;
+    const Handler h = it->second;
+    // Values applied while the layout is still being read may raise events; they wait until
+    // every control has been found.
+    auto notify = [this, h](Control&) {
+        if (ready_) (this->*h)();
+    };
+    if (event == "OnCreate" && &control == this) OnCreate = notify;
+    else if (event == "OnDeactivate" && &control == this) OnDeactivate = notify;
+    else if (event == "OnShow" && &control == this) OnShow = notify;
+    else if (event == "OnClick") control.OnClick = notify;
+    else if (event == "OnMouseDown") control.OnMouseDown = [this, h](Control&, MouseButton, ShiftState, int, int) {
+            if (ready_) (this->*h)();
+        };
+    else if (event == "OnChange") {
+        if (auto* s = dynamic_cast<THLSSlider*>(&control)) s->OnChange = notify;
+        else if (auto* t = dynamic_cast<THLSColorTable*>(&control)) t->OnChange = notify;
+        else if (auto* e = dynamic_cast<TGlassEdit*>(&control)) e->OnChange = notify;
+        else return;
+    } else {
+        return;
+    }
+    bound = true;
+}
+
+// ---------------------------------------------------------------- colours
+
+void TPForm::SetForeColour(Color c) {
+    foreColour_ = c;
+    Shape1->SetBrushColor(c);
+}
+
+void TPForm::SetBackColour(Color c) {
+    backColour_ = c;
+    Shape2->SetBrushColor(c);
+}
+
+void TPForm::SendNotice(unsigned msg) {
+    if (targetWindow_) SendMessage(targetWindow_, msg, 0, 0);
+}
+
+void TPForm::LoadColor(Color c) {
+    Working& w = Shared();
+    w.r = GetR(c);
+    w.g = GetG(c);
+    w.b = GetB(c);
+    const Hls hls = RgbToHls(w.r, w.g, w.b, kHls254);
+    w.h = hls.h;
+    w.l = hls.l;
+    w.s = hls.s;
+    HLSColorTable1->SetLightnes(w.l);
+    HLSColorTable1->SetSaturation(w.s);
+    // The slider raises its change from code too, which converts back and delivers the colour.
+    HLSSlider1->SetPositopn(w.h & 0xFF);
+}
+
+// H from the slider, L and S from the table, converted on the 254 scale.
+void TPForm::ConvertCurrent() {
+    Working& w = Shared();
+    w.h = HLSSlider1->Positopn();
+    w.l = HLSColorTable1->Lightnes();
+    w.s = HLSColorTable1->Saturation();
+    const Channels c = HlsToRgb(w.h, w.l, w.s, kHls254);
+    w.r = c.c1;
+    w.g = c.c2;
+    w.b = c.c3;
+}
+
+void TPForm::WriteFields() {
+    const Working& w = Shared();
+    const int values[6] = {w.r, w.g, w.b, w.h, w.l, w.s};
+    for (int i = 0; i < 6; ++i) GlassEdits[i]->Edit->SetText(std::to_string(values[i]));
+}
+
+// The converted colour goes into the colour being edited, to the box, and into its swatch.
+void TPForm::DeliverEdited() {
+    const Working& w = Shared();
+    const Color c = RGB(w.r, w.g, w.b);
+    if (w.editingFore) {
+        foreColour_ = c;
+        SendNotice(kPaletteColourNotice);
+        Shape1->SetBrushColor(c);
+    } else {
+        backColour_ = c;
+        SendNotice(kPaletteColourNotice);
+        Shape2->SetBrushColor(c);
+    }
+}
+
+// ---------------------------------------------------------------- handlers
+
+void TPForm::FormCreate() {
+    for (TGlassEdit* e : GlassEdits) e->Edit->SetText("0");
+    Shape1->SetBrushColor(foreColour_);
+    Shape2->SetBrushColor(backColour_);
+    Panel1->SetDoubleBuffered(true);
+    Timer1.SetEnabled(true);
+    Shared().editingFore = true;
+    LoadColor(foreColour_);
+}
+
+void TPForm::FormDeactivate() { SendNotice(kPaletteCloseNotice); }
+
+void TPForm::Timer1Timer() {
+    Application* app = Application::Current();
+    if (!app) return;
+    const Point p = app->PointerPosition();
+    const Rect& owner = Shared().ownerRect;
+    const bool overPopup = p.x >= Left() && p.x <= Left() + Width() && p.y >= Top() && p.y <= Top() + Height();
+    const bool overOwner = p.x >= owner.left && p.x <= owner.right && p.y >= owner.top && p.y <= owner.bottom;
+    if (overPopup || overOwner) return;
+    Timer1.SetEnabled(false);
+    SendNotice(kPaletteCloseNotice);
+}
+
+void TPForm::HLSSlider1Change() {
+    HLSColorTable1->SetHUE(HLSSlider1->Positopn());
+    ConvertCurrent();
+    WriteFields();
+    DeliverEdited();
+}
+
+void TPForm::HLSColorTable1Change() {
+    ConvertCurrent();
+    DeliverEdited();
+    WriteFields();
+}
+
+void TPForm::Shape1MouseDown() {
+    Shared().editingFore = true;
+    Label7->SetCaption("Select Foreground color:");
+    LoadColor(foreColour_);
+}
+
+void TPForm::Shape2MouseDown() {
+    Shared().editingFore = false;
+    Label7->SetCaption("Select Background color:");
+    LoadColor(backColour_);
+}
+
+void TPForm::GroupPNGButtons13Click() {
+    std::swap(foreColour_, backColour_);
+    SendNotice(kPaletteColourNotice);
+    Shape1->SetBrushColor(foreColour_);
+    Shape2->SetBrushColor(backColour_);
+    LoadColor(Shared().editingFore ? foreColour_ : backColour_);
+}
+
+void TPForm::GroupPNGButtons1Click() {
+    foreColour_ = RGB(255, 255, 255);
+    backColour_ = RGB(0, 0, 0);
+    SendNotice(kPaletteColourNotice);
+    Shape1->SetBrushColor(foreColour_);
+    Shape2->SetBrushColor(backColour_);
+    LoadColor(Shared().editingFore ? foreColour_ : backColour_);
+}
+
+void TPForm::PrepareShadow() {
+    StaticShadow1->SetRecomposePending(true);
+    StaticShadow1->EmuLoaded();
+    StaticShadow1->SetShadowActive(true);
+}
+
+}  // namespace veskel

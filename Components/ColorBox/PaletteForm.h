@@ -1,0 +1,107 @@
+#pragma once
+// TPForm: the palette pop-up of the colour box. A borderless top-most window, 380 x 368, built
+// from its own stored layout (res/PaletteForm.layout): a shadow frame filling the window, and on
+// a light striped panel inside it the fore and back colour swatches, the swap and default-colour
+// buttons, the HLS table with its hue slider, and six fields showing R, G, B, H, L and S.
+//
+// The table and slider edit one of the two colours (the fore colour after opening; pressing a
+// swatch chooses). Every change is converted on the 254 scale of the pop-up, shown in the fields,
+// stored in the edited colour and sent to TargetWindow as the colour notice, synchronously, so
+// the box has raised its OnPreChange before the pop-up goes on. The fields only show: what is
+// typed into them is never read back.
+//
+// The pop-up closes itself by sending the close notice to TargetWindow when it loses activation
+// or when, at a 300 ms check, the pointer lies outside both the pop-up and OwnerRect.
+#include <array>
+#include <string>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/Form.h"
+
+namespace veskel {
+
+class Label;
+class Panel;
+class Shape;
+class TGlassEdit;
+class THLSColorTable;
+class THLSSlider;
+class TStaticShadow;
+
+class TPForm : public Form {
+public:
+    TPForm();
+    ~TPForm() override;
+    std::string ClassName() const override { return "TPForm"; }
+
+    // The two colours. Each setter stores the colour and fills its swatch; neither notifies.
+    Color ForeColour() const { return foreColour_; }
+    void SetForeColour(Color c);
+    Color BackColour() const { return backColour_; }
+    void SetBackColour(Color c);
+
+    // The window that receives the close and colour notices (0: none).
+    WindowHandle TargetWindow() const { return targetWindow_; }
+    void SetTargetWindow(WindowHandle w) { targetWindow_ = w; }
+
+    // Puts a colour into the table and the slider (which raises the slider's change, and so the
+    // colour notice of the round trip RGB -> HLS -> RGB on the 254 scale).
+    void LoadColor(Color c);
+    // Readies the shadow frame for the window's final size and place, before the first show.
+    void PrepareShadow();
+
+    // Shared by every pop-up of the process: which colour is being edited, the working values of
+    // the last conversion, and the screen rectangle of the box that opened the pop-up.
+    struct Working {
+        bool editingFore = true;
+        int h = 0, l = 0, s = 0;  // 0..254
+        int r = 0, g = 0, b = 0;  // 0..255
+        Rect ownerRect{};
+    };
+    static Working& Shared();
+    static void SetOwnerRect(const Rect& r) { Shared().ownerRect = r; }
+
+    // The controls of the stored layout.
+    TStaticShadow* StaticShadow1 = nullptr;
+    Panel* Panel1 = nullptr;
+    Shape* Shape1 = nullptr;  // fore colour, over Shape2
+    Shape* Shape2 = nullptr;  // back colour
+    Label* Label7 = nullptr;
+    std::array<TGlassEdit*, 6> GlassEdits{};  // GlassEdit1 .. GlassEdit6: R, G, B, H, L, S
+    THLSColorTable* HLSColorTable1 = nullptr;
+    THLSSlider* HLSSlider1 = nullptr;
+    Control* GroupPNGButtons13 = nullptr;  // swap
+    Control* GroupPNGButtons1 = nullptr;   // defaults
+    Timer Timer1;                          // the 300 ms pointer watch
+
+private:
+    void BindEvents(Control& control, const std::string& event, const std::string& handler, bool& bound);
+
+    // Handlers named as the stored layout names them.
+    void FormCreate();
+    void FormDeactivate();
+    void FormShow() {}
+    void Timer1Timer();
+    void HLSSlider1Change();
+    void HLSColorTable1Change();
+    void Shape1MouseDown();
+    void Shape2MouseDown();
+    void GroupPNGButtons13Click();
+    void GroupPNGButtons1Click();
+    void GlassEdit1Change() {}
+
+    void ConvertCurrent();
+    void WriteFields();
+    void DeliverEdited();
+    void SendNotice(unsigned msg);
+
+    bool ready_ = false;  // every control of the layout found; handlers wait for it
+    Color foreColour_ = RGB(0, 0, 0);
+    Color backColour_ = RGB(0, 0, 0);
+    WindowHandle targetWindow_ = 0;
+};
+
+// The pop-up's stored layout, as embedded in the program.
+std::string_view PaletteFormLayout();
+
+}  // namespace veskel

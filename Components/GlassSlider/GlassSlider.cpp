@@ -1,0 +1,116 @@
+#include "Components/GlassSlider/GlassSlider.h"
+
+#include <algorithm>
+
+#include "Components/GlassLook/GlassLook.h"
+#include "platform/graphics/Rounding.h"
+#include "platform/ui/PropertyTable.h"
+
+namespace veskel {
+
+namespace {
+constexpr int kTrackLeft = 9;   // the track runs from x = 9 to Width - 9
+constexpr int kTrackTop = 7;
+constexpr int kThumbLeft = 2;   // the thumb bitmap starts at ThumbPos + 2: its centre column is over ThumbPos + 9
+constexpr int kThumbTop = 2;
+constexpr int kTickTop = 18;
+constexpr int kTickBottom = 22;  // exclusive
+constexpr Color kTickColor = RGB(176, 176, 176);
+}  // namespace
+
+TGlassSlider::TGlassSlider()
+    : track_(&GlassSkin("Components/GlassSlider/res/GlassSliderTrack.png")),
+      thumb_(&GlassSkin("Components/GlassSlider/res/GlassSliderThumb.png")),
+      thumbHover_(&GlassSkin("Components/GlassSlider/res/GlassSliderThumbHover.png")) {
+    SetHandlesPressRelease(true);
+    restTimer_.SetInterval(kRestMs);
+    restTimer_.OnTimer = [this] { Rested(); };
+}
+
+const PropertyTable& TGlassSlider::StoredProperties() const {
+    static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
+                                           .Add("Max", &TGlassSlider::Max, &TGlassSlider::SetMax)
+                                           .Add("Value", &TGlassSlider::Value, &TGlassSlider::SetValue);
+    return table;
+}
+
+int TGlassSlider::TrackLength() const { return std::max(1, Width() - 18); }
+
+void TGlassSlider::SetMax(int v) {
+    max_ = std::max(1, v);
+    Repaint();
+}
+
+void TGlassSlider::SetValue(int v) {
+    value_ = v;
+    thumbPos_ = Round(double(value_) * TrackLength() / max_);
+    Repaint();
+}
+
+void TGlassSlider::PositionFromX(int x) {
+    value_ = std::clamp(Round(double(x - 9) * max_ / TrackLength()), 0, max_);
+    thumbPos_ = std::clamp(x - 9, 0, std::max(0, Width() - 19));
+}
+
+void TGlassSlider::MouseDown(MouseButton, ShiftState, int x, int) {
+    dragging_ = true;
+    PositionFromX(x);
+    if (thumbPos_ != lastThumbPos_) {
+        Repaint();
+        lastThumbPos_ = thumbPos_;
+        if (OnChange) OnChange(*this);
+    }
+    restTimer_.SetEnabled(true);
+}
+
+void TGlassSlider::MouseMove(ShiftState shift, int x, int y) {
+    GraphicControl::MouseMove(shift, x, y);
+    if (!dragging_) return;
+    PositionFromX(x);
+    if (thumbPos_ == lastThumbPos_) return;
+    Repaint();
+    lastThumbPos_ = thumbPos_;
+    if (OnChange) OnChange(*this);
+    // A full rest period starts again from this movement.
+    restTimer_.SetEnabled(false);
+    restTimer_.SetEnabled(true);
+}
+
+void TGlassSlider::Rested() {
+    if (OnPreChange) OnPreChange(*this);
+    restTimer_.SetEnabled(false);
+}
+
+void TGlassSlider::MouseUp(MouseButton, ShiftState, int, int) {
+    dragging_ = false;
+    restTimer_.SetEnabled(false);
+    if (OnFinalChange) OnFinalChange(*this);
+}
+
+void TGlassSlider::MouseEnter() {
+    hovered_ = true;
+    Repaint();
+    GraphicControl::MouseEnter();
+}
+
+void TGlassSlider::MouseLeave() {
+    hovered_ = false;
+    Repaint();
+    GraphicControl::MouseLeave();
+}
+
+void TGlassSlider::Paint(Canvas& canvas) {
+    canvas.StretchDraw({kTrackLeft, kTrackTop, Width() - kTrackLeft, kTrackTop + track_->Height()}, track_->color);
+    const Picture& thumb = hovered_ ? *thumbHover_ : *thumb_;
+    canvas.Draw(thumbPos_ + kThumbLeft, kThumbTop, thumb);
+    canvas.brush.style = BrushStyle::Solid;
+    canvas.brush.color = kTickColor;
+    const int length = Width() - 18;
+    for (int k = 1; k <= 5; ++k) {
+        const int x = Round(double(k - 1) * length / 5) + kTrackLeft;
+        canvas.FillRect({x, kTickTop, x + 1, kTickBottom});
+    }
+    canvas.FillRect({Width() - 10, kTickTop, Width() - 9, kTickBottom});
+}
+
+}  // namespace veskel

@@ -1,0 +1,73 @@
+#pragma once
+// TGlassSlider: a horizontal slider with a thin grey track, a glass pointer-shaped thumb that
+// turns blue while the pointer is over the control, and six tick marks under the track. The
+// thumb's position maps to an integer Value between 0 and Max.
+//
+// Three channels report changes: OnChange for every pixel the thumb moves under the mouse,
+// OnPreChange once the thumb has rested 50 ms with the button still held (what a listener that
+// does expensive work follows), and OnFinalChange when the button is released. Writing Max or
+// Value from code only repaints.
+#include <string>
+
+#include "platform/graphics/Picture.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/Timer.h"
+
+namespace veskel {
+
+class TGlassSlider : public GraphicControl {
+public:
+    TGlassSlider();
+    std::string ClassName() const override { return "TGlassSlider"; }
+    // Max and Value are always stored, Max first (setting Value uses Max).
+    const PropertyTable& StoredProperties() const override;
+
+    int Max() const { return max_; }
+    // Stores and repaints; the thumb stays where it is until Value is set again. Values below 1
+    // become 1 (Value divides by Max).
+    void SetMax(int v);
+    int Value() const { return value_; }
+    // Stores (unclamped), moves the thumb to round(Value x (Width - 18) / Max) and repaints.
+    void SetValue(int v);
+
+    // Thumb offset in pixels from the start of the track, and whether the pointer is over the
+    // control or a button is held after a press on it.
+    int ThumbPos() const { return thumbPos_; }
+    bool Hovered() const { return hovered_; }
+    bool Dragging() const { return dragging_; }
+
+    NotifyEvent OnChange;
+    NotifyEvent OnPreChange;
+    NotifyEvent OnFinalChange;
+
+    // How long the thumb must rest during a drag before OnPreChange.
+    static constexpr int kRestMs = 50;
+
+protected:
+    void Paint(Canvas& canvas) override;
+    void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
+    void MouseMove(ShiftState shift, int x, int y) override;
+    void MouseUp(MouseButton button, ShiftState shift, int x, int y) override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+
+private:
+    // Track length in pixels (Width - 18), at least 1 so that a very narrow slider still maps.
+    int TrackLength() const;
+    void PositionFromX(int x);
+    void Rested();
+
+    int max_ = 10;
+    int value_ = 0;
+    int thumbPos_ = 0;
+    int lastThumbPos_ = -30;  // so that the first press always counts as a change
+    bool hovered_ = false;
+    bool dragging_ = false;
+    Timer restTimer_;
+
+    const Picture* track_;
+    const Picture* thumb_;
+    const Picture* thumbHover_;
+};
+
+}  // namespace veskel

@@ -1,0 +1,304 @@
+#include "app/MainWindow.h"
+
+#include <string>
+
+#include "Components/AALabel/AALabel.h"
+#include "Components/ColorBox/ColorBox.h"
+#include "Components/GlassCheckBox/GlassCheckBox.h"
+#include "Components/GlassEdit/GlassEdit.h"
+#include "Components/GlassHeader/GlassHeader.h"
+#include "Components/GlassListBox/GlassListBox.h"
+#include "Components/GlassSlider/GlassSlider.h"
+#include "Components/Registration/Registration.h"
+#include "Components/TestPanel/TestPanel.h"
+#include "app/Form2.h"
+#include "banner/Patterns.h"
+#include "platform/Resources.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/StockControls.h"
+#include "platform/ui/StoredLayout.h"
+#include "project/Export.h"
+#include "project/ProjectFile.h"
+
+namespace veskel {
+
+namespace {
+constexpr const char* kLayout = "app/res/MainWindow.layout";
+// The title bar sits inside the window's glass frame: 12 from the left, 5 short of the right
+// edge, its bottom at 36.
+constexpr int kHeaderLeft = 12;
+constexpr int kHeaderRightMargin = 5;
+constexpr int kHeaderBottom = 36;
+}  // namespace
+
+TForm1::TForm1() {
+    actions_ = std::make_unique<DesignerActions>(*Application::Current(), document_, history_);
+    RegisterFrameworkClasses();
+    RegisterComponentClasses();
+    DefineHandlers();
+    const auto text = Resource(kLayout);
+    LoadOptions options;
+    options.bindEvent = [this](Control& c, const std::string& event, const std::string& handler) {
+        return BindEvent(c, event, handler);
+    };
+    LoadLayout(*this, std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), options);
+    FindControls();
+    FinishCreate();
+}
+
+TForm1::~TForm1() {
+    // The destroy event needs the window's own members, so it runs before they go.
+    DoDestroy();
+}
+
+template <class T>
+T* TForm1::Need(const char* name) {
+    T* c = Find<T>(name);
+    if (!c) throw LayoutError(std::string(kLayout) + ": the window has no " + name + " of the expected class");
+    return c;
+}
+
+void TForm1::FindControls() {
+    GlassHeader1 = Need<TGlassHeader>("GlassHeader1");
+    TestPanel1 = Need<TTestPanel>("TestPanel1");
+    Image1 = Need<TImage>("Image1");
+    GlassEdit1 = Need<TGlassEdit>("GlassEdit1");
+    GlassEdit2 = Need<TGlassEdit>("GlassEdit2");
+    GlassEdit3 = Need<TGlassEdit>("GlassEdit3");
+    ClrBox1 = Need<TClrBox>("ClrBox1");
+    ClrBox2 = Need<TClrBox>("ClrBox2");
+    ClrBox3 = Need<TClrBox>("ClrBox3");
+    GlassCheckBox1 = Need<TGlassCheckBox>("GlassCheckBox1");
+    GlassCheckBox2 = Need<TGlassCheckBox>("GlassCheckBox2");
+    GlassCheckBox3 = Need<TGlassCheckBox>("GlassCheckBox3");
+    GlassCheckBox4 = Need<TGlassCheckBox>("GlassCheckBox4");
+    GlassListBox1 = Need<TGlassListBox>("GlassListBox1");
+    GlassListBox2 = Need<TGlassListBox>("GlassListBox2");
+    GlassSlider1 = Need<TGlassSlider>("GlassSlider1");
+    GlassSlider2 = Need<TGlassSlider>("GlassSlider2");
+    GlassSlider4 = Need<TGlassSlider>("GlassSlider4");
+    OpenDialog1 = Need<TDialogComponent>("OpenDialog1");
+    SaveDialog1 = Need<TDialogComponent>("SaveDialog1");
+    OpenPictureDialog1 = Need<TDialogComponent>("OpenPictureDialog1");
+    SavePictureDialog1 = Need<TDialogComponent>("SavePictureDialog1");
+}
+
+// ---------------------------------------------------------------- event wiring
+
+void TForm1::DefineHandlers() {
+    BannerDocument& d = document_;
+    auto on = [this](const char* name, Handler h) { handlers_[name] = std::move(h); };
+    // Page 1: text and colours.
+    on("GlassEdit1Change", [this, &d](Control&) { d.SetText(GlassEdit1->Edit->Text()); });
+    on("GlassEdit2Change", [this, &d](Control&) { d.SetTextX(GlassEdit2->Edit->Text()); });
+    on("GlassEdit3Change", [this, &d](Control&) { d.SetTextY(GlassEdit3->Edit->Text()); });
+    on("PulseButton2Click", [&d](Control&) { d.NudgeText(0, -1); });
+    on("PulseButton1Click", [&d](Control&) { d.NudgeText(-1, 0); });
+    on("PulseButton4Click", [&d](Control&) { d.NudgeText(1, 0); });
+    on("PulseButton3Click", [&d](Control&) { d.NudgeText(0, 1); });
+    on("SmallGlassButton1Click", [&d](Control&) { d.NudgeText(1, 0); });
+    on("SmallGlassButton2Click", [&d](Control&) { d.NudgeText(-1, 0); });
+    on("SmallGlassButton3Click", [&d](Control&) { d.NudgeText(0, 1); });
+    on("SmallGlassButton4Click", [&d](Control&) { d.NudgeText(0, -1); });
+    on("GlassButton4Click", [&d](Control&) { d.ResetTextPosition(); });
+    on("ClrBox1PreChange", [this, &d](Control&) { d.SetColor1(ClrBox1->ForeColor()); });
+    on("GlassButton1Click", [&d](Control&) { d.RandomColor1(); });
+    on("ClrBox2PreChange", [this, &d](Control&) { d.SetColor2(ClrBox2->ForeColor()); });
+    on("GlassButton2Click", [&d](Control&) { d.RandomColor2(); });
+    on("GlassButton3Click", [&d](Control&) { d.SwapColors(); });
+    on("GlassCheckBox2Change", [this, &d](Control&) { d.SetHorizontal(GlassCheckBox2->Checked()); });
+    // Page 2: effects.
+    on("GlassSlider1PreChange", [this, &d](Control&) { d.SetPatternStrength(GlassSlider1->Value()); });
+    on("GlassListBox1Select", [this, &d](Control&) { d.SetPattern(GlassListBox1->ItemIndex); });
+    on("GlassSlider2PreChange", [this, &d](Control&) { d.SetMirrorStrength(GlassSlider2->Value()); });
+    on("GlassListBox2Select", [this, &d](Control&) { d.SetMirrorPattern(GlassListBox2->ItemIndex); });
+    on("GlassCheckBox1Change", [this, &d](Control&) { d.SetBorder(GlassCheckBox1->Checked()); });
+    on("ClrBox3PreChange", [this, &d](Control&) { d.SetBorderColor(ClrBox3->ForeColor()); });
+    on("GlassCheckBox3Change", [this, &d](Control&) { d.SetGlow(GlassCheckBox3->Checked()); });
+    // Page 3: the overlay picture.
+    on("GlassButton8Click", [this](Control&) { ChooseOverlayPicture(); });
+    on("GlassSlider4PreChange", [this, &d](Control&) { d.SetOverlayOpacity(GlassSlider4->Value()); });
+    on("GlassCheckBox4Change", [this, &d](Control&) { d.SetOverlay(GlassCheckBox4->Checked()); });
+    on("PulseButton6Click", [&d](Control&) { d.MoveOverlayLeft(); });
+    on("PulseButton8Click", [&d](Control&) { d.MoveOverlayRight(); });
+    on("PulseButton5Click", [&d](Control&) { d.MoveOverlayUp(); });
+    on("PulseButton7Click", [&d](Control&) { d.MoveOverlayDown(); });
+    on("GlassButton11Click", [&d](Control&) { d.ResetOverlayPosition(); });
+    on("PulseButton12Click", [&d](Control&) { d.WidenOverlay(); });
+    on("PulseButton10Click", [&d](Control&) { d.NarrowOverlay(); });
+    on("PulseButton9Click", [&d](Control&) { d.ShortenOverlay(); });
+    on("PulseButton11Click", [&d](Control&) { d.HeightenOverlay(); });
+    on("PulseButton14Click", [&d](Control&) { d.GrowOverlayBottomRight(); });
+    on("PulseButton16Click", [&d](Control&) { d.GrowOverlayBottomLeft(); });
+    on("PulseButton13Click", [&d](Control&) { d.GrowOverlayTopRight(); });
+    on("PulseButton15Click", [&d](Control&) { d.GrowOverlayTopLeft(); });
+    on("GlassButton9Click", [&d](Control&) { d.ResetOverlaySize(); });
+    // Page 4: project files and export.
+    on("GlassButton5Click", [&d](Control&) { d.NewDocument(); });
+    on("GlassButton6Click", [this](Control&) { OpenProjectFile(); });
+    on("GlassButton7Click", [this](Control&) { SaveProjectFile(); });
+    on("GlassButton10Click", [this](Control&) { ExportBannerImage(); });
+    // The window itself.
+    on("FormCreate", [this](Control&) { FormCreate(); });
+    on("FormDestroy", [this](Control&) { FormDestroy(); });
+}
+
+namespace {
+bool Is(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+}  // namespace
+
+bool TForm1::BindEvent(Control& c, const std::string& event, const std::string& handler) {
+    auto it = handlers_.find(handler);
+    if (it == handlers_.end()) return false;
+    Handler h = it->second;
+    if (&c != this) {
+        // A control's event is one step of the history. The events of a slider drag, of typing
+        // into one field and of one colour box's palette join into one step. While an undo puts
+        // the settings back into the controls, the events they raise change nothing.
+        const bool joins = Is(event, "OnPreChange") || (Is(event, "OnChange") && dynamic_cast<TGlassEdit*>(&c));
+        h = [this, op = std::move(h), group = joins ? handler : std::string()](Control& sender) {
+            if (history_.Restoring()) return;
+            history_.Record(group, [&] { op(sender); });
+        };
+    }
+    if (Is(event, "OnClick")) {
+        c.OnClick = h;
+    } else if (Is(event, "OnChange")) {
+        if (auto* e = dynamic_cast<TGlassEdit*>(&c)) e->OnChange = h;
+        else if (auto* b = dynamic_cast<TGlassCheckBox*>(&c)) b->OnChange = h;
+        else return false;
+    } else if (Is(event, "OnPreChange")) {
+        if (auto* s = dynamic_cast<TGlassSlider*>(&c)) s->OnPreChange = h;
+        else if (auto* b = dynamic_cast<TClrBox*>(&c)) b->OnPreChange = h;
+        else return false;
+    } else if (Is(event, "OnSelect")) {
+        auto* l = dynamic_cast<TGlassListBox*>(&c);
+        if (!l) return false;
+        l->OnSelect = h;
+    } else if (Is(event, "OnCreate") && &c == this) {
+        OnCreate = h;
+    } else if (Is(event, "OnDestroy") && &c == this) {
+        OnDestroy = h;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- life cycle
+
+void TForm1::FormCreate() {
+    // Double buffering: every surface is painted off screen before it is shown, so the stored
+    // flags need no action here.
+
+    // The banner font, registered for this process until the window goes; every window hears of it.
+    fontHandle_ = RegisterPrivateFont(Resource(kBannerFontResource));
+    fontRegistered_ = true;
+    if (Application* app = Application::Current())
+        for (Form* f : app->Forms()) SendMessage(f->Handle(), kWmFontChange, 0, 0);
+
+    // The overlay pictures, BannerImage and the random generator came with the document.
+
+    GlassHeader1->SetAlign(Align::None);
+    GlassHeader1->SetBounds(kHeaderLeft, kHeaderBottom - GlassHeader1->Height(),
+                            Width() - kHeaderLeft - kHeaderRightMargin, GlassHeader1->Height());
+
+    for (int i = 0; i < kMirrorLayerCount; ++i)
+        GlassListBox2->AddItem(std::string(kMirrorLayerNames[std::size_t(i)]), std::to_string(i));
+    for (int i = 0; i < kPatternCount; ++i)
+        GlassListBox1->AddItem(std::string(kPatternNames[std::size_t(i)]), std::to_string(i));
+
+    TestPanel1->SetActivePage(0);
+    TestPanel1->SetVisiblePage(0);
+
+    document_.SetChangedHook([this] {
+        SyncControls();
+        RenderBanner();
+    });
+    document_.NewDocument();
+
+    // Start-up's new design is where the history starts; the keys and drops go to the actions;
+    // releasing a slider ends its step.
+    history_.Reset();
+    BindDesignerActions(*this, *actions_);
+    for (TGlassSlider* s : {GlassSlider1, GlassSlider2, GlassSlider4}) {
+        if (!s->OnFinalChange) s->OnFinalChange = [this](Control&) { history_.Seal(); };
+    }
+}
+
+void TForm1::FormDestroy() {
+    if (fontRegistered_) UnregisterPrivateFont(fontHandle_);
+    fontRegistered_ = false;
+    document_.ClearPictures();
+}
+
+// ---------------------------------------------------------------- settings to controls
+
+void TForm1::SyncControls() {
+    const BannerSettings& s = document_.Settings();
+    ClrBox1->SetForeColor(s.Color1());
+    ClrBox2->SetForeColor(s.Color2());
+    GlassEdit1->Edit->SetText(s.TextUtf8());
+    GlassEdit2->Edit->SetText(std::to_string(s.TextX()));
+    GlassEdit3->Edit->SetText(std::to_string(s.TextY()));
+    GlassCheckBox3->SetChecked(s.Glow());
+    ClrBox3->SetForeColor(s.BorderColor());
+    GlassCheckBox1->SetChecked(s.Border());
+    GlassCheckBox2->SetChecked(s.Horizontal());
+    GlassListBox2->ItemIndex = s.MirrorPattern();
+    GlassSlider2->SetValue(s.MirrorStrength());
+    GlassListBox1->ItemIndex = s.Pattern();
+    GlassSlider1->SetValue(s.PatternStrength());
+    GlassSlider4->SetValue(s.OverlayOpacity());
+    GlassCheckBox4->SetChecked(s.Overlay());
+}
+
+void TForm1::RenderBanner() {
+    Image1->SetPicture(Picture(document_.RenderBanner()));
+}
+
+// ---------------------------------------------------------------- files
+
+void TForm1::OpenProjectFile() {
+    if (!OpenDialog1->Execute() || OpenDialog1->Dialog().FileName.empty()) return;
+    OpenProject(document_, OpenDialog1->Dialog().FileName);
+}
+
+void TForm1::SaveProjectFile() {
+    if (!SaveDialog1->Execute() || SaveDialog1->Dialog().FileName.empty()) return;
+    // The name and picture size that saving writes into the record are no design change: they
+    // join the current state of the history instead of making an undo step.
+    try {
+        SaveProject(document_, SaveDialog1->Dialog().FileName);
+    } catch (...) {
+        history_.Absorb();
+        throw;
+    }
+    history_.Absorb();
+}
+
+void TForm1::ExportBannerImage() {
+    if (!SavePictureDialog1->Execute() || SavePictureDialog1->Dialog().FileName.empty()) return;
+    ExportImage(document_.BannerImage(), SavePictureDialog1->Dialog().FileName, SavePictureDialog1->Dialog().FilterIndex);
+}
+
+void TForm1::ChooseOverlayPicture() {
+    if (!OpenPictureDialog1->Execute() || OpenPictureDialog1->Dialog().FileName.empty()) return;
+    document_.LoadOverlayPicture(OpenPictureDialog1->Dialog().FileName);
+}
+
+// ---------------------------------------------------------------- start-up
+
+TForm1* StartDesigner() {
+    Application* app = Application::Current();
+    auto* main = app->CreateForm<TForm1>();
+    app->CreateForm<TForm2>();
+    main->ShowForm();
+    return main;
+}
+
+}  // namespace veskel

@@ -73,6 +73,10 @@ key() { sed -n "s/^$1=//p" "$entry"; }
 exe=$(key Exec | cut -d' ' -f1)
 [ -x "$root/usr/bin/$exe" ] || fail "Exec= names $exe, which the package does not install"
 grep -q '^Exec=.*%f' "$entry" || fail "Exec= takes no file (%f)"
+# A designer with windows tells the desktop this entry's name, so docks match its windows to it.
+if readelf -d "$root/usr/bin/veskel" | grep -q 'libQt6Gui'; then
+  grep -aq "$id" "$root/usr/bin/veskel" || fail "the designer does not name its desktop entry $id"
+fi
 
 echo "== metainfo"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"

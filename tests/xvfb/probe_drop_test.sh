@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Drops files onto the probe form through the X drag-and-drop protocol: a second program starts
 # the drag as a file manager would, xdotool carries it over the probe's window and lets go.
-#   probe_drop_test.sh PROBE DRAG_SOURCE OUTDIR
+#   probe_drop_test.sh PROBE DESKTOP_HELPER OUTDIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/xvfb_lib.sh"
 
-[ $# -ge 3 ] || { log "usage: $0 PROBE DRAG_SOURCE OUTDIR"; exit 2; }
+[ $# -ge 3 ] || { log "usage: $0 PROBE DESKTOP_HELPER OUTDIR"; exit 2; }
 program=$1 source=$2 WORK=$3
 rm -rf "$WORK"
 mkdir -p "$WORK"
@@ -14,14 +14,14 @@ need_tools
 
 SOURCE_PID=""
 stop_source() { [ -n "$SOURCE_PID" ] && kill "$SOURCE_PID" 2>/dev/null; }
-trap 'stop_source; cleanup' EXIT
+trap 'rc=$?; stop_source; (exit $rc); cleanup' EXIT
 
 start_xvfb
 xdo mousemove --sync 1020 764
 start_app "$program"
 expect_output '^shown$'
 
-QT_QPA_PLATFORM=xcb "$source" "$WORK/picture one.png" "$WORK/design.vzk" >"$WORK/source.out" 2>"$WORK/source.err" &
+QT_QPA_PLATFORM=xcb "$source" drag "$WORK/picture one.png" "$WORK/design.vzk" >"$WORK/source.out" 2>"$WORK/source.err" &
 SOURCE_PID=$!
 for _ in $(seq 50); do grep -q '^ready$' "$WORK/source.out" 2>/dev/null && break; sleep 0.2; done
 grep -q '^ready$' "$WORK/source.out" || fail "the drag source did not start: $(head -c 2000 "$WORK/source.err")"

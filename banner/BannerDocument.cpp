@@ -267,6 +267,7 @@ void BannerDocument::LoadDecoded(Picture picture) {
     // All or nothing: should fitting fail, the previous picture and record come back.
     const BannerSettings savedSettings = settings_;
     Picture savedSource = source_, savedWorking = working_, savedPrepared = prepared_;
+    ++pictureGeneration_;
     try {
         source_ = std::move(picture);
         settings_.SetOverlay(true);
@@ -283,18 +284,21 @@ void BannerDocument::LoadDecoded(Picture picture) {
 }
 
 void BannerDocument::AdoptProjectPicture(Picture picture) {
+    ++pictureGeneration_;
     source_ = std::move(picture);
     working_ = source_;
     ApplyOverlayOpacity();
 }
 
 void BannerDocument::ClearPictures() {
+    ++pictureGeneration_;
     source_ = Picture();
     working_ = Picture();
     prepared_ = Picture();
 }
 
 void BannerDocument::RestorePictures(const Picture& source, const Picture& working, const Picture& prepared) {
+    ++pictureGeneration_;
     source_ = source;
     working_ = working;
     prepared_ = prepared;
@@ -302,6 +306,7 @@ void BannerDocument::RestorePictures(const Picture& source, const Picture& worki
 
 void BannerDocument::FitOverlay() {
     if (source_.IsEmpty()) return;
+    ++pictureGeneration_;
     const int half = Round(kBannerWidth / 2.0);
     if (source_.Width() > half) {
         // Round(H / W x 175) as one exact quotient; a very wide picture keeps at least one row.
@@ -335,6 +340,7 @@ void BannerDocument::ApplyOverlayOpacity() {
     p.hasTransparency = true;
     const std::int64_t offset = std::int64_t(settings_.OverlayOpacity()) - 200;
     for (std::uint8_t& a : p.alpha) a = std::uint8_t(std::clamp<std::int64_t>(a + offset, 0, 255));
+    ++pictureGeneration_;
     prepared_ = std::move(p);
 }
 
@@ -351,7 +357,10 @@ bool BannerDocument::ResetOverlayPosition() {
     Picture resized = resample ? ResizeOverlay(settings_.OverlayWidth(), settings_.OverlayHeight()) : Picture();
     settings_.SetOverlayX(1);
     settings_.SetOverlayY(1);
-    if (resample) working_ = std::move(resized);
+    if (resample) {
+        ++pictureGeneration_;
+        working_ = std::move(resized);
+    }
     ApplyOverlayOpacity();
     Changed();
     return true;
@@ -362,7 +371,9 @@ bool BannerDocument::ResizeBy(int dw, int dh, int dx, int dy) {
     const std::int64_t w = std::int64_t(settings_.OverlayWidth()) + dw;
     const std::int64_t h = std::int64_t(settings_.OverlayHeight()) + dh;
     if (!SizeInRange(w, h)) return false;  // refused: nothing changes
-    working_ = ResizeOverlay(int(w), int(h));
+    Picture resized = ResizeOverlay(int(w), int(h));
+    ++pictureGeneration_;
+    working_ = std::move(resized);
     settings_.SetOverlayWidth(std::int32_t(w));
     settings_.SetOverlayHeight(std::int32_t(h));
     settings_.SetOverlayX(AddWrapping(settings_.OverlayX(), dx));

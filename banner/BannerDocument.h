@@ -66,6 +66,9 @@ public:
     const Picture& SourcePicture() const { return source_; }
     const Picture& WorkingPicture() const { return working_; }
     const Picture& PreparedPicture() const { return prepared_; }
+    // Changes whenever any of the three pictures may have changed (the undo history skips
+    // comparing pixels while it stays the same).
+    std::uint64_t PictureGeneration() const { return pictureGeneration_; }
 
     // ---- the changed hook
     using ChangedHook = std::function<void()>;
@@ -179,6 +182,7 @@ private:
     Picture source_;
     Picture working_;
     Picture prepared_;
+    std::uint64_t pictureGeneration_ = 0;
     ChangedHook hook_;
     std::mt19937 rng_;
 };

@@ -19,6 +19,16 @@ void DocumentHistory::Reset() {
 }
 
 DocumentHistory::State DocumentHistory::Capture() const {
+    State s;
+    s.record = doc_.Settings().GetBytes();
+    s.generation = doc_.PictureGeneration();
+    // Pictures untouched since the current state was taken: the same pixels, no comparing.
+    if (current_ < states_.size() && states_[current_].generation == s.generation) {
+        s.source = states_[current_].source;
+        s.working = states_[current_].working;
+        s.prepared = states_[current_].prepared;
+        return s;
+    }
     // Candidates for sharing: the pictures of the current state and of the one before it (a
     // slider dragged back to where it started gives the earlier pixels again).
     std::vector<const PicturePtr*> known;
@@ -36,8 +46,6 @@ DocumentHistory::State DocumentHistory::Capture() const {
         }
         return std::make_shared<const Picture>(picture);
     };
-    State s;
-    s.record = doc_.Settings().GetBytes();
     s.source = share(doc_.SourcePicture());
     known.push_back(&s.source);  // an unscaled WorkingPicture is the source's pixels again
     s.working = share(doc_.WorkingPicture());
@@ -51,6 +59,7 @@ void DocumentHistory::Restore(const State& state) {
     doc_.Settings().MutableBytes() = state.record;
     doc_.RestorePictures(state.source ? *state.source : kEmpty, state.working ? *state.working : kEmpty,
                          state.prepared ? *state.prepared : kEmpty);
+    states_[current_].generation = doc_.PictureGeneration();
     struct Flag {
         bool& f;
         explicit Flag(bool& flag) : f(flag) { f = true; }

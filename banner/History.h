@@ -18,6 +18,7 @@
 //
 // The line is bounded: beyond `limit` steps the oldest is forgotten.
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -85,6 +86,7 @@ private:
     struct State {
         BannerSettings::Bytes record;
         PicturePtr source, working, prepared;
+        std::uint64_t generation = 0;  // the document's PictureGeneration when these were taken
         bool operator==(const State& o) const {
             return record == o.record && source == o.source && working == o.working && prepared == o.prepared;
         }

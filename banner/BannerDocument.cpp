@@ -107,6 +107,23 @@ void BannerDocument::Changed() {
     } else {
         RenderBanner();
     }
+    if (listeners_.empty()) return;
+    // A copy, so a listener may add or remove listeners; one removed meanwhile is skipped.
+    const auto listeners = listeners_;
+    for (const auto& [id, listener] : listeners) {
+        const bool present = std::any_of(listeners_.begin(), listeners_.end(), [id = id](const auto& l) { return l.first == id; });
+        if (present && listener) listener();
+    }
+}
+
+int BannerDocument::AddChangeListener(ChangeListener listener) {
+    const int id = nextListenerId_++;
+    listeners_.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void BannerDocument::RemoveChangeListener(int id) {
+    std::erase_if(listeners_, [id](const auto& l) { return l.first == id; });
 }
 
 void BannerDocument::NewDocument() {
@@ -395,6 +412,15 @@ bool BannerDocument::GrowOverlayTopLeft() { return ResizeBy(1, 1, -1, -1); }
 bool BannerDocument::ResetOverlaySize() {
     if (!settings_.Overlay()) return false;
     FitOverlay();
+    ApplyOverlayOpacity();
+    Changed();
+    return true;
+}
+
+bool BannerDocument::PreparePictureFromRecord() {
+    const std::int32_t w = settings_.OverlayWidth(), h = settings_.OverlayHeight();
+    if (source_.IsEmpty() || w < 1 || h < 1) return false;
+    working_ = ResizeOverlay(w, h);  // throws, changing nothing, for a side out of range
     ApplyOverlayOpacity();
     Changed();
     return true;

@@ -6,7 +6,7 @@
 //
 // Every operation that changes the record ends by calling the changed hook. By default the hook
 // renders the banner; the window replaces it with "copy the settings into the controls, then
-// render". Operations that refuse (a text too wide, a size step below 1, an overlay operation
+// render". Change listeners (the preview, an undo recorder) run after the hook. Operations that refuse (a text too wide, a size step below 1, an overlay operation
 // while Overlay is off) change nothing and do not call the hook; they return false.
 //
 // Text crosses this interface in UTF-8; the record holds it in Windows-1251. Failures (a picture
@@ -19,6 +19,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "banner/BannerSettings.h"
 #include "platform/graphics/Bitmap.h"
@@ -74,8 +76,15 @@ public:
     using ChangedHook = std::function<void()>;
     // An empty hook restores the default (render the banner).
     void SetChangedHook(ChangedHook hook);
-    // Runs the hook; callers that changed Settings() directly (opening a project) call it too.
+    // Runs the hook, then every change listener; callers that changed Settings() directly
+    // (opening a project) call it too.
     void Changed();
+    // Listeners run after the hook on every change, in the order they were added; any number
+    // may be added. Returns an id for RemoveChangeListener (ids are never reused).
+    using ChangeListener = std::function<void()>;
+    int AddChangeListener(ChangeListener listener);
+    // Removes a listener (also from inside a listener); unknown ids are ignored.
+    void RemoveChangeListener(int id);
 
     // ---- record operations
     // Resets the document fields to their defaults (Overlay off); keeps the overlay's position,
@@ -166,6 +175,12 @@ public:
     bool GrowOverlayTopRight();     // W + 1, H + 1, Y - 1
     bool GrowOverlayTopLeft();      // W + 1, H + 1, X - 1, Y - 1
     bool ResetOverlaySize();        // FitOverlay, then ApplyOverlayOpacity
+    // Shows the record's overlay size at once (a size written straight into the record, by a
+    // script): WorkingPicture = SourcePicture resampled to OverlayWidth x OverlayHeight, then
+    // ApplyOverlayOpacity and the hook. Position and Overlay stay as they are. Returns false and
+    // does nothing without a source picture or while a stored side is below 1; throws BannerError
+    // (changing nothing) for a side above kMaxOverlaySide.
+    bool PreparePictureFromRecord();
     bool SetOverlayOpacity(int value);  // OverlayOpacity = value, then ApplyOverlayOpacity
 
     // ---- rendering
@@ -184,6 +199,8 @@ private:
     Picture prepared_;
     std::uint64_t pictureGeneration_ = 0;
     ChangedHook hook_;
+    std::vector<std::pair<int, ChangeListener>> listeners_;
+    int nextListenerId_ = 1;
     std::mt19937 rng_;
 };
 

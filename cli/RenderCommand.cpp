@@ -66,9 +66,9 @@ struct Failure {
     std::string message;
 };
 
-enum class EditKind { Set, Text, ResetPosition, Overlay };
-struct Edit {
-    EditKind kind;
+enum class DocumentEditKind { Set, Text, ResetPosition, Overlay };
+struct DocumentEdit {
+    DocumentEditKind kind;
     std::string value;
 };
 
@@ -78,7 +78,7 @@ struct Options {
     std::optional<std::string> project;
     std::optional<std::string> saveProject;
     std::optional<std::string> batch;
-    std::vector<Edit> edits;
+    std::vector<DocumentEdit> edits;
     bool help = false;
 };
 
@@ -129,14 +129,14 @@ Options Parse(const std::vector<std::string>& args) {
         } else if (arg == "--set") {
             const std::string v = value();
             if (v.find('=') == std::string::npos) throw UsageError{"--set needs FIELD=VALUE, got '" + v + "'"};
-            o.edits.push_back({EditKind::Set, v});
+            o.edits.push_back({DocumentEditKind::Set, v});
         } else if (arg == "--text") {
-            o.edits.push_back({EditKind::Text, value()});
+            o.edits.push_back({DocumentEditKind::Text, value()});
         } else if (arg == "--reset-position") {
             noValue();
-            o.edits.push_back({EditKind::ResetPosition, ""});
+            o.edits.push_back({DocumentEditKind::ResetPosition, ""});
         } else if (arg == "--overlay") {
-            o.edits.push_back({EditKind::Overlay, value()});
+            o.edits.push_back({DocumentEditKind::Overlay, value()});
         } else if (!arg.empty() && arg[0] == '-') {
             throw UsageError{"unknown option '" + arg + "'"};
         } else {
@@ -196,25 +196,9 @@ void PrintHelp(std::ostream& out) {
     }
 }
 
-// A size given with --set shows at once, as if the size buttons had been pressed up to it: the
-// picture is resampled from SourcePicture to the stored size. The position and the Overlay flag
-// stay as they are.
-void ResizePictureToRecord(BannerDocument& doc) {
-    if (doc.SourcePicture().IsEmpty() || doc.Settings().OverlayWidth() < 1 || doc.Settings().OverlayHeight() < 1)
-        return;
-    BannerSettings& s = doc.Settings();
-    const std::int32_t x = s.OverlayX(), y = s.OverlayY();
-    const std::uint8_t overlayByte = s.GetBytes()[BannerSettings::kOverlay];
-    s.SetOverlay(true);
-    doc.ResetOverlayPosition();  // resamples to OverlayWidth x OverlayHeight; moves to 1, 1
-    s.SetOverlayX(x);
-    s.SetOverlayY(y);
-    s.MutableBytes()[BannerSettings::kOverlay] = overlayByte;
-}
-
-void ApplyEdit(BannerDocument& doc, const Edit& edit) {
+void ApplyEdit(BannerDocument& doc, const DocumentEdit& edit) {
     switch (edit.kind) {
-        case EditKind::Set: {
+        case DocumentEditKind::Set: {
             const std::size_t eq = edit.value.find('=');
             const std::string_view name = std::string_view(edit.value).substr(0, eq);
             BannerSettings& s = doc.Settings();
@@ -231,19 +215,21 @@ void ApplyEdit(BannerDocument& doc, const Edit& edit) {
                     throw Failure{"--set " + std::string(name) + ": the overlay size must be 1 to " +
                                   std::to_string(kMaxOverlaySide)};
                 }
-                ResizePictureToRecord(doc);
+                // A size given with --set shows at once, as if the size buttons had been pressed
+                // up to it; the position and the Overlay flag stay as they are.
+                doc.PreparePictureFromRecord();
             } else if (name == "OverlayOpacity") {
                 doc.ApplyOverlayOpacity();
             }
             break;
         }
-        case EditKind::Text: {
+        case DocumentEditKind::Text: {
             std::string reason;
             if (!doc.SetText(edit.value, &reason)) throw Failure{"the text is refused: " + reason};
             break;
         }
-        case EditKind::ResetPosition: doc.ResetTextPosition(); break;
-        case EditKind::Overlay: doc.LoadOverlayPicture(edit.value); break;
+        case DocumentEditKind::ResetPosition: doc.ResetTextPosition(); break;
+        case DocumentEditKind::Overlay: doc.LoadOverlayPicture(edit.value); break;
     }
 }
 
@@ -328,7 +314,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     doc.SetChangedHook([] {});
     doc.NewDocument();
     if (o.project) OpenProject(doc, *o.project);
-    for (const Edit& edit : o.edits) ApplyEdit(doc, edit);
+    for (const DocumentEdit& edit : o.edits) ApplyEdit(doc, edit);
     if (o.saveProject) SaveProject(doc, *o.saveProject);
     if (o.batch) return RunBatch(doc, o, *format, err);
     if (o.output) WriteImage(doc, *format, *o.output);

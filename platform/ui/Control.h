@@ -38,6 +38,7 @@ class PropertyTable;
 struct LayoutValue;
 struct LayoutProperty;
 
+// Where a control docks in its parent's client area (None: it keeps its own bounds).
 enum class Align { None, Top, Bottom, Left, Right, Client };
 
 // ---- events (raised after the control has updated its own state)

@@ -29,6 +29,7 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/ui/LayoutValue.h"
+#include "platform/ui/Notify.h"
 
 namespace veskel {
 
@@ -100,27 +101,32 @@ public:
 
     // A property written unless it equals its default (or always, without a default). The getter
     // and setter are the control's own: Add("HUE", &TGlassButton::HUE, &TGlassButton::SetHUE, 0).
-    template <class G, class R, class S, class A>
-    PropertyTable& Add(std::string name, R (G::*get)() const, void (S::*set)(A)) {
-        return AddTyped<std::remove_cvref_t<R>>(std::move(name), get, set, std::nullopt);
-    }
-    template <class G, class R, class S, class A, class D>
-    PropertyTable& Add(std::string name, R (G::*get)() const, void (S::*set)(A), D defaultValue) {
+    // A setter may take a trailing ChangeSource (Notify.h); the table calls it with
+    // ChangeSource::Code, as a value read from a stored layout raises no event.
+    template <class G, class R, class SetFn>
+    PropertyTable& Add(std::string name, R (G::*get)() const, SetFn set) {
         using V = std::remove_cvref_t<R>;
-        return AddTyped<V>(std::move(name), get, set, std::optional<V>(V(defaultValue)));
+        return AddTyped<V>(std::move(name), get, Setter<V>(set), std::nullopt);
     }
-    // An enumeration stored by name ("alClient"); integers are read too. `what` names the kind
+    template <class G, class R, class SetFn, class D>
+    PropertyTable& Add(std::string name, R (G::*get)() const, SetFn set, D defaultValue) {
+        using V = std::remove_cvref_t<R>;
+        return AddTyped<V>(std::move(name), get, Setter<V>(set), std::optional<V>(V(defaultValue)));
+    }
+    // An enumeration stored by name ("alClient"); integers are read too. `kind` names the kind
     // in the error for an unknown name ("unknown alignment 'alMiddle'"); the property name serves
     // by default.
-    template <class G, class R, class S, class A, class D>
-    PropertyTable& AddNamed(std::string name, R (G::*get)() const, void (S::*set)(A),
-                            std::span<const NamedValue> names, D defaultValue, const char* kind = nullptr) {
+    template <class G, class R, class SetFn, class D>
+    PropertyTable& AddNamed(std::string name, R (G::*get)() const, SetFn set, std::span<const NamedValue> names,
+                            D defaultValue, const char* kind = nullptr) {
+        using V = std::remove_cvref_t<R>;
         const int def = int(defaultValue);
         const std::string n = name;
         const std::string what = kind ? kind : name;
+        auto apply = Setter<V>(set);
         return Add(Entry{n,
-                         [set, names, what](Control& c, std::string_view, const LayoutValue& v) {
-                             (static_cast<S&>(c).*set)(A(ValueFromName(v, names, what.c_str())));
+                         [apply, names, what](Control& c, std::string_view, const LayoutValue& v) {
+                             apply(c, V(ValueFromName(v, names, what.c_str())));
                              return true;
                          },
                          [get, names, def, n](const Control& c, std::vector<LayoutProperty>& out) {
@@ -148,12 +154,22 @@ public:
     void Write(const Control& control, std::vector<LayoutProperty>& out) const;
 
 private:
-    template <class V, class G, class R, class S, class A>
-    PropertyTable& AddTyped(std::string name, R (G::*get)() const, void (S::*set)(A), std::optional<V> def) {
+    // The setter as a call on a Control: plain, or with ChangeSource::Code.
+    template <class V, class S, class A, class Ret>
+    static auto Setter(Ret (S::*set)(A)) {
+        return [set](Control& c, V v) { (static_cast<S&>(c).*set)(std::move(v)); };
+    }
+    template <class V, class S, class A, class Ret>
+    static auto Setter(Ret (S::*set)(A, ChangeSource)) {
+        return [set](Control& c, V v) { (static_cast<S&>(c).*set)(std::move(v), ChangeSource::Code); };
+    }
+
+    template <class V, class G, class R, class Apply>
+    PropertyTable& AddTyped(std::string name, R (G::*get)() const, Apply apply, std::optional<V> def) {
         const std::string n = name;
         return Add(Entry{n,
-                         [set](Control& c, std::string_view, const LayoutValue& v) {
-                             (static_cast<S&>(c).*set)(StoredValue<V>::Read(v));
+                         [apply](Control& c, std::string_view, const LayoutValue& v) {
+                             apply(c, StoredValue<V>::Read(v));
                              return true;
                          },
                          [get, def, n](const Control& c, std::vector<LayoutProperty>& out) {

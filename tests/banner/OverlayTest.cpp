@@ -329,5 +329,65 @@ TEST(OverlayLifecycle, ProjectPictureIsTakenUnscaled) {
     EXPECT_EQ(d.doc.WorkingPicture().Height(), 5);
 }
 
+// A size written straight into the record shows once the picture is re-prepared from it; the
+// position and the Overlay byte stay exactly as stored.
+TEST(OverlayFromRecord, ResamplesToTheStoredSizeAndKeepsPositionAndOverlayByte) {
+    CountingDocument d;
+    d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(MakePicture(40, 20, true)));
+    BannerSettings& s = d.doc.Settings();
+    s.SetOverlayX(-3);
+    s.SetOverlayY(9);
+    s.SetOverlayWidth(13);
+    s.SetOverlayHeight(7);
+    s.MutableBytes()[BannerSettings::kOverlay] = 0x5A;
+    const BannerSettings::Bytes before = s.GetBytes();
+    d.changes = 0;
+    EXPECT_TRUE(d.doc.PreparePictureFromRecord());
+    EXPECT_EQ(s.GetBytes(), before);
+    EXPECT_EQ(d.doc.WorkingPicture(), d.doc.ResizeOverlay(13, 7));
+    EXPECT_EQ(d.doc.PreparedPicture().Width(), 13);
+    EXPECT_EQ(d.changes, 1);
+
+    // Off, the picture is still prepared (a script may switch it on later).
+    s.SetOverlay(false);
+    s.SetOverlayWidth(5);
+    EXPECT_TRUE(d.doc.PreparePictureFromRecord());
+    EXPECT_EQ(d.doc.WorkingPicture().Width(), 5);
+    EXPECT_FALSE(s.Overlay());
+
+    // A side out of range changes nothing; a side not set yet or no picture does nothing.
+    s.SetOverlayWidth(kMaxOverlaySide + 1);
+    const Snapshot kept(d.doc);
+    EXPECT_THROW(d.doc.PreparePictureFromRecord(), BannerError);
+    kept.ExpectSame(d.doc, "out of range");
+    s.SetOverlayWidth(0);
+    EXPECT_FALSE(d.doc.PreparePictureFromRecord());
+    CountingDocument empty;
+    EXPECT_FALSE(empty.doc.PreparePictureFromRecord());
+    EXPECT_EQ(empty.changes, 0);
+}
+
+TEST(DocumentListeners, EveryListenerRunsAfterTheHookInOrderUntilRemoved) {
+    BannerDocument doc;
+    std::vector<std::string> calls;
+    doc.SetChangedHook([&] { calls.push_back("hook"); });
+    const int preview = doc.AddChangeListener([&] { calls.push_back("preview"); });
+    int undo = 0;
+    undo = doc.AddChangeListener([&] {
+        calls.push_back("undo");
+        doc.RemoveChangeListener(undo);  // a listener may remove itself
+    });
+    doc.SetGlow(true);
+    EXPECT_EQ(calls, (std::vector<std::string>{"hook", "preview", "undo"}));
+    calls.clear();
+    doc.SetGlow(false);
+    EXPECT_EQ(calls, (std::vector<std::string>{"hook", "preview"}));
+    doc.RemoveChangeListener(preview);
+    doc.RemoveChangeListener(12345);
+    calls.clear();
+    doc.SetGlow(true);
+    EXPECT_EQ(calls, (std::vector<std::string>{"hook"}));
+}
+
 }  // namespace
 }  // namespace veskel

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/Control.h"
+#include "platform/ui/Notify.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -22,6 +23,7 @@ public:
                 .Add("Label", &Sample::Label, &Sample::SetLabel)
                 .AddNamed("Shape", &Sample::GetShape, &Sample::SetShape, kShapes, Shape::Round)
                 .Add("Ink", &Sample::Ink, &Sample::SetInk, kBlack)
+                .Add("Level", &Sample::Level, &Sample::SetLevel, 0)
                 .Add({"Data",
                       [](Control& c, std::string_view, const LayoutValue& v) {
                           static_cast<Sample&>(c).data = v.binary;
@@ -41,9 +43,18 @@ public:
     void SetShape(Shape s) { shape_ = s; }
     Color Ink() const { return ink_; }
     void SetInk(Color c) { ink_ = c; }
+    // A setter with an event, following the notification rule.
+    int Level() const { return level_; }
+    void SetLevel(int v, ChangeSource source = ChangeSource::Code) {
+        if (v == level_) return;
+        level_ = v;
+        Notify(OnChange, *this, source);
+    }
+    NotifyEvent OnChange;
     std::vector<std::uint8_t> data;
 
 private:
+    int level_ = 0;
     int count_ = 3;
     std::string label_;
     Shape shape_ = Shape::Round;
@@ -87,6 +98,20 @@ TEST(PropertyTable, ReadsByNameWithoutRegardToCase) {
     EXPECT_FALSE(s.SetProperty("Font.Nothing", LayoutValue::Int(1)));
     EXPECT_THROW(s.SetProperty("Count", LayoutValue::Str("x")), LayoutError);
     EXPECT_THROW(s.SetProperty("Shape", LayoutValue::Ident("shOval")), LayoutError);
+}
+
+// A stored value is a write by code: the setter's event stays quiet; a user's change raises it.
+TEST(PropertyTable, StoredValuesRaiseNoChangeEvents) {
+    Sample s;
+    int changes = 0;
+    s.OnChange = [&](Control&) { ++changes; };
+    EXPECT_TRUE(s.SetProperty("Level", LayoutValue::Int(4)));
+    EXPECT_EQ(s.Level(), 4);
+    EXPECT_EQ(changes, 0);
+    s.SetLevel(5, ChangeSource::User);
+    EXPECT_EQ(changes, 1);
+    s.SetLevel(5, ChangeSource::User);  // no change, no event
+    EXPECT_EQ(changes, 1);
 }
 
 TEST(PropertyTable, BinaryEntriesGetThePayload) {

@@ -420,7 +420,9 @@ bool BannerDocument::ResetOverlaySize() {
 bool BannerDocument::PreparePictureFromRecord() {
     const std::int32_t w = settings_.OverlayWidth(), h = settings_.OverlayHeight();
     if (source_.IsEmpty() || w < 1 || h < 1) return false;
-    working_ = ResizeOverlay(w, h);  // throws, changing nothing, for a side out of range
+    Picture resized = ResizeOverlay(w, h);  // throws, changing nothing, for a side out of range
+    ++pictureGeneration_;
+    working_ = std::move(resized);
     ApplyOverlayOpacity();
     Changed();
     return true;

@@ -99,6 +99,10 @@ const std::vector<Operation>& Operations() {
         {"GrowOverlayTopLeft", [](BannerDocument& d) { ASSERT_TRUE(d.GrowOverlayTopLeft()); }},
         {"ResetOverlaySize", [](BannerDocument& d) { ASSERT_TRUE(d.ResetOverlaySize()); }},
         {"SetOverlayOpacity", [](BannerDocument& d) { ASSERT_TRUE(d.SetOverlayOpacity(37)); }},
+        {"PreparePictureFromRecord", [](BannerDocument& d) {
+             d.Settings().SetOverlayWidth(50);
+             ASSERT_TRUE(d.PreparePictureFromRecord());
+         }},
         {"ClearPictures", [](BannerDocument& d) {
              d.ClearPictures();
              d.Changed();

@@ -32,6 +32,7 @@ constexpr int kHeaderBottom = 36;
 }  // namespace
 
 TForm1::TForm1() {
+    actions_ = std::make_unique<DesignerActions>(*Application::Current(), document_, history_);
     RegisterFrameworkClasses();
     RegisterComponentClasses();
     DefineHandlers();
@@ -154,6 +155,16 @@ bool TForm1::BindEvent(Control& c, const std::string& event, const std::string& 
     auto it = handlers_.find(handler);
     if (it == handlers_.end()) return false;
     Handler h = it->second;
+    if (&c != this) {
+        // A control's event is one step of the history. The events of a slider drag, of typing
+        // into one field and of one colour box's palette join into one step. While an undo puts
+        // the settings back into the controls, the events they raise change nothing.
+        const bool joins = Is(event, "OnPreChange") || (Is(event, "OnChange") && dynamic_cast<TGlassEdit*>(&c));
+        h = [this, op = std::move(h), group = joins ? handler : std::string()](Control& sender) {
+            if (history_.Restoring()) return;
+            history_.Record(group, [&] { op(sender); });
+        };
+    }
     if (Is(event, "OnClick")) {
         c.OnClick = h;
     } else if (Is(event, "OnChange")) {
@@ -209,6 +220,14 @@ void TForm1::FormCreate() {
         RenderBanner();
     });
     document_.NewDocument();
+
+    // Start-up's new design is where the history starts; the keys and drops go to the actions;
+    // releasing a slider ends its step.
+    history_.Reset();
+    BindDesignerActions(*this, *actions_);
+    for (TGlassSlider* s : {GlassSlider1, GlassSlider2, GlassSlider4}) {
+        if (!s->OnFinalChange) s->OnFinalChange = [this](Control&) { history_.Seal(); };
+    }
 }
 
 void TForm1::FormDestroy() {
@@ -251,7 +270,15 @@ void TForm1::OpenProjectFile() {
 
 void TForm1::SaveProjectFile() {
     if (!SaveDialog1->Execute() || SaveDialog1->Dialog().FileName.empty()) return;
-    SaveProject(document_, SaveDialog1->Dialog().FileName);
+    // The name and picture size that saving writes into the record are no design change: they
+    // join the current state of the history instead of making an undo step.
+    try {
+        SaveProject(document_, SaveDialog1->Dialog().FileName);
+    } catch (...) {
+        history_.Absorb();
+        throw;
+    }
+    history_.Absorb();
 }
 
 void TForm1::ExportBannerImage() {

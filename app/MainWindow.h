@@ -9,9 +9,12 @@
 // codec operations propagate out of the handlers to the Application, which shows them in a
 // message box while the window goes on.
 #include <map>
+#include <memory>
 #include <string>
 
+#include "app/DesignerActions.h"
 #include "banner/BannerDocument.h"
+#include "banner/History.h"
 #include "platform/text/FontEngine.h"
 #include "platform/ui/Form.h"
 
@@ -36,6 +39,11 @@ public:
     std::string ClassName() const override { return "TForm1"; }
 
     BannerDocument& Document() { return document_; }
+    // Every design change made through the window's controls is a step of this history (a slider
+    // drag, a run of typing into one field and a palette session of one colour box each one
+    // step); undo, redo, the clipboard and dropped files go through the actions.
+    DocumentHistory& History() { return history_; }
+    DesignerActions& Actions() { return *actions_; }
 
     // Copies every setting into its control, in a fixed order; raises no control events except
     // an edit field's OnChange when its text really changes.
@@ -76,6 +84,8 @@ private:
     void ChooseOverlayPicture();
 
     BannerDocument document_;
+    DocumentHistory history_{document_};
+    std::unique_ptr<DesignerActions> actions_;
     FontHandle fontHandle_ = 0;
     bool fontRegistered_ = false;
     std::map<std::string, Handler> handlers_;

@@ -1,11 +1,15 @@
 // The designer: the main window and its hidden secondary form on the platform's windows, until
-// the main window is closed through its title bar. Built without a window system, the program
-// says so and renders the default banner to a PNG in the current folder instead.
+// the main window is closed through its title bar. `veskel FILE.vzk` and `veskel PICTURE` open
+// that file at start (app/StartArguments.h). Built without a window system, the program says so
+// and renders the banner of that design to a PNG in the current folder instead.
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "app/MainWindow.h"
+#include "app/StartArguments.h"
 #include "banner/BannerDocument.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
@@ -15,13 +19,45 @@
 #include "platform/backends/qt/QtBackend.h"
 #endif
 
+namespace {
+
+// Prints what the arguments ask to print; true when the program should end with `code`.
+bool Finish(const veskel::StartArguments& start) {
+    std::fputs(start.output.c_str(), stdout);
+    std::fputs(start.error.c_str(), stderr);
+    return start.exit;
+}
+
+std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv + 1, argv + argc); }
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // The help needs no display; anything else is read once the window system has taken its own
+    // options (-platform, -display ...).
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            const veskel::StartArguments start = veskel::ParseStartArguments({"--help"});
+            Finish(start);
+            return start.exitCode;
+        }
+    }
 #ifdef VESKEL_WITH_QT
     try {
         auto backend = veskel::qt::MakeQtBackend(argc, argv);
+        const veskel::StartArguments start = veskel::ParseStartArguments(Arguments(argc, argv));
+        if (Finish(start)) return start.exitCode;
+        backend->SetDesktopIdentity(VESKEL_APP_ID);
         veskel::Application app(*backend);
         app.Title = "Brannock Veskel generator.";
-        veskel::StartDesigner();
+        veskel::TForm1* window = veskel::StartDesigner();
+        if (start.kind != veskel::StartArguments::FileKind::None) {
+            try {
+                window->Actions().OpenFile(start.file);
+            } catch (const std::exception& e) {
+                app.ShowException(e);  // the message box a failed "Open..." shows; the new design stays
+            }
+        }
         app.Run();
         return 0;
     } catch (const std::exception& e) {
@@ -29,19 +65,21 @@ int main(int argc, char** argv) {
         return 1;
     }
 #else
-    (void)argc;
-    (void)argv;
-    std::puts("veskel: built without a window system; rendering the default banner instead.");
+    const veskel::StartArguments start = veskel::ParseStartArguments(Arguments(argc, argv));
+    if (Finish(start)) return start.exitCode;
+    std::puts("veskel: built without a window system; rendering the banner instead.");
     const std::string path = "veskel-banner.png";
     try {
         veskel::BannerDocument doc;
         doc.NewDocument();
-        veskel::WriteFileAtomic(path, veskel::EncodePng(doc.BannerImage()));
+        const std::string failure = veskel::OpenStartFile(doc, start);
+        if (!failure.empty()) std::fprintf(stderr, "veskel: %s\n", failure.c_str());
+        veskel::WriteFileAtomic(path, veskel::EncodePng(doc.RenderBanner()));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "veskel: cannot write %s: %s\n", path.c_str(), e.what());
         return 1;
     }
-    std::printf("veskel: wrote the default banner (350 x 20) to ./%s\n", path.c_str());
+    std::printf("veskel: wrote the banner (350 x 20) to ./%s\n", path.c_str());
     return 0;
 #endif
 }

@@ -275,6 +275,11 @@ void BannerDocument::LoadOverlayPictureFromBytes(const std::string& name, std::s
     LoadDecoded(std::move(decoded));
 }
 
+void BannerDocument::TakeOverlayPicture(Picture picture) {
+    if (picture.IsEmpty()) throw BannerError("The picture is empty");
+    LoadDecoded(std::move(picture));
+}
+
 void BannerDocument::LoadDecoded(Picture picture) {
     // All or nothing: should fitting fail, the previous picture and record come back.
     // The old pictures are moved aside, not copied: every one of them is replaced below.
@@ -282,6 +287,7 @@ void BannerDocument::LoadDecoded(Picture picture) {
     Picture savedSource = std::move(source_), savedWorking = std::move(working_),
             savedPrepared = std::move(prepared_);
     const bool savedShared = workingIsSource_;
+    ++pictureGeneration_;
     try {
         source_ = std::move(picture);
         working_ = Picture();
@@ -302,29 +308,45 @@ void BannerDocument::LoadDecoded(Picture picture) {
 }
 
 void BannerDocument::AdoptProjectPicture(Picture picture) {
+    ++pictureGeneration_;
     source_ = std::move(picture);
     ShareWorkingWithSource();
     ApplyOverlayOpacity();
 }
 
 void BannerDocument::SetWorking(Picture picture) {
+    ++pictureGeneration_;
     working_ = std::move(picture);
     workingIsSource_ = false;
 }
 
 void BannerDocument::ShareWorkingWithSource() {
+    ++pictureGeneration_;
     working_ = Picture();
     workingIsSource_ = true;
 }
 
 void BannerDocument::ClearPictures() {
+    ++pictureGeneration_;
     source_ = Picture();
     SetWorking(Picture());
     prepared_ = Picture();
 }
 
+void BannerDocument::RestorePictures(const Picture& source, const Picture& working, const Picture& prepared) {
+    ++pictureGeneration_;
+    source_ = source;
+    // The history hands the source itself as the working picture when the two were one.
+    if (&working == &source)
+        ShareWorkingWithSource();
+    else
+        SetWorking(working);
+    prepared_ = prepared;
+}
+
 void BannerDocument::FitOverlay() {
     if (source_.IsEmpty()) return;
+    ++pictureGeneration_;
     const int half = Round(kBannerWidth / 2.0);
     if (source_.Width() > half) {
         // Round(H / W x 175) as one exact quotient; a very wide picture keeps at least one row.
@@ -358,6 +380,7 @@ void BannerDocument::ApplyOverlayOpacity() {
     p.hasTransparency = true;
     const std::int64_t offset = std::int64_t(settings_.OverlayOpacity()) - 200;
     for (std::uint8_t& a : p.alpha) a = std::uint8_t(std::clamp<std::int64_t>(a + offset, 0, 255));
+    ++pictureGeneration_;
     prepared_ = std::move(p);
 }
 

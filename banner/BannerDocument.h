@@ -70,6 +70,9 @@ public:
     // is then held twice (source and prepared), not three times.
     const Picture& WorkingPicture() const { return workingIsSource_ ? source_ : working_; }
     const Picture& PreparedPicture() const { return prepared_; }
+    // Changes whenever any of the three pictures may have changed (the undo history skips
+    // comparing pixels while it stays the same).
+    std::uint64_t PictureGeneration() const { return pictureGeneration_; }
 
     // ---- the changed hook
     using ChangedHook = std::function<void()>;
@@ -128,12 +131,19 @@ public:
     void LoadOverlayPicture(const std::string& path);
     // The same from bytes already in memory; `name` is used for the extension and the message.
     void LoadOverlayPictureFromBytes(const std::string& name, std::span<const std::uint8_t> data);
+    // Takes a picture from elsewhere (the clipboard) exactly as a decoded file: SourcePicture =
+    // picture, Overlay on, FitOverlay, ApplyOverlayOpacity, then the hook. Throws BannerError for an
+    // empty picture, changing nothing.
+    void TakeOverlayPicture(Picture picture);
     // Takes a picture as a project file stores it: SourcePicture = picture, WorkingPicture = an
     // unscaled copy, then ApplyOverlayOpacity. The stored OverlayWidth/OverlayHeight are left for
     // the next size step. Does not call the hook (the caller does once the whole file is taken).
     void AdoptProjectPicture(Picture picture);
     // Drops all three pictures (scripts; the window never does this).
     void ClearPictures();
+    // Puts back the three pictures as they were kept aside (the undo history). Does not call the
+    // hook; the caller does once the record is back too.
+    void RestorePictures(const Picture& source, const Picture& working, const Picture& prepared);
 
     // A source wider than 175 px is resampled to 175 x Round(H / W x 175); otherwise copied as is.
     // OverlayWidth/OverlayHeight take the result's size. With no source nothing changes.
@@ -192,6 +202,7 @@ private:
     Picture working_;  // empty while workingIsSource_
     bool workingIsSource_ = false;
     Picture prepared_;
+    std::uint64_t pictureGeneration_ = 0;
     ChangedHook hook_;
     std::vector<std::pair<int, ChangeListener>> listeners_;
     int nextListenerId_ = 1;

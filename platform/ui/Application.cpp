@@ -448,6 +448,7 @@ void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
             ShiftState& s;
             ~Reset() { s = 0; }
         } reset{keyShift_};
+        if (form.OnShortcutKey && form.OnShortcutKey(form, key, keyShift_)) return;
         if (target->IsWindowed()) {
             target->Perform(kWmKeyDown, std::uintptr_t(key), 0);
         } else {
@@ -461,6 +462,12 @@ void Application::DispatchTextInput(Form& form, const std::string& utf8) {
     Guarded([&] {
         Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
         target->TextInput(utf8);
+    });
+}
+
+void Application::DispatchDropFiles(Form& form, Point, const std::vector<std::string>& paths) {
+    Guarded([&] {
+        if (form.OnDropFiles && !paths.empty()) form.OnDropFiles(form, paths);
     });
 }
 

@@ -91,6 +91,8 @@ public:
     bool OpenUrl(const std::string& url) { return backend_.OpenUrl(url); }
     std::string ClipboardText() { return backend_.ClipboardText(); }
     void SetClipboardText(const std::string& utf8) { backend_.SetClipboardText(utf8); }
+    Picture ClipboardPicture() { return backend_.ClipboardPicture(); }
+    void SetClipboardPicture(const Bitmap& image) { backend_.SetClipboardPicture(image); }
 
     // ---- capture and focus (the Application keeps both; controls go through these calls)
     // Pointer capture: every pointer event goes to the capturing control until every button is
@@ -146,6 +148,8 @@ public:
     void DispatchMouseExit(Form& form);
     void DispatchKeyDown(Form& form, int key, ShiftState shift);
     void DispatchTextInput(Form& form, const std::string& utf8);
+    // Files were dropped onto the form's window at a client point: the form's OnDropFiles.
+    void DispatchDropFiles(Form& form, Point client, const std::vector<std::string>& paths);
     // The window was moved by the user (screen position of the client area).
     void DispatchMoved(Form& form, Point screenTopLeft);
     void DispatchActivate(Form& form, bool active);

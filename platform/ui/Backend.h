@@ -140,6 +140,13 @@ public:
     }
     virtual std::string ClipboardText() = 0;
     virtual void SetClipboardText(const std::string& utf8) = 0;
+    // A picture on the clipboard (an empty picture when it holds none), and putting one there
+    // (which replaces any text, as on every desktop).
+    virtual Picture ClipboardPicture() { return {}; }
+    virtual void SetClipboardPicture(const Bitmap&) {}
+    // The desktop entry (without ".desktop") the program's windows belong to, so that docks and
+    // task bars show its name and icon. Called before the first window is created.
+    virtual void SetDesktopIdentity(const std::string&) {}
     virtual bool OpenUrl(const std::string& url) = 0;
 
     // ---- modal interaction

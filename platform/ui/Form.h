@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/Control.h"
@@ -90,6 +91,11 @@ public:
     NotifyEvent OnActivate;
     NotifyEvent OnDeactivate;
     std::function<void(Form& sender, CloseAction& action)> OnClose;
+    // Sees every key pressed in the window before the focused control does (the window's own
+    // shortcuts); returning true keeps the key from the control.
+    std::function<bool(Form& sender, int key, ShiftState shift)> OnShortcutKey;
+    // Files dropped onto the window (local paths). A form without the handler takes no drops.
+    std::function<void(Form& sender, const std::vector<std::string>& paths)> OnDropFiles;
 
     const PropertyTable& StoredProperties() const override;
 

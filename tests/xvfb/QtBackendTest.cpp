@@ -3,7 +3,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -494,6 +497,46 @@ TEST_F(QtBackendTest, StylesCursorsClipboardAndTheExceptionBoundary) {
     f->throwOnPress = false;
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(errors.size(), 1u);
+}
+
+TEST_F(QtBackendTest, PicturesOnTheClipboardDroppedFilesAndTheDesktopEntry) {
+    // A picture put on the clipboard comes back; text replaces it; pictures with transparency
+    // keep their alpha, opaque ones come back without an alpha plane.
+    const Bitmap banner = Pattern(35, 2);
+    backend.SetClipboardPicture(banner);
+    EXPECT_TRUE(WaitFor([&] { return backend.ClipboardPicture().color == banner; }));
+    EXPECT_FALSE(backend.ClipboardPicture().HasAlpha());
+    backend.SetClipboardText("text");
+    EXPECT_TRUE(WaitFor([&] { return backend.ClipboardPicture().IsEmpty(); }));
+    Picture clear(Pattern(4, 2));
+    clear.alpha = {0, 64, 128, 255, 255, 255, 255, 1};
+    QGuiApplication::clipboard()->setImage(ToQImage(clear));
+    Picture back;
+    EXPECT_TRUE(WaitFor([&] { return !(back = backend.ClipboardPicture()).IsEmpty(); }));
+    EXPECT_EQ(back.alpha, clear.alpha);
+    EXPECT_TRUE(back.hasTransparency);
+    EXPECT_EQ(back.color.Pixel(1, 0), clear.color.Pixel(1, 0));
+
+    // Drops: refused while the form has no handler, delivered as local paths when it has one.
+    PatternForm* f = Show(120, 120, 60, 40);
+    FormWindow* w = backend.WindowOf(*f);
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a b.vzk")), QUrl(QStringLiteral("https://example.org/x.png"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    std::vector<std::string> dropped;
+    f->OnDropFiles = [&](Form&, const std::vector<std::string>& paths) { dropped = paths; };
+    QDragEnterEvent enter2(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &enter2);
+    EXPECT_TRUE(enter2.isAccepted());
+    QDropEvent drop(QPointF(12, 13), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &drop);
+    EXPECT_EQ(dropped, (std::vector<std::string>{"/tmp/a b.vzk"})) << "local files only";
+    delete data;
+
+    backend.SetDesktopIdentity("org.example.Veskel");
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.example.Veskel"));
 }
 
 }  // namespace

@@ -6,12 +6,13 @@
 // button that shows its state in colour (and blends its face over what lies beneath it), and an
 // edit box. What the user does is printed one line at a time:
 //   "clicked probe", "dblclick probe", "menu <command>", "moved <x> <y>", "key <code> <shift>",
-//   "text <utf8>", "timer", "active <0|1>"
+//   "text <utf8>", "timer", "active <0|1>", "drop <path>" (one line per dropped file)
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/backends/headless/HeadlessBackend.h"
 #include "platform/ui/Application.h"
@@ -169,6 +170,9 @@ int RunWindow(int& argc, char** argv) {
     form->OnKeyDown = [&app](Control&, int& key, ShiftState shift) {
         Say("key " + std::to_string(key) + " " + std::to_string(shift));
         if (key == kKeyEscape) app.Terminate();
+    };
+    form->OnDropFiles = [](Form&, const std::vector<std::string>& paths) {
+        for (const std::string& p : paths) Say("drop " + p);
     };
     form->OnActivate = [](Control&) { Say("active 1"); };
     form->OnDeactivate = [](Control&) { Say("active 0"); };

@@ -88,6 +88,12 @@ void HeadlessBackend::KeyDown(Form& form, int key, ShiftState shift) {
     Settle();
 }
 
+void HeadlessBackend::DropFiles(Form& form, int x, int y, const std::vector<std::string>& paths) {
+    if (!app_) return;
+    app_->DispatchDropFiles(form, {x, y}, paths);
+    Settle();
+}
+
 void HeadlessBackend::TypeText(Form& form, const std::string& utf8) {
     if (!app_) return;
     app_->DispatchTextInput(form, utf8);

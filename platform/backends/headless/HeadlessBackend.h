@@ -32,6 +32,8 @@ public:
     void MouseExit(Form& form, Point screen = {-10000, -10000});
     void KeyDown(Form& form, int key, ShiftState shift = 0);
     void TypeText(Form& form, const std::string& utf8);
+    // Files dropped at a client point of the form's window.
+    void DropFiles(Form& form, int x, int y, const std::vector<std::string>& paths);
     // The user moves the window (the client area's new screen position).
     void UserMove(Form& form, Point screenTopLeft);
     void UserActivate(Form& form, bool active);
@@ -48,7 +50,10 @@ public:
     Color desktopColor = RGB(58, 110, 165);
     // What screen captures see below our windows (empty: desktopColor everywhere).
     Bitmap desktopImage;
+    // The clipboard holds text or a picture; putting either there drops the other.
     std::string clipboard;
+    Picture clipboardPicture;
+    std::string desktopIdentity;
     std::vector<std::string> openedUrls;
     void SetPointer(Point screen) { pointer_ = screen; }
 
@@ -102,7 +107,16 @@ public:
     Bitmap CaptureScreen(const Rect& screenRect) override;
     Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) override;
     std::string ClipboardText() override { return clipboard; }
-    void SetClipboardText(const std::string& utf8) override { clipboard = utf8; }
+    void SetClipboardText(const std::string& utf8) override {
+        clipboard = utf8;
+        clipboardPicture = Picture();
+    }
+    Picture ClipboardPicture() override { return clipboardPicture; }
+    void SetClipboardPicture(const Bitmap& image) override {
+        clipboardPicture = Picture(image);
+        clipboard.clear();
+    }
+    void SetDesktopIdentity(const std::string& id) override { desktopIdentity = id; }
     bool OpenUrl(const std::string& url) override;
     std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) override;
     int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;

@@ -5,7 +5,10 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -177,6 +180,12 @@ public:
     }
     void CloseRequested() override {
         Guard([&] { app_->DispatchCloseRequest(form_); });
+    }
+    bool AcceptsDroppedFiles() override { return bool(form_.OnDropFiles); }
+    void FilesDropped(QPoint pos, const QStringList& files) override {
+        std::vector<std::string> paths;
+        for (const QString& f : files) paths.push_back(QFile::encodeName(f).toStdString());
+        Guard([&] { app_->DispatchDropFiles(form_, {pos.x(), pos.y()}, paths); });
     }
 
 private:
@@ -495,6 +504,21 @@ Bitmap QtBackend::CaptureScreenBehind(const Rect& screenRect, const Form& exclud
 std::string QtBackend::ClipboardText() { return ToStdString(QGuiApplication::clipboard()->text()); }
 
 void QtBackend::SetClipboardText(const std::string& utf8) { QGuiApplication::clipboard()->setText(ToQString(utf8)); }
+
+Picture QtBackend::ClipboardPicture() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasImage()) return {};
+    return ToPicture(qvariant_cast<QImage>(data->imageData()));
+}
+
+void QtBackend::SetClipboardPicture(const Bitmap& image) { QGuiApplication::clipboard()->setImage(ToQImage(image)); }
+
+void QtBackend::SetDesktopIdentity(const std::string& id) {
+    QGuiApplication::setDesktopFileName(ToQString(id));
+    // Installed, the icon theme has the program's icon under the same name.
+    const QIcon icon = QIcon::fromTheme(ToQString(id));
+    if (!icon.isNull()) QGuiApplication::setWindowIcon(icon);
+}
 
 bool QtBackend::OpenUrl(const std::string& url) {
     const QUrl u = QUrl::fromUserInput(ToQString(url));

@@ -56,6 +56,9 @@ public:
     Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& utf8) override;
+    Picture ClipboardPicture() override;
+    void SetClipboardPicture(const Bitmap& image) override;
+    void SetDesktopIdentity(const std::string& id) override;
     bool OpenUrl(const std::string& url) override;
 
     std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) override;

@@ -39,6 +39,30 @@ Bitmap ToBitmap(const QImage& image) {
     return bitmap;
 }
 
+Picture ToPicture(const QImage& image) {
+    if (image.isNull()) return {};
+    if (!image.hasAlphaChannel()) return Picture(ToBitmap(image));
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    Picture picture{Bitmap(argb.width(), argb.height())};
+    picture.EnsureAlpha(255);
+    bool transparent = false;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        std::uint8_t* dst = picture.color.Row(y);
+        std::uint8_t* alpha = picture.AlphaRow(y);
+        for (int x = 0; x < argb.width(); ++x) {
+            dst[3 * x] = std::uint8_t(qBlue(src[x]));
+            dst[3 * x + 1] = std::uint8_t(qGreen(src[x]));
+            dst[3 * x + 2] = std::uint8_t(qRed(src[x]));
+            alpha[x] = std::uint8_t(qAlpha(src[x]));
+            transparent |= alpha[x] != 255;
+        }
+    }
+    if (transparent) picture.hasTransparency = true;
+    else picture.DropAlpha();
+    return picture;
+}
+
 QStringList ToQtNameFilters(const std::vector<FileFilter>& filters) {
     QStringList out;
     for (const FileFilter& f : filters) {

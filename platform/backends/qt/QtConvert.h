@@ -23,6 +23,8 @@ QImage ToQImage(const Bitmap& bitmap, const Rect& area);
 QImage ToQImage(const Picture& picture);
 // Any QImage as a 24-bit bitmap; alpha is dropped (composited over nothing: colour bytes kept).
 Bitmap ToBitmap(const QImage& image);
+// Any QImage as a picture: an alpha plane (straight alpha) only when some pixel is not opaque.
+Picture ToPicture(const QImage& image);
 
 inline QString ToQString(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
 inline std::string ToStdString(const QString& text) { return text.toUtf8().toStdString(); }

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDropEvent>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QInputMethodQueryEvent>
@@ -100,6 +102,29 @@ bool FormWindow::event(QEvent* e) {
         e->ignore();
         if (sink_) sink_->CloseRequested();
         return true;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* d = static_cast<QDropEvent*>(e);
+        if (sink_ && sink_->AcceptsDroppedFiles() && !LocalFiles(d->mimeData()).isEmpty()) {
+            d->setDropAction(Qt::CopyAction);
+            d->accept();
+        } else {
+            d->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* d = static_cast<QDropEvent*>(e);
+        const QStringList files = LocalFiles(d->mimeData());
+        if (!sink_ || !sink_->AcceptsDroppedFiles() || files.isEmpty()) {
+            d->ignore();
+            return true;
+        }
+        d->setDropAction(Qt::CopyAction);
+        d->accept();
+        sink_->FilesDropped(ToFormPoint(d->position()), files);
+        return true;
+    }
     case QEvent::InputMethodQuery: {
         auto* q = static_cast<QInputMethodQueryEvent*>(e);
         if (q->queries() & Qt::ImEnabled) q->setValue(Qt::ImEnabled, true);
@@ -118,6 +143,15 @@ bool FormWindow::event(QEvent* e) {
         break;
     }
     return QRasterWindow::event(e);
+}
+
+QStringList FormWindow::LocalFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) files << url.toLocalFile();
+    }
+    return files;
 }
 
 void FormWindow::mousePressEvent(QMouseEvent* e) {

@@ -4,9 +4,11 @@
 // never smoothed), and reports what happens to it (pointer, keys, text, enter and leave, move,
 // activation, close) to a sink in window coordinates.
 #include <QImage>
+#include <QMimeData>
 #include <QPoint>
 #include <QRasterWindow>
 #include <QString>
+#include <QStringList>
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Geometry.h"
@@ -35,6 +37,9 @@ public:
     // The user or the window system asked to close the window; it stays open until the
     // owner hides or destroys it.
     virtual void CloseRequested() = 0;
+    // Whether the window takes dropped files; then the local paths of a drop, at its point.
+    virtual bool AcceptsDroppedFiles() { return false; }
+    virtual void FilesDropped(QPoint, const QStringList&) {}
 };
 
 class FormWindow : public QRasterWindow {
@@ -63,6 +68,8 @@ public:
 
     // Converts a text event's text to what the sink should see: no control characters.
     static QString PrintableText(const QString& text);
+    // The local files a drag carries (none when it carries anything else).
+    static QStringList LocalFiles(const QMimeData* data);
 
 protected:
     bool event(QEvent* e) override;

@@ -1,0 +1,209 @@
+// Undo and redo keys, the clipboard and dropped files, driven through the headless backend on a
+// window bound to the designer's actions, with an edit field that can take the focus.
+#include "app/DesignerActions.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/backends/headless/HeadlessBackend.h"
+#include "platform/codecs/Codecs.h"
+#include "platform/ui/Edit.h"
+#include "project/ProjectFile.h"
+#include "tests/project/TestFiles.h"
+
+namespace veskel {
+namespace {
+
+using testing::ScratchDir;
+using testing::WriteAll;
+
+Picture Stripes(int w, int h) {
+    Picture p(Bitmap(w, h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) p.color.SetPixel(x, y, RGB(std::uint8_t(x * 5), std::uint8_t(y * 9), 40));
+    return p;
+}
+
+struct State {
+    BannerSettings::Bytes record;
+    Picture source, working, prepared;
+    Bitmap image;
+    explicit State(const BannerDocument& d)
+        : record(d.Settings().GetBytes()),
+          source(d.SourcePicture()),
+          working(d.WorkingPicture()),
+          prepared(d.PreparedPicture()),
+          image(d.BannerImage()) {}
+    bool operator==(const State&) const = default;
+};
+
+class Window : public Form {
+public:
+    Window() { SetBounds(0, 0, 300, 100); }
+};
+
+struct DesignerActionsTest : ::testing::Test {
+    HeadlessBackend backend;
+    Application app{backend};
+    Window* window = app.CreateForm<Window>();
+    Edit* edit = window->CreateOwned<Edit>();
+    BannerDocument doc;
+    DocumentHistory history{doc};
+    DesignerActions actions{app, doc, history};
+    ScratchDir dir;
+
+    DesignerActionsTest() {
+        edit->SetBounds(10, 10, 100, 20);
+        edit->SetParent(window);
+        doc.NewDocument();
+        history.Reset();
+        BindDesignerActions(*window, actions);
+        window->ShowForm();
+    }
+    void Key(int key, ShiftState shift) { backend.KeyDown(*window, key, shift); }
+    void Change(const std::function<void()>& f) {
+        f();
+        history.Commit();
+    }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> out;
+        for (const auto& m : backend.messageBoxes) out.push_back(m.text);
+        return out;
+    }
+};
+
+TEST_F(DesignerActionsTest, UndoAndRedoKeysWorkWhereverTheFocusIs) {
+    const State start(doc);
+    Change([&] { doc.SetGlow(false); });
+    const State noGlow(doc);
+    Change([&] { doc.SetPattern(1); });
+    const State pattern(doc);
+
+    Key('Z', kCtrl);
+    EXPECT_TRUE(State(doc) == noGlow);
+    Key('Z', kCtrl);
+    EXPECT_TRUE(State(doc) == start);
+    Key('Y', kCtrl);
+    EXPECT_TRUE(State(doc) == noGlow);
+    Key('Z', kCtrl | kShift);
+    EXPECT_TRUE(State(doc) == pattern);
+
+    // In the edit field too: it has no undo of its own, and its typing is a step of the design.
+    edit->SetFocus();
+    edit->SetText("abc");
+    Key('Z', kCtrl);
+    EXPECT_TRUE(State(doc) == noGlow);
+    EXPECT_EQ(edit->Text(), "abc");
+    // Other chords pass to the focused control untouched.
+    Key('Z', kCtrl | kAlt);
+    Key('Z', 0);
+    EXPECT_TRUE(State(doc) == noGlow);
+    EXPECT_TRUE(backend.messageBoxes.empty());
+}
+
+TEST_F(DesignerActionsTest, CopyPutsTheBannerOnTheClipboardOutsideAnEditField) {
+    doc.SetColor1(RGB(1, 2, 3));
+    for (auto [key, shift] : {std::pair{int('C'), kCtrl}, {int(kKeyInsert), kCtrl}}) {
+        backend.SetClipboardText("old");
+        Key(key, shift);
+        EXPECT_EQ(backend.clipboardPicture.color, doc.BannerImage());
+        EXPECT_FALSE(backend.clipboardPicture.HasAlpha());
+        EXPECT_EQ(backend.clipboard, "");
+    }
+    // In the edit field Ctrl+C copies its selected text.
+    edit->SetFocus();
+    edit->SetText("hello");
+    edit->SelectAll();
+    Key('C', kCtrl);
+    EXPECT_EQ(backend.clipboard, "hello");
+    EXPECT_TRUE(backend.clipboardPicture.IsEmpty());
+}
+
+TEST_F(DesignerActionsTest, PasteTakesAPictureAsALoadedOneInOneStep) {
+    const State start(doc);
+    const Picture wide = Stripes(400, 100);
+    backend.SetClipboardPicture(wide.color);
+    Key('V', kCtrl);
+    EXPECT_TRUE(backend.messageBoxes.empty());
+
+    BannerDocument loaded;
+    loaded.NewDocument();
+    loaded.LoadOverlayPictureFromBytes("wide.bmp", EncodeBmp(wide.color));
+    EXPECT_TRUE(State(doc) == State(loaded)) << "fitted and faded exactly as a loaded picture";
+    EXPECT_EQ(doc.Settings().OverlayWidth(), 175);
+    EXPECT_EQ(history.UndoSteps(), 1u);
+    Key('Z', kCtrl);
+    EXPECT_TRUE(State(doc) == start);
+
+    // A picture with transparency keeps it, as a loaded PNG does.
+    Picture clear = Stripes(30, 10);
+    clear.EnsureAlpha(40);
+    clear.hasTransparency = true;
+    backend.clipboardPicture = clear;
+    Key(kKeyInsert, kShift);
+    EXPECT_EQ(doc.SourcePicture(), clear);
+}
+
+TEST_F(DesignerActionsTest, PasteRefusesAnythingButAPictureAndLeavesTheDesign) {
+    const State start(doc);
+    backend.SetClipboardText("not a picture");
+    Key('V', kCtrl);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("The clipboard holds no picture"), std::string::npos);
+    EXPECT_TRUE(State(doc) == start);
+    EXPECT_EQ(history.UndoSteps(), 0u);
+
+    // In the edit field Ctrl+V pastes the text.
+    edit->SetFocus();
+    Key('V', kCtrl);
+    EXPECT_EQ(edit->Text(), "not a picture");
+    EXPECT_EQ(Messages().size(), 1u);
+}
+
+TEST_F(DesignerActionsTest, DroppedFilesOpenAsTheirOperationsWould) {
+    // A project with its own picture, a picture, and a project whose picture breaks off.
+    WriteAll(dir / "pic.png", EncodePng(Stripes(260, 40)));
+    BannerDocument other;
+    other.NewDocument();
+    other.LoadOverlayPicture(dir / "pic.png");
+    other.SetPattern(4);
+    const std::string project = SaveProject(other, dir / "design");
+    other.SetBorder(false);
+    std::vector<std::uint8_t> damaged = testing::ReadAll(SaveProject(other, dir / "damaged"));
+    damaged.resize(BannerSettings::kSize + 30);
+    WriteAll(dir / "damaged.vzk", damaged);
+    WriteAll(dir / "small.bmp", EncodeBmp(Stripes(8, 4).color));
+
+    const State start(doc);
+    backend.DropFiles(*window, 50, 50, {project});
+    BannerDocument opened;
+    opened.NewDocument();
+    OpenProject(opened, project);
+    EXPECT_TRUE(State(doc) == State(opened));
+
+    backend.DropFiles(*window, 50, 50, {dir / "small.bmp"});
+    BannerDocument reference = BannerDocument();
+    reference.NewDocument();
+    OpenProject(reference, project);
+    reference.LoadOverlayPicture(dir / "small.bmp");
+    EXPECT_TRUE(State(doc) == State(reference));
+    const State afterPicture(doc);
+
+    // Refused: several files. Failed half-way: the damaged project (its record is taken).
+    backend.DropFiles(*window, 50, 50, {project, dir / "small.bmp"});
+    EXPECT_TRUE(State(doc) == afterPicture);
+    backend.DropFiles(*window, 50, 50, {dir / "damaged.vzk"});
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_NE(Messages()[0].find("Drop one file at a time"), std::string::npos);
+    EXPECT_EQ(Messages()[1].rfind("Не удается открыть файл \"" + (dir / "damaged.vzk") + "\".", 0), 0u) << Messages()[1];
+    EXPECT_FALSE(doc.Settings().Border());
+
+    EXPECT_EQ(history.UndoSteps(), 3u);
+    Key('Z', kCtrl);
+    EXPECT_TRUE(State(doc) == afterPicture);
+    Key('Z', kCtrl);
+    Key('Z', kCtrl);
+    EXPECT_TRUE(State(doc) == start);
+}
+
+}  // namespace
+}  // namespace veskel

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# package_test.sh BUILD_DIR APP_ID
+# Builds the .deb from BUILD_DIR's install rules and checks what it holds.
+set -euo pipefail
+build=$1 id=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli update-mime-database man readelf; do
+  command -v "$tool" >/dev/null || { echo "missing tool: $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+echo "== cpack"
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
+debs=("$work"/out/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "expected one .deb in $work/out"; ls -l "$work/out"; exit 1; }
+deb=${debs[0]}
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
+
+echo "== contents"
+# Exactly these files, nothing from elsewhere in the build.
+expected=(
+  ./usr/bin/veskel
+  ./usr/bin/veskel-render
+  ./usr/share/applications/$id.desktop
+  ./usr/share/metainfo/$id.metainfo.xml
+  ./usr/share/mime/packages/$id.xml
+  ./usr/share/icons/hicolor/scalable/apps/$id.svg
+  ./usr/share/man/man1/veskel.1
+  ./usr/share/man/man1/veskel-render.1
+)
+sizes=(16 24 32 48 64 128 256 512)
+for s in "${sizes[@]}"; do expected+=("./usr/share/icons/hicolor/${s}x${s}/apps/$id.png"); done
+dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort >"$work/files"
+printf '%s\n' "${expected[@]}" | sort >"$work/expected"
+if ! diff -u "$work/expected" "$work/files"; then fail "the package holds other files than expected (diff above)"; fi
+
+mkdir "$work/root"
+dpkg-deb -x "$deb" "$work/root"
+root=$work/root
+# Executables keep their mode; the rest is plain data.
+for p in veskel veskel-render; do
+  [ -x "$root/usr/bin/$p" ] || fail "/usr/bin/$p is not executable"
+done
+
+echo "== dependencies"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+# Every shared library the programs need must be provided by a package the .deb depends on.
+for p in veskel veskel-render; do
+  for lib in $(readelf -d "$root/usr/bin/$p" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    path=$(ldd "$build/$( [ $p = veskel ] && echo app || echo cli )/$p" | awk -v l="$lib" '$1 == l { print $3 }')
+    [ -n "$path" ] || { fail "$p: cannot resolve $lib"; continue; }
+    pkg=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1) || true
+    [ -n "$pkg" ] || pkg=$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1) || true
+    [ -n "$pkg" ] || { fail "$p: no Debian package owns $path"; continue; }
+    if ! sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends" | grep -qxF "$pkg"; then
+      fail "$p needs $lib from $pkg, which Depends lacks"
+    fi
+  done
+done
+for font in fonts-wine fonts-liberation2 fonts-dejavu-core; do
+  grep -q "$font" <<<"$depends" || fail "Depends lacks $font"
+done
+
+echo "== desktop entry"
+entry=$root/usr/share/applications/$id.desktop
+desktop-file-validate "$entry" || fail "desktop-file-validate: $entry"
+key() { sed -n "s/^$1=//p" "$entry"; }
+[ "$(key Icon)" = "$id" ] || fail "Icon= is not $id"
+exe=$(key Exec | cut -d' ' -f1)
+[ -x "$root/usr/bin/$exe" ] || fail "Exec= names $exe, which the package does not install"
+grep -q '^Exec=.*%f' "$entry" || fail "Exec= takes no file (%f)"
+# A designer with windows tells the desktop this entry's name, so docks match its windows to it.
+if readelf -d "$root/usr/bin/veskel" | grep -q 'libQt6Gui'; then
+  grep -aq "$id" "$root/usr/bin/veskel" || fail "the designer does not name its desktop entry $id"
+fi
+
+echo "== metainfo"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" ||
+  fail "the metainfo does not launch $id.desktop"
+
+echo "== file type"
+# Build the MIME database from the package's file alone: *.vzk must map to the type that the
+# desktop entry opens.
+mkdir -p "$work/mime/packages"
+cp "$root/usr/share/mime/packages/$id.xml" "$work/mime/packages/"
+update-mime-database "$work/mime" 2>"$work/mime.log" || { cat "$work/mime.log"; false; } || fail "update-mime-database rejected $id.xml"
+vzk_type=$(awk -F: '$3 == "*.vzk" { print $2 }' "$work/mime/globs2")
+[ -n "$vzk_type" ] || fail "no glob for *.vzk in the MIME database"
+grep -q "^MimeType=.*$vzk_type;" "$entry" || fail "the desktop entry does not open $vzk_type"
+
+echo "== icons"
+# Every PNG has the size its folder names (width and height from the IHDR chunk).
+for s in "${sizes[@]}"; do
+  png=$root/usr/share/icons/hicolor/${s}x${s}/apps/$id.png
+  read -r w h < <(od -An -tu1 -j16 -N8 "$png" | awk '{ print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }')
+  [ "$w" = "$s" ] && [ "$h" = "$s" ] || fail "$png is ${w}x$h"
+done
+grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "the scalable icon is no SVG"
+
+echo "== programs and manual page"
+help=$("$root/usr/bin/veskel-render" --help) || fail "the packaged veskel-render --help failed"
+"$root/usr/bin/veskel" --help | grep -q '^Usage: veskel' || fail "the packaged veskel --help failed"
+for page in "$root"/usr/share/man/man1/*.1; do
+  warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man cannot format $page"
+  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+done
+page=$root/usr/share/man/man1/veskel-render.1
+text=$(MANWIDTH=200 man -l "$page" 2>/dev/null)
+# Every option and every field the program knows is in the manual page.
+for opt in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
+  grep -q -- "$opt" <<<"$text" || fail "the manual page lacks $opt"
+done
+for field in $(sed -n '/^Fields for --set:/,$p' <<<"$help" | awk 'NF > 1 { print $1 }' | grep -v '^Fields$'); do
+  grep -q "^ *$field " <<<"$text" || fail "the manual page lacks the field $field"
+done
+
+if [ $failures -gt 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "package OK"

@@ -51,7 +51,9 @@ echo "Depends: $depends"
 # Every shared library the programs need must be provided by a package the .deb depends on.
 for p in veskel veskel-render; do
   for lib in $(readelf -d "$root/usr/bin/$p" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    path=$(ldd "$build/$( [ $p = veskel ] && echo app || echo cli )/$p" | awk -v l="$lib" '$1 == l { print $3 }')
+    # ldd names the dynamic loader by its path, every other library by its name.
+    path=$(ldd "$build/$( [ $p = veskel ] && echo app || echo cli )/$p" |
+      awk -v l="$lib" '$1 == l { print $3 } $1 ~ ("/" l "$") { print $1 }')
     [ -n "$path" ] || { fail "$p: cannot resolve $lib"; continue; }
     pkg=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1) || true
     [ -n "$pkg" ] || pkg=$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1) || true

@@ -102,7 +102,9 @@ TEST(ProjectRoundTrip, EveryByteOfTheRecordSurvives) {
         for (std::size_t i = 0; i < 593; ++i) {
             const bool name = i >= 256 && i < 256 + 1 + 5;
             const bool size = i >= 581 && i < 585;
-            if (!name && !size) ASSERT_EQ(after[i], before[i]) << "byte " << i;
+            if (!name && !size) {
+                ASSERT_EQ(after[i], before[i]) << "byte " << i;
+            }
         }
         Doc opened;
         opened.doc.Settings().MutableBytes() = RandomRecord(seed + 1000, 0);

@@ -18,7 +18,7 @@ PACKAGES=(
   # the command-line renderer's comparison with ImageMagick (bench/cli)
   hyperfine
   # real-window tests
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils x11-xkb-utils imagemagick
   # the package test: builds the .deb, validates the desktop entry, metainfo, file type and manual page
   dpkg-dev desktop-file-utils appstream shared-mime-info man-db
   # asset generators in tools/ (run with /usr/bin/python3)

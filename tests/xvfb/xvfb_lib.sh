@@ -34,7 +34,7 @@ trap 'exit 130' INT TERM
 
 need_tools() {
     local t
-    for t in Xvfb xdotool import compare convert "$@"; do
+    for t in Xvfb xdotool setxkbmap import compare convert "$@"; do
         command -v "$t" >/dev/null 2>&1 || fail "$t is not installed"
     done
 }
@@ -53,6 +53,10 @@ start_xvfb() {
                 # Still ours? Another test may have won the race for this display.
                 if kill -0 "$XVFB_PID" 2>/dev/null; then
                     export DISPLAY=":$n"
+                    # Cyrillic in the keymap's second group: xdotool then types it with keys
+                    # that exist, instead of remapping a spare key for each letter, which loses
+                    # letters when the program reads the event after the mapping moved on.
+                    setxkbmap -layout us,ru || fail "setxkbmap failed"
                     log "Xvfb on $DISPLAY"
                     return 0
                 fi

@@ -7,32 +7,20 @@
 //                                           pop-up of ClrBox1 just opened by resting on the box
 // ClrBox1 (single colour, white) sits at (20, 20) of the client area, ClrBox2 (white over black)
 // at (60, 20).
-#include <cstdio>
-#include <cstring>
-#include <exception>
-#include <filesystem>
+#include <stdexcept>
 #include <string>
 
 #include "Components/ColorBox/ColorBox.h"
 #include "Components/ColorBox/PaletteForm.h"
-#include "platform/backends/headless/HeadlessBackend.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
-
-#ifdef VESKEL_DEMO_WITH_QT
-#include "platform/backends/qt/QtBackend.h"
-#endif
+#include "tests/demo/DemoRunner.h"
 
 namespace {
 
 using namespace veskel;
-
-void Say(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
+using demo::Say;
 
 class ColourDemoForm : public Form {
 public:
@@ -76,53 +64,25 @@ private:
     bool wasOpen = false;
 };
 
-int RunHeadless(const std::string& dir) {
-    std::filesystem::create_directories(dir);
-    HeadlessBackend backend;
-    Application app(backend);
-    auto* form = app.CreateForm<ColourDemoForm>();
-    form->FinishCreate();
-    form->ShowForm();
-    backend.MouseMove(*form, 29, 29);
+// Rests the mouse on ClrBox1 until its pop-up opens, then writes the window and the pop-up.
+void WriteMainAndPopup(HeadlessBackend& backend, Form& f, const std::string& dir) {
+    auto& form = static_cast<ColourDemoForm&>(f);
+    backend.MouseMove(form, 29, 29);
     backend.AdvanceClock(300);
-    TPForm* palette = form->box1->Palette();
+    TPForm* palette = form.box1->Palette();
     if (!palette) throw std::runtime_error("the pop-up did not open");
-    WriteFileAtomic(dir + "/main.png", EncodePng(form->Surface()));
+    WriteFileAtomic(dir + "/main.png", EncodePng(form.Surface()));
     WriteFileAtomic(dir + "/popup.png", EncodePng(palette->Surface()));
     const Rect r = palette->ScreenRect();
     Say("popup at " + std::to_string(r.left) + " " + std::to_string(r.top));
-    return 0;
 }
-
-#ifdef VESKEL_DEMO_WITH_QT
-int RunWindow(int& argc, char** argv) {
-    auto backend = qt::MakeQtBackend(argc, argv);
-    Application app(*backend);
-    app.OnException = [](const std::string& message) { Say("error " + message); };
-    auto* form = app.CreateForm<ColourDemoForm>();
-    form->OnKeyDown = [&app](Control&, int& key, ShiftState) {
-        if (key == kKeyEscape) app.Terminate();
-    };
-    form->FinishCreate();
-    form->ShowForm();
-    Say("shown");
-    app.Run();
-    return 0;
-}
-#endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        if (argc == 3 && std::strcmp(argv[1], "--headless-png") == 0) return RunHeadless(argv[2]);
-#ifdef VESKEL_DEMO_WITH_QT
-        if (argc == 1) return RunWindow(argc, argv);
-#endif
-        std::fprintf(stderr, "usage: %s [--headless-png DIR]\n", argv[0]);
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "veskel-colour-demo: %s\n", e.what());
-        return 1;
-    }
+    demo::DemoProgram program;
+    program.name = "veskel-colour-demo";
+    program.createForm = [](Application& app) { return app.CreateForm<ColourDemoForm>(); };
+    program.writeStates = WriteMainAndPopup;
+    return demo::RunDemo(argc, argv, program);
 }

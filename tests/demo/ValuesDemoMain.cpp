@@ -4,74 +4,25 @@
 //                                           "select GlassListBox1 2", "key 13", "open <address>")
 //   veskel-values-demo --headless-png DIR   writes the scripted states (see DriveValuesStates) as
 //                                           PNG files and prints the same event lines
-#include <cstdio>
-#include <cstring>
-#include <exception>
-#include <filesystem>
 #include <string>
 
-#include "platform/backends/headless/HeadlessBackend.h"
-#include "platform/codecs/Codecs.h"
-#include "platform/io/Files.h"
-#include "platform/ui/Application.h"
 #include "tests/components/ValuesDemoForm.h"
-
-#ifdef VESKEL_DEMO_WITH_QT
-#include "platform/backends/qt/QtBackend.h"
-#endif
-
-namespace {
+#include "tests/demo/DemoRunner.h"
 
 using namespace veskel;
 
-void Say(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-int RunHeadless(const std::string& dir) {
-    std::filesystem::create_directories(dir);
-    HeadlessBackend backend;
-    Application app(backend);
-    auto* form = app.CreateForm<demo::ValuesDemoForm>();
-    form->onEvent = Say;
-    form->FinishCreate();
-    form->ShowForm();
-    for (const auto& [name, pixels] : demo::DriveValuesStates(backend, *form)) {
-        const std::string path = dir + "/" + name + ".png";
-        WriteFileAtomic(path, EncodePng(pixels));
-        Say("wrote " + path);
-    }
-    return 0;
-}
-
-#ifdef VESKEL_DEMO_WITH_QT
-int RunWindow(int& argc, char** argv) {
-    auto backend = qt::MakeQtBackend(argc, argv);
-    Application app(*backend);
-    app.OnException = [](const std::string& message) { Say("error " + message); };
-    auto* form = app.CreateForm<demo::ValuesDemoForm>();
-    form->onEvent = Say;
-    form->FinishCreate();
-    form->ShowForm();
-    Say("shown");
-    app.Run();
-    return 0;
-}
-#endif
-
-}  // namespace
-
 int main(int argc, char** argv) {
-    try {
-        if (argc == 3 && std::strcmp(argv[1], "--headless-png") == 0) return RunHeadless(argv[2]);
-#ifdef VESKEL_DEMO_WITH_QT
-        if (argc == 1) return RunWindow(argc, argv);
-#endif
-        std::fprintf(stderr, "usage: %s [--headless-png DIR]\n", argv[0]);
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "veskel-values-demo: %s\n", e.what());
-        return 1;
-    }
+    demo::DemoProgram program;
+    program.name = "veskel-values-demo";
+    program.createForm = [](Application& app) {
+        auto* form = app.CreateForm<demo::ValuesDemoForm>();
+        form->onEvent = demo::Say;
+        return form;
+    };
+    program.writeStates = [](HeadlessBackend& backend, Form& form, const std::string& dir) {
+        demo::WriteStates(dir, demo::DriveValuesStates(backend, static_cast<demo::ValuesDemoForm&>(form)));
+    };
+    // The form reports its keys itself ("key 13"); the window leaves them to it.
+    program.escapeQuits = false;
+    return demo::RunDemo(argc, argv, program);
 }

@@ -29,10 +29,16 @@ cut() {  # cut <name> <x> <y> <w> <h>
 
 # The left arrow (PulseButton1, 41 x 25 at 14, 60) pulses while the pointer rests on it: every
 # look at it must be one of the headless phases, and the phases must change.
+convert "$WORK/headless/normal.png" -crop 41x25+14+60 +repage "png24:$WORK/pulse-not-yet.png"
 pointer_to 34 72
 seen=""
 for i in $(seq 40); do
     cut pulse 14 60 41 25 || continue
+    # The window may not have seen the pointer arrive yet: the arrow still at rest is no phase.
+    if [ -z "$seen" ] && [ "$(pixel_difference "$WORK/pulse-not-yet.png" "$WORK/pulse.png" /dev/null)" = "0" ]; then
+        sleep 0.05
+        continue
+    fi
     match=""
     for f in "$WORK"/headless/pulse-[0-9]*.png; do
         [ "$(pixel_difference "$f" "$WORK/pulse.png" /dev/null)" = "0" ] && { match=$(basename "$f" .png); break; }

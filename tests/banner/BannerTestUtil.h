@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "banner/BannerDocument.h"
@@ -67,6 +68,28 @@ struct CountingDocument {
         });
         doc.NewDocument();
         changes = 0;
+    }
+};
+
+// Everything a document shows: the record, the three pictures and the rendered banner, to
+// check that an operation (or undoing it) leaves exactly what was there.
+struct Snapshot {
+    BannerSettings::Bytes record;
+    Picture source, working, prepared;
+    Bitmap image;
+    explicit Snapshot(const BannerDocument& d)
+        : record(d.Settings().GetBytes()),
+          source(d.SourcePicture()),
+          working(d.WorkingPicture()),
+          prepared(d.PreparedPicture()),
+          image(d.BannerImage()) {}
+    bool operator==(const Snapshot&) const = default;
+    void ExpectIn(const BannerDocument& d, const std::string& what) const {
+        EXPECT_EQ(d.Settings().GetBytes(), record) << what;
+        EXPECT_EQ(d.SourcePicture(), source) << what;
+        EXPECT_EQ(d.WorkingPicture(), working) << what;
+        EXPECT_EQ(d.PreparedPicture(), prepared) << what;
+        EXPECT_EQ(d.BannerImage(), image) << what;
     }
 };
 

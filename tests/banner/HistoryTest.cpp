@@ -17,25 +17,7 @@ namespace {
 using testing::CountingDocument;
 using testing::MakePicture;
 
-struct Snapshot {
-    BannerSettings::Bytes record;
-    Picture source, working, prepared;
-    Bitmap image;
-    explicit Snapshot(const BannerDocument& d)
-        : record(d.Settings().GetBytes()),
-          source(d.SourcePicture()),
-          working(d.WorkingPicture()),
-          prepared(d.PreparedPicture()),
-          image(d.BannerImage()) {}
-    bool operator==(const Snapshot&) const = default;
-    void ExpectIn(const BannerDocument& d, const std::string& what) const {
-        EXPECT_EQ(d.Settings().GetBytes(), record) << what;
-        EXPECT_EQ(d.SourcePicture(), source) << what;
-        EXPECT_EQ(d.WorkingPicture(), working) << what;
-        EXPECT_EQ(d.PreparedPicture(), prepared) << what;
-        EXPECT_EQ(d.BannerImage(), image) << what;
-    }
-};
+using testing::Snapshot;
 
 // A design with a half-transparent picture on, at a position and size of its own, and bytes in
 // the reserved fields and behind the end of the text (which only an opened file puts there).

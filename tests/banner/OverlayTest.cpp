@@ -19,25 +19,7 @@ using testing::ScratchDir;
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) { WriteFileAtomic(path, bytes); }
 
-// Document state that an operation must leave alone when it refuses or fails.
-struct Snapshot {
-    BannerSettings::Bytes record;
-    Picture source, working, prepared;
-    Bitmap image;
-    explicit Snapshot(const BannerDocument& d)
-        : record(d.Settings().GetBytes()),
-          source(d.SourcePicture()),
-          working(d.WorkingPicture()),
-          prepared(d.PreparedPicture()),
-          image(d.BannerImage()) {}
-    void ExpectSame(const BannerDocument& d, const std::string& what) const {
-        EXPECT_EQ(d.Settings().GetBytes(), record) << what;
-        EXPECT_EQ(d.SourcePicture(), source) << what;
-        EXPECT_EQ(d.WorkingPicture(), working) << what;
-        EXPECT_EQ(d.PreparedPicture(), prepared) << what;
-        EXPECT_EQ(d.BannerImage(), image) << what;
-    }
-};
+using testing::Snapshot;
 
 TEST(OverlayFit, WidePicturesShrinkToHalfTheBannerInBothModes) {
     const Picture wide = MakePicture(400, 100, false);
@@ -132,7 +114,7 @@ TEST(OverlayLoad, FailuresNameTheFileAndLeaveEverythingIntact) {
             EXPECT_NE(msg.find(path), std::string::npos) << msg;
             EXPECT_GT(msg.size(), path.size() + 30) << "no reason given: " << msg;
         }
-        before.ExpectSame(d.doc, name);  // Overlay stays off, the old picture stays
+        before.ExpectIn(d.doc, name);  // Overlay stays off, the old picture stays
     }
     EXPECT_EQ(d.changes, 0);
 }
@@ -224,7 +206,7 @@ TEST(OverlayControls, StepsBelowOneAreRefusedAndChangeNothing) {
     const Snapshot before(d.doc);
     EXPECT_FALSE(d.doc.NarrowOverlay());
     EXPECT_FALSE(d.doc.ShortenOverlay());
-    before.ExpectSame(d.doc, "step below 1");
+    before.ExpectIn(d.doc, "step below 1");
     EXPECT_EQ(d.changes, 0);
     EXPECT_EQ(d.doc.PreparedPicture().Width(), 1);
 }
@@ -243,7 +225,7 @@ TEST(OverlayControls, OverlayOffBlocksAllButThePositionSteps) {
         EXPECT_FALSE((d.doc.*op)());
     }
     EXPECT_FALSE(d.doc.SetOverlayOpacity(10));
-    before.ExpectSame(d.doc, "overlay off");
+    before.ExpectIn(d.doc, "overlay off");
     EXPECT_EQ(d.changes, 0);
 
     // The picture can be moved while hidden, even far off the banner, and moved back.
@@ -274,7 +256,7 @@ TEST(OverlayControls, DamagedStoredSizeIsReportedOnReset) {
         d.doc.Settings().SetOverlayHeight(h);
         const Snapshot before(d.doc);
         EXPECT_THROW(d.doc.ResetOverlayPosition(), BannerError) << w << "x" << h;
-        before.ExpectSame(d.doc, "reset with a damaged size");
+        before.ExpectIn(d.doc, "reset with a damaged size");
     }
     // The fit repairs it.
     ASSERT_TRUE(d.doc.ResetOverlaySize());
@@ -359,7 +341,7 @@ TEST(OverlayFromRecord, ResamplesToTheStoredSizeAndKeepsPositionAndOverlayByte) 
     s.SetOverlayWidth(kMaxOverlaySide + 1);
     const Snapshot kept(d.doc);
     EXPECT_THROW(d.doc.PreparePictureFromRecord(), BannerError);
-    kept.ExpectSame(d.doc, "out of range");
+    kept.ExpectIn(d.doc, "out of range");
     s.SetOverlayWidth(0);
     EXPECT_FALSE(d.doc.PreparePictureFromRecord());
     CountingDocument empty;

@@ -3,14 +3,16 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <mutex>
-#include <random>
 #include <set>
 #include <string_view>
 
@@ -84,11 +86,19 @@ bool IsTempName(std::string_view name) {
 
 std::string TempName() {
     static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static std::mutex mutex;
-    static std::mt19937 rng(std::random_device{}());
-    std::lock_guard<std::mutex> lock(mutex);
+    // Random bytes from the kernel: std::random_device would first probe the processor, which
+    // costs more than the whole name inside a virtual machine.
+    std::uint8_t bytes[kTempRandomChars];
+    if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != ssize_t(sizeof bytes)) {
+        // No entropy yet (early boot): the time and the process make the name unlikely to clash,
+        // and a clash only means another try.
+        static std::atomic<std::uint64_t> counter{0};
+        std::uint64_t v = std::uint64_t(::getpid()) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(std::time(nullptr)) ^
+                          (counter.fetch_add(1) * 0xBF58476D1CE4E5B9ull);
+        for (std::uint8_t& b : bytes) b = std::uint8_t(v >>= 7);
+    }
     std::string name(kTempPrefix);
-    for (std::size_t i = 0; i < kTempRandomChars; ++i) name += kChars[rng() % (sizeof kChars - 1)];
+    for (std::uint8_t b : bytes) name += kChars[b % (sizeof kChars - 1)];
     name += kTempSuffix;
     return name;
 }

@@ -1,12 +1,15 @@
 #include "banner/Patterns.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <mutex>
 #include <stdexcept>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/Resources.h"
-#include "platform/codecs/Codecs.h"
 
 namespace veskel {
 
@@ -94,17 +97,38 @@ std::string_view MirrorLayerResource(int index) {
     return kMirrorResources[index];
 }
 
+// A layer from its decoded form embedded beside the PNG (width and height as 32-bit
+// little-endian numbers, then blue, green, red, alpha per pixel).
+Picture LayerFromPixels(std::string_view name) {
+    const std::span<const std::uint8_t> data = Resource(name);
+    const auto u32 = [&](std::size_t at) {
+        return std::uint32_t(data[at]) | std::uint32_t(data[at + 1]) << 8 | std::uint32_t(data[at + 2]) << 16 |
+               std::uint32_t(data[at + 3]) << 24;
+    };
+    const std::size_t pixels = std::size_t(kLayerWidth) * kLayerHeight;
+    if (data.size() != 8 + 4 * pixels || u32(0) != std::uint32_t(kLayerWidth) || u32(4) != std::uint32_t(kLayerHeight))
+        throw std::runtime_error(std::string(name) + " is not a 350 x 19 layer");
+    Picture p(Bitmap(kLayerWidth, kLayerHeight));
+    p.EnsureAlpha(0);
+    p.hasTransparency = true;
+    std::uint8_t* colour = p.color.Data();
+    const std::uint8_t* src = data.data() + 8;
+    for (std::size_t i = 0; i < pixels; ++i, src += 4) {
+        colour[3 * i] = src[0];
+        colour[3 * i + 1] = src[1];
+        colour[3 * i + 2] = src[2];
+        p.alpha[i] = src[3];
+    }
+    return p;
+}
+
 const Picture& MirrorLayer(int index) {
     CheckIndex(index, kMirrorLayerCount, "mirror pattern");
-    // Decoded once and shared: the embedded data never changes.
+    // Made once and shared: the embedded data never changes.
     static std::array<Picture, kMirrorLayerCount> layers;
     static std::once_flag once[kMirrorLayerCount];
     std::call_once(once[index], [index] {
-        Picture p = DecodePng(Resource(kMirrorResources[index]));
-        if (p.Width() != kLayerWidth || p.Height() != kLayerHeight || !p.HasAlpha()) {
-            throw std::runtime_error(std::string(kMirrorResources[index]) + " is not a 350 x 19 RGBA image");
-        }
-        layers[index] = std::move(p);
+        layers[index] = LayerFromPixels(std::string(kMirrorResources[index]) + ".pixels");
     });
     return layers[index];
 }
@@ -118,6 +142,12 @@ const Picture& GlowLayer() {
             const int row = std::min(y, kLayerHeight - 1 - y);
             std::uint8_t* colour = p.color.Row(y);
             std::uint8_t* alpha = p.AlphaRow(y);
+            // Rows as far from the top as this one is from the bottom are the same: copy it.
+            if (y != row) {
+                std::copy_n(p.color.Row(row), 3 * kLayerWidth, colour);
+                std::copy_n(p.AlphaRow(row), kLayerWidth, alpha);
+                continue;
+            }
             for (int x = 0; x < kLayerWidth; ++x) {
                 const int col = std::min(x, kLayerWidth - 1 - x);
                 const int a = (row < 5 && col < 5) ? kGlowCorner[row][col] : kGlowEdge[std::min(std::min(row, col), 5)];

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -127,12 +128,14 @@ void MakeBase(Bitmap& out, const BaseKey& key) {
         light[i] = table.value[1][line[i]];
     }
     const Bitmap& tile = PatternTile(key.pattern);
+    const int tileWidth = tile.Width();
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = out.Row(y);
         const std::uint8_t* tileRow = tile.Row(y % tile.Height());
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0, tx = 0; x < w; ++x) {
             const std::size_t t = std::size_t(key.horizontal ? x : y) * 3;
-            const bool white = tileRow[3 * (x % tile.Width())] == 255;
+            const bool white = tileRow[3 * tx] == 255;
+            if (++tx == tileWidth) tx = 0;
             const std::uint8_t* v = white ? &light[t] : &dark[t];
             row[3 * x] = v[0];
             row[3 * x + 1] = v[1];
@@ -158,25 +161,25 @@ void DrawBase(Bitmap& out, const BannerSettings& s) {
 // A banner-wide layer ready to blend: per byte of the covered rows, s x a + 255 and 255 - a, so
 // that a blend is (prepared + inverse x d) div 256. Every intermediate value fits 16 bits.
 struct PreparedLayer {
-    std::vector<std::uint16_t> scaled;
-    std::vector<std::uint16_t> inverse;
+    std::unique_ptr<std::uint16_t[]> scaled;
+    std::unique_ptr<std::uint8_t[]> inverse;
+    std::size_t bytes = 0;
 };
 
 PreparedLayer PrepareLayer(const Picture& layer, std::int64_t alphaOffset) {
     const std::size_t pixels = std::size_t(layer.Width()) * std::size_t(layer.Height());
-    const std::size_t bytes = pixels * 3;
-    // The alpha of every byte, then two flat passes the compiler can vectorise.
-    std::vector<std::uint8_t> alpha(bytes);
-    for (std::size_t i = 0; i < pixels; ++i)
-        alpha[3 * i] = alpha[3 * i + 1] = alpha[3 * i + 2] = ClampByte(layer.alpha[i] + alphaOffset);
     PreparedLayer out;
-    out.scaled.resize(bytes);
-    out.inverse.resize(bytes);
+    out.bytes = pixels * 3;
+    // Every element is written below, so neither array is cleared first.
+    out.scaled.reset(new std::uint16_t[out.bytes]);
+    out.inverse.reset(new std::uint8_t[out.bytes]);
+    // 255 - a for every byte, then one flat pass the compiler can vectorise.
+    std::uint8_t* inverse = out.inverse.get();
+    for (std::size_t i = 0; i < pixels; ++i)
+        inverse[3 * i] = inverse[3 * i + 1] = inverse[3 * i + 2] = std::uint8_t(255 - ClampByte(layer.alpha[i] + alphaOffset));
     const std::uint8_t* colour = layer.color.Data();
-    for (std::size_t i = 0; i < bytes; ++i) {
-        out.scaled[i] = std::uint16_t(colour[i] * alpha[i] + 255);
-        out.inverse[i] = std::uint16_t(255 - alpha[i]);
-    }
+    std::uint16_t* scaled = out.scaled.get();
+    for (std::size_t i = 0; i < out.bytes; ++i) scaled[i] = std::uint16_t(colour[i] * (255 - inverse[i]) + 255);
     return out;
 }
 
@@ -184,10 +187,10 @@ PreparedLayer PrepareLayer(const Picture& layer, std::int64_t alphaOffset) {
 // LayerComposite, in 16-bit lanes the compiler can run several at a time.
 void BlendPrepared(Bitmap& image, const PreparedLayer& layer) {
     std::uint8_t* d = image.Data();
-    const std::uint16_t* sa = layer.scaled.data();
-    const std::uint16_t* ia = layer.inverse.data();
-    const std::size_t n = std::min(layer.scaled.size(), image.ByteSize());
-    for (std::size_t i = 0; i < n; ++i) d[i] = std::uint8_t(std::uint16_t(sa[i] + ia[i] * d[i]) >> 8);
+    const std::uint16_t* sa = layer.scaled.get();
+    const std::uint8_t* ia = layer.inverse.get();
+    const std::size_t n = std::min(layer.bytes, image.ByteSize());
+    for (std::size_t i = 0; i < n; ++i) d[i] = std::uint8_t(std::uint16_t(sa[i] + std::uint16_t(ia[i]) * d[i]) >> 8);
 }
 
 const PreparedLayer& PreparedGlow() {

@@ -9,7 +9,6 @@
 #include <map>
 #include <optional>
 #include <ostream>
-#include <sstream>
 #include <set>
 #include <string_view>
 #include <thread>
@@ -266,13 +265,14 @@ std::string FieldKindName(FieldKind kind) {
     return "";
 }
 
-void PrintHelp(std::ostream& out) {
-    out << kHelp;
+void PrintHelp(const TextOut& out) {
+    std::string text(kHelp);
     for (const FieldInfo& f : BannerSettings::Fields()) {
         std::string name(f.name);
         name.resize(std::max<std::size_t>(name.size(), 18), ' ');
-        out << "  " << name << FieldKindName(f.kind) << FieldNote(f) << "\n";
+        text += "  " + name + FieldKindName(f.kind) + FieldNote(f) + "\n";
     }
+    out(text);
 }
 
 void ApplyEdit(BannerDocument& doc, const DocumentEdit& edit) {
@@ -419,7 +419,7 @@ struct LineResult {
 class BatchRun {
 public:
     BatchRun(const BannerDocument& doc, const Options& o, ExportFormat format, std::vector<BatchLine> plan,
-             std::ostream& err, const RenderEnvironment& env, int jobs)
+             const TextOut& err, const RenderEnvironment& env, int jobs)
         : doc_(doc), o_(o), format_(format), err_(err), env_(env), jobs_(jobs), lines_(std::move(plan)),
           results_(lines_.size()), done_(lines_.size()) {}
 
@@ -511,7 +511,8 @@ private:
             LineResult& r = results_[i];
             if (!r.error.empty()) {
                 ClearProgress();
-                err_ << kProgram << ": " << *o_.batch << " line " << i + 1 << ": " << OneLine(r.error) << "\n";
+                err_(std::string(kProgram) + ": " + *o_.batch + " line " + std::to_string(i + 1) + ": " +
+                     OneLine(r.error) + "\n");
                 status_ = kExitFailed;
             }
             r = LineResult{};  // release the memory of lines already done
@@ -528,26 +529,26 @@ private:
         return env_.errIsTerminal && !o_.quiet && now - start_ >= env_.progressAfter;
     }
     void ShowProgress() {
-        err_ << "\r" << kProgram << ": " << rendered_.load(std::memory_order_relaxed) << " of " << lines_.size()
-             << " banners" << std::flush;
+        err_("\r" + std::string(kProgram) + ": " + std::to_string(rendered_.load(std::memory_order_relaxed)) + " of " +
+             std::to_string(lines_.size()) + " banners");
         progressShown_ = true;
     }
     void ClearProgress() {
-        if (progressShown_) err_ << "\r\x1b[K";
+        if (progressShown_) err_("\r\x1b[K");
         progressShown_ = false;
     }
     // A batch that ran long enough ends with its total, whichever thread did the work.
     void EndProgress() {
         if (!progressShown_ && !ProgressWanted(Clock::now())) return;
         ShowProgress();
-        err_ << "\n";
+        err_("\n");
         progressShown_ = false;
     }
 
     const BannerDocument& doc_;
     const Options& o_;
     const ExportFormat format_;
-    std::ostream& err_;
+    const TextOut& err_;
     const RenderEnvironment& env_;
     const int jobs_;
     const std::vector<BatchLine> lines_;
@@ -564,7 +565,7 @@ private:
     int status_ = kExitOk;
 };
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const RenderEnvironment& env) {
+int Run(const std::vector<std::string>& args, const TextOut& out, const TextOut& err, const RenderEnvironment& env) {
     const Options o = Parse(args);
     if (o.help) {
         PrintHelp(out);
@@ -637,20 +638,27 @@ std::string FileSafeText(const std::string& utf8) {
     return out.empty() ? "_" : out;
 }
 
-int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+int RunRenderCommand(const std::vector<std::string>& args, const TextOut& out, const TextOut& err,
                      const RenderEnvironment& env) {
     try {
         return Run(args, out, err, env);
     } catch (const UsageError& e) {
-        err << kProgram << ": " << OneLine(e.message) << " (see --help)\n";
+        err(std::string(kProgram) + ": " + OneLine(e.message) + " (see --help)\n");
         return kExitUsage;
     } catch (const Failure& e) {
-        err << kProgram << ": " << OneLine(e.message) << "\n";
+        err(std::string(kProgram) + ": " + OneLine(e.message) + "\n");
         return kExitFailed;
     } catch (const std::exception& e) {
-        err << kProgram << ": " << OneLine(Describe(e)) << "\n";
+        err(std::string(kProgram) + ": " + OneLine(Describe(e)) + "\n");
         return kExitFailed;
     }
+}
+
+int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const RenderEnvironment& env) {
+    const TextOut toOut = [&out](std::string_view text) { out.write(text.data(), std::streamsize(text.size())).flush(); };
+    const TextOut toErr = [&err](std::string_view text) { err.write(text.data(), std::streamsize(text.size())).flush(); };
+    return RunRenderCommand(args, toOut, toErr, env);
 }
 
 }  // namespace veskel

@@ -1,8 +1,10 @@
 #pragma once
 // The command line of veskel-render: parsing and running it.
 #include <chrono>
+#include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veskel {
@@ -20,8 +22,16 @@ struct RenderEnvironment {
     std::chrono::milliseconds progressAfter{1000};
 };
 
+// Where the command's text goes, a piece at a time (each piece is written at once).
+using TextOut = std::function<void(std::string_view)>;
+
 // Runs the command with `args` (without the program name). Help goes to `out`; every error is one
-// line on `err`, starting with "veskel-render: ".
+// line on `err`, starting with "veskel-render: ". The program itself writes to its file
+// descriptors through these: a C++ stream would cost it the set-up of the stream library's
+// locales, a tenth of a one-banner run.
+int RunRenderCommand(const std::vector<std::string>& args, const TextOut& out, const TextOut& err,
+                     const RenderEnvironment& env = {});
+// The same, writing to streams.
 int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const RenderEnvironment& env = {});
 

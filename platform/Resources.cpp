@@ -1,5 +1,6 @@
 #include "platform/Resources.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/ResourceTable.h"
@@ -23,6 +24,7 @@ std::span<const std::uint8_t> Resource(std::string_view name) {
 std::vector<std::string> ResourceNames() {
     std::vector<std::string> names;
     for (const detail::EmbeddedFile* f = detail::kEmbeddedFiles; f->name; ++f) names.emplace_back(f->name);
+    std::sort(names.begin(), names.end());
     return names;
 }
 

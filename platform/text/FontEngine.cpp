@@ -144,6 +144,10 @@ protected:
             FT_Outline_Transform(&slot->outline, &shear);
         }
         g.advance = int((slot->advance.x + 32) >> 6);
+        if (fromOutline && !resolved_.syntheticItalic && FillGridRectangles(slot->outline, g)) {
+            if (resolved_.syntheticBold) Embolden(g);
+            return g;
+        }
         if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return g;
         const FT_Bitmap& bm = slot->bitmap;
         g.left = slot->bitmap_left;
@@ -191,6 +195,53 @@ private:
     }
 
     // Slants a bitmap glyph: rows higher above the baseline move further right.
+    // An outline made only of whole-pixel rectangles on the pixel grid, all turning the same way
+    // (the pixel font's glyphs at their design size: one square per pixel), covers exactly the
+    // pixels inside those rectangles; the scan-line rasteriser gives the same pixels, only much
+    // more slowly. Fills `g` and returns true for such an outline; false leaves `g` untouched.
+    static bool FillGridRectangles(const FT_Outline& outline, Glyph& g) {
+        if (outline.n_contours <= 0 || (outline.flags & FT_OUTLINE_EVEN_ODD_FILL)) return false;
+        struct Box { FT_Pos x0, y0, x1, y1; };
+        std::vector<Box> boxes;
+        boxes.reserve(std::size_t(outline.n_contours));
+        int orientation = 0, first = 0;
+        for (int c = 0; c < outline.n_contours; ++c) {
+            const int last = outline.contours[c];
+            if (last - first != 3) return false;
+            const FT_Vector* p = outline.points + first;
+            for (int i = 0; i < 4; ++i) {
+                if (!(FT_CURVE_TAG(outline.tags[first + i]) == FT_CURVE_TAG_ON) || (p[i].x & 63) || (p[i].y & 63))
+                    return false;
+                // Each edge runs along x or along y, alternately.
+                const FT_Vector& a = p[i];
+                const FT_Vector& b = p[(i + 1) % 4];
+                const bool alongX = a.y == b.y && a.x != b.x, alongY = a.x == b.x && a.y != b.y;
+                const FT_Vector& prev = p[(i + 3) % 4];
+                const bool prevAlongX = prev.y == a.y && prev.x != a.x;
+                if (!(alongX || alongY) || alongX == prevAlongX) return false;
+            }
+            const FT_Pos area = (p[1].x - p[0].x) * (p[2].y - p[1].y) - (p[1].y - p[0].y) * (p[2].x - p[1].x);
+            const int turn = area > 0 ? 1 : -1;
+            if (orientation != 0 && turn != orientation) return false;
+            orientation = turn;
+            boxes.push_back({std::min(p[0].x, p[2].x) >> 6, std::min(p[0].y, p[2].y) >> 6, std::max(p[0].x, p[2].x) >> 6,
+                             std::max(p[0].y, p[2].y) >> 6});
+            first = last + 1;
+        }
+        Box all = boxes.front();
+        for (const Box& b : boxes) all = {std::min(all.x0, b.x0), std::min(all.y0, b.y0), std::max(all.x1, b.x1), std::max(all.y1, b.y1)};
+        if (all.x1 - all.x0 > 4096 || all.y1 - all.y0 > 4096) return false;
+        g.left = int(all.x0);
+        g.top = int(all.y1);
+        g.width = int(all.x1 - all.x0);
+        g.height = int(all.y1 - all.y0);
+        g.mask.assign(std::size_t(g.width) * std::size_t(g.height), 0);
+        for (const Box& b : boxes)
+            for (FT_Pos y = b.y0; y < b.y1; ++y)  // rows counted from the top of the cell
+                std::fill_n(g.mask.begin() + std::ptrdiff_t((all.y1 - 1 - y) * g.width + (b.x0 - all.x0)), b.x1 - b.x0, 1);
+        return true;
+    }
+
     static void ShearRows(Glyph& g) {
         if (g.width == 0 || g.height == 0) return;
         auto shiftOf = [&](int y) {

@@ -10,6 +10,8 @@
 #include "banner/BannerDocument.h"
 #include "banner/Patterns.h"
 #include "banner/Renderer.h"
+#include "platform/Resources.h"
+#include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
 
 namespace veskel {
@@ -257,6 +259,21 @@ TEST(Layers, MirrorLayersFollowTheirColumnHeights) {
         }
     }
     EXPECT_THROW(MirrorLayer(6), std::out_of_range);
+}
+
+// The layers are embedded twice, as reviewed PNGs and decoded at build time; the renderer uses the
+// decoded copy, which must be the PNG's pixels exactly.
+TEST(Layers, DecodedCopiesEqualTheirPngs) {
+    for (int i = 0; i < kMirrorLayerCount; ++i) {
+        const Picture png = DecodePng(Resource(MirrorLayerResource(i)));
+        const Picture& layer = MirrorLayer(i);
+        EXPECT_EQ(layer.color.Width(), png.color.Width());
+        EXPECT_EQ(layer.color.Height(), png.color.Height());
+        EXPECT_TRUE(std::equal(png.color.Data(), png.color.Data() + png.color.ByteSize(), layer.color.Data()))
+            << MirrorLayerResource(i);
+        EXPECT_EQ(layer.alpha, png.alpha) << MirrorLayerResource(i);
+        EXPECT_EQ(layer.hasTransparency, png.hasTransparency);
+    }
 }
 
 TEST(Layers, GlowFollowsItsTables) {

@@ -97,8 +97,8 @@ std::string_view MirrorLayerResource(int index) {
     return kMirrorResources[index];
 }
 
-// A layer from its decoded form embedded beside the PNG (width and height as 32-bit
-// little-endian numbers, then blue, green, red, alpha per pixel).
+// A layer from its decoded form embedded beside the PNG: width and height as 32-bit little-endian
+// numbers, the colour plane (blue, green, red), then the alpha plane.
 Picture LayerFromPixels(std::string_view name) {
     const std::span<const std::uint8_t> data = Resource(name);
     const auto u32 = [&](std::size_t at) {
@@ -109,16 +109,9 @@ Picture LayerFromPixels(std::string_view name) {
     if (data.size() != 8 + 4 * pixels || u32(0) != std::uint32_t(kLayerWidth) || u32(4) != std::uint32_t(kLayerHeight))
         throw std::runtime_error(std::string(name) + " is not a 350 x 19 layer");
     Picture p(Bitmap(kLayerWidth, kLayerHeight));
-    p.EnsureAlpha(0);
+    std::copy_n(data.data() + 8, 3 * pixels, p.color.Data());
+    p.alpha.assign(data.data() + 8 + 3 * pixels, data.data() + 8 + 4 * pixels);
     p.hasTransparency = true;
-    std::uint8_t* colour = p.color.Data();
-    const std::uint8_t* src = data.data() + 8;
-    for (std::size_t i = 0; i < pixels; ++i, src += 4) {
-        colour[3 * i] = src[0];
-        colour[3 * i + 1] = src[1];
-        colour[3 * i + 2] = src[2];
-        p.alpha[i] = src[3];
-    }
     return p;
 }
 

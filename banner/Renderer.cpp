@@ -131,6 +131,11 @@ void MakeBase(Bitmap& out, const BaseKey& key) {
     const int tileWidth = tile.Width();
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = out.Row(y);
+        // Along a horizontal gradient a row repeats the one a tile height above it.
+        if (key.horizontal && y >= tile.Height()) {
+            std::memcpy(row, out.Row(y - tile.Height()), std::size_t(w) * 3);
+            continue;
+        }
         const std::uint8_t* tileRow = tile.Row(y % tile.Height());
         for (int x = 0, tx = 0; x < w; ++x) {
             const std::size_t t = std::size_t(key.horizontal ? x : y) * 3;
@@ -175,8 +180,11 @@ PreparedLayer PrepareLayer(const Picture& layer, std::int64_t alphaOffset) {
     out.inverse.reset(new std::uint8_t[out.bytes]);
     // 255 - a for every byte, then one flat pass the compiler can vectorise.
     std::uint8_t* inverse = out.inverse.get();
-    for (std::size_t i = 0; i < pixels; ++i)
-        inverse[3 * i] = inverse[3 * i + 1] = inverse[3 * i + 2] = std::uint8_t(255 - ClampByte(layer.alpha[i] + alphaOffset));
+    const int offset = int(std::clamp<std::int64_t>(alphaOffset, -255, 255));  // beyond, every alpha clamps alike
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const std::uint8_t a = std::uint8_t(std::clamp(layer.alpha[i] + offset, 0, 255));
+        inverse[3 * i] = inverse[3 * i + 1] = inverse[3 * i + 2] = std::uint8_t(255 - a);
+    }
     const std::uint8_t* colour = layer.color.Data();
     std::uint16_t* scaled = out.scaled.get();
     for (std::size_t i = 0; i < out.bytes; ++i) scaled[i] = std::uint16_t(colour[i] * (255 - inverse[i]) + 255);

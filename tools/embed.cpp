@@ -2,8 +2,9 @@
 // Usage: veskel_embed INPUT SYMBOL OUTPUT.cpp
 //        veskel_embed --pixels INPUT.png SYMBOL OUTPUT.cpp
 // With --pixels the PNG is decoded here, once, and the array holds its pixels ready to use: the
-// width and height (32-bit little-endian), then every pixel as blue, green, red, alpha. Layers the
-// renderer needs in every run then cost no decoding at run time.
+// width and height (32-bit little-endian), then every pixel as blue, green, red, top row first,
+// then every pixel's alpha. Layers the renderer needs in every run then cost no decoding at run
+// time.
 #include <png.h>
 
 #include <cstdio>
@@ -31,7 +32,9 @@ bool DecodeToPixels(const char* path, std::vector<unsigned char>& out) {
     }
     for (png_uint_32 v : {image.width, image.height})
         for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
-    out.insert(out.end(), pixels.begin(), pixels.end());
+    // The colour plane, then the alpha plane: the layout of the program's own pictures.
+    for (std::size_t i = 0; i < pixels.size(); i += 4) out.insert(out.end(), &pixels[i], &pixels[i] + 3);
+    for (std::size_t i = 3; i < pixels.size(); i += 4) out.push_back(pixels[i]);
     return true;
 }
 

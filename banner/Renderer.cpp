@@ -201,32 +201,58 @@ void BlendPrepared(Bitmap& image, const PreparedLayer& layer) {
     for (std::size_t i = 0; i < n; ++i) d[i] = std::uint8_t(std::uint16_t(sa[i] + std::uint16_t(ia[i]) * d[i]) >> 8);
 }
 
-const PreparedLayer& PreparedGlow() {
-    static const PreparedLayer glow = PrepareLayer(GlowLayer(), 0);
-    return glow;
-}
-
-// The selected highlight layer with its strength applied; each thread keeps the last one.
-const PreparedLayer& PreparedMirror(int index, std::int32_t strength) {
-    // Offsets beyond +-255 clamp every alpha alike.
-    const std::int64_t offset = std::clamp<std::int64_t>(std::int64_t(strength) - 50, -255, 255);
-    thread_local int lastIndex = -1;
-    thread_local std::int64_t lastOffset = 0;
-    thread_local PreparedLayer last;
-    if (index != lastIndex || offset != lastOffset) {
-        last = PrepareLayer(MirrorLayer(index), offset);
-        lastIndex = index;
-        lastOffset = offset;
-    }
-    return last;
-}
-
 void BlendRow(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* a, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint16_t alpha = a[i];
         d[i] = std::uint8_t(std::uint16_t(s[i] * alpha + 255 + std::uint16_t(255 - alpha) * d[i]) >> 8);
     }
 }
+
+// Blends a banner-wide layer straight from its picture, each alpha moved by `offset` and clamped:
+// the same arithmetic as the prepared blend, a row at a time, without preparing anything.
+void BlendDirect(Bitmap& image, const Picture& layer, int offset) {
+    const int w = std::min(layer.Width(), image.Width());
+    const int h = std::min(layer.Height(), image.Height());
+    std::vector<std::uint8_t> spread(std::size_t(w) * 3);
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* a = layer.AlphaRow(y);
+        for (int x = 0; x < w; ++x)
+            spread[3 * x] = spread[3 * x + 1] = spread[3 * x + 2] = std::uint8_t(std::clamp(a[x] + offset, 0, 255));
+        BlendRow(image.Row(y), layer.color.Row(y), spread.data(), spread.size());
+    }
+}
+
+// A layer is prepared only when it is drawn a second time with the same strength: a run that
+// draws one banner blends it straight from its picture, while a window or a batch that draws
+// many gets the faster prepared blend from the second banner on.
+void BlendGlow(Bitmap& image) {
+    static std::atomic<bool> drawnBefore{false};
+    if (!drawnBefore.exchange(true, std::memory_order_relaxed)) {
+        BlendDirect(image, GlowLayer(), 0);
+        return;
+    }
+    static const PreparedLayer glow = PrepareLayer(GlowLayer(), 0);
+    BlendPrepared(image, glow);
+}
+
+// The selected highlight layer with its strength applied; each thread keeps the last one.
+void BlendMirror(Bitmap& image, int index, std::int32_t strength) {
+    // Offsets beyond +-255 clamp every alpha alike.
+    const int offset = int(std::clamp<std::int64_t>(std::int64_t(strength) - 50, -255, 255));
+    thread_local int lastIndex = -1;
+    thread_local int lastOffset = 0;
+    thread_local PreparedLayer last;
+    if (index != lastIndex || offset != lastOffset) {
+        lastIndex = index;
+        lastOffset = offset;
+        last = PreparedLayer{};
+        BlendDirect(image, MirrorLayer(index), offset);
+        return;
+    }
+    if (!last.scaled) last = PrepareLayer(MirrorLayer(index), offset);
+    BlendPrepared(image, last);
+}
+
 
 // The overlay picture: the same blend as LayerComposite, clipped to the banner, one row at a time
 // with each alpha spread over its pixel's three bytes so that the blend runs in flat 16-bit passes.
@@ -348,7 +374,7 @@ void PatternBlend(Bitmap& image, int patternIndex, std::int32_t strength) {
 
 void DrawMirrorLayer(Bitmap& image, int mirrorIndex, std::int32_t strength) {
     if (image.Width() == kLayerWidth && image.Height() >= kLayerHeight) {
-        BlendPrepared(image, PreparedMirror(mirrorIndex, strength));
+        BlendMirror(image, mirrorIndex, strength);
         return;
     }
     Picture layer = MirrorLayer(mirrorIndex);
@@ -399,7 +425,7 @@ void ComposeBanner(Bitmap& image, const BannerSettings& s, const Picture& prepar
     if (out.Width() != kBannerWidth || out.Height() != kBannerHeight) out.Reset(kBannerWidth, kBannerHeight);
     DrawBase(out, s);
     if (s.Overlay()) BlendOverlay(out, preparedPicture, s.OverlayX(), s.OverlayY());
-    if (s.Glow()) BlendPrepared(out, PreparedGlow());
+    if (s.Glow()) BlendGlow(out);
     DrawMirrorLayer(out, s.MirrorPattern(), s.MirrorStrength());
     OutlinedText(out, s.Text(), s.TextX(), s.TextY());
     if (s.Border()) DrawBorder(out, s.BorderColor());

@@ -50,9 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     world.backend.AdvanceClock(200);
     world.backend.MouseExit(form);
     const std::string text = WriteLayout(SaveLayout(*panel));
+    // The copy loads into the same surroundings as the original: a panel aligned in its form
+    // takes the form's size, which must be the same for the texts to match.
     Form again;
+    again.SetBounds(0, 0, 160, 120);
     auto* copy = again.CreateOwned<CustomControl>();
     copy->SetParent(&again);
+    copy->SetBounds(0, 0, 160, 120);
     try {
         LoadLayout(*copy, std::string_view(text));
     } catch (const LayoutError&) {

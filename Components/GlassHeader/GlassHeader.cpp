@@ -183,8 +183,11 @@ void TGlassHeader::MouseDown(MouseButton button, ShiftState shift, int x, int y)
     if (max && OnMaxButton) OnMaxButton(*this);
     if (min && OnMinButton) OnMinButton(*this);
     if (close && Parent()) SendMessage(Parent()->Handle(), kWmClose);
-    // Window states (maximized, minimized) are not offered by the platform layer; the buttons
-    // report their events only.
+    // The window states belong to a form: a bar placed on any other parent (a panel, a page)
+    // only raises the two events rather than treating that parent as a window.
+    Form* form = dynamic_cast<Form*>(Parent());
+    if (max && form) form->SetWindowState(WindowState::Maximized);
+    if (min && form) form->SetWindowState(WindowState::Minimized);
 }
 
 }  // namespace veskel

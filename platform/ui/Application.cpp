@@ -475,6 +475,10 @@ void Application::DispatchMoved(Form& form, Point screenTopLeft) {
     Guarded([&] { form.NativeMoved(screenTopLeft); });
 }
 
+void Application::DispatchWindowState(Form& form, WindowState state) {
+    Guarded([&] { form.NativeStateChanged(state); });
+}
+
 void Application::DispatchActivate(Form& form, bool active) {
     Guarded([&] {
         if (active) {

@@ -153,6 +153,8 @@ public:
     // The window was moved by the user (screen position of the client area).
     void DispatchMoved(Form& form, Point screenTopLeft);
     void DispatchActivate(Form& form, bool active);
+    // The window manager minimized, maximized or restored the window.
+    void DispatchWindowState(Form& form, WindowState state);
     // The user asked the window manager to close the window.
     void DispatchCloseRequest(Form& form);
     // The backend's window needs a full repaint (exposed).

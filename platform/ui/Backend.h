@@ -17,11 +17,11 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/Picture.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/Form.h"
 
 namespace veskel {
 
 class Application;
-class Form;
 
 // ---- file dialogs
 
@@ -101,6 +101,10 @@ public:
     // Shows the given area (surface coordinates) of the form's surface.
     virtual void Present(Form& form, const Rect& area) = 0;
     virtual void RaiseWindow(Form& form, bool activate) = 0;
+    // Minimizes, maximizes or restores a shown form's window (the form already holds the new
+    // state). A change the user makes through the window manager comes back through
+    // Application::DispatchWindowState.
+    virtual void SetWindowState(Form& form, WindowState state) = 0;
     // Starts an interactive move with the pointer (the window manager's, or a manual fallback
     // that tracks the pointer until the button is released).
     virtual void StartSystemMove(Form& form) = 0;

@@ -200,7 +200,12 @@ void Control::SetAlign(Align a) {
     if (parent_) parent_->Realign();
 }
 
+void Control::EnableAlign() {
+    if (alignDisabled_ > 0 && --alignDisabled_ == 0) Realign();
+}
+
 void Control::Realign() {
+    if (alignDisabled_ > 0) return;
     Rect r = AlignArea();
     auto place = [&](Align which) {
         for (Control* c : children_) {

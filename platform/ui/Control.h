@@ -118,6 +118,12 @@ public:
     void SetHeight(int v) { SetBounds(Left(), Top(), Width(), v); }
     Align GetAlign() const { return align_; }
     void SetAlign(Align a);
+    // Holds back the placing of this control's aligned children until the matching EnableAlign,
+    // which places them at once. The stored-layout reader holds every control it fills, since
+    // properties arrive in stored order and an aligned control's Left, Top, Width and Height may
+    // come after its Align. Pairs nest.
+    void DisableAlign() { ++alignDisabled_; }
+    void EnableAlign();
 
     // ---- state
     bool Visible() const { return visible_; }
@@ -278,6 +284,7 @@ private:
     std::vector<Control*> owned_;
     Rect bounds_{};
     Align align_ = Align::None;
+    int alignDisabled_ = 0;
     bool visible_ = true;
     bool enabled_ = true;
     std::string caption_;

@@ -94,6 +94,12 @@ void Form::SetToolWindow(bool v) {
     if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
 }
 
+void Form::SetWindowState(WindowState state) {
+    if (state == windowState_) return;
+    windowState_ = state;
+    if (nativeWindow_ && shown_) Application::Current()->GetBackend().SetWindowState(*this, state);
+}
+
 void Form::SetBounds(int left, int top, int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
@@ -152,6 +158,8 @@ void Form::ShowForm() {
         nativeWindow_ = true;
     }
     app->GetBackend().ShowWindow(*this, true);
+    // A state set while the form was hidden applies now that there is a window to apply it to.
+    if (windowState_ != WindowState::Normal) app->GetBackend().SetWindowState(*this, windowState_);
     app->GetBackend().Present(*this, surface_.Bounds());
 }
 

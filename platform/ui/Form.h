@@ -20,6 +20,9 @@ namespace veskel {
 
 enum class CloseAction { None, Hide, Free };
 enum class FormPosition { Designed, ScreenCenter };
+// How the window sits on the desktop: at its own place and size, minimized to the task bar or
+// dock, or maximized by the window manager.
+enum class WindowState { Normal, Minimized, Maximized };
 
 class Form : public CustomControl {
 public:
@@ -37,6 +40,11 @@ public:
     // Where the first Show places the form: as designed (Left/Top) or centred on the screen.
     FormPosition Position() const { return position_; }
     void SetPosition(FormPosition p) { position_ = p; }
+    // The window state. Setting it asks the backend to change the shown window (a form not yet
+    // shown takes the state when it is shown); the form follows when the user or the window
+    // manager changes the state by other means, as far as the backend hears of it.
+    WindowState GetWindowState() const { return windowState_; }
+    void SetWindowState(WindowState state);
 
     // ---- geometry: Left/Top are screen coordinates of the client area
     void SetBounds(int left, int top, int width, int height) override;
@@ -108,12 +116,14 @@ private:
     friend class FormPainter;
     void SetActiveFlag(bool active);
     void NativeMoved(Point screenTopLeft);
+    void NativeStateChanged(WindowState state) { windowState_ = state; }
     void PaintArea(const Rect& area);
 
     bool frameless_ = false;
     bool topMost_ = false;
     bool toolWindow_ = false;
     FormPosition position_ = FormPosition::Designed;
+    WindowState windowState_ = WindowState::Normal;
     bool created_ = false;
     bool shown_ = false;
     bool nativeWindow_ = false;

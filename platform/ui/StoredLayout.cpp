@@ -64,8 +64,11 @@ void ApplyProperties(Control& c, const LayoutObject& o, const LoadOptions& optio
     }
 }
 
+// `held` collects the controls whose alignment waits for the end of the load, parents first.
 void LoadObject(Control& root, Control& c, const LayoutObject& o, const LoadOptions& options,
-                std::vector<Control*>& loaded) {
+                std::vector<Control*>& loaded, std::vector<Control*>& held) {
+    c.DisableAlign();
+    held.push_back(&c);
     ApplyProperties(c, o, options);
     loaded.push_back(&c);
     for (const LayoutObject& child : o.children) {
@@ -83,7 +86,7 @@ void LoadObject(Control& root, Control& c, const LayoutObject& o, const LoadOpti
         Control* k = root.Own(std::move(made));
         k->SetName(child.name);
         k->SetParent(&c);
-        LoadObject(root, *k, child, options, loaded);
+        LoadObject(root, *k, child, options, loaded, held);
     }
 }
 
@@ -104,7 +107,28 @@ void LoadLayout(Control& root, const LayoutObject& layout, const LoadOptions& op
     RegisterFrameworkClasses();
     if (root.Name().empty()) root.SetName(layout.name);
     std::vector<Control*> loaded;
-    LoadObject(root, root, layout, options, loaded);
+    // Aligned controls are placed once everything is read, so that the result does not depend
+    // on whether a control's bounds were stored before or after its Align: what loads is what
+    // the alignment gives, and what is saved from it reads back the same. The root's parent
+    // waits too, as the root may be aligned in it.
+    std::vector<Control*> held;
+    if (Control* outer = root.Parent()) {
+        outer->DisableAlign();
+        held.push_back(outer);
+    }
+    try {
+        LoadObject(root, root, layout, options, loaded, held);
+    } catch (...) {
+        // Release what was held, but report the load's own error.
+        for (Control* c : held) {
+            try {
+                c->EnableAlign();
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+    for (Control* c : held) c->EnableAlign();
     for (Control* c : loaded) c->Loaded();
 }
 

@@ -71,8 +71,10 @@ struct LoadOptions {
 
 // Applies a parsed layout to an existing root control (usually a form): the root's properties,
 // then each child object, created through the registry, owned by the root and parented to its
-// enclosing object, with its properties applied in stored order. Loaded() runs on every control
-// at the end. Errors name the object and property: "Error reading GlassButton1.HUE: ...".
+// enclosing object, with its properties applied in stored order. Aligned controls are placed
+// once all is read (so an Align stored before a control's bounds still decides where it sits);
+// then Loaded() runs on every control. Errors name the object and property:
+// "Error reading GlassButton1.HUE: ...".
 void LoadLayout(Control& root, const LayoutObject& layout, const LoadOptions& options = {});
 void LoadLayout(Control& root, std::string_view text, const LoadOptions& options = {});
 

@@ -135,6 +135,83 @@ TEST_F(HeaderTest, AllThreeButtonsSitRightToLeft) {
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(HeaderTest, MaxAndMinButtonsRaiseTheirEventsThenChangeTheWindowState) {
+    bar->SetShowMax(true);
+    bar->SetShowMin(true);
+    form->PaintAll();
+    // Each handler sees the window as it was: the action follows the event.
+    std::vector<std::string> events;
+    bar->OnMaxButton = [&](Control&) {
+        events.push_back(form->GetWindowState() == WindowState::Normal ? "max (normal)" : "max (changed)");
+    };
+    bar->OnMinButton = [&](Control&) {
+        events.push_back(form->GetWindowState() == WindowState::Maximized ? "min (maximized)" : "min (other)");
+    };
+    Move(410, 10);
+    Press(410, 10);
+    EXPECT_EQ(form->GetWindowState(), WindowState::Maximized);
+    EXPECT_EQ(backend.WindowStateOf(*form), WindowState::Maximized);
+    Move(390, 10);
+    backend.AdvanceClock(100);
+    Press(390, 10);
+    EXPECT_EQ(form->GetWindowState(), WindowState::Minimized);
+    EXPECT_EQ(backend.WindowStateOf(*form), WindowState::Minimized);
+    EXPECT_EQ(events, (std::vector<std::string>{"max (normal)", "min (maximized)"}));
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(HeaderTest, BothButtonsStillLitRaiseBothEventsBeforeEitherAction) {
+    bar->SetShowMax(true);
+    bar->SetShowMin(true);
+    form->PaintAll();
+    std::vector<std::string> events;
+    auto record = [&](const char* name) {
+        return [&, name](Control&) {
+            events.push_back(std::string(name) + (form->GetWindowState() == WindowState::Normal ? "" : " late"));
+        };
+    };
+    bar->OnMaxButton = record("max");
+    bar->OnMinButton = record("min");
+    // Straight from maximize to minimize: the maximize button's poll has not yet run.
+    Move(410, 10);
+    Move(390, 10);
+    ASSERT_TRUE(bar->IsHot(TGlassHeader::kMax));
+    ASSERT_TRUE(bar->IsHot(TGlassHeader::kMin));
+    Press(390, 10);
+    EXPECT_EQ(events, (std::vector<std::string>{"max", "min"}));
+    EXPECT_EQ(form->GetWindowState(), WindowState::Minimized);  // maximized, then minimized
+}
+
+TEST_F(HeaderTest, HiddenOrMisplacedButtonsLeaveTheWindowStateAlone) {
+    // Hidden buttons: presses where they would sit, and right of the close button, only drag or
+    // do nothing.
+    for (int x = 380; x < 445; ++x) {
+        if (x >= 424 && x < 442) continue;  // the close button
+        Move(x, 10);
+        Press(x, 10);
+    }
+    EXPECT_EQ(form->GetWindowState(), WindowState::Normal);
+    EXPECT_EQ(backend.WindowStateOf(*form), WindowState::Normal);
+    // A bar on a panel rather than on its window raises the event and changes nothing.
+    auto* panel = form->CreateOwned<CustomControl>();
+    panel->SetParent(form);
+    panel->SetBounds(0, 36, 462, 24);
+    auto* inner = form->CreateOwned<TGlassHeader>();
+    inner->SetParent(panel);
+    inner->SetAlign(Align::None);
+    inner->SetBounds(0, 0, 445, 23);
+    inner->SetShowMax(true);
+    int raised = 0;
+    inner->OnMaxButton = [&](Control&) { ++raised; };
+    form->PaintAll();
+    const Rect maxButton = inner->ButtonRect(TGlassHeader::kMax);
+    ASSERT_FALSE(maxButton.IsEmpty());
+    backend.MouseMove(*form, maxButton.left + 4, 36 + 8);
+    backend.MouseDown(*form, maxButton.left + 4, 36 + 8);
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(form->GetWindowState(), WindowState::Normal);
+}
+
 TEST_F(HeaderTest, EmptyCaptionLeavesTheBarAsItIs) {
     ScopedRoundingModeForTesting rounding(RoundingMode::NearestEven);
     bar->SetCaption("");

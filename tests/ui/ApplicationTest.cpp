@@ -149,6 +149,22 @@ TEST_F(UiTest, ActivationEventsFollowTheActiveWindow) {
     EXPECT_EQ(app.ActiveForm(), nullptr);
 }
 
+TEST_F(UiTest, WindowStateGoesToTheWindowAndFollowsTheUser) {
+    TestForm form;
+    // Set before the form is shown, the state waits for the window.
+    form.SetWindowState(WindowState::Maximized);
+    EXPECT_EQ(backend.WindowStateOf(form), WindowState::Normal);
+    form.ShowForm();
+    EXPECT_EQ(backend.WindowStateOf(form), WindowState::Maximized);
+    form.SetWindowState(WindowState::Minimized);
+    EXPECT_EQ(backend.WindowStateOf(form), WindowState::Minimized);
+    // The user restores it from the task bar: the form hears of it.
+    backend.UserSetWindowState(form, WindowState::Normal);
+    EXPECT_EQ(form.GetWindowState(), WindowState::Normal);
+    form.SetWindowState(WindowState::Maximized);
+    EXPECT_EQ(backend.WindowStateOf(form), WindowState::Maximized);
+}
+
 TEST_F(UiTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
     TestForm form;
     form.ShowForm();

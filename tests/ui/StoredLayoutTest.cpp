@@ -227,6 +227,64 @@ TEST_F(StoredLayoutLoad, SavedLayoutLoadsBackTheSame) {
     EXPECT_NE(saved.find("Caption = 'It''s '#1058"), std::string::npos) << saved;
 }
 
+// An aligned control sits where its alignment puts it, whether its bounds were stored before or
+// after its Align, and the saved layout reads back to the same text.
+TEST_F(StoredLayoutLoad, AlignDecidesPlacementWhateverTheStoredOrder) {
+    const char* kText = R"(object Form1: TForm1
+  ClientHeight = 120
+  ClientWidth = 160
+  object Fill: TProbePanel
+    Align = alClient
+    Left = 10
+    Top = 80
+    Width = 100
+    Height = 3
+    object Strip: TProbePanel
+      Align = alTop
+      Height = 7
+      Width = 3
+    end
+  end
+  object Hidden: TProbePanel
+    Align = alClient
+    Visible = False
+    Left = 5
+    Top = 6
+    Width = 7
+    Height = 8
+  end
+end
+)";
+    ProbeForm form;
+    LoadLayout(form, std::string_view(kText));
+    EXPECT_EQ(form.Find<ProbePanel>("Fill")->BoundsRect(), (Rect{0, 0, 160, 120}));
+    EXPECT_EQ(form.Find<ProbePanel>("Strip")->BoundsRect(), (Rect{0, 0, 160, 7}));
+    // A hidden control takes no place, so it keeps the bounds it was given.
+    EXPECT_EQ(form.Find<ProbePanel>("Hidden")->BoundsRect(), (Rect{5, 6, 12, 14}));
+    const std::string saved = WriteLayout(SaveLayout(form));
+    ProbeForm again;
+    LoadLayout(again, std::string_view(saved));
+    EXPECT_EQ(WriteLayout(SaveLayout(again)), saved);
+
+    // A layout read into a control hosted on a form: the root's own alignment decides too.
+    ProbeForm host;
+    host.SetBounds(0, 0, 200, 100);
+    ProbePanel inner;
+    inner.SetParent(&host);
+    LoadLayout(inner, std::string_view("object P: TProbePanel\n  Align = alClient\n  Left = 10\n  Width = 20\nend\n"));
+    EXPECT_EQ(inner.BoundsRect(), (Rect{0, 0, 200, 100}));
+    inner.SetParent(nullptr);
+
+    // A load that fails leaves alignment working.
+    ProbeForm broken;
+    EXPECT_THROW(LoadLayout(broken, std::string_view("object F: TForm1\n  object P: TProbePanel\n    Align = alClient\n"
+                                                     "    Bogus = 1\n  end\nend\n")),
+                 LayoutError);
+    broken.SetBounds(0, 0, 50, 40);
+    ASSERT_EQ(broken.Children().size(), 1u);
+    EXPECT_EQ(broken.Children()[0]->BoundsRect(), (Rect{0, 0, 50, 40}));
+}
+
 TEST_F(StoredLayoutLoad, ErrorsNameTheObjectAndProperty) {
     struct Case {
         const char* text;

@@ -112,6 +112,13 @@ void HeadlessBackend::UserActivate(Form& form, bool active) {
     Settle();
 }
 
+void HeadlessBackend::UserSetWindowState(Form& form, WindowState state) {
+    if (!app_) return;
+    if (Window* w = Find(form)) w->state = state;
+    app_->DispatchWindowState(form, state);
+    Settle();
+}
+
 void HeadlessBackend::UserClose(Form& form) {
     if (!app_) return;
     app_->DispatchCloseRequest(form);
@@ -177,6 +184,10 @@ void HeadlessBackend::RaiseWindow(Form& form, bool activate) {
     windows_.erase(it);
     windows_.push_back(std::move(moved));
     if (activate && app_) app_->DispatchActivate(form, true);
+}
+
+void HeadlessBackend::SetWindowState(Form& form, WindowState state) {
+    if (Window* w = Find(form)) w->state = state;
 }
 
 void HeadlessBackend::StartSystemMove(Form&) { ++systemMoves; }
@@ -270,6 +281,11 @@ CursorShape HeadlessBackend::CursorOf(const Form& form) const {
 bool HeadlessBackend::IsWindowShown(const Form& form) const {
     const Window* w = Find(form);
     return w && w->shown;
+}
+
+WindowState HeadlessBackend::WindowStateOf(const Form& form) const {
+    const Window* w = Find(form);
+    return w ? w->state : WindowState::Normal;
 }
 
 void HeadlessBackend::SavePng(const Form& form, const std::string& path) {

@@ -37,6 +37,8 @@ public:
     // The user moves the window (the client area's new screen position).
     void UserMove(Form& form, Point screenTopLeft);
     void UserActivate(Form& form, bool active);
+    // The user minimizes, maximizes or restores the window through the window manager.
+    void UserSetWindowState(Form& form, WindowState state);
     void UserClose(Form& form);
 
     // ---- clock: runs every timer that falls due, each at its own time
@@ -82,6 +84,8 @@ public:
     const Bitmap* Presented(const Form& form) const;
     CursorShape CursorOf(const Form& form) const;
     bool IsWindowShown(const Form& form) const;
+    // The state the program last gave the form's window (Normal for a form without one).
+    WindowState WindowStateOf(const Form& form) const;
     // Writes the form's surface as a PNG file (throws on failure).
     static void SavePng(const Form& form, const std::string& path);
 
@@ -94,6 +98,7 @@ public:
     void UpdateWindowStyle(Form& form) override;
     void Present(Form& form, const Rect& area) override;
     void RaiseWindow(Form& form, bool activate) override;
+    void SetWindowState(Form& form, WindowState state) override;
     void StartSystemMove(Form& form) override;
     void SetCursor(Form& form, const CursorShape& cursor) override;
     std::int64_t NowMs() override { return now_; }
@@ -128,6 +133,7 @@ private:
         bool shown = false;
         Bitmap pixels;
         CursorShape cursor;
+        WindowState state = WindowState::Normal;
     };
     Window* Find(const Form& form);
     // The desktop and every shown window but `exclude`, bottom to top.

@@ -178,6 +178,14 @@ public:
         if (active == form_.Active()) return;
         Guard([&] { app_->DispatchActivate(form_, active); });
     }
+    void StateChanged(Qt::WindowState state) override {
+        const WindowState s = state == Qt::WindowMinimized                                   ? WindowState::Minimized
+                              : state == Qt::WindowMaximized || state == Qt::WindowFullScreen ? WindowState::Maximized
+                                                                                             : WindowState::Normal;
+        // The program's own changes arrive here too, with the form already in that state.
+        if (s == form_.GetWindowState()) return;
+        Guard([&] { app_->DispatchWindowState(form_, s); });
+    }
     void CloseRequested() override {
         Guard([&] { app_->DispatchCloseRequest(form_); });
     }
@@ -349,6 +357,24 @@ void QtBackend::RaiseWindow(Form& form, bool activate) {
     e->window->raise();
     ToTop(e->window);
     if (activate) e->window->requestActivate();
+}
+
+void QtBackend::SetWindowState(Form& form, WindowState state) {
+    Entry* e = Find(form);
+    if (!e) return;
+    FormWindow* window = e->window;
+    if (!window->isVisible()) {
+        // A hidden window keeps the state for when it is shown again.
+        window->setWindowState(state == WindowState::Minimized   ? Qt::WindowMinimized
+                               : state == WindowState::Maximized ? Qt::WindowMaximized
+                                                                 : Qt::WindowNoState);
+        return;
+    }
+    switch (state) {
+    case WindowState::Minimized: window->showMinimized(); break;
+    case WindowState::Maximized: window->showMaximized(); break;
+    case WindowState::Normal: window->showNormal(); break;
+    }
 }
 
 void QtBackend::StartSystemMove(Form& form) {

@@ -40,6 +40,7 @@ public:
     void UpdateWindowStyle(Form& form) override;
     void Present(Form& form, const Rect& area) override;
     void RaiseWindow(Form& form, bool activate) override;
+    void SetWindowState(Form& form, WindowState state) override;
     void StartSystemMove(Form& form) override;
     void SetCursor(Form& form, const CursorShape& cursor) override;
 

@@ -25,6 +25,9 @@ QPoint ToFormPoint(const QPointF& p) { return QPoint(int(std::floor(p.x())), int
 
 FormWindow::FormWindow(FormWindowSink* sink, QSize size) : sink_(sink) {
     SetFormSize(size);
+    connect(this, &QWindow::windowStateChanged, this, [this](Qt::WindowState state) {
+        if (sink_) sink_->StateChanged(state);
+    });
 }
 
 void FormWindow::SetFormSize(QSize size) {

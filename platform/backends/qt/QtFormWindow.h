@@ -2,7 +2,7 @@
 // One native window for one shown form. It keeps a copy of the form's 24-bit surface and
 // presents it pixel for pixel (on a high-density screen every pixel becomes a whole k x k block,
 // never smoothed), and reports what happens to it (pointer, keys, text, enter and leave, move,
-// activation, close) to a sink in window coordinates.
+// activation, state, close) to a sink in window coordinates.
 #include <QImage>
 #include <QMimeData>
 #include <QPoint>
@@ -34,6 +34,8 @@ public:
     virtual void PointerLeft() = 0;
     virtual void WindowMoved(QPoint topLeft) = 0;
     virtual void ActivationChanged(bool active) = 0;
+    // The window became minimized, maximized or normal (by the program or the window manager).
+    virtual void StateChanged(Qt::WindowState) {}
     // The user or the window system asked to close the window; it stays open until the
     // owner hides or destroys it.
     virtual void CloseRequested() = 0;

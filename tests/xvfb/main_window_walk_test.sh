@@ -132,6 +132,19 @@ wait_others_gone() {
     shoot_screen "$what"
     fail "$what is still open after 10 s (screen in $WORK/$what-screen.png)"
 }
+# Waits (up to 10 s) for another window of the program that has the keyboard focus (a dialog
+# ready for typing); sets OTHER.
+wait_dialog() {
+    local what=$1 i focus=""
+    wait_other_window "$what"
+    for i in $(seq 50); do
+        focus=$(timeout 5 xdotool getwindowfocus 2>/dev/null)
+        [ "$focus" = "$OTHER" ] && return 0
+        sleep 0.2
+    done
+    shoot_screen "$what"
+    fail "the $what ($OTHER) did not get the keyboard focus within 10 s (focus: $focus; screen in $WORK/$what-screen.png)"
+}
 # In a file dialog (Qt's own): the file-name field has the focus; select what it holds, type a
 # full path and accept with Return.
 dialog_accept_path() {
@@ -163,11 +176,21 @@ click 98 228; expect_preview arrow-down --set TextY=5
 
 # Held down, the left arrow repeats (after 400 ms, every 20 ms) until released, and the release
 # over the button clicks once more. How many steps a loaded machine fits in is not fixed: find
-# the one position that the preview shows, among those the time held allows.
+# the one position that a preview shows, among those the time held allows.
+steps_in() {
+    local preview=$1 most=$2 n
+    for n in $(seq 0 "$most"); do
+        render "$WORK/held-candidate.png" "${design[@]}" --set TextX=$((x0 + 1 - n))
+        same_pixels "$WORK/held-candidate.png" "$preview" && { echo "$n"; return 0; }
+    done
+    return 1
+}
 move_to 68 200
 t0=$(date +%s%3N)
 xdo mousedown 1
-sleep 1
+sleep 0.8
+preview_now held-midway                 # a look while the button is still down
+sleep 0.4
 xdo mouseup 1
 held=$(($(date +%s%3N) - t0))
 move_to 5 470
@@ -181,15 +204,15 @@ for _ in $(seq 50); do
 done
 # A timer may fire up to 5 % early (19 ms), and the time measured includes starting xdotool.
 most=$(((held - 380) / 19 + 3))
-steps=""
-for n in $(seq 1 "$most"); do
-    render "$WORK/held-candidate.png" "${design[@]}" --set TextX=$((x0 + 1 - n))
-    if same_pixels "$WORK/held-candidate.png" "$WORK/held-b-preview.png"; then steps=$n; break; fi
-done
-[ -n "$steps" ] || fail "after holding the left arrow for $held ms the preview shows no text position from $x0 to $((x0 + 1 - most))"
+steps=$(steps_in "$WORK/held-b-preview.png" "$most") ||
+    fail "after holding the left arrow for $held ms the preview shows no text position from $((x0 + 1)) to $((x0 + 1 - most))"
 [ "$steps" -ge 5 ] || fail "holding the left arrow for $held ms moved the text $steps steps, expected several"
+midway=$(steps_in "$WORK/held-midway-preview.png" "$steps") ||
+    fail "while the left arrow was held the preview showed no text position from $((x0 + 1)) to $((x0 + 1 - steps))"
+[ "$midway" -ge 1 ] && [ "$midway" -lt "$steps" ] ||
+    fail "while the left arrow was held the text had moved $midway steps, and $steps after the release"
 design+=(--set TextX=$((x0 + 1 - steps)))
-log "ok: holding the left arrow for $held ms moved the text $steps steps"
+log "ok: holding the left arrow for $held ms moved the text $steps steps ($midway while still held)"
 
 click 373 228; expect_preview text-reset --set TextX="$x0" --set TextY=5
 
@@ -255,7 +278,7 @@ show_page 3
 convert -size 60x16 gradient:'#ff2000-#2040ff' \( -size 60x16 gradient:'#ffffff-#606060' -rotate 90 -resize 60x16\! \) \
     -alpha off -compose CopyOpacity -composite "png32:$WORK/overlay.png" || fail "could not make the overlay picture"
 click 89 116   # "Choose..." (16, 32)
-wait_other_window "open-picture dialog"
+wait_dialog "open-picture dialog"
 dialog_accept_path "$WORK/overlay.png"
 wait_others_gone "the open-picture dialog"
 expect_preview overlay-loaded --overlay "$WORK/overlay.png"
@@ -274,7 +297,7 @@ click 151 248; expect_preview overlay-right-again --set OverlayX=1
 show_page 4
 cp "$WORK/overlay-right-again-preview.png" "$WORK/saved-preview.png"
 click 105 200   # project "Save..." (32, 116)
-wait_other_window "project save dialog"
+wait_dialog "project save dialog"
 dialog_accept_path "$WORK/design"
 wait_others_gone "the project save dialog"
 for _ in $(seq 50); do [ -s "$WORK/design.vzk" ] && break; sleep 0.2; done
@@ -285,7 +308,7 @@ click 105 120   # "New" (32, 36)
 expect_preview_image new "$WORK/default-downward.png"
 
 click 105 160   # "Open..." (32, 76)
-wait_other_window "project open dialog"
+wait_dialog "project open dialog"
 dialog_accept_path "$WORK/design.vzk"
 wait_others_gone "the project open dialog"
 expect_preview_image reopened "$WORK/saved-preview.png"
@@ -301,7 +324,7 @@ kinds=(PNG JPEG GIF BMP)
 for i in 0 1 2 3; do
     ext=${exts[$i]}
     click 105 264   # image "Save..." (32, 180)
-    wait_other_window "export dialog ($ext)"
+    wait_dialog "export dialog ($ext)"
     xdo key Tab Home
     for _ in $(seq "$i"); do xdo key Down; done
     xdo key shift+Tab

@@ -10,6 +10,8 @@
 #  - the banner exported as PNG, JPEG, GIF and BMP, the format chosen in the dialog's file-type
 #    list, each file checked against the renderer's;
 #  - the title bar's close button ends the program.
+# Once the "Effects" page has shown, the window rounds downward for good, and the renderer is
+# asked to do the same (--rounding downward).
 #   main_window_walk_test.sh VESKEL VESKEL_RENDER OUTDIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,6 +35,7 @@ log() { local t=$(($(date +%s%3N) - started)); printf '%3d.%03d %s\n' $((t / 100
 # The design as veskel-render arguments; later arguments override earlier ones, so each step
 # appends what it changes.
 design=()
+rounding=()
 render() {
     local out=$1
     shift
@@ -341,7 +344,7 @@ for i in 0 1 2 3; do
     wait_others_gone "the export dialog ($ext)"
     file=$WORK/export-$ext.$ext
     for _ in $(seq 50); do [ -s "$file" ] && break; sleep 0.2; done
-    [ -s "$file" ] || fail "the export as ${kinds[$i]} did not write $file: $(ls "$WORK" | grep export | tr '\n' ' ')"
+    [ -s "$file" ] || fail "the export as ${kinds[$i]} did not write $file: there are $(cd "$WORK" && echo export-*)"
     format=$(identify -format '%m %wx%h' "$file" 2>&1)
     case "$format" in
         "${kinds[$i]} 350x20" | "${kinds[$i]}3 350x20") ;;

@@ -8,7 +8,8 @@
 #  - an overlay picture loaded through the open dialog, moved and resized with its buttons;
 #  - a project saved through the save dialog, "New", then opened again through the open dialog;
 #  - the banner exported as PNG, JPEG, GIF and BMP, the format chosen in the dialog's file-type
-#    list, each file checked against the renderer's;
+#    list, each file checked against the renderer's; exported again under a name whose file
+#    exists, replaced only after a yes;
 #  - the title bar's close button ends the program.
 # Once the "Effects" page has shown, the window rounds downward for good, and the renderer is
 # asked to do the same (--rounding downward).
@@ -114,13 +115,14 @@ show_page() {
 other_windows() {
     timeout 5 xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$MAIN"
 }
-# Waits (up to 10 s) for another window of the program; sets OTHER.
+# Waits (up to 10 s) for another window of the program, other than the one given (a dialog that
+# is closing); sets OTHER.
 wait_other_window() {
-    local what=$1 i
+    local what=$1 except=${2:-none} i
     OTHER=""
     for i in $(seq 50); do
         app_alive || fail "the program ended while waiting for $what"
-        OTHER=$(other_windows | head -n 1)
+        OTHER=$(other_windows | grep -vx "$except" | head -n 1)
         [ -n "$OTHER" ] && { log "$what: window $OTHER"; return 0; }
         sleep 0.2
     done
@@ -141,7 +143,7 @@ wait_others_gone() {
 # ready for typing); sets OTHER.
 wait_dialog() {
     local what=$1 i focus=""
-    wait_other_window "$what"
+    wait_other_window "$what" "${2:-none}"
     for i in $(seq 50); do
         focus=$(timeout 5 xdotool getwindowfocus 2>/dev/null)
         [ "$focus" = "$OTHER" ] && return 0
@@ -364,6 +366,33 @@ for i in 0 1 2 3; do
     fi
     log "ok: exported $file ($format)"
 done
+
+# Once more under the same name: the dialog judged the name typed ("export-png"), but the file
+# that would be written ("export-png.png") is there, so the program asks first.
+export_again() {
+    local dialog
+    click 105 264
+    wait_dialog "export dialog (again)"
+    dialog=$OTHER
+    xdo key Tab Home shift+Tab
+    dialog_accept_path "$WORK/export-png"
+    wait_dialog "question before replacing" "$dialog"
+    xdo key "$1"
+    wait_others_gone "the question before replacing"
+}
+file=$WORK/export-png.png
+inode=$(stat -c %i "$file")
+cp "$file" "$WORK/export-png-first.png"
+export_again Escape
+sleep 0.5
+[ "$(stat -c %i "$file")" = "$inode" ] && cmp -s "$file" "$WORK/export-png-first.png" ||
+    fail "$file was replaced although the question was answered no"
+log "ok: answering no keeps $file"
+export_again y                       # the "Yes" button's mnemonic
+for _ in $(seq 50); do [ "$(stat -c %i "$file")" != "$inode" ] && break; sleep 0.2; done
+[ "$(stat -c %i "$file")" != "$inode" ] || fail "$file was not written anew after a yes"
+same_pixels "$WORK/export-png-first.png" "$file" || fail "the PNG written after a yes differs from the first one"
+log "ok: answering yes replaces $file"
 
 # ---------------------------------------------------------------- close
 # The title bar's close button (bar at (12, 13), 445 wide; button 18 wide, 3 from the end).

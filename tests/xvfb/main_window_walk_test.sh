@@ -115,14 +115,13 @@ show_page() {
 other_windows() {
     timeout 5 xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$MAIN"
 }
-# Waits (up to 10 s) for another window of the program, other than the one given (a dialog that
-# is closing); sets OTHER.
+# Waits (up to 10 s) for another window of the program; sets OTHER.
 wait_other_window() {
-    local what=$1 except=${2:-none} i
+    local what=$1 i
     OTHER=""
     for i in $(seq 50); do
         app_alive || fail "the program ended while waiting for $what"
-        OTHER=$(other_windows | grep -vx "$except" | head -n 1)
+        OTHER=$(other_windows | head -n 1)
         [ -n "$OTHER" ] && { log "$what: window $OTHER"; return 0; }
         sleep 0.2
     done
@@ -139,18 +138,24 @@ wait_others_gone() {
     shoot_screen "$what"
     fail "$what is still open after 10 s (screen in $WORK/$what-screen.png)"
 }
-# Waits (up to 10 s) for another window of the program that has the keyboard focus (a dialog
-# ready for typing); sets OTHER.
+# Waits (up to 10 s) until another shown window of the program, other than the one given (a
+# dialog that is closing), has the keyboard focus: a dialog ready for typing. (A dialog can show
+# pop-ups of its own, such as the file-name completer, which never take the focus.) Sets OTHER.
 wait_dialog() {
-    local what=$1 i focus=""
-    wait_other_window "$what" "${2:-none}"
+    local what=$1 except=${2:-none} i focus=""
+    OTHER=""
     for i in $(seq 50); do
+        app_alive || fail "the program ended while waiting for the $what"
         focus=$(timeout 5 xdotool getwindowfocus 2>/dev/null)
-        [ "$focus" = "$OTHER" ] && return 0
+        if [ -n "$focus" ] && [ "$focus" != "$MAIN" ] && [ "$focus" != "$except" ] && other_windows | grep -qx "$focus"; then
+            OTHER=$focus
+            log "$what: window $OTHER"
+            return 0
+        fi
         sleep 0.2
     done
     shoot_screen "$what"
-    fail "the $what ($OTHER) did not get the keyboard focus within 10 s (focus: $focus; screen in $WORK/$what-screen.png)"
+    fail "no $what with the keyboard focus appeared within 10 s (focus: $focus; screen in $WORK/$what-screen.png)"
 }
 # In a file dialog (Qt's own): the file-name field has the focus; select what it holds, type a
 # full path and accept with Return.

@@ -58,8 +58,8 @@ same_pixels() { [ "$(pixel_difference "$1" "$2" "${3:-null:}")" = "0" ]; }
 
 # Waits (up to 10 s) until the preview equals an image.
 expect_preview_image() {
-    local name=$1 expected=$2 d="" i
-    for i in $(seq 50); do
+    local name=$1 expected=$2 d="" deadline=$(($(date +%s) + 10))
+    while :; do
         app_alive || fail "the program ended before '$name'; stderr: $(head -c 2000 "$WORK/app.err")"
         if preview_now "$name"; then
             d=$(pixel_difference "$expected" "$WORK/$name-preview.png" "$WORK/$name-diff.png")
@@ -69,10 +69,10 @@ expect_preview_image() {
                 return 0
             fi
         fi
+        [ "$(date +%s)" -lt "$deadline" ] || break
         sleep 0.2
     done
-    shoot_screen "$name"
-    fail "'$name': the preview differs from $expected ($d pixels); see $WORK/$name-preview.png, $WORK/$name-diff.png and $WORK/$name-screen.png"
+    fail "'$name': after 10 s the preview still differs from $expected ($d pixels); see $WORK/$name-preview.png, $WORK/$name-diff.png and $(shoot_screen "$name")"
 }
 # Waits until the preview equals the renderer's image of the design with extra arguments.
 expect_preview() {
@@ -82,7 +82,12 @@ expect_preview() {
     render "$WORK/$name-expected.png" "${design[@]}"
     expect_preview_image "$name" "$WORK/$name-expected.png"
 }
-shoot_screen() { timeout 10 import -window root "png24:$WORK/$1-screen.png" 2>>"$WORK/import.log"; }
+# Saves the whole screen for a failure report (named after the step) and prints its path.
+shoot_screen() {
+    local path="$WORK/${1// /-}-screen.png"
+    timeout 10 import -window root "png24:$path" 2>>"$WORK/import.log"
+    echo "$path"
+}
 
 # Moves the pointer to a point of the window. (xdotool's --sync waits for a movement, which
 # never comes when the pointer is already there.)
@@ -125,8 +130,7 @@ wait_other_window() {
         [ -n "$OTHER" ] && { log "$what: window $OTHER"; return 0; }
         sleep 0.2
     done
-    shoot_screen "$what"
-    fail "no $what appeared within 10 s (screen in $WORK/$what-screen.png)"
+    fail "no $what appeared within 10 s (screen in $(shoot_screen "$what"))"
 }
 # Waits (up to 10 s) until only the main window is shown.
 wait_others_gone() {
@@ -135,8 +139,7 @@ wait_others_gone() {
         [ -z "$(other_windows)" ] && return 0
         sleep 0.2
     done
-    shoot_screen "$what"
-    fail "$what is still open after 10 s (screen in $WORK/$what-screen.png)"
+    fail "$what is still open after 10 s (screen in $(shoot_screen "$what"))"
 }
 # Waits (up to 10 s) until another shown window of the program, other than the one given (a
 # dialog that is closing), has the keyboard focus: a dialog ready for typing. (A dialog can show
@@ -154,8 +157,7 @@ wait_dialog() {
         fi
         sleep 0.2
     done
-    shoot_screen "$what"
-    fail "no $what with the keyboard focus appeared within 10 s (focus: $focus; screen in $WORK/$what-screen.png)"
+    fail "no $what with the keyboard focus appeared within 10 s (focus: $focus; screen in $(shoot_screen "$what"))"
 }
 # In a file dialog (Qt's own): the file-name field has the focus; select what it holds, type a
 # full path and accept with Return.

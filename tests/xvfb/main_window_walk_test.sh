@@ -5,7 +5,8 @@
 #  - the "+"/"-" buttons and the arrow buttons nudge the text; holding an arrow repeats;
 #  - an entry picked in each list box, a slider dragged with a pause, the check boxes toggled;
 #  - a colour picked in a colour box's palette pop-up;
-#  - an overlay picture loaded through the open dialog, moved and resized with its buttons;
+#  - an overlay picture loaded through the open dialog, hidden and shown with its check box, its
+#    opacity dragged, moved and resized with its buttons;
 #  - a project saved through the save dialog, "New", then opened again through the open dialog;
 #  - the banner exported as PNG, JPEG, GIF and BMP, the format chosen in the dialog's file-type
 #    list, each file checked against the renderer's; exported again under a name whose file
@@ -303,6 +304,18 @@ wait_dialog "open-picture dialog"
 dialog_accept_path "$WORK/overlay.png"
 wait_others_gone "the open-picture dialog"
 expect_preview overlay-loaded --overlay "$WORK/overlay.png"
+# "Добавить изображение" (16, 72) hides the picture and shows it again.
+click 51 151; expect_preview overlay-hidden --set Overlay=0
+click 51 151; expect_preview overlay-shown --set Overlay=1
+# The opacity slider GlassSlider4 (160, 40, 213 wide, maximum 200): value = round((x - 9) x 200
+# / 195); x 100 gives 93.3.
+move_to $((188 + 184)) 124
+xdo mousedown 1
+xdo mousemove --sync $((WIN_X + 188 + 140)) $((WIN_Y + 124))
+xdo mousemove --sync $((WIN_X + 188 + 100)) $((WIN_Y + 124))
+expect_preview overlay-opacity --set OverlayOpacity=93
+xdo mouseup 1
+move_to 5 470
 # Position arrows: right (103, 164), down (82, 184); size arrows: right (303, 164), down (282, 184);
 # the top-left corner (250, 132); size "Reset" (300, 240).
 click 151 248; expect_preview overlay-right --set OverlayX=1

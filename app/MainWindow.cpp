@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "Components/AALabel/AALabel.h"
@@ -263,6 +265,19 @@ void TForm1::RenderBanner() {
 
 // ---------------------------------------------------------------- files
 
+namespace {
+// The dialogs' overwrite prompt judges the name as typed, while saving may append an extension
+// and write under a name the dialog never saw ("banner" becomes "banner.png"). A file that is
+// already there under that name is replaced only when the user says so.
+bool MayWrite(const FileDialog& dialog, const std::string& path) {
+    if (!dialog.OverwritePrompt || path == dialog.FileName) return true;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) return true;
+    return Application::Current()->MessageBox("Файл \"" + path + "\" уже существует.\nЗаменить его?", {},
+                                              kMbYesNo | kMbIconWarning) == kIdYes;
+}
+}  // namespace
+
 void TForm1::OpenProjectFile() {
     if (!OpenDialog1->Execute() || OpenDialog1->Dialog().FileName.empty()) return;
     OpenProject(document_, OpenDialog1->Dialog().FileName);
@@ -270,6 +285,7 @@ void TForm1::OpenProjectFile() {
 
 void TForm1::SaveProjectFile() {
     if (!SaveDialog1->Execute() || SaveDialog1->Dialog().FileName.empty()) return;
+    if (!MayWrite(SaveDialog1->Dialog(), ProjectFilePath(SaveDialog1->Dialog().FileName))) return;
     // The name and picture size that saving writes into the record are no design change: they
     // join the current state of the history instead of making an undo step.
     try {
@@ -283,6 +299,9 @@ void TForm1::SaveProjectFile() {
 
 void TForm1::ExportBannerImage() {
     if (!SavePictureDialog1->Execute() || SavePictureDialog1->Dialog().FileName.empty()) return;
+    const FileDialog& dialog = SavePictureDialog1->Dialog();
+    if (const std::optional<ExportFormat> format = ExportFormatFromFilterIndex(dialog.FilterIndex))
+        if (!MayWrite(dialog, ExportFileName(dialog.FileName, *format))) return;
     ExportImage(document_.BannerImage(), SavePictureDialog1->Dialog().FileName, SavePictureDialog1->Dialog().FilterIndex);
 }
 

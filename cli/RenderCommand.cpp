@@ -16,6 +16,7 @@
 #include "banner/BannerDocument.h"
 #include "banner/BannerSettings.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/graphics/Rounding.h"
 #include "platform/io/Files.h"
 #include "platform/text/CodePage.h"
 #include "project/Export.h"
@@ -53,6 +54,10 @@ The design (the edits run in the order given, after --project):
       --reset-position      put the text back at the right edge (TextX = 346 - width,
                             TextY = 5)
       --overlay PICTURE     load a .png, .jpg, .gif or .bmp picture onto the banner
+      --rounding MODE       nearest (the default) or downward: the designer window
+                            rounds to nearest until its effect lists are first shown
+                            and downward from then on, which changes some colours by
+                            one step; downward renders what the window shows then
 
 Batch:
       --batch FILE          render one banner per line of FILE (UTF-8): the line
@@ -97,6 +102,7 @@ struct Options {
     std::optional<std::string> saveProject;
     std::optional<std::string> batch;
     std::optional<std::string> jobs;
+    std::optional<std::string> rounding;
     std::vector<DocumentEdit> edits;
     bool help = false;
     bool quiet = false;
@@ -211,6 +217,10 @@ Options Parse(const std::vector<std::string>& args) {
             SetOnce(o.batch, arg, value());
         } else if (arg == "--jobs") {
             SetOnce(o.jobs, arg, value());
+        } else if (arg == "--rounding") {
+            SetOnce(o.rounding, arg, value());
+            if (*o.rounding != "nearest" && *o.rounding != "downward")
+                throw UsageError{"--rounding must be nearest or downward, got '" + *o.rounding + "'"};
         } else if (arg == "-q" || arg == "--quiet") {
             noValue();
             o.quiet = true;
@@ -585,6 +595,9 @@ int Run(const std::vector<std::string>& args, const TextOut& out, const TextOut&
     if (o.output) format = ChooseFormat(o);
     const int jobs = ParseJobs(o.jobs);
 
+    // Everything below (the edits, the render, the GIF reduction) rounds in the chosen mode.
+    RoundingModeScope rounding(o.rounding == std::string("downward") ? RoundingMode::Downward
+                                                                      : RoundingMode::NearestEven);
     BannerDocument doc;
     // Render once at the end, not after every edit.
     doc.SetChangedHook([] {});

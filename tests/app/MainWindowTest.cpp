@@ -341,6 +341,7 @@ TEST_F(MainWindowTest, ExportInEveryFormatAndErrorsInAMessageBox) {
     const char* ext[] = {".png", ".jpg", ".gif", ".bmp"};
     for (int i = 1; i <= 4; ++i) {
         const std::string path = Temp("export") + ext[i - 1];
+        std::filesystem::remove(path);  // a file left by an earlier run would need a yes to be replaced
         backend.fileDialogAnswers.push_back(FileDialogResult{Temp("export"), i});
         ClickOn("GlassButton10");
         ASSERT_TRUE(std::filesystem::exists(path)) << path;
@@ -361,6 +362,53 @@ TEST_F(MainWindowTest, ExportInEveryFormatAndErrorsInAMessageBox) {
     EXPECT_EQ(form->Image1->GetPicture().color, before);
     ClickOn("GlassButton5");
     EXPECT_EQ(errors.size(), 1u);
+}
+
+// The dialog asks about the name typed; a file already there under the longer name that saving
+// writes is replaced only after a yes.
+TEST_F(MainWindowTest, AFileUnderTheNameWrittenIsReplacedOnlyAfterAYes) {
+    ShowPage(3);
+    const std::string chosen = Temp("kept");
+    const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+    struct Case {
+        const char* button;
+        int filterIndex;
+        std::string written;
+    };
+    const Case cases[] = {{"GlassButton10", 1, chosen + ".png"}, {"GlassButton10", 4, chosen + ".bmp"},
+                          {"GlassButton7", 1, chosen + ".vzk"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        WriteFileAtomic(c.written, old);
+        backend.fileDialogAnswers.push_back(FileDialogResult{chosen, c.filterIndex});
+        backend.messageBoxAnswers.push_back(kIdNo);
+        const std::size_t asked = backend.messageBoxes.size();
+        ClickOn(c.button);
+        ASSERT_EQ(backend.messageBoxes.size(), asked + 1);
+        EXPECT_NE(backend.messageBoxes.back().text.find(c.written), std::string::npos);
+        EXPECT_EQ(backend.messageBoxes.back().flags & 0xF, unsigned(kMbYesNo));
+        EXPECT_EQ(ReadFileBytes(c.written), old);
+
+        backend.fileDialogAnswers.push_back(FileDialogResult{chosen, c.filterIndex});
+        backend.messageBoxAnswers.push_back(kIdYes);
+        ClickOn(c.button);
+        EXPECT_NE(ReadFileBytes(c.written), old);
+        std::filesystem::remove(c.written);
+    }
+    EXPECT_EQ(form->Document().Settings().ProjectName(), "kept");
+    // No question for a new file, nor for the name the dialog itself has already judged.
+    const std::size_t asked = backend.messageBoxes.size();
+    backend.fileDialogAnswers.push_back(FileDialogResult{chosen, 2});
+    ClickOn("GlassButton10");
+    EXPECT_TRUE(std::filesystem::exists(chosen + ".jpg"));
+    backend.fileDialogAnswers.push_back(FileDialogResult{chosen + ".vzk", 1});
+    ClickOn("GlassButton7");
+    backend.fileDialogAnswers.push_back(FileDialogResult{chosen + ".vzk", 1});
+    ClickOn("GlassButton7");
+    EXPECT_EQ(backend.messageBoxes.size(), asked);
+    EXPECT_TRUE(errors.empty());
+    std::filesystem::remove(chosen + ".jpg");
+    std::filesystem::remove(chosen + ".vzk");
 }
 
 TEST_F(MainWindowTest, OverlayPictureLoadsMovesAndResizes) {

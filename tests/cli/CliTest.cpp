@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "banner/BannerDocument.h"
 #include "banner/BannerSettings.h"
 #include "cli/RenderCommand.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/graphics/Rounding.h"
 #include "tests/project/TestFiles.h"
 
 namespace veskel {
@@ -90,7 +92,7 @@ TEST(CliHelp, ListsEveryOptionAndField) {
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.empty());
     for (const char* option : {"-o", "--format", "--project", "--set", "--text", "--reset-position", "--overlay",
-                               "--save-project", "--batch", "{n}", "{text}", "--jobs", "--quiet", "--help"})
+                               "--save-project", "--batch", "{n}", "{text}", "--jobs", "--quiet", "--rounding", "--help"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     for (const FieldInfo& f : BannerSettings::Fields())
         EXPECT_NE(r.out.find("  " + std::string(f.name) + " "), std::string::npos) << f.name;
@@ -171,6 +173,30 @@ TEST(CliDesign, SetAppliesFieldsInOrder) {
     EXPECT_EQ(plain.Pixel(1, 1), plain.Pixel(348, 1));  // one colour from end to end, no pattern
     EXPECT_TRUE(plain.Pixel(200, 5) != plain.Pixel(200, 15));  // the waves of highlight layer 0
 
+}
+
+// The window rounds downward once its effect lists have been shown, which moves some colours of
+// the gradient and the pattern by one step; --rounding downward renders what it shows then.
+TEST(CliDesign, RoundingModeRendersAsTheWindowBeforeAndAfterTheSwitch) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli({"-o", dir / "default.png", "--set", "Pattern=3"}).status, 0);
+    ASSERT_EQ(RunCli({"-o", dir / "nearest.png", "--rounding", "nearest", "--set", "Pattern=3"}).status, 0);
+    Result r = RunCli({"-o", dir / "downward.png", "--rounding=downward", "--set", "Pattern=3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto renderIn = [](RoundingMode mode) {
+        ScopedRoundingModeForTesting scope(mode);
+        BannerDocument doc;
+        doc.NewDocument();
+        doc.SetPattern(3);
+        return doc.RenderBanner();
+    };
+    const Bitmap nearest = renderIn(RoundingMode::NearestEven), downward = renderIn(RoundingMode::Downward);
+    ASSERT_NE(nearest, downward);
+    EXPECT_EQ(DecodePngFile(dir / "default.png"), nearest);
+    EXPECT_EQ(DecodePngFile(dir / "nearest.png"), nearest);
+    EXPECT_EQ(DecodePngFile(dir / "downward.png"), downward);
+    ExpectOneLineError(RunCli({"-o", dir / "up.png", "--rounding", "up"}), 2, "--rounding must be nearest or downward");
+    EXPECT_FALSE(std::filesystem::exists(dir / "up.png"));
 }
 
 // A value the design cannot take is a usage error found when the command line is read: exit 2,

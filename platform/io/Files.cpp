@@ -103,14 +103,52 @@ std::string TempName() {
     return name;
 }
 
+// The first tries at a temporary name for `path` take their characters from its file name, so
+// the next save of the same file finds what a dead save of it left without reading the whole
+// folder (which, in a folder of thousands of banners, would cost more than the save itself);
+// later tries, after clashes, are random.
+constexpr int kDerivedTries = 4;
+
+std::string TempNameFor(const std::string& path, int attempt) {
+    if (attempt >= kDerivedTries) return TempName();
+    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const std::size_t slash = path.find_last_of('/');
+    std::uint64_t h = 0xcbf29ce484222325ull;  // FNV-1a over the file name and the try
+    for (std::size_t i = slash == std::string::npos ? 0 : slash + 1; i < path.size(); ++i)
+        h = (h ^ std::uint8_t(path[i])) * 0x100000001b3ull;
+    h = (h ^ std::uint64_t(attempt)) * 0x100000001b3ull;
+    std::string name(kTempPrefix);
+    for (std::size_t i = 0; i < kTempRandomChars; ++i, h /= sizeof kChars - 1) name += kChars[h % (sizeof kChars - 1)];
+    name += kTempSuffix;
+    return name;
+}
+
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
 }
 
-// Removes the temporary files that dead saves left in `dir`: a living save holds a lock on its
-// file, so a file whose lock can be taken has no owner any more. Done once per folder and
-// process, so a batch into one folder does not read the folder again for every file.
+// Removes `name` in `dirFd` if it is a temporary file that a dead save left: a living save holds
+// a lock on its file, so a file whose lock can be taken has no owner any more.
+void RemoveIfDead(int dirFd, const char* name) {
+    Fd fd(::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    struct stat opened {}, named {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return;  // its save is alive
+    // Unlink only the file that was checked, not one that has taken its name since.
+    if (::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == opened.st_ino &&
+        named.st_dev == opened.st_dev)
+        ::unlinkat(dirFd, name, 0);
+}
+
+// Removes what dead saves of `path` left beside it under the names they took first.
+void RemoveDeadSavesOf(const std::string& dir, const std::string& path) {
+    for (int attempt = 0; attempt < kDerivedTries; ++attempt)
+        RemoveIfDead(AT_FDCWD, (dir + "/" + TempNameFor(path, attempt)).c_str());
+}
+
+// Removes every temporary file that dead saves left in `dir`. Done once per folder and process,
+// so a batch into one folder does not read the folder again for every file.
 void RemoveDeadSavesOnce(const std::string& dir) {
     static std::mutex mutex;
     static std::set<std::string> done;
@@ -126,16 +164,7 @@ void RemoveDeadSavesOnce(const std::string& dir) {
     while (const dirent* e = ::readdir(listing))
         if (IsTempName(e->d_name)) names.push_back(e->d_name);
     ::closedir(listing);
-    for (const std::string& name : names) {
-        Fd fd(::openat(dirFd.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-        struct stat opened {}, named {};
-        if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) continue;
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;  // its save is alive
-        // Unlink only the file that was checked, not one that has taken its name since.
-        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == opened.st_ino &&
-            named.st_dev == opened.st_dev)
-            ::unlinkat(dirFd.get(), name.c_str(), 0);
-    }
+    for (const std::string& name : names) RemoveIfDead(dirFd.get(), name.c_str());
 }
 
 void WriteAll(int fd, std::span<const std::uint8_t> data) {
@@ -179,7 +208,7 @@ bool WriteAnonymous(const std::string& dir, const std::string& path, std::span<c
     // Replacing: a name of our own form beside it, renamed over the old file. A kill between the
     // two steps leaves that name, which the next process's first save here removes.
     for (int attempt = 0;; ++attempt) {
-        const std::string tmp = dir + "/" + TempName();
+        const std::string tmp = dir + "/" + TempNameFor(path, attempt);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
             if (errno == EEXIST && attempt < 100) continue;
             throw FileError(Reason(errno));
@@ -193,11 +222,11 @@ bool WriteAnonymous(const std::string& dir, const std::string& path, std::span<c
     }
 }
 
-// Creates a file of our temporary-name form in `dir`, locked so that no cleaner takes it while
-// this process lives, and stores its name in `tmp`.
-Fd CreateLockedTemporary(const std::string& dir, std::string& tmp) {
+// Creates a file of our temporary-name form for `path` in `dir`, locked so that no cleaner takes
+// it while this process lives, and stores its name in `tmp`.
+Fd CreateLockedTemporary(const std::string& dir, const std::string& path, std::string& tmp) {
     for (int attempt = 0;; ++attempt) {
-        tmp = dir + "/" + TempName();
+        tmp = dir + "/" + TempNameFor(path, attempt);
         Fd created(::open(tmp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
         if (created.get() < 0) {
             if (errno == EEXIST && attempt < 100) continue;
@@ -213,7 +242,7 @@ Fd CreateLockedTemporary(const std::string& dir, std::string& tmp) {
 
 void WriteNamed(const std::string& dir, const std::string& path, std::span<const std::uint8_t> data) {
     std::string tmp;
-    Fd fd = CreateLockedTemporary(dir, tmp);
+    Fd fd = CreateLockedTemporary(dir, path, tmp);
     try {
         KeepPermissions(fd.get(), path);
         WriteAll(fd.get(), data);
@@ -229,7 +258,7 @@ void WriteNamed(const std::string& dir, const std::string& path, std::span<const
 
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data, TempFileKind kind) {
     const std::string dir = FolderOf(path);
-    RemoveDeadSavesOnce(dir);
+    RemoveDeadSavesOf(dir, path);
     if (kind != TempFileKind::Anonymous || !WriteAnonymous(dir, path, data)) WriteNamed(dir, path, data);
     // Make the new name durable; a failure here no longer endangers either file.
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -240,7 +269,7 @@ std::string WriteTemporaryBeside(const std::string& path, std::span<const std::u
     const std::string dir = FolderOf(path);
     RemoveDeadSavesOnce(dir);
     std::string tmp;
-    Fd fd = CreateLockedTemporary(dir, tmp);
+    Fd fd = CreateLockedTemporary(dir, path, tmp);
     try {
         KeepPermissions(fd.get(), path);
         WriteAll(fd.get(), data);

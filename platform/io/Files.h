@@ -24,9 +24,11 @@ enum class TempFileKind {
     // a save killed while writing leaves nothing behind. Where the file system refuses unnamed
     // files, the named kind is used instead.
     Anonymous,
-    // A file named ".veskel-XXXXXX.tmp" beside the target, locked while its save lives. A save
-    // killed midway leaves it behind; the first save of a later process into the folder removes
-    // every such file whose lock is free. Tests choose it to exercise this path.
+    // A file named ".veskel-XXXXXX.tmp" beside the target, locked while its save lives; the
+    // characters of its first tries come from the target's file name. A save killed midway leaves
+    // it behind; the next save of the same file removes it, and the first batch of a later
+    // process into the folder (WriteTemporaryBeside) removes every such file whose lock is free.
+    // Tests choose it to exercise this path.
     Named,
 };
 
@@ -50,9 +52,9 @@ struct StagedFile {
 };
 
 // Writes `data` to a new file beside `path` (a short temporary name of the form WriteFileAtomic
-// uses, so a dead process's leftovers are removed the same way, with the permissions
-// WriteFileAtomic gives) without flushing it, and returns its name. Safe to call from
-// several threads at once. Throws FileError; nothing is left behind then.
+// uses, with the permissions WriteFileAtomic gives) without flushing it, and returns its name.
+// The first call for a folder in a process removes every temporary file that dead saves left
+// there. Safe to call from several threads at once. Throws FileError; nothing is left behind then.
 std::string WriteTemporaryBeside(const std::string& path, std::span<const std::uint8_t> data);
 
 // Flushes every temporary file to disk, then renames each over its final name in the order given,

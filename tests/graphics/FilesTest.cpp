@@ -91,8 +91,23 @@ TEST_F(FilesTest, EveryNameTheFileSystemTakesCanBeSavedAndReplaced) {
     EXPECT_EQ(Entries().size(), 2u);
 }
 
-TEST_F(FilesTest, TheFirstSaveIntoAFolderRemovesWhatDeadSavesLeft) {
-    // Left by a killed save: a temporary of our form whose lock nobody holds.
+// What dead saves leave is cleared without reading the whole folder at every save: a save removes
+// what dead saves of the same file left; the first batch of a process into a folder removes all.
+TEST_F(FilesTest, DeadSavesLeftoversAreRemovedByTheNextSaveOfTheFileOrABatch) {
+    // Left by a killed save of banner.png under its first name: found by trying to save it.
+    WriteFileAtomic(Path("banner.png"), Bytes("old"));
+    // (A staged file is unlocked once written, as a dead save's is; staged by another process, so
+    // that this one's first batch into the folder is still to come.)
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        WriteTemporaryBeside(Path("banner.png"), Bytes("dead"));
+        ::_exit(0);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    ASSERT_EQ(status, 0);
+    ASSERT_EQ(Entries().size(), 2u);
+    // Left by a killed save of another file: a save of banner.png leaves it alone.
     std::ofstream(Path(".veskel-ab12CD.tmp")) << "dead";
     // A living save's temporary: its lock is held (here by this test).
     std::ofstream(Path(".veskel-LIVE00.tmp")) << "alive";
@@ -103,9 +118,15 @@ TEST_F(FilesTest, TheFirstSaveIntoAFolderRemovesWhatDeadSavesLeft) {
         std::ofstream(Path(other)) << "other";
 
     WriteFileAtomic(Path("banner.png"), Bytes("x"));
+    EXPECT_EQ(ReadFileBytes(Path("banner.png")), Bytes("x"));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{".veskel-LIVE00.tmp", ".veskel-ab12CD.tmp", ".veskel-ab12CD.tmpx",
+                                                   ".veskel-abc.tmp", "banner.png", "banner.png.Ab12Cd"}));
+    // A batch's first file into the folder clears every dead save's file, never a living one.
+    const std::string staged = WriteTemporaryBeside(Path("next.png"), Bytes("y"));
+    EXPECT_EQ(FlushAndRename({{staged, Path("next.png")}}), std::vector<std::string>{""});
     ::close(live);
     EXPECT_EQ(Entries(), (std::vector<std::string>{".veskel-LIVE00.tmp", ".veskel-ab12CD.tmpx", ".veskel-abc.tmp",
-                                                   "banner.png", "banner.png.Ab12Cd"}));
+                                                   "banner.png", "banner.png.Ab12Cd", "next.png"}));
 }
 
 // Saves killed at random moments leave the old file or the new one, whole, and once a later
@@ -136,10 +157,10 @@ TEST_F(FilesTest, KilledSavesLeaveNothingBehind) {
             EXPECT_EQ(std::count(bytes.begin(), bytes.end(), bytes[0]), std::ptrdiff_t(size));
         }
     }
-    // This process's first save here clears what the killed ones left.
-    WriteFileAtomic(Path("last.bin"), Bytes("x"));
-    for (const std::string& name : Entries())
-        EXPECT_TRUE(name == "anon.bin" || name == "named.bin" || name == "last.bin") << name;
+    // The next save of each file clears what the killed saves of it left.
+    WriteFileAtomic(Path("anon.bin"), Bytes("x"));
+    WriteFileAtomic(Path("named.bin"), Bytes("x"), TempFileKind::Named);
+    for (const std::string& name : Entries()) EXPECT_TRUE(name == "anon.bin" || name == "named.bin") << name;
 }
 
 TEST_F(FilesTest, ReadErrorsSayWhatIsWrong) {

@@ -12,8 +12,10 @@ trap 'rm -rf "$work"' EXIT
 for i in $(seq "$batch"); do echo "Member $i"; done >"$work/names.txt"
 export CONVERT=${CONVERT:-convert}
 
-hyperfine -N --warmup 3 --min-runs 20 \
-  "$here/imagemagick-banner.sh $work/im.png" \
+# One banner: convert itself, started the way veskel-render is, with no shell in between.
+mapfile -t im < <(IM_PRINT=1 "$here/imagemagick-banner.sh" "$work/im.png")
+hyperfine -N --warmup 3 --min-runs 30 \
+  "$(printf '%q ' "${im[@]}")" \
   "$render -o $work/vk.png"
 hyperfine --warmup 1 --min-runs 5 \
   "while IFS= read -r l; do $here/imagemagick-banner.sh $work/im.png \"\$l\"; done < $work/names.txt" \

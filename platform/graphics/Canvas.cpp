@@ -175,6 +175,17 @@ void Canvas::IntersectClip(const Rect& logicalRect) {
 // The clip as it applies now: the target may have been resized since the clip was set.
 static DevRect EffectiveClip(const Rect& clip, const Bitmap& bmp) { return ToDev(clip).Intersect(ToDev(bmp.Bounds())); }
 
+Rect Canvas::VisibleRect() const {
+    const DevRect c = EffectiveClip(clip_, *target_);
+    if (c.IsEmpty()) return {};
+    // Device minus origin may leave the int range for an extreme origin; what lies beyond it is
+    // no control's pixel, so clamping loses nothing.
+    auto logical = [](i64 v) { return int(std::clamp<i64>(v, INT32_MIN, INT32_MAX)); };
+    const Rect r{logical(c.left - origin_.x), logical(c.top - origin_.y), logical(c.right - origin_.x),
+                 logical(c.bottom - origin_.y)};
+    return r.IsEmpty() ? Rect{} : r;
+}
+
 Color Canvas::Pixel(int x, int y) const {
     i64 dx = i64(x) + origin_.x, dy = i64(y) + origin_.y;
     if (dx < 0 || dy < 0 || dx >= target_->Width() || dy >= target_->Height()) return kBlack;

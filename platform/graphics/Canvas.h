@@ -79,6 +79,11 @@ public:
     Rect ClipRect() const { return clip_; }
     // Narrows the clip to a rectangle given in logical coordinates.
     void IntersectClip(const Rect& logicalRect);
+    // The clip as it applies now (within the bitmap), in logical coordinates: the only pixels
+    // that drawing can change. A control that prepares pixels of its own (a copy of what lies
+    // beneath it, an enlarged rendering of its text) needs to prepare no more than this part of
+    // its rectangle, however large the rectangle is. Empty when nothing can be drawn.
+    Rect VisibleRect() const;
 
     // ---- pixels
     // Colour at a logical position; black outside the bitmap (clip does not apply to reads).

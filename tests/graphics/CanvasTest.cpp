@@ -373,6 +373,30 @@ TEST(CanvasClip, IntersectClipTakesLogicalCoordinates) {
     EXPECT_EQ(c.ClipRect(), bmp.Bounds());
 }
 
+TEST(CanvasClip, VisibleRectIsTheClipInLogicalCoordinates) {
+    Bitmap bmp = White(8, 6);
+    Canvas c(bmp);
+    EXPECT_EQ(c.VisibleRect(), bmp.Bounds());
+    c.SetOrigin({2, 1});
+    c.IntersectClip({0, 0, 4, 3});
+    EXPECT_EQ(c.VisibleRect(), (Rect{0, 0, 4, 3}));
+    // A control far to the left of the surface: only its right end is visible.
+    c.ResetClip();
+    c.SetOrigin({-1000000, 3});
+    EXPECT_EQ(c.VisibleRect(), (Rect{1000000, -3, 1000008, 3}));
+    // Logical coordinates beyond the int range hold no control's pixels: nothing is visible.
+    c.SetOrigin({INT32_MIN, 0});
+    EXPECT_TRUE(c.VisibleRect().IsEmpty());
+    c.SetOrigin({INT32_MAX, 0});
+    EXPECT_EQ(c.VisibleRect(), (Rect{-INT32_MAX, 0, 8 - INT32_MAX, 6}));
+    // A shrunken target narrows what is visible.
+    c.SetOrigin({0, 0});
+    bmp.Reset(3, 2);
+    EXPECT_EQ(c.VisibleRect(), (Rect{0, 0, 3, 2}));
+    c.IntersectClip({20, 20, 30, 30});
+    EXPECT_TRUE(c.VisibleRect().IsEmpty());
+}
+
 TEST(CanvasClip, ClipIsKeptInsideTheBitmapAndReadsIgnoreIt) {
     Bitmap bmp = Noise(5, 4);
     Canvas c(bmp);

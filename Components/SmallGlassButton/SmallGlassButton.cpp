@@ -83,20 +83,7 @@ void TSmallGlassButton::CalculateBG(Canvas& canvas) {
 void TSmallGlassButton::Paint(Canvas& canvas) {
     const BarBitmaps& bar = Bar();
     canvas.Draw(0, 0, bar.left);
-    // Only the tiles that reach into the visible part are drawn; the others would be clipped
-    // away entirely, and a very wide bar has tens of thousands of them.
-    const int tiles = SmallGlassTileCount(Width());
-    const Rect visible = canvas.VisibleRect();
-    if (!visible.IsEmpty()) {
-        // The tile under column x (tile k covers 4 + 28k .. 4 + 28k + 27), rounding down.
-        const auto tileAt = [](long long x) {
-            x -= kCapWidth;
-            return x < 0 ? -((-x + kTileWidth - 1) / kTileWidth) : x / kTileWidth;
-        };
-        const long long first = std::max<long long>(0, tileAt(visible.left));
-        const long long end = std::min<long long>(tiles, tileAt((long long)visible.right - 1) + 1);
-        for (long long k = first; k < end; ++k) canvas.Draw(int(kCapWidth + k * kTileWidth), 0, bar.middle);
-    }
+    canvas.DrawTiledRow(kCapWidth, 0, bar.middle, SmallGlassTileCount(Width()));
     canvas.Draw(Width() - kCapWidth, 0, bar.right);
 
     CalculateBG(canvas);

@@ -426,6 +426,22 @@ void Canvas::CopyFrom(int x, int y, const Bitmap& src, const Rect& srcRect) {
     }
 }
 
+void Canvas::DrawTiledRow(int x, int y, const Bitmap& tile, long long count) {
+    const i64 w = tile.Width();
+    if (count <= 0 || tile.IsEmpty()) return;
+    const DevRect c = EffectiveClip(clip_, *target_);
+    if (c.IsEmpty()) return;
+    // Copy k covers device columns x0 + k w .. x0 + (k + 1) w - 1.
+    const i64 x0 = i64(x) + origin_.x;
+    const i64 first = std::max<i64>(0, i64(FloorDiv(c.left - x0, w)));
+    const i64 end = std::min<i64>(count, i64(FloorDiv(c.right - 1 - x0, w)) + 1);
+    // The copies are placed in device coordinates, where the visible ones always fit an int.
+    const Point savedOrigin = origin_;
+    origin_ = {0, savedOrigin.y};
+    for (i64 k = first; k < end; ++k) CopyFrom(int(x0 + k * w), y, tile, tile.Bounds());
+    origin_ = savedOrigin;
+}
+
 void Canvas::Draw(int x, int y, const Picture& pic) {
     const std::size_t expected = std::size_t(pic.Width()) * std::size_t(pic.Height());
     if (!pic.HasAlpha() || pic.alpha.size() != expected) {

@@ -477,6 +477,39 @@ TEST(CanvasImages, CopyFromClipsTheSourceAndWorksWithinOneBitmap) {
     }
 }
 
+// A tiled row shows exactly what one Draw per copy shows, however the copies meet the clip, and
+// a row of billions of copies costs only those it shows.
+TEST(CanvasImages, TiledRowMatchesOneDrawPerCopy) {
+    const Bitmap tile = Noise(3, 2);
+    struct Case {
+        int x, y;
+        long long count;
+        Rect clip;
+        Point origin;
+    };
+    for (Case c : {Case{0, 0, 4, {0, 0, 12, 5}, {0, 0}}, Case{-4, 1, 5, {1, 0, 9, 5}, {0, 0}},
+                   Case{2, 2, 3, {3, 1, 7, 4}, {1, 1}}, Case{-20, 0, 9, {0, 0, 12, 5}, {5, 0}},
+                   Case{0, 0, 0, {0, 0, 12, 5}, {0, 0}}, Case{0, 0, -3, {0, 0, 12, 5}, {0, 0}},
+                   Case{13, 0, 2, {0, 0, 12, 5}, {0, 0}}}) {
+        Bitmap expected = White(12, 5), got = White(12, 5);
+        Canvas e(expected), g(got);
+        for (Canvas* cv : {&e, &g}) {
+            cv->SetClipRect(c.clip);
+            cv->SetOrigin(c.origin);
+        }
+        for (long long k = 0; k < c.count; ++k) e.Draw(c.x + int(k) * 3, c.y, tile);
+        g.DrawTiledRow(c.x, c.y, tile, c.count);
+        EXPECT_EQ(got, expected) << c.x << "," << c.y << " x" << c.count;
+    }
+    // Two billion copies starting far to the left (-2000000001 is a multiple of 3) and reaching
+    // past the int range on the right: only the four over the bitmap are drawn.
+    Bitmap far = White(12, 5), near = White(12, 5);
+    Canvas f(far), n(near);
+    f.DrawTiledRow(-2000000001, 0, tile, 2000000000LL);
+    for (int k = 0; k < 4; ++k) n.Draw(3 * k, 0, tile);
+    EXPECT_EQ(far, near);
+}
+
 TEST(CanvasImages, PictureAlphaFollowsTheCompositeFormula) {
     // (s * a + 255 + (255 - a) * d) div 256 per channel.
     struct Case {

@@ -101,15 +101,13 @@ void Form::SetWindowState(WindowState state) {
 }
 
 void Form::SetBounds(int left, int top, int width, int height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    Rect nb{left, top, left + width, top + height};
+    const Rect nb = detail::BoundsRect(left, top, width, height);
     if (nb == bounds_) return;
     bool moved = nb.left != bounds_.left || nb.top != bounds_.top;
     bool resized = nb.Width() != bounds_.Width() || nb.Height() != bounds_.Height();
     bounds_ = nb;
     if (resized) {
-        surface_.Reset(width, height);
+        surface_.Reset(nb.Width(), nb.Height());
         dirty_ = {};
         InvalidateSurface(surface_.Bounds());
         Resized();

@@ -237,6 +237,8 @@ TEST_F(StoredLayoutLoad, BoundsReachingPastTheIntRangeAreCutAtIt) {
                                       "    Width = 2000000000\n    Height = 2147483647\n  end\n"
                                       "  object B: TProbeButton\n    Width = 2147483647\n    Left = 2147483000\n"
                                       "    Top = 2147483647\n    Height = 10\n  end\n"
+                                      "  object P: TProbePanel\n    Left = 10\n    Top = 10\n    Width = 50\n    Height = 50\n"
+                                      "    object D: TProbeButton\n      Left = 2147483640\n      Top = 2147483640\n    end\n  end\n"
                                       "  object C: TProbeButton\n    Left = -2147483648\n    Width = 2147483647\n    Height = 7\n  end\n"
                                       "end\n"));
     struct Want {

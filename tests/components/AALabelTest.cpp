@@ -206,7 +206,9 @@ TEST(AALabelPaint, BitmapFacesKeepTheirSizeAtThreeTimes) {
 TEST(AALabelPaint, OnlyTheVisiblePartIsRenderedHoweverWideTheLabel) {
     const Color back = RGB(200, 220, 240);
     for (const char* family : {"Tahoma", ""}) {
-        auto label = [&](ControlStage& stage, int left, int width) {
+        // The form's pixels with one label on it.
+        auto render = [&](int formWidth, int left, int width) {
+            ControlStage stage({formWidth, 40}, back);
             auto* l = stage.Add<TAALabel>(left, 5);
             l->SetWidth(width);
             if (*family) {
@@ -216,19 +218,17 @@ TEST(AALabelPaint, OnlyTheVisiblePartIsRenderedHoweverWideTheLabel) {
                 l->SetFont(f);
             }
             l->SetCaption("Wide label, short text");
+            EXPECT_GT(l->Height(), 5);
             stage.form->PaintAll();
-            return l;
+            return stage.form->Surface();
         };
-        ControlStage reference({400, 40}, back);
-        const TAALabel* ordinary = label(reference, 40, 300);
-        ASSERT_GT(ordinary->Height(), 5);
+        const Bitmap reference = render(400, 40, 300);  // wholly inside its form
         for (int left : {40, 10, -25}) {
             for (int width : {300, 50000000}) {
-                ControlStage stage({120, 40}, back);
-                label(stage, left, width);
+                const Bitmap shown = render(120, left, width);
                 for (int y = 0; y < 40; ++y)
                     for (int x = 0; x < 120; ++x)
-                        ASSERT_EQ(stage.form->Surface().Pixel(x, y), reference.form->Surface().Pixel(x + 40 - left, y))
+                        ASSERT_EQ(shown.Pixel(x, y), reference.Pixel(x + 40 - left, y))
                             << family << " left " << left << " width " << width << " at " << x << "," << y;
             }
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
@@ -10,6 +11,13 @@
 #include "platform/ui/PropertyTable.h"
 
 namespace veskel {
+
+namespace {
+
+// Three times v, held within int for a label wider than a third of the int range.
+int Triple(int v) { return int(std::clamp<long long>(3LL * v, INT32_MIN, INT32_MAX)); }
+
+}  // namespace
 
 std::string ConvertLineBreaks(std::string_view caption) {
     std::u32string s = DecodeUtf8Lossy(caption);
@@ -89,12 +97,18 @@ void TAALabel::SetCaption(std::string caption) {
 
 void TAALabel::Paint(Canvas& canvas) {
     if (textWidth_ <= 0 || textHeight_ <= 0) return;
+    // Only the part of the text area that the canvas can draw on is prepared: a label may be far
+    // wider than any window, and its enlarged rendering is nine times its area.
+    const Rect part = Rect{0, 0, textWidth_, textHeight_}.Intersect(canvas.VisibleRect());
+    if (part.IsEmpty()) return;
+    const int pw = part.Width(), ph = part.Height();
+
     // The parent's pixels under the label.
-    background_.Reset(textWidth_, textHeight_);
-    for (int y = 0; y < textHeight_; ++y) {
+    background_.Reset(pw, ph);
+    for (int y = 0; y < ph; ++y) {
         std::uint8_t* row = background_.Row(y);
-        for (int x = 0; x < textWidth_; ++x) {
-            const Color c = canvas.Pixel(x, y);
+        for (int x = 0; x < pw; ++x) {
+            const Color c = canvas.Pixel(part.left + x, part.top + y);
             row[3 * x] = GetB(c);
             row[3 * x + 1] = GetG(c);
             row[3 * x + 2] = GetR(c);
@@ -103,15 +117,15 @@ void TAALabel::Paint(Canvas& canvas) {
 
     // The text at three times the size the caption was measured at, in the current face, colour
     // and style, on white.
-    Bitmap scaled(3 * textWidth_, 3 * textHeight_);
+    Bitmap scaled(3 * pw, 3 * ph);
     scaled.Fill(kWhite);
-    DrawScaledText(scaled);
+    DrawScaledText(scaled, part);
 
     // Coverage from the red bytes of each 3 x 3 block; full coverage turns the pixel black.
     FloatRoundingScope mode;
-    for (int y = 0; y < textHeight_; ++y) {
+    for (int y = 0; y < ph; ++y) {
         std::uint8_t* row = background_.Row(y);
-        for (int x = 0; x < textWidth_; ++x) {
+        for (int x = 0; x < pw; ++x) {
             int sum = 0;
             for (int sy = 0; sy < 3; ++sy) {
                 const std::uint8_t* src = scaled.Row(3 * y + sy) + 3 * std::size_t(3 * x);
@@ -122,10 +136,10 @@ void TAALabel::Paint(Canvas& canvas) {
             for (int k = 0; k < 3; ++k) row[3 * x + k] = std::uint8_t(Round(row[3 * x + k] * double(c) / 255.0));
         }
     }
-    canvas.Draw(0, 0, background_);
+    canvas.Draw(part.left, part.top, background_);
 }
 
-void TAALabel::DrawScaledText(Bitmap& scaled) const {
+void TAALabel::DrawScaledText(Bitmap& scaled, const Rect& part) const {
     const std::string text = ConvertLineBreaks(Caption());
     Font small = GetFont();
     small.underline = small.underline || isURL_;
@@ -143,7 +157,9 @@ void TAALabel::DrawScaledText(Bitmap& scaled) const {
     sc.font = big;
     const int bigLine = sc.TextHeight("Ag");
     if (4 * bigLine >= 3 * 3 * smallLine) {
-        Rect r{0, 0, scaled.Width(), scaled.Height()};
+        // Laid out over the whole enlarged text area; the scratch image holds the part's piece.
+        sc.SetOrigin({Triple(-part.left), Triple(-part.top)});
+        Rect r{0, 0, Triple(textWidth_), Triple(textHeight_)};
         sc.DrawText(text, r, kDtWordBreak);
         return;
     }
@@ -151,11 +167,12 @@ void TAALabel::DrawScaledText(Bitmap& scaled) const {
     // smaller one and the caption would shrink). Such a face is enlarged by whole multiples, as
     // the classic platform enlarges raster fonts: the text is drawn at its own size and every
     // pixel becomes a 3 x 3 block, which the filter turns back into the crisp original.
-    Bitmap plain(textWidth_, textHeight_);
+    Bitmap plain(part.Width(), part.Height());
     plain.Fill(kWhite);
     {
         Canvas pc(plain);
         pc.font = small;
+        pc.SetOrigin({-part.left, -part.top});
         Rect r{0, 0, textWidth_, textHeight_};
         pc.DrawText(text, r, kDtWordBreak);
     }

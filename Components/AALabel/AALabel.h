@@ -42,9 +42,9 @@ protected:
     void MouseUp(MouseButton button, ShiftState shift, int x, int y) override;
 
 private:
-    // Draws the caption at three times its measured size into scaled (3 x text width by
-    // 3 x text height, white).
-    void DrawScaledText(Bitmap& scaled) const;
+    // Draws the caption at three times its measured size into scaled, which holds the piece of
+    // the enlarged text area that covers `part` of the text area (3 x its size, white).
+    void DrawScaledText(Bitmap& scaled, const Rect& part) const;
 
     bool isURL_ = false;
     int textWidth_ = 0;

@@ -87,7 +87,7 @@ void TGlassHeader::Paint(Canvas& canvas) {
     canvas.Draw(0, 0, leftCap_);
     if (tile_.Width() > 0) {
         const int n = Round(double(w - leftCap_.Width() - rightCap_.Width()) / tile_.Width()) + 1;
-        for (int k = 0; k < n; ++k) canvas.Draw(leftCap_.Width() + k * tile_.Width(), 0, tile_);
+        canvas.DrawTiledRow(leftCap_.Width(), 0, tile_, n);
     }
     canvas.Draw(w - rightCap_.Width(), 0, rightCap_);
     PaintCaption(canvas);

@@ -70,20 +70,24 @@ void TSmallGlassButton::SetBounds(int left, int top, int width, int /*height*/) 
 
 void TSmallGlassButton::CalculateBG(Canvas& canvas) {
     canvas.font = GetFont();
-    background_.Reset(Width(), Height());
+    // A button may be far wider than anything that shows it; copying (and holding) its whole
+    // nominal area at every paint would cost time and memory for pixels no one sees.
+    const Rect part = ClientRect().Intersect(canvas.VisibleRect());
+    backgroundAt_ = {part.left, part.top};
+    background_.Reset(part.Width(), part.Height());
     for (int y = 0; y < background_.Height(); ++y)
-        for (int x = 0; x < background_.Width(); ++x) background_.SetPixel(x, y, canvas.Pixel(x, y));
+        for (int x = 0; x < background_.Width(); ++x)
+            background_.SetPixel(x, y, canvas.Pixel(part.left + x, part.top + y));
 }
 
 void TSmallGlassButton::Paint(Canvas& canvas) {
     const BarBitmaps& bar = Bar();
     canvas.Draw(0, 0, bar.left);
-    const int tiles = SmallGlassTileCount(Width());
-    for (int k = 0; k < tiles; ++k) canvas.Draw(kCapWidth + k * kTileWidth, 0, bar.middle);
+    canvas.DrawTiledRow(kCapWidth, 0, bar.middle, SmallGlassTileCount(Width()));
     canvas.Draw(Width() - kCapWidth, 0, bar.right);
 
     CalculateBG(canvas);
-    canvas.Draw(0, 0, background_);
+    canvas.Draw(backgroundAt_.x, backgroundAt_.y, background_);
 
     const std::string text = ThroughAnsi(Caption());
     const Size extent = canvas.TextExtent(text);

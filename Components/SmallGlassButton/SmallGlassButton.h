@@ -27,8 +27,12 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
 
     // Copies the control's current pixels into the background bitmap (and sets the drawing font),
-    // as painting does before the caption.
+    // as painting does before the caption. Only the part of the control that the canvas can
+    // draw on is copied (see Canvas::VisibleRect): nothing else is ever drawn back.
     void CalculateBG(Canvas& canvas);
+    // The copied pixels and where their top-left corner lies in the control.
+    const Bitmap& Background() const { return background_; }
+    Point BackgroundOrigin() const { return backgroundAt_; }
 
     // How many paints have run, held between 1 and 5 after the first; a pointer entering before
     // the first paint does not change the caption colour.
@@ -41,6 +45,7 @@ protected:
 
 private:
     Bitmap background_;
+    Point backgroundAt_{};
     int paintCount_ = 0;
 };
 

@@ -175,6 +175,17 @@ void Canvas::IntersectClip(const Rect& logicalRect) {
 // The clip as it applies now: the target may have been resized since the clip was set.
 static DevRect EffectiveClip(const Rect& clip, const Bitmap& bmp) { return ToDev(clip).Intersect(ToDev(bmp.Bounds())); }
 
+Rect Canvas::VisibleRect() const {
+    const DevRect c = EffectiveClip(clip_, *target_);
+    if (c.IsEmpty()) return {};
+    // Device minus origin may leave the int range for an extreme origin; what lies beyond it is
+    // no control's pixel, so clamping loses nothing.
+    auto logical = [](i64 v) { return int(std::clamp<i64>(v, INT32_MIN, INT32_MAX)); };
+    const Rect r{logical(c.left - origin_.x), logical(c.top - origin_.y), logical(c.right - origin_.x),
+                 logical(c.bottom - origin_.y)};
+    return r.IsEmpty() ? Rect{} : r;
+}
+
 Color Canvas::Pixel(int x, int y) const {
     i64 dx = i64(x) + origin_.x, dy = i64(y) + origin_.y;
     if (dx < 0 || dy < 0 || dx >= target_->Width() || dy >= target_->Height()) return kBlack;
@@ -413,6 +424,22 @@ void Canvas::CopyFrom(int x, int y, const Bitmap& src, const Rect& srcRect) {
         std::memmove(target_->Row(int(c.top) + r) + std::size_t(c.left) * 3, src.Row(sy + r) + std::size_t(sx) * 3,
                      bytes);
     }
+}
+
+void Canvas::DrawTiledRow(int x, int y, const Bitmap& tile, long long count) {
+    const i64 w = tile.Width();
+    if (count <= 0 || tile.IsEmpty()) return;
+    const DevRect c = EffectiveClip(clip_, *target_);
+    if (c.IsEmpty()) return;
+    // Copy k covers device columns x0 + k w .. x0 + (k + 1) w - 1.
+    const i64 x0 = i64(x) + origin_.x;
+    const i64 first = std::max<i64>(0, i64(FloorDiv(c.left - x0, w)));
+    const i64 end = std::min<i64>(count, i64(FloorDiv(c.right - 1 - x0, w)) + 1);
+    // The copies are placed in device coordinates, where the visible ones always fit an int.
+    const Point savedOrigin = origin_;
+    origin_ = {0, savedOrigin.y};
+    for (i64 k = first; k < end; ++k) CopyFrom(int(x0 + k * w), y, tile, tile.Bounds());
+    origin_ = savedOrigin;
 }
 
 void Canvas::Draw(int x, int y, const Picture& pic) {

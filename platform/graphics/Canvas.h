@@ -79,6 +79,11 @@ public:
     Rect ClipRect() const { return clip_; }
     // Narrows the clip to a rectangle given in logical coordinates.
     void IntersectClip(const Rect& logicalRect);
+    // The clip as it applies now (within the bitmap), in logical coordinates: the only pixels
+    // that drawing can change. A control that prepares pixels of its own (a copy of what lies
+    // beneath it, an enlarged rendering of its text) needs to prepare no more than this part of
+    // its rectangle, however large the rectangle is. Empty when nothing can be drawn.
+    Rect VisibleRect() const;
 
     // ---- pixels
     // Colour at a logical position; black outside the bitmap (clip does not apply to reads).
@@ -102,6 +107,10 @@ public:
     // are skipped; src may be the canvas's own bitmap, the rectangles may overlap.
     void CopyFrom(int x, int y, const Bitmap& src, const Rect& srcRect);
     void Draw(int x, int y, const Bitmap& src) { CopyFrom(x, y, src, src.Bounds()); }
+    // Draws `count` copies of tile side by side, the first at (x, y), each tile.Width() right of
+    // the one before, left to right: the same pixels as that many Draw calls, but only the
+    // copies that reach into the clip are visited, so a bar of any length costs its visible part.
+    void DrawTiledRow(int x, int y, const Bitmap& tile, long long count);
     // Draws a picture at its own size: with alpha by (s*a + 255 + (255-a)*d) div 256 per
     // channel, without alpha as a plain copy.
     void Draw(int x, int y, const Picture& pic);

@@ -179,9 +179,7 @@ Control* Control::FindComponent(std::string_view name) const {
 // ---------------------------------------------------------------- geometry and state
 
 void Control::SetBounds(int left, int top, int width, int height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    Rect nb{left, top, left + width, top + height};
+    const Rect nb = detail::BoundsRect(left, top, width, height);
     if (nb == bounds_) return;
     bool resized = nb.Width() != bounds_.Width() || nb.Height() != bounds_.Height();
     InvalidateInParent();

@@ -1,6 +1,7 @@
 #include "platform/ui/Form.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/PropertyTable.h"
@@ -19,7 +20,9 @@ public:
     FormPainter(Form& form, Bitmap& surface) : form_(form), surface_(surface) {}
 
     void PaintControl(Control& c, const Rect& clip, Point offset) {
-        Rect r = Rect::FromSize(offset.x, offset.y, c.Width(), c.Height()).Intersect(clip);
+        // Edges past the int range are cut at it: the clip lies within the surface anyway.
+        const auto edge = [](int from, int size) { return int(std::min<long long>((long long)from + size, INT_MAX)); };
+        Rect r = Rect{offset.x, offset.y, edge(offset.x, c.Width()), edge(offset.y, c.Height())}.Intersect(clip);
         if (r.IsEmpty()) return;
         {
             Canvas canvas(surface_);
@@ -36,7 +39,11 @@ public:
             std::vector<Control*> kids = c.children_;
             for (Control* child : kids) {
                 if (!child->visible_ || child->windowed_ != (pass == 1)) continue;
-                PaintControl(*child, r, {offset.x + child->Left(), offset.y + child->Top()});
+                // A child whose corner lies beyond the int range from the surface's origin lies
+                // wholly outside the surface (its size is within the int range too).
+                const long long x = (long long)offset.x + child->Left(), y = (long long)offset.y + child->Top();
+                if (x > INT_MAX || y > INT_MAX || x < INT_MIN || y < INT_MIN) continue;
+                PaintControl(*child, r, {int(x), int(y)});
             }
         }
     }
@@ -101,15 +108,13 @@ void Form::SetWindowState(WindowState state) {
 }
 
 void Form::SetBounds(int left, int top, int width, int height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    Rect nb{left, top, left + width, top + height};
+    const Rect nb = detail::BoundsRect(left, top, width, height);
     if (nb == bounds_) return;
     bool moved = nb.left != bounds_.left || nb.top != bounds_.top;
     bool resized = nb.Width() != bounds_.Width() || nb.Height() != bounds_.Height();
     bounds_ = nb;
     if (resized) {
-        surface_.Reset(width, height);
+        surface_.Reset(nb.Width(), nb.Height());
         dirty_ = {};
         InvalidateSurface(surface_.Bounds());
         Resized();

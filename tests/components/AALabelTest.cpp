@@ -199,5 +199,41 @@ TEST(AALabelPaint, BitmapFacesKeepTheirSizeAtThreeTimes) {
     EXPECT_EQ(shot, plain);
 }
 
+// A label may be far wider than its form: only the part the form shows is rendered (a label of
+// fifty million pixels would otherwise need gigabytes for its enlarged text), and that part
+// looks exactly as the same caption does on an ordinary label, whether the label starts inside
+// the form or left of it, in a scalable face and in a bitmap-only one.
+TEST(AALabelPaint, OnlyTheVisiblePartIsRenderedHoweverWideTheLabel) {
+    const Color back = RGB(200, 220, 240);
+    for (const char* family : {"Tahoma", ""}) {
+        // The form's pixels with one label on it.
+        auto render = [&](int formWidth, int left, int width) {
+            ControlStage stage({formWidth, 40}, back);
+            auto* l = stage.Add<TAALabel>(left, 5);
+            l->SetWidth(width);
+            if (*family) {
+                Font f = l->GetFont();
+                f.family = family;
+                f.pixelHeight = 11;
+                l->SetFont(f);
+            }
+            l->SetCaption("Wide label, short text");
+            EXPECT_GT(l->Height(), 5);
+            stage.form->PaintAll();
+            return stage.form->Surface();
+        };
+        const Bitmap reference = render(400, 40, 300);  // wholly inside its form
+        for (int left : {40, 10, -25}) {
+            for (int width : {300, 50000000}) {
+                const Bitmap shown = render(120, left, width);
+                for (int y = 0; y < 40; ++y)
+                    for (int x = 0; x < 120; ++x)
+                        ASSERT_EQ(shown.Pixel(x, y), reference.Pixel(x + 40 - left, y))
+                            << family << " left " << left << " width " << width << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace veskel

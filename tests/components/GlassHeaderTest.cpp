@@ -221,6 +221,12 @@ TEST_F(HeaderTest, EmptyCaptionLeavesTheBarAsItIs) {
     // The bar with no caption is the caps and tiles alone: columns 9.. repeat every 8 pixels.
     for (int y = 0; y < 23; ++y)
         for (int x = 9; x + 8 < 436; ++x) ASSERT_EQ(plain.Pixel(x, y), plain.Pixel(x + 8, y)) << x << "," << y;
+    // A bar two billion pixels long shows the same start, and tiles only what the form shows.
+    bar->SetBounds(12, 13, 2000000000, 23);
+    form->PaintAll();
+    const Bitmap wide = Snap();
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 420; ++x) ASSERT_EQ(wide.Pixel(x, y), plain.Pixel(x, y)) << x << "," << y;
 }
 
 TEST_F(HeaderTest, BarMatchesReviewedImages) {

@@ -187,5 +187,57 @@ TEST(SmallGlassButton, CaptionGoesThroughTheSingleByteCodePage) {
     EXPECT_EQ(b->Caption(), "Ж日");  // the property keeps what was set
 }
 
+// A bar far wider than its form costs what the form shows, not what the bar claims: the copy of
+// the background holds only the visible part, and that part shows the same caps and tiles as a
+// bar of ordinary width. A stored layout with such a bar (and controls loaded after it, which
+// repaint at each property) loads and paints at once.
+TEST(SmallGlassButton, AVeryWideBarPaintsOnlyItsVisiblePart) {
+    const Picture middle = DecodeBmp(Resource("Components/SmallGlassButton/res/SmallGlassMiddle.bmp"));
+    const Picture right = DecodeBmp(Resource("Components/SmallGlassButton/res/SmallGlassRight.bmp"));
+    const Color grey = RGB(232, 232, 232);
+    {
+        ControlStage stage({120, 50});
+        auto* b = stage.Add<TSmallGlassButton>(-1001, 5);
+        b->SetWidth(2000000);
+        stage.form->PaintAll();
+        EXPECT_EQ(b->Background().GetSize(), (Size{120, 18}));
+        EXPECT_EQ(b->BackgroundOrigin(), (Point{1001, 0}));
+        const Bitmap& s = stage.form->Surface();
+        for (int x = 0; x < 120; ++x) {
+            EXPECT_EQ(s.Pixel(x, 4), grey) << x;
+            EXPECT_EQ(s.Pixel(x, 23), grey) << x;
+            for (int y = 0; y < 18; ++y)
+                ASSERT_EQ(s.Pixel(x, 5 + y), middle.color.Pixel((x + 1001 - 4) % 28, y)) << x << "," << y;
+        }
+        // Its right end inside the form: the cap is drawn over the last tile.
+        b->SetLeft(100 - 2000000);
+        stage.form->PaintAll();
+        for (int y = 0; y < 18; ++y) {
+            for (int x = 0; x < 4; ++x) EXPECT_EQ(s.Pixel(96 + x, 5 + y), right.color.Pixel(x, y)) << x << "," << y;
+            EXPECT_EQ(s.Pixel(100, 5 + y), grey);
+        }
+    }
+
+    RegisterComponentClasses();
+    ControlStage stage({160, 120});
+    LoadLayout(*stage.form, std::string_view("object Form1: TForm\n"
+                                             "  object SmallGlassButton1: TSmallGlassButton\n"
+                                             "    Left = 10\n    Top = 60\n    Width = 493890\n"
+                                             "    font.Name = 'Courier'\n    font.Height = -13\n  end\n"
+                                             "  object AALabel1: TAALabel\n"
+                                             "    Left = -493000\n    Top = 20\n    Width = 987654\n"
+                                             "    Caption = 'A label as wide as the button'\n  end\n"
+                                             "  object GlassCheckBox1: TGlassCheckBox\n"
+                                             "    Left = 50\n    Top = 60\n    Width = 50\n    Height = 15\n"
+                                             "    Checked = True\n    Caption = 'Border'\n  end\n"
+                                             "end\n"),
+               {});
+    auto* wide = stage.form->Find<TSmallGlassButton>("SmallGlassButton1");
+    ASSERT_NE(wide, nullptr);
+    for (int x = 4; x < 160; x += 8) stage.backend.MouseMove(*stage.form, x, 65);
+    stage.form->PaintAll();
+    EXPECT_EQ(wide->Background().GetSize(), (Size{150, 18}));
+}
+
 }  // namespace
 }  // namespace veskel

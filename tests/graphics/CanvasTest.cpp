@@ -373,6 +373,30 @@ TEST(CanvasClip, IntersectClipTakesLogicalCoordinates) {
     EXPECT_EQ(c.ClipRect(), bmp.Bounds());
 }
 
+TEST(CanvasClip, VisibleRectIsTheClipInLogicalCoordinates) {
+    Bitmap bmp = White(8, 6);
+    Canvas c(bmp);
+    EXPECT_EQ(c.VisibleRect(), bmp.Bounds());
+    c.SetOrigin({2, 1});
+    c.IntersectClip({0, 0, 4, 3});
+    EXPECT_EQ(c.VisibleRect(), (Rect{0, 0, 4, 3}));
+    // A control far to the left of the surface: only its right end is visible.
+    c.ResetClip();
+    c.SetOrigin({-1000000, 3});
+    EXPECT_EQ(c.VisibleRect(), (Rect{1000000, -3, 1000008, 3}));
+    // Logical coordinates beyond the int range hold no control's pixels: nothing is visible.
+    c.SetOrigin({INT32_MIN, 0});
+    EXPECT_TRUE(c.VisibleRect().IsEmpty());
+    c.SetOrigin({INT32_MAX, 0});
+    EXPECT_EQ(c.VisibleRect(), (Rect{-INT32_MAX, 0, 8 - INT32_MAX, 6}));
+    // A shrunken target narrows what is visible.
+    c.SetOrigin({0, 0});
+    bmp.Reset(3, 2);
+    EXPECT_EQ(c.VisibleRect(), (Rect{0, 0, 3, 2}));
+    c.IntersectClip({20, 20, 30, 30});
+    EXPECT_TRUE(c.VisibleRect().IsEmpty());
+}
+
 TEST(CanvasClip, ClipIsKeptInsideTheBitmapAndReadsIgnoreIt) {
     Bitmap bmp = Noise(5, 4);
     Canvas c(bmp);
@@ -451,6 +475,39 @@ TEST(CanvasImages, CopyFromClipsTheSourceAndWorksWithinOneBitmap) {
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x) ASSERT_EQ(same.Pixel(to.x + x, to.y + y), start.Pixel(1 + x, 1 + y));
     }
+}
+
+// A tiled row shows exactly what one Draw per copy shows, however the copies meet the clip, and
+// a row of billions of copies costs only those it shows.
+TEST(CanvasImages, TiledRowMatchesOneDrawPerCopy) {
+    const Bitmap tile = Noise(3, 2);
+    struct Case {
+        int x, y;
+        long long count;
+        Rect clip;
+        Point origin;
+    };
+    for (Case c : {Case{0, 0, 4, {0, 0, 12, 5}, {0, 0}}, Case{-4, 1, 5, {1, 0, 9, 5}, {0, 0}},
+                   Case{2, 2, 3, {3, 1, 7, 4}, {1, 1}}, Case{-20, 0, 9, {0, 0, 12, 5}, {5, 0}},
+                   Case{0, 0, 0, {0, 0, 12, 5}, {0, 0}}, Case{0, 0, -3, {0, 0, 12, 5}, {0, 0}},
+                   Case{13, 0, 2, {0, 0, 12, 5}, {0, 0}}}) {
+        Bitmap expected = White(12, 5), got = White(12, 5);
+        Canvas e(expected), g(got);
+        for (Canvas* cv : {&e, &g}) {
+            cv->SetClipRect(c.clip);
+            cv->SetOrigin(c.origin);
+        }
+        for (long long k = 0; k < c.count; ++k) e.Draw(c.x + int(k) * 3, c.y, tile);
+        g.DrawTiledRow(c.x, c.y, tile, c.count);
+        EXPECT_EQ(got, expected) << c.x << "," << c.y << " x" << c.count;
+    }
+    // Two billion copies starting far to the left (-2000000001 is a multiple of 3) and reaching
+    // past the int range on the right: only the four over the bitmap are drawn.
+    Bitmap far = White(12, 5), near = White(12, 5);
+    Canvas f(far), n(near);
+    f.DrawTiledRow(-2000000001, 0, tile, 2000000000LL);
+    for (int k = 0; k < 4; ++k) n.Draw(3 * k, 0, tile);
+    EXPECT_EQ(far, near);
 }
 
 TEST(CanvasImages, PictureAlphaFollowsTheCompositeFormula) {

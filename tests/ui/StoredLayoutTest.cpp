@@ -227,6 +227,38 @@ TEST_F(StoredLayoutLoad, SavedLayoutLoadsBackTheSame) {
     EXPECT_NE(saved.find("Caption = 'It''s '#1058"), std::string::npos) << saved;
 }
 
+// Stored bounds may claim any int: a size that would carry an edge past the int range is cut at
+// it (in whichever order Left and Width come), nothing wraps round, and the layout saved from
+// such controls reads back to the same text.
+TEST_F(StoredLayoutLoad, BoundsReachingPastTheIntRangeAreCutAtIt) {
+    ProbeForm form;
+    LoadLayout(form, std::string_view("object Form1: TForm1\n"
+                                      "  object A: TProbeButton\n    Left = 2000000000\n    Top = -5\n"
+                                      "    Width = 2000000000\n    Height = 2147483647\n  end\n"
+                                      "  object B: TProbeButton\n    Width = 2147483647\n    Left = 2147483000\n"
+                                      "    Top = 2147483647\n    Height = 10\n  end\n"
+                                      "  object P: TProbePanel\n    Left = 10\n    Top = 10\n    Width = 50\n    Height = 50\n"
+                                      "    object D: TProbeButton\n      Left = 2147483640\n      Top = 2147483640\n    end\n  end\n"
+                                      "  object C: TProbeButton\n    Left = -2147483648\n    Width = 2147483647\n    Height = 7\n  end\n"
+                                      "end\n"));
+    struct Want {
+        const char* name;
+        Rect bounds;
+    };
+    for (Want w : {Want{"A", {2000000000, -5, INT32_MAX, INT32_MAX - 5}}, Want{"B", {2147483000, INT32_MAX, INT32_MAX, INT32_MAX}},
+                   Want{"C", {INT32_MIN, 0, -1, 7}}}) {
+        auto* c = form.Find<ProbeButton>(w.name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->BoundsRect(), w.bounds) << w.name;
+        EXPECT_EQ(c->Width(), w.bounds.right - w.bounds.left) << w.name;
+    }
+    form.PaintAll();
+    const std::string saved = WriteLayout(SaveLayout(form));
+    ProbeForm again;
+    LoadLayout(again, std::string_view(saved));
+    EXPECT_EQ(WriteLayout(SaveLayout(again)), saved);
+}
+
 // An aligned control sits where its alignment puts it, whether its bounds were stored before or
 // after its Align, and the saved layout reads back to the same text.
 TEST_F(StoredLayoutLoad, AlignDecidesPlacementWhateverTheStoredOrder) {

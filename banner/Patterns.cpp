@@ -126,6 +126,17 @@ const Picture& MirrorLayer(int index) {
     return layers[index];
 }
 
+void GlowRow(int y, std::uint8_t* colour, std::uint8_t* alpha) {
+    const int row = std::min(y, kLayerHeight - 1 - y);
+    for (int x = 0; x < kLayerWidth; ++x) {
+        const int col = std::min(x, kLayerWidth - 1 - x);
+        const int a = (row < 5 && col < 5) ? kGlowCorner[row][col] : kGlowEdge[std::min(std::min(row, col), 5)];
+        const std::uint8_t g = GlowGrey(a);
+        colour[3 * x] = colour[3 * x + 1] = colour[3 * x + 2] = g;
+        alpha[x] = std::uint8_t(a);
+    }
+}
+
 const Picture& GlowLayer() {
     static const Picture glow = [] {
         Picture p(Bitmap(kLayerWidth, kLayerHeight));
@@ -133,20 +144,12 @@ const Picture& GlowLayer() {
         p.hasTransparency = true;
         for (int y = 0; y < kLayerHeight; ++y) {
             const int row = std::min(y, kLayerHeight - 1 - y);
-            std::uint8_t* colour = p.color.Row(y);
-            std::uint8_t* alpha = p.AlphaRow(y);
             // Rows as far from the top as this one is from the bottom are the same: copy it.
             if (y != row) {
-                std::copy_n(p.color.Row(row), 3 * kLayerWidth, colour);
-                std::copy_n(p.AlphaRow(row), kLayerWidth, alpha);
-                continue;
-            }
-            for (int x = 0; x < kLayerWidth; ++x) {
-                const int col = std::min(x, kLayerWidth - 1 - x);
-                const int a = (row < 5 && col < 5) ? kGlowCorner[row][col] : kGlowEdge[std::min(std::min(row, col), 5)];
-                const std::uint8_t g = GlowGrey(a);
-                colour[3 * x] = colour[3 * x + 1] = colour[3 * x + 2] = g;
-                alpha[x] = std::uint8_t(a);
+                std::copy_n(p.color.Row(row), 3 * kLayerWidth, p.color.Row(y));
+                std::copy_n(p.AlphaRow(row), kLayerWidth, p.AlphaRow(y));
+            } else {
+                GlowRow(y, p.color.Row(y), p.AlphaRow(y));
             }
         }
         return p;

@@ -228,7 +228,18 @@ void BlendDirect(Bitmap& image, const Picture& layer, int offset) {
 void BlendGlow(Bitmap& image) {
     static std::atomic<bool> drawnBefore{false};
     if (!drawnBefore.exchange(true, std::memory_order_relaxed)) {
-        BlendDirect(image, GlowLayer(), 0);
+        // Straight from the glow's tables, a row at a time; the lower half mirrors the upper.
+        constexpr int kHalf = (kLayerHeight + 1) / 2;
+        std::uint8_t colour[kHalf][3 * kLayerWidth], spread[kHalf][3 * kLayerWidth], alpha[kLayerWidth];
+        const int w = std::min(kLayerWidth, image.Width());
+        for (int y = 0; y < std::min(kLayerHeight, image.Height()); ++y) {
+            const int row = std::min(y, kLayerHeight - 1 - y);
+            if (row == y) {
+                GlowRow(y, colour[row], alpha);
+                for (int x = 0; x < w; ++x) spread[row][3 * x] = spread[row][3 * x + 1] = spread[row][3 * x + 2] = alpha[x];
+            }
+            BlendRow(image.Row(y), colour[row], spread[row], std::size_t(w) * 3);
+        }
         return;
     }
     static const PreparedLayer glow = PrepareLayer(GlowLayer(), 0);

@@ -64,9 +64,8 @@ struct PngOptions {
 
 // 8-bit RGB, or RGBA when the picture has an alpha plane. No interlacing.
 std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& options = {});
-inline std::vector<std::uint8_t> EncodePng(const Bitmap& bitmap, const PngOptions& options = {}) {
-    return EncodePng(Picture(bitmap), options);
-}
+// 8-bit RGB, straight from the bitmap (no copy into a Picture).
+std::vector<std::uint8_t> EncodePng(const Bitmap& bitmap, const PngOptions& options = {});
 
 // Baseline colour JPEG, library defaults otherwise.
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality = 70);

@@ -301,17 +301,21 @@ Picture DecodePng(std::span<const std::uint8_t> data) {
     return picture;
 }
 
-std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& options) {
-    if (picture.IsEmpty()) Fail("cannot write an empty image");
-    const std::size_t width = std::size_t(picture.Width()), height = std::size_t(picture.Height());
-    if (picture.HasAlpha() && picture.alpha.size() != width * height) Fail("alpha plane does not match the image");
+namespace {
+
+// The encoder proper: `colour` with `alphaPlane` (one byte a pixel) or without it (nullptr).
+std::vector<std::uint8_t> EncodePngPlanes(const Bitmap& colour, const std::vector<std::uint8_t>* alphaPlane,
+                                          const PngOptions& options) {
+    if (colour.IsEmpty()) Fail("cannot write an empty image");
+    const std::size_t width = std::size_t(colour.Width()), height = std::size_t(colour.Height());
+    if (alphaPlane && alphaPlane->size() != width * height) Fail("alpha plane does not match the image");
     if (options.compressionLevel < 0 || options.compressionLevel > 9)
         Fail("invalid compression level " + std::to_string(options.compressionLevel));
     if (options.maxIdatBytes < 6 || options.maxIdatBytes > 0x7FFFFFFF)
         Fail("invalid image data chunk size " + std::to_string(options.maxIdatBytes));
     if (width > 0x7FFFFFFF || height > 0x7FFFFFFF) Fail("image too large");
 
-    const bool alpha = picture.HasAlpha();
+    const bool alpha = alphaPlane != nullptr;
     const int bpp = alpha ? 4 : 3;
     const std::size_t rowBytes = width * std::size_t(bpp);
     const std::size_t rawSize = height * (rowBytes + 1);
@@ -336,9 +340,9 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& op
         for (std::size_t y = 0; y < height; ++y) {
             std::uint8_t* cur = rows.data() + (y & 1) * rowBytes;
             const std::uint8_t* prev = rows.data() + ((y + 1) & 1) * rowBytes;
-            const std::uint8_t* src = picture.color.Row(int(y));
+            const std::uint8_t* src = colour.Row(int(y));
             if (alpha) {
-                const std::uint8_t* a = picture.AlphaRow(int(y));
+                const std::uint8_t* a = alphaPlane->data() + y * width;
                 for (std::size_t x = 0; x < width; ++x) {
                     cur[4 * x] = src[3 * x + 2];
                     cur[4 * x + 1] = src[3 * x + 1];
@@ -409,6 +413,16 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& op
     }
     AppendChunk(out, "IEND", nullptr, 0);
     return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodePng(const Picture& picture, const PngOptions& options) {
+    return EncodePngPlanes(picture.color, picture.HasAlpha() ? &picture.alpha : nullptr, options);
+}
+
+std::vector<std::uint8_t> EncodePng(const Bitmap& bitmap, const PngOptions& options) {
+    return EncodePngPlanes(bitmap, nullptr, options);
 }
 
 }  // namespace veskel

@@ -148,14 +148,13 @@ void RemoveDeadSavesOf(const std::string& dir, const std::string& path) {
 }
 
 // Removes every temporary file that dead saves left in `dir`. Done once per folder and process,
-// so a batch into one folder does not read the folder again for every file.
+// so a batch into one folder does not read the folder again for every file. Other threads wait
+// until it is done: their staged files, unlocked once written, must not look dead to it.
 void RemoveDeadSavesOnce(const std::string& dir) {
     static std::mutex mutex;
     static std::set<std::string> done;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (!done.insert(dir).second) return;
-    }
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!done.insert(dir).second) return;
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() < 0) return;
     DIR* listing = ::fdopendir(::dup(dirFd.get()));

@@ -203,6 +203,22 @@ TEST_F(FilesTest, StagedFilesAppearOnlyWhenRenamedAndInTheOrderGiven) {
     EXPECT_EQ(Entries(), (std::vector<std::string>{"new.png", "old.png"}));
 }
 
+// A batch stages files from several threads while the first of them still reads the folder for
+// dead saves' leftovers: the others' staged files, unlocked once written, must survive that.
+TEST_F(FilesTest, StagedFilesSurviveTheFolderCleanupOfTheirOwnBatch) {
+    for (int folder = 0; folder < 3; ++folder) {
+        const fs::path dir = dir_ / ("batch" + std::to_string(folder));
+        fs::create_directory(dir);
+        for (int i = 0; i < 2000; ++i) std::ofstream(dir / ("other" + std::to_string(i)));  // a slow folder to read
+        std::vector<std::string> staged(8);
+        std::vector<std::thread> threads;
+        for (std::size_t t = 0; t < staged.size(); ++t)
+            threads.emplace_back([&, t] { staged[t] = WriteTemporaryBeside((dir / ("b" + std::to_string(t))).string(), Bytes("x")); });
+        for (std::thread& t : threads) t.join();
+        for (const std::string& name : staged) EXPECT_TRUE(fs::exists(name)) << name;
+    }
+}
+
 TEST_F(FilesTest, StagedFileThatCannotBePutInPlaceIsReportedAndRemoved) {
     EXPECT_THROW(WriteTemporaryBeside(Path("missing/out.png"), Bytes("x")), FileError);
     fs::create_directory(Path("taken"));

@@ -1,6 +1,7 @@
 #include "platform/ui/Application.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
@@ -332,8 +333,13 @@ void Application::UpdateHover(Form& form, Point client) {
 }
 
 static Point Local(Control* c, Point client) {
-    Point off = c->OffsetInForm();
-    return {client.x - off.x, client.y - off.y};
+    const Point off = c->OffsetInForm();
+    // Held at the int range's ends for a control placed near them (see OffsetInForm).
+    const auto local = [](int at, int offset) {
+        return int(std::clamp<std::int64_t>(std::int64_t(at) - offset, std::numeric_limits<int>::min(),
+                                            std::numeric_limits<int>::max()));
+    };
+    return {local(client.x, off.x), local(client.y, off.y)};
 }
 
 void Application::DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift) {

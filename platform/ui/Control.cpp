@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <stdexcept>
 
@@ -131,28 +133,42 @@ Control* Control::WindowedAncestor() {
     return c;
 }
 
+namespace {
+
+// Positions summed along a parent chain, held at the int range's ends rather than wrapping: a
+// control placed near them can never be on screen, so where it counts as being makes no
+// difference, only that it stays far away.
+Point Saturated(std::int64_t x, std::int64_t y) {
+    const auto clamp = [](std::int64_t v) {
+        return int(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    };
+    return {clamp(x), clamp(y)};
+}
+
+}  // namespace
+
 Point Control::OffsetInForm() const {
-    Point p{};
+    std::int64_t x = 0, y = 0;
     for (const Control* c = this; c && !c->isForm_; c = c->parent_) {
-        p.x += c->bounds_.left;
-        p.y += c->bounds_.top;
+        x += c->bounds_.left;
+        y += c->bounds_.top;
     }
-    return p;
+    return Saturated(x, y);
 }
 
 Point Control::ClientToScreen(Point p) const {
-    Point off = OffsetInForm();
-    Point scr{p.x + off.x, p.y + off.y};
+    const Point off = OffsetInForm();
+    std::int64_t x = std::int64_t(p.x) + off.x, y = std::int64_t(p.y) + off.y;
     if (Form* f = GetForm()) {
-        scr.x += f->Left();
-        scr.y += f->Top();
+        x += f->Left();
+        y += f->Top();
     }
-    return scr;
+    return Saturated(x, y);
 }
 
 Point Control::ScreenToClient(Point p) const {
-    Point origin = ClientToScreen({0, 0});
-    return {p.x - origin.x, p.y - origin.y};
+    const Point origin = ClientToScreen({0, 0});
+    return Saturated(std::int64_t(p.x) - origin.x, std::int64_t(p.y) - origin.y);
 }
 
 Control* Control::Own(std::unique_ptr<Control> control) {

@@ -257,6 +257,13 @@ TEST_F(StoredLayoutLoad, BoundsReachingPastTheIntRangeAreCutAtIt) {
     ProbeForm again;
     LoadLayout(again, std::string_view(saved));
     EXPECT_EQ(WriteLayout(SaveLayout(again)), saved);
+    // A control placed near the limit inside a panel: its place in the form and on the screen stay
+    // at the limit instead of wrapping round to the other end.
+    auto* d = form.Find<ProbeButton>("D");
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->OffsetInForm(), (Point{INT32_MAX, INT32_MAX}));
+    EXPECT_EQ(d->ClientToScreen({5, 5}), (Point{INT32_MAX, INT32_MAX}));
+    EXPECT_EQ(d->ScreenToClient({0, 0}).x, -INT32_MAX);
 }
 
 // An aligned control sits where its alignment puts it, whether its bounds were stored before or

@@ -8,12 +8,14 @@
 #include "platform/codecs/Codecs.h"
 #include "platform/ui/Edit.h"
 #include "project/ProjectFile.h"
+#include "tests/banner/BannerTestUtil.h"
 #include "tests/project/TestFiles.h"
 
 namespace veskel {
 namespace {
 
 using testing::ScratchDir;
+using testing::Snapshot;
 using testing::WriteAll;
 
 Picture Stripes(int w, int h) {
@@ -22,19 +24,6 @@ Picture Stripes(int w, int h) {
         for (int x = 0; x < w; ++x) p.color.SetPixel(x, y, RGB(std::uint8_t(x * 5), std::uint8_t(y * 9), 40));
     return p;
 }
-
-struct State {
-    BannerSettings::Bytes record;
-    Picture source, working, prepared;
-    Bitmap image;
-    explicit State(const BannerDocument& d)
-        : record(d.Settings().GetBytes()),
-          source(d.SourcePicture()),
-          working(d.WorkingPicture()),
-          prepared(d.PreparedPicture()),
-          image(d.BannerImage()) {}
-    bool operator==(const State&) const = default;
-};
 
 class Window : public Form {
 public:
@@ -72,31 +61,31 @@ struct DesignerActionsTest : ::testing::Test {
 };
 
 TEST_F(DesignerActionsTest, UndoAndRedoKeysWorkWhereverTheFocusIs) {
-    const State start(doc);
+    const Snapshot start(doc);
     Change([&] { doc.SetGlow(false); });
-    const State noGlow(doc);
+    const Snapshot noGlow(doc);
     Change([&] { doc.SetPattern(1); });
-    const State pattern(doc);
+    const Snapshot pattern(doc);
 
     Key('Z', kCtrl);
-    EXPECT_TRUE(State(doc) == noGlow);
+    EXPECT_TRUE(Snapshot(doc) == noGlow);
     Key('Z', kCtrl);
-    EXPECT_TRUE(State(doc) == start);
+    EXPECT_TRUE(Snapshot(doc) == start);
     Key('Y', kCtrl);
-    EXPECT_TRUE(State(doc) == noGlow);
+    EXPECT_TRUE(Snapshot(doc) == noGlow);
     Key('Z', kCtrl | kShift);
-    EXPECT_TRUE(State(doc) == pattern);
+    EXPECT_TRUE(Snapshot(doc) == pattern);
 
     // In the edit field too: it has no undo of its own, and its typing is a step of the design.
     edit->SetFocus();
     edit->SetText("abc");
     Key('Z', kCtrl);
-    EXPECT_TRUE(State(doc) == noGlow);
+    EXPECT_TRUE(Snapshot(doc) == noGlow);
     EXPECT_EQ(edit->Text(), "abc");
     // Other chords pass to the focused control untouched.
     Key('Z', kCtrl | kAlt);
     Key('Z', 0);
-    EXPECT_TRUE(State(doc) == noGlow);
+    EXPECT_TRUE(Snapshot(doc) == noGlow);
     EXPECT_TRUE(backend.messageBoxes.empty());
 }
 
@@ -119,7 +108,7 @@ TEST_F(DesignerActionsTest, CopyPutsTheBannerOnTheClipboardOutsideAnEditField) {
 }
 
 TEST_F(DesignerActionsTest, PasteTakesAPictureAsALoadedOneInOneStep) {
-    const State start(doc);
+    const Snapshot start(doc);
     const Picture wide = Stripes(400, 100);
     backend.SetClipboardPicture(wide.color);
     Key('V', kCtrl);
@@ -128,11 +117,11 @@ TEST_F(DesignerActionsTest, PasteTakesAPictureAsALoadedOneInOneStep) {
     BannerDocument loaded;
     loaded.NewDocument();
     loaded.LoadOverlayPictureFromBytes("wide.bmp", EncodeBmp(wide.color));
-    EXPECT_TRUE(State(doc) == State(loaded)) << "fitted and faded exactly as a loaded picture";
+    EXPECT_TRUE(Snapshot(doc) == Snapshot(loaded)) << "fitted and faded exactly as a loaded picture";
     EXPECT_EQ(doc.Settings().OverlayWidth(), 175);
     EXPECT_EQ(history.UndoSteps(), 1u);
     Key('Z', kCtrl);
-    EXPECT_TRUE(State(doc) == start);
+    EXPECT_TRUE(Snapshot(doc) == start);
 
     // A picture with transparency keeps it, as a loaded PNG does.
     Picture clear = Stripes(30, 10);
@@ -144,12 +133,12 @@ TEST_F(DesignerActionsTest, PasteTakesAPictureAsALoadedOneInOneStep) {
 }
 
 TEST_F(DesignerActionsTest, PasteRefusesAnythingButAPictureAndLeavesTheDesign) {
-    const State start(doc);
+    const Snapshot start(doc);
     backend.SetClipboardText("not a picture");
     Key('V', kCtrl);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].find("The clipboard holds no picture"), std::string::npos);
-    EXPECT_TRUE(State(doc) == start);
+    EXPECT_TRUE(Snapshot(doc) == start);
     EXPECT_EQ(history.UndoSteps(), 0u);
 
     // In the edit field Ctrl+V pastes the text.
@@ -173,24 +162,24 @@ TEST_F(DesignerActionsTest, DroppedFilesOpenAsTheirOperationsWould) {
     WriteAll(dir / "damaged.vzk", damaged);
     WriteAll(dir / "small.bmp", EncodeBmp(Stripes(8, 4).color));
 
-    const State start(doc);
+    const Snapshot start(doc);
     backend.DropFiles(*window, 50, 50, {project});
     BannerDocument opened;
     opened.NewDocument();
     OpenProject(opened, project);
-    EXPECT_TRUE(State(doc) == State(opened));
+    EXPECT_TRUE(Snapshot(doc) == Snapshot(opened));
 
     backend.DropFiles(*window, 50, 50, {dir / "small.bmp"});
     BannerDocument reference = BannerDocument();
     reference.NewDocument();
     OpenProject(reference, project);
     reference.LoadOverlayPicture(dir / "small.bmp");
-    EXPECT_TRUE(State(doc) == State(reference));
-    const State afterPicture(doc);
+    EXPECT_TRUE(Snapshot(doc) == Snapshot(reference));
+    const Snapshot afterPicture(doc);
 
     // Refused: several files. Failed half-way: the damaged project (its record is taken).
     backend.DropFiles(*window, 50, 50, {project, dir / "small.bmp"});
-    EXPECT_TRUE(State(doc) == afterPicture);
+    EXPECT_TRUE(Snapshot(doc) == afterPicture);
     backend.DropFiles(*window, 50, 50, {dir / "damaged.vzk"});
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_NE(Messages()[0].find("Drop one file at a time"), std::string::npos);
@@ -199,10 +188,10 @@ TEST_F(DesignerActionsTest, DroppedFilesOpenAsTheirOperationsWould) {
 
     EXPECT_EQ(history.UndoSteps(), 3u);
     Key('Z', kCtrl);
-    EXPECT_TRUE(State(doc) == afterPicture);
+    EXPECT_TRUE(Snapshot(doc) == afterPicture);
     Key('Z', kCtrl);
     Key('Z', kCtrl);
-    EXPECT_TRUE(State(doc) == start);
+    EXPECT_TRUE(Snapshot(doc) == start);
 }
 
 }  // namespace

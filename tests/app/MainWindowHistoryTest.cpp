@@ -15,6 +15,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/StockControls.h"
 #include "project/ProjectFile.h"
+#include "tests/app/DesignerFixture.h"
 #include "tests/project/TestFiles.h"
 
 namespace veskel {
@@ -29,36 +30,15 @@ struct Seen {
     bool operator==(const Seen&) const = default;
 };
 
-struct MainWindowHistoryTest : ::testing::Test {
-    ScopedRoundingModeForTesting rounding{RoundingMode::NearestEven};
-    HeadlessBackend backend;
-    Application app{backend};
-    TForm1* form = nullptr;
-    std::vector<std::string> errors;
+struct MainWindowHistoryTest : testing::DesignerFixture {
     testing::ScratchDir dir;
 
-    void SetUp() override {
-        app.OnException = [this](const std::string& m) { errors.push_back(m); };
-        form = StartDesigner();
-        form->PaintAll();
-    }
     Seen Now() {
         return {form->Document().Settings().GetBytes(), form->GlassEdit1->Edit->Text()};
     }
-    Point At(const char* name, int dx = -1, int dy = -1) {
-        const Control* c = form->FindComponent(name);
-        const Point o = c->OffsetInForm();
-        return {o.x + (dx < 0 ? c->Width() / 2 : dx), o.y + (dy < 0 ? c->Height() / 2 : dy)};
-    }
-    void ClickOn(const char* name) {
-        backend.AdvanceClock(600);
-        const Point p = At(name);
-        backend.Click(*form, p.x, p.y);
-    }
     void ShowPage(int i) {
-        const int centres[] = {38, 103, 177, 266};
         backend.AdvanceClock(600);
-        backend.Click(*form, 28 + centres[i], 62);
+        DesignerFixture::ShowPage(i);
     }
     void Key(int key, ShiftState shift) { backend.KeyDown(*form, key, shift); }
     // What the renderer makes of the window's settings and pictures.

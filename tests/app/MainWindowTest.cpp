@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "../components/GoldenCheck.h"
+#include "tests/app/DesignerFixture.h"
 #include "Components/ColorBox/ColorBox.h"
 #include "Components/GlassCheckBox/GlassCheckBox.h"
 #include "Components/GlassEdit/GlassEdit.h"
@@ -25,19 +26,7 @@
 namespace veskel {
 namespace {
 
-struct MainWindowTest : ::testing::Test {
-    ScopedRoundingModeForTesting rounding{RoundingMode::NearestEven};
-    HeadlessBackend backend;
-    Application app{backend};
-    TForm1* form = nullptr;
-    std::vector<std::string> errors;
-
-    void SetUp() override {
-        app.OnException = [this](const std::string& m) { errors.push_back(m); };
-        form = StartDesigner();
-        form->PaintAll();
-    }
-
+struct MainWindowTest : testing::DesignerFixture {
     // The preview must always show what the renderer makes of the window's settings.
     void ExpectPreviewFollowsSettings() {
         BannerDocument fresh;
@@ -48,21 +37,6 @@ struct MainWindowTest : ::testing::Test {
             return;
         }
         EXPECT_EQ(form->Image1->GetPicture().color, fresh.RenderBanner());
-    }
-    Point At(const char* name, int dx = -1, int dy = -1) {
-        const Control* c = form->FindComponent(name);
-        const Point o = c->OffsetInForm();
-        return {o.x + (dx < 0 ? c->Width() / 2 : dx), o.y + (dy < 0 ? c->Height() / 2 : dy)};
-    }
-    // A click, well apart from the previous one (two quick clicks make a double click).
-    void ClickOn(const char* name) {
-        backend.AdvanceClock(600);
-        const Point p = At(name);
-        backend.Click(*form, p.x, p.y);
-    }
-    void ShowPage(int i) {
-        const int centres[] = {38, 103, 177, 266};
-        backend.Click(*form, 28 + centres[i], 62);
     }
     std::string Temp(const std::string& name) {
         const auto dir = std::filesystem::temp_directory_path() / "veskel-mainwindow-test";

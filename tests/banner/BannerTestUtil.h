@@ -2,15 +2,14 @@
 // Helpers shared by the banner tests: pictures of known content, a scratch folder, and a document
 // whose changed hook counts calls instead of rendering.
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "banner/BannerDocument.h"
 #include "platform/graphics/Picture.h"
+#include "tests/project/TestFiles.h"
 
 namespace veskel::testing {
 
@@ -36,25 +35,6 @@ inline Picture SolidPicture(int w, int h, Color c) {
     p.color.Fill(c);
     return p;
 }
-
-// A fresh folder under the system's temporary folder, removed with the object.
-class ScratchDir {
-public:
-    ScratchDir() {
-        path_ = std::filesystem::temp_directory_path() /
-                ("veskel-banner-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
-};
 
 // A document with a new design whose hook counts changes (and still renders, so rendering faults
 // surface in every test).

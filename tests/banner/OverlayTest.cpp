@@ -63,23 +63,23 @@ TEST(OverlayLoad, DecoderIsChosenByTheLowerCasedExtension) {
     ScratchDir dir;
     const Picture opaque = MakePicture(20, 10, false);
     const Picture translucent = MakePicture(20, 10, true);
-    WriteFile(dir.File("a.PNG"), EncodePng(translucent));
-    WriteFile(dir.File("b.Jpg"), EncodeJpeg(opaque.color, 95));
-    WriteFile(dir.File("c.BMP"), EncodeBmp(opaque.color));
+    WriteFile(dir / "a.PNG", EncodePng(translucent));
+    WriteFile(dir / "b.Jpg", EncodeJpeg(opaque.color, 95));
+    WriteFile(dir / "c.BMP", EncodeBmp(opaque.color));
     // A GIF holds at most 256 colours: a plain two-colour picture.
     IndexedImage gif;
     gif.width = 20;
     gif.height = 10;
     gif.pixels.assign(200, 1);
     gif.palette[1] = {10, 20, 30};
-    WriteFile(dir.File("d.gif"), EncodeGif(gif));
+    WriteFile(dir / "d.gif", EncodeGif(gif));
 
     CountingDocument d;
-    d.doc.LoadOverlayPicture(dir.File("a.PNG"));
+    d.doc.LoadOverlayPicture(dir / "a.PNG");
     EXPECT_TRUE(d.doc.SourcePicture().HasAlpha());  // a PNG keeps its transparency
     EXPECT_EQ(d.doc.SourcePicture(), translucent);
     for (const char* name : {"b.Jpg", "c.BMP", "d.gif"}) {
-        d.doc.LoadOverlayPicture(dir.File(name));
+        d.doc.LoadOverlayPicture(dir / name);
         EXPECT_FALSE(d.doc.SourcePicture().HasAlpha()) << name;  // drawn opaque
         EXPECT_EQ(d.doc.SourcePicture().Width(), 20) << name;
         // Opaque pictures get alpha 255 + 180 - 200 = 235 everywhere.
@@ -91,12 +91,12 @@ TEST(OverlayLoad, DecoderIsChosenByTheLowerCasedExtension) {
 
 TEST(OverlayLoad, FailuresNameTheFileAndLeaveEverythingIntact) {
     ScratchDir dir;
-    WriteFile(dir.File("broken.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
-    WriteFile(dir.File("photo.jpeg"), EncodeJpeg(MakePicture(8, 8, false).color));
-    WriteFile(dir.File("noext"), EncodeBmp(MakePicture(8, 8, false).color));
+    WriteFile(dir / "broken.png", {0x89, 'P', 'N', 'G', 1, 2, 3});
+    WriteFile(dir / "photo.jpeg", EncodeJpeg(MakePicture(8, 8, false).color));
+    WriteFile(dir / "noext", EncodeBmp(MakePicture(8, 8, false).color));
     std::vector<std::uint8_t> truncatedBmp = EncodeBmp(MakePicture(30, 30, false).color);
     truncatedBmp.resize(100);
-    WriteFile(dir.File("cut.bmp"), truncatedBmp);
+    WriteFile(dir / "cut.bmp", truncatedBmp);
 
     CountingDocument d;
     d.doc.LoadOverlayPictureFromBytes("first.png", EncodePng(MakePicture(50, 12, true)));
@@ -105,7 +105,7 @@ TEST(OverlayLoad, FailuresNameTheFileAndLeaveEverythingIntact) {
     d.changes = 0;
     const Snapshot before(d.doc);
     for (const char* name : {"broken.png", "photo.jpeg", "noext", "cut.bmp", "missing.png"}) {
-        const std::string path = dir.File(name);
+        const std::string path = dir / name;
         try {
             d.doc.LoadOverlayPicture(path);
             ADD_FAILURE() << name << " loaded";

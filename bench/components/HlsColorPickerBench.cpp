@@ -122,6 +122,13 @@ struct BoxForm {
         box->OnPreChange = [](Control&) {};
         form->ShowForm();
     }
+    // Opens the pop-up with a click on the box.
+    TPForm* OpenPalette() {
+        backend.MouseMove(*form, 150, 25);
+        backend.MouseDown(*form, 150, 25);
+        backend.MouseUp(*form, 150, 25);
+        return box->Palette();
+    }
 };
 
 // From the press on the box to the pop-up's first frame presented: the stored layout read and
@@ -145,10 +152,7 @@ BENCHMARK(BM_PaletteOpenToFirstFrame)->Unit(benchmark::kMicrosecond);
 // colour notice (the box repaints), the swatch, the six fields and the table's repaint.
 void BM_PaletteTableDragFrame(benchmark::State& state) {
     BoxForm f;
-    f.backend.MouseMove(*f.form, 150, 25);
-    f.backend.MouseDown(*f.form, 150, 25);
-    f.backend.MouseUp(*f.form, 150, 25);
-    TPForm* p = f.box->Palette();
+    TPForm* p = f.OpenPalette();
     const Point o = p->HLSColorTable1->OffsetInForm();
     f.backend.MouseMove(*p, o.x + 100, o.y + 100);
     f.backend.MouseDown(*p, o.x + 100, o.y + 100);
@@ -165,10 +169,7 @@ BENCHMARK(BM_PaletteTableDragFrame)->Unit(benchmark::kMicrosecond);
 // picture recomputed and painted) plus the conversion, notice, swatch and fields.
 void BM_PaletteHueDragFrame(benchmark::State& state) {
     BoxForm f;
-    f.backend.MouseMove(*f.form, 150, 25);
-    f.backend.MouseDown(*f.form, 150, 25);
-    f.backend.MouseUp(*f.form, 150, 25);
-    TPForm* p = f.box->Palette();
+    TPForm* p = f.OpenPalette();
     const Point o = p->HLSSlider1->OffsetInForm();
     f.backend.MouseMove(*p, o.x + 100, o.y + 8);
     f.backend.MouseDown(*p, o.x + 100, o.y + 8);

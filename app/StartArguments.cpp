@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
+#include <string_view>
 #include <system_error>
 
 #include "project/ProjectFile.h"
+#include "veskel/BuildInfo.h"
 
 namespace veskel {
 namespace {
@@ -16,7 +19,34 @@ constexpr const char* kUsage =
     "picture (.png, .jpg, .gif or .bmp) it starts a new design with that picture on the banner.\n"
     "\n"
     "  -h, --help   show this help and exit\n"
-    "  --           the next argument is a file, even if it starts with \"-\"\n";
+    "      --version  show the version and exit\n"
+    "  --           the next argument is a file, even if it starts with \"-\"\n"
+    "\n"
+    "The window system's own options (-platform NAME, -display NAME, -style NAME ...) are\n"
+    "passed on to it.\n";
+
+// The window system's own options, which it takes out of the command line when it starts (with
+// one dash or two; a value follows as the next argument or after "=").
+constexpr std::string_view kWindowOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry", "qwindowtitle",
+    "title", "qwindowicon", "icon", "session", "display", "name", "visual", "style", "stylesheet", "qmljsdebugger"};
+constexpr std::string_view kWindowFlags[] = {"reverse", "nograb", "dograb", "sync", "widgetcount", "testability"};
+
+// The option's name without its dashes and value when `arg` is one of the window system's, else "".
+std::string_view WindowOptionName(std::string_view arg) {
+    if (arg.size() < 2 || arg[0] != '-') return {};
+    arg.remove_prefix(arg[1] == '-' ? 2 : 1);
+    const std::string_view name = arg.substr(0, arg.find('='));
+    for (std::string_view o : kWindowOptionsWithValue)
+        if (o == name) return o;
+    for (std::string_view o : kWindowFlags)
+        if (o == arg) return o;
+    return {};
+}
+
+bool TakesValue(std::string_view option) {
+    return std::find(std::begin(kWindowFlags), std::end(kWindowFlags), option) == std::end(kWindowFlags);
+}
 
 StartArguments Fail(int code, const std::string& message) {
     StartArguments a;
@@ -38,14 +68,18 @@ bool IsProjectFileName(const std::string& path) {
 StartArguments ParseStartArguments(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     bool optionsEnded = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
+        } else if (!optionsEnded && (arg == "-h" || arg == "--help" || arg == "--version")) {
             StartArguments a;
             a.exit = true;
-            a.output = kUsage;
+            a.output = arg == "--version" ? std::string("veskel ") + kVersion + "\n" : kUsage;
             return a;
+        } else if (const std::string_view option = optionsEnded ? "" : WindowOptionName(arg); !option.empty()) {
+            if (TakesValue(option) && arg.find('=') == std::string::npos && ++i == args.size())
+                return Fail(2, "option '" + arg + "' needs a value (see --help)");
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return Fail(2, "unknown option '" + arg + "' (see --help)");
         } else {

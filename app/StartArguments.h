@@ -18,8 +18,8 @@ struct StartArguments {
     enum class FileKind { None, Project, Picture };
 
     bool exit = false;    // true: print `output` / `error` and end with `exitCode`, no window
-    int exitCode = 0;     // 0 after --help, 1 for a missing file, 2 for a wrong command line
-    std::string output;   // for standard output (the help)
+    int exitCode = 0;     // 0 after --help or --version, 1 for a missing file, 2 for a wrong command line
+    std::string output;   // for standard output (the help or the version)
     std::string error;    // one line for standard error, starting with "veskel: "
     FileKind kind = FileKind::None;
     std::string file;     // the path as given
@@ -29,7 +29,8 @@ struct StartArguments {
 // systems are often upper case; saving appends ".vzk" only to names without it exactly).
 bool IsProjectFileName(const std::string& path);
 
-// Reads the arguments (without the program name, after the window backend took its own).
+// Reads the arguments (without the program name) before any window system is started, so that
+// mistakes are reported without a display; the window system's own options are passed over.
 // A path ending in ".vzk" (in any letter case) is a project, any other path a picture; "--" makes
 // the next argument a path even if it starts with "-".
 StartArguments ParseStartArguments(const std::vector<std::string>& args);

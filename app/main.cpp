@@ -3,7 +3,6 @@
 // that file at start (app/StartArguments.h). Built without a window system, the program says so
 // and renders the banner of that design to a PNG in the current folder instead.
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
 #include "platform/ui/Application.h"
+#include "veskel/BuildInfo.h"
 
 #ifdef VESKEL_WITH_QT
 #include "platform/backends/qt/QtBackend.h"
@@ -33,21 +33,14 @@ std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<s
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The help needs no display; anything else is read once the window system has taken its own
-    // options (-platform, -display ...).
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
-            const veskel::StartArguments start = veskel::ParseStartArguments({"--help"});
-            Finish(start);
-            return start.exitCode;
-        }
-    }
+    // The arguments are checked before the window system starts, so that a mistake is reported
+    // (and the help or the version shown) on a machine without a display too.
+    const veskel::StartArguments start = veskel::ParseStartArguments(Arguments(argc, argv));
+    if (Finish(start)) return start.exitCode;
 #ifdef VESKEL_WITH_QT
     try {
         auto backend = veskel::qt::MakeQtBackend(argc, argv);
-        const veskel::StartArguments start = veskel::ParseStartArguments(Arguments(argc, argv));
-        if (Finish(start)) return start.exitCode;
-        backend->SetDesktopIdentity(VESKEL_APP_ID);
+        backend->SetDesktopIdentity(veskel::kAppId);
         veskel::Application app(*backend);
         app.Title = "Brannock Veskel generator.";
         veskel::TForm1* window = veskel::StartDesigner();
@@ -65,8 +58,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 #else
-    const veskel::StartArguments start = veskel::ParseStartArguments(Arguments(argc, argv));
-    if (Finish(start)) return start.exitCode;
     std::puts("veskel: built without a window system; rendering the banner instead.");
     const std::string path = "veskel-banner.png";
     try {

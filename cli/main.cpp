@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,15 +11,16 @@
 
 namespace {
 
-// Writes all of `text` to `fd`; what cannot be written (a closed pipe) is dropped, as a stream
-// would drop it.
-void WriteAll(int fd, std::string_view text) {
+// Writes all of `text` to `fd`; returns "" or the system's reason for what could not be written.
+std::string WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t n = ::write(fd, text.data(), text.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
+        if (n < 0) return std::strerror(errno);
+        if (n == 0) return "nothing could be written";
         text.remove_prefix(std::size_t(n));
     }
+    return "";
 }
 
 }  // namespace
@@ -27,6 +29,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     veskel::RenderEnvironment env;
     env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    env.outIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+    env.imageOut = [](std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); };
+    // Messages that cannot be written (a closed pipe) are dropped, as a stream would drop them.
     return veskel::RunRenderCommand(
         args, [](std::string_view text) { WriteAll(STDOUT_FILENO, text); },
         [](std::string_view text) { WriteAll(STDERR_FILENO, text); }, env);

@@ -3,18 +3,15 @@
 #   cmake --install build/release --prefix /some/where   the programs and the desktop files
 #   cpack --config build/release/CPackConfig.cmake        a .deb in the current folder
 #
-# The desktop files all carry the application's id, so the desktop can tie the running window,
-# its entry, its icon, its metainfo and the project file type together.
+# The desktop files all carry the application's id (VESKEL_APP_ID, set beside the version in
+# CMakeLists.txt), so the desktop can tie the running window, its entry, its icon, its metainfo
+# and the project file type together.
 include(GNUInstallDirs)
 
-set(VESKEL_APP_ID "org.example.Veskel")
-set(VESKEL_VERSION "0.1.0")
 set(VESKEL_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/desktop)
-
-# The designer tells the desktop which entry its windows belong to.
-if(TARGET veskel)
-  target_compile_definitions(veskel PRIVATE VESKEL_APP_ID="${VESKEL_APP_ID}")
-endif()
+set(VESKEL_MAINTAINER "The Veskel developers <veskel@users.noreply.github.com>")
+set(VESKEL_HOMEPAGE "https://github.com/veskel/veskel")
+set(VESKEL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${PROJECT_NAME})
 
 foreach(program veskel veskel-render)
   if(TARGET ${program})
@@ -22,34 +19,70 @@ foreach(program veskel veskel-render)
   endif()
 endforeach()
 
+# Files that carry the version are written from templates; manual pages and the changelog are
+# installed compressed (gzip -9n: no name or time stamp, so the package builds reproducibly).
+set(generated ${CMAKE_BINARY_DIR}/package)
+configure_file(${VESKEL_DESKTOP_DIR}/${VESKEL_APP_ID}.metainfo.xml.in ${generated}/${VESKEL_APP_ID}.metainfo.xml @ONLY)
+configure_file(${VESKEL_DESKTOP_DIR}/debian/changelog.in ${generated}/changelog @ONLY)
+set(compressed "")
+foreach(source docs/veskel.1 docs/veskel-render.1 changelog)
+  get_filename_component(name ${source} NAME)
+  if(source STREQUAL "changelog")
+    set(plain ${generated}/changelog)
+  else()
+    configure_file(${CMAKE_SOURCE_DIR}/${source} ${generated}/${name} @ONLY)
+    set(plain ${generated}/${name})
+  endif()
+  add_custom_command(OUTPUT ${plain}.gz COMMAND gzip -9nf -k ${plain} DEPENDS ${plain} VERBATIM)
+  list(APPEND compressed ${plain}.gz)
+endforeach()
+add_custom_target(veskel_package_files ALL DEPENDS ${compressed})
+foreach(program veskel veskel-render)
+  if(TARGET ${program})
+    add_dependencies(${program} veskel_package_files)
+  endif()
+endforeach()
+
 install(FILES ${VESKEL_DESKTOP_DIR}/${VESKEL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${VESKEL_DESKTOP_DIR}/${VESKEL_APP_ID}.metainfo.xml
+install(FILES ${generated}/${VESKEL_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${VESKEL_DESKTOP_DIR}/${VESKEL_APP_ID}.mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${VESKEL_APP_ID}.xml)
 # hicolor/<size>/apps/<id>.png and hicolor/scalable/apps/<id>.svg, as tools/icon draws them.
 install(DIRECTORY ${VESKEL_DESKTOP_DIR}/icons/hicolor
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/veskel.1 ${CMAKE_SOURCE_DIR}/docs/veskel-render.1
+install(FILES ${generated}/veskel.1.gz ${generated}/veskel-render.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${VESKEL_DESKTOP_DIR}/debian/copyright ${generated}/changelog.gz
+        DESTINATION ${VESKEL_DOC_DIR})
+# Completions of both programs' options for the three common shells.
+install(FILES ${VESKEL_DESKTOP_DIR}/completions/bash/veskel ${VESKEL_DESKTOP_DIR}/completions/bash/veskel-render
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${VESKEL_DESKTOP_DIR}/completions/zsh/_veskel ${VESKEL_DESKTOP_DIR}/completions/zsh/_veskel-render
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+install(FILES ${VESKEL_DESKTOP_DIR}/completions/fish/veskel.fish ${VESKEL_DESKTOP_DIR}/completions/fish/veskel-render.fish
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME veskel)
-set(CPACK_PACKAGE_VERSION ${VESKEL_VERSION})
-set(CPACK_PACKAGE_VENDOR "Brannock")
-set(CPACK_PACKAGE_CONTACT "Veskel developers <veskel@example.org>")
+set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Veskel developers")
+set(CPACK_PACKAGE_CONTACT ${VESKEL_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VESKEL_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "banner designer with a live preview and a command-line renderer")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Veskel composes 350 x 20 banners (gradient, tile pattern, your own picture, edge glow,\n"
-  "highlight layer, outlined pixel-font text, border) in a window of glass controls, keeps\n"
-  "designs in .vzk project files and exports PNG, JPEG, GIF and BMP. veskel-render renders\n"
-  "banners from scripts without a window.")
+# One string of lines under 80 characters (a CMake list would join them with ";").
+set(CPACK_PACKAGE_DESCRIPTION "\
+Veskel composes 350 x 20 banners (gradient, tile pattern, your own picture,
+edge glow, highlight layer, outlined pixel-font text, border) in a window of
+glass controls, keeps designs in .vzk project files and exports PNG, JPEG, GIF
+and BMP. veskel-render renders banners from scripts without a window, one at a
+time or in batches from text, CSV or JSON Lines files.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://veskel.example.org/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VESKEL_HOMEPAGE})
 # The libraries come from what the programs really link (dpkg-shlibdeps); the fonts that the
 # controls ask for by name are found through fontconfig at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -23,11 +23,11 @@ const char* ExportExtension(ExportFormat format) {
     return "";
 }
 
-std::vector<std::uint8_t> EncodeExport(const Bitmap& image, ExportFormat format) {
+std::vector<std::uint8_t> EncodeExport(const Bitmap& image, ExportFormat format, int jpegQuality) {
     switch (format) {
         // A Picture made from the 24-bit image has no alpha plane, so the PNG is plain RGB.
         case ExportFormat::Png: return EncodePng(image);
-        case ExportFormat::Jpeg: return EncodeJpeg(image, kExportJpegQuality);
+        case ExportFormat::Jpeg: return EncodeJpeg(image, jpegQuality);
         case ExportFormat::Gif: return EncodeGif(ReduceToGifPalette(image));
         case ExportFormat::Bmp: return EncodeBmp(image);
     }

@@ -25,8 +25,9 @@ std::optional<ExportFormat> ExportFormatFromFilterIndex(int filterIndex);
 const char* ExportExtension(ExportFormat format);
 
 // The encoded file: PNG as 8-bit RGB without alpha with the encoder's defaults, JPEG at quality
-// 70, GIF after the reduction to the 256-colour palette, BMP 24-bit (21094 bytes for a banner).
-std::vector<std::uint8_t> EncodeExport(const Bitmap& image, ExportFormat format);
+// 70 unless told otherwise, GIF after the reduction to the 256-colour palette, BMP 24-bit (21094
+// bytes for a banner).
+std::vector<std::uint8_t> EncodeExport(const Bitmap& image, ExportFormat format, int jpegQuality = kExportJpegQuality);
 
 // The name the export writes: the chosen name with the format's extension always appended
 // ("banner.png" with the PNG entry becomes "banner.png.png").

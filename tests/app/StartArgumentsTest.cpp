@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/codecs/Codecs.h"
 #include "project/ProjectFile.h"
 #include "tests/project/TestFiles.h"
@@ -49,12 +51,21 @@ TEST(StartArguments, FilesAndHelpAreAccepted) {
     for (const Case& c : {Case{{f.project}, Kind::Project, f.project},
                           Case{{f.upperProject}, Kind::Project, f.upperProject},
                           Case{{f.picture}, Kind::Picture, f.picture},
-                          Case{{"--", f.dashed}, Kind::Picture, f.dashed}}) {
+                          Case{{"--", f.dashed}, Kind::Picture, f.dashed},
+                          // The window system's own options are left to it, with their values.
+                          Case{{"-platform", "offscreen", "--style=fusion", "-reverse", f.picture, "--display", ":9"},
+                               Kind::Picture, f.picture}}) {
         const StartArguments a = ParseStartArguments(c.args);
         EXPECT_FALSE(a.exit) << c.file << ": " << a.error;
         EXPECT_EQ(a.kind, c.kind) << c.file;
         EXPECT_EQ(a.file, c.file);
     }
+
+    const StartArguments version = ParseStartArguments({"--version", "--bogus"});
+    EXPECT_TRUE(version.exit);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output.rfind("veskel ", 0), 0u);
+    EXPECT_EQ(std::count(version.output.begin(), version.output.end(), '\n'), 1);
 
     for (const char* help : {"-h", "--help"}) {
         const StartArguments a = ParseStartArguments({help, "ignored-after-help"});
@@ -74,7 +85,8 @@ TEST(StartArguments, MistakesGetOneClearLineAndNoWindow) {
     };
     for (const Case& c : {
              Case{{f.project, f.picture}, 2, "veskel: give one file to open, not 2 (the designer shows one design)\n"},
-             Case{{"--geometry"}, 2, "veskel: unknown option '--geometry' (see --help)\n"},
+             Case{{"--geometry"}, 2, "veskel: option '--geometry' needs a value (see --help)\n"},
+             Case{{"--bogus"}, 2, "veskel: unknown option '--bogus' (see --help)\n"},
              Case{{f.picture, "-x"}, 2, "veskel: unknown option '-x' (see --help)\n"},
              Case{{"-odd.png"}, 2, "veskel: unknown option '-odd.png' (see --help)\n"},
              Case{{"--", "-gone.png"}, 1, "veskel: cannot open \"-gone.png\": there is no such file\n"},

@@ -40,14 +40,21 @@ std::string Drain(int fd) {
     return text;
 }
 
-// Runs veskel-render with `args`; stdout and stderr go to files so neither pipe can fill up.
-Result RunCli(const std::vector<std::string>& args) {
+// Runs veskel-render with `args` and `input` on its standard input; stdout and stderr go to
+// files so neither pipe can fill up.
+Result RunCli(const std::vector<std::string>& args, const std::string& input = "") {
     char outName[] = "/tmp/veskel-cli-out-XXXXXX";
     char errName[] = "/tmp/veskel-cli-err-XXXXXX";
+    char inName[] = "/tmp/veskel-cli-in-XXXXXX";
     const int outFd = ::mkstemp(outName);
     const int errFd = ::mkstemp(errName);
+    const int inFd = ::mkstemp(inName);
+    ::unlink(inName);
+    if (::write(inFd, input.data(), input.size()) != ssize_t(input.size())) return {};
+    ::lseek(inFd, 0, SEEK_SET);
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::dup2(inFd, 0);
         ::dup2(outFd, 1);
         ::dup2(errFd, 2);
         std::vector<char*> argv;
@@ -67,6 +74,7 @@ Result RunCli(const std::vector<std::string>& args) {
     ::lseek(errFd, 0, SEEK_SET);
     r.out = Drain(outFd);
     r.err = Drain(errFd);
+    ::close(inFd);
     ::close(outFd);
     ::close(errFd);
     ::unlink(outName);
@@ -110,6 +118,79 @@ TEST(CliUsage, MistakesInTheCommandLineExitWith2) {
     ExpectOneLineError(RunCli({"-o", dir / "a.png", "stray"}), 2, "unexpected argument 'stray'");
     ExpectOneLineError(RunCli({"--batch", dir / "lines.txt", "-o", dir / "same.png"}), 2, "{n} or {text}");
     EXPECT_TRUE(dir.Names().empty());
+}
+
+// Options are read as GNU programs read theirs; every form writes the file it names or refuses
+// the command line with status 2 and nothing written.
+TEST(CliUsage, ArgumentFormsAsGnuProgramsReadThem) {
+    ScratchDir dir;
+    const std::string png = dir / "a.png";
+    ASSERT_EQ(RunCli({"-o", png}).status, 0);
+    const std::vector<std::uint8_t> reference = ReadAll(png);
+    std::filesystem::remove(png);
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string error;  // for status 2; else the file is the reference PNG
+    };
+    const std::vector<Case> cases = {
+        {{"-qo", png}, 0, ""},
+        {{"-o" + png}, 0, ""},
+        {{"--output=" + png}, 0, ""},
+        {{"--out", png}, 0, ""},  // an unambiguous abbreviation
+        {{"--format=PNG", "-o", png}, 0, ""},
+        {{"-o", png, "--", "--text"}, 2, "unexpected argument '--text'"},
+        {{"-qx", "-o", png}, 2, "unknown option '-x'"},
+        {{"--bogus=1", "-o", png}, 2, "unknown option '--bogus'"},
+        {{"--quiet=1", "-o", png}, 2, "--quiet takes no value"},
+        {{"-o", png, "--text"}, 2, "--text needs a value"},
+        {{"-o", "-"}, 2, "needs --format"},
+        {{"-o", png, "--quality", "90"}, 2, "--quality is for JPEG output only"},
+        {{"-o", dir / "a.jpg", "--quality", "0"}, 2, "--quality needs a whole number from 1 to 100"},
+        {{"--batch", "-", "-o", "-", "--format", "png"}, 2, "not -"},
+        {{"--batch-format", "csv", "-o", png}, 2, "--batch-format needs --batch"},
+        {{"--batch", dir / "b.txt", "--batch-format", "xml", "-o", dir / "{n}.png"}, 2, "unknown batch format 'xml'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const Result r = RunCli(c.args);
+        if (c.status == 0) {
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(ReadAll(png), reference);
+            std::filesystem::remove(png);
+        } else {
+            ExpectOneLineError(r, c.status, c.error);
+        }
+        EXPECT_TRUE(dir.Names().empty());
+    }
+    const Result version = RunCli({"--version", "-o"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("veskel-render ", 0), 0u);
+    EXPECT_EQ(std::count(version.out.begin(), version.out.end(), '\n'), 1);
+}
+
+// "-o -" writes the picture to standard output, never to a terminal; "--batch -" reads the lines
+// from standard input. Both give the bytes that files would hold.
+TEST(CliOutput, StandardInputAndOutputCarryWhatFilesWould) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli({"--text", "hi", "-o", dir / "hi.jpg", "--quality", "95"}).status, 0);
+    Result r = RunCli({"--text", "hi", "--format", "JPG", "--quality", "95", "-o", "-"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::vector<std::uint8_t>(r.out.begin(), r.out.end()), ReadAll(dir / "hi.jpg"));
+    ASSERT_EQ(RunCli({"--text", "hi", "-o", dir / "hi70.jpg"}).status, 0);
+    EXPECT_LT(ReadAll(dir / "hi70.jpg").size(), r.out.size());  // 70 unless told otherwise
+
+    std::ostringstream out, err;
+    EXPECT_EQ(RunRenderCommand({"--format", "png", "-o", "-"}, out, err, RenderEnvironment{.outIsTerminal = true}), 2);
+    EXPECT_NE(err.str().find("terminal"), std::string::npos) << err.str();
+    EXPECT_TRUE(out.str().empty());
+
+    WriteAll(dir / "lines.txt", std::vector<std::uint8_t>{'a', '\n', 'b', '\n'});
+    ASSERT_EQ(RunCli({"--batch", dir / "lines.txt", "-o", dir / "file-{n}.png"}).status, 0);
+    r = RunCli({"--batch", "-", "-o", dir / "stdin-{n}.png"}, "a\nb\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* n : {"1", "2"})
+        EXPECT_EQ(ReadAll(dir / (std::string("stdin-") + n + ".png")), ReadAll(dir / (std::string("file-") + n + ".png")));
 }
 
 TEST(CliOutput, FormatComesFromTheExtensionOrTheOption) {
@@ -356,8 +437,81 @@ TEST(CliBatch, LinesThatWouldShareAFileRefuseTheBatch) {
     EXPECT_EQ(dir.Names().size(), 3u);  // same.txt, long.txt, out
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"), {}), 4);
 
-    WriteAll(dir / "empty.txt", {});
-    ExpectOneLineError(RunCli({"--batch", dir / "empty.txt", "-o", dir / "out/{n}.png"}), 1, "has no lines");
+    // Files without lines are empty batches; a pattern that names the batch file is refused.
+    for (const std::string& empty : {std::string(), std::string("\n"), std::string("\xEF\xBB\xBF"), std::string("\r\n\n")}) {
+        WriteAll(dir / "empty.txt", std::vector<std::uint8_t>(empty.begin(), empty.end()));
+        ExpectOneLineError(RunCli({"--batch", dir / "empty.txt", "-o", dir / "out/{n}.png"}), 1, "has no lines");
+    }
+    const std::string self = "x\nempty.txt\n";
+    WriteAll(dir / "empty.txt", std::vector<std::uint8_t>(self.begin(), self.end()));
+    ExpectOneLineError(RunCli({"--batch", dir / "empty.txt", "-o", dir / "{text}", "--format", "png"}), 1,
+                       "line 2 would write over the batch file itself");
+    EXPECT_EQ(ReadAll(dir / "empty.txt"), std::vector<std::uint8_t>(self.begin(), self.end()));
+    EXPECT_FALSE(std::filesystem::exists(dir / "x"));
+    // A line that cannot be written is told in English.
+    r = RunCli({"--batch", dir / "same.txt", "-o", dir / "missing/{n}.png"});
+    EXPECT_NE(r.err.find("line 1: cannot create \"" + (dir / "missing/1.png") + "\": No such file"), std::string::npos)
+        << r.err;
+}
+
+// A CSV or JSON Lines row is a whole design over the base: each banner is the one that the same
+// fields given on the command line render. Values are checked before anything is written.
+TEST(CliBatch, DesignRowsRenderAsSingleCommandsWould) {
+    ScratchDir dir;
+    const std::string csv =
+        "\xEF\xBB\xBFOutput,Text,Color1,Pattern,TextX\r\n"
+        "alice,Alice,#FF0000,3,\r\n"
+        "\"b,ob\",\"Bob \"\"B\"\"\",,,-4\r\n"
+        "carol,,#00FF00,,\r\n";
+    const std::string jsonl =
+        "{\"Output\": \"alice\", \"Text\": \"Alice\", \"Color1\": \"#FF0000\", \"Pattern\": 3}\n"
+        "\n"
+        "{\"Output\": \"b,ob\", \"Text\": \"Bob \\\"B\\\"\", \"Color1\": null, \"TextX\": -4}\n"
+        "{\"Output\": \"carol\", \"Color1\": \"#00FF00\"}\n";
+    WriteAll(dir / "rows.csv", std::vector<std::uint8_t>(csv.begin(), csv.end()));
+    WriteAll(dir / "rows.jsonl", std::vector<std::uint8_t>(jsonl.begin(), jsonl.end()));
+    const std::vector<std::string> base = {"--set", "Border=0", "--text", "base"};
+    const std::vector<std::pair<std::string, std::vector<std::string>>> singles = {
+        {"alice", {"--text", "Alice", "--reset-position", "--set", "Color1=#FF0000", "--set", "Pattern=3"}},
+        {"b_ob", {"--text", "Bob \"B\"", "--reset-position", "--set", "TextX=-4"}},
+        {"carol", {"--set", "Color1=#00FF00"}},
+    };
+    for (const char* file : {"rows.csv", "rows.jsonl"}) {
+        SCOPED_TRACE(file);
+        const std::filesystem::path out = dir / (std::string(file) + ".out");
+        std::filesystem::create_directory(out);
+        std::vector<std::string> args = base;
+        args.insert(args.end(), {"--jobs", "2", "--batch", dir / file, "-o", out / "{n}-{output}.png"});
+        const Result r = RunCli(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        for (std::size_t i = 0; i < singles.size(); ++i) {
+            std::vector<std::string> single = base;
+            single.insert(single.end(), singles[i].second.begin(), singles[i].second.end());
+            single.insert(single.end(), {"-o", dir / "single.png"});
+            ASSERT_EQ(RunCli(single).status, 0);
+            EXPECT_EQ(DecodePngFile(out / (std::to_string(i + 1) + "-" + singles[i].first + ".png")),
+                      DecodePngFile(dir / "single.png"))
+                << singles[i].first;
+        }
+    }
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"Text,Pattern\nok,1\nbad,7\n", "rows.csv row 2 (line 3): Pattern=7: Pattern must be 0..5"},
+        {"Text,Colour1\n", "unknown field 'Colour1'"},
+        {"Text,Pattern\nok\n", "row 1 (line 2): 1 cells, the header names 2"},
+        {"Text\n\"open\n", "line 2: a quoted cell is not closed"},
+    };
+    for (const auto& [content, words] : refused) {
+        WriteAll(dir / "rows.csv", std::vector<std::uint8_t>(content.begin(), content.end()));
+        ExpectOneLineError(RunCli({"--batch", dir / "rows.csv", "-o", dir / "bad-{n}.png"}), 1, words);
+    }
+    for (const auto& [content, words] : std::vector<std::pair<std::string, std::string>>{
+             {"{\"Text\": \"a\"}\n{\"MirrorStrength\": 100}\n", "rows.jsonl row 2 (line 2): MirrorStrength=100"},
+             {"{\"Text\": [1]}\n", "row 1 (line 1): a value must be"},
+             {"{\"Text\": \"a\", \"Text\": \"b\"}\n", "'Text' appears twice"}}) {
+        WriteAll(dir / "rows.jsonl", std::vector<std::uint8_t>(content.begin(), content.end()));
+        ExpectOneLineError(RunCli({"--batch", dir / "rows.jsonl", "-o", dir / "bad-{n}.png"}), 1, words);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "bad-1.png"));
 }
 
 TEST(CliBatch, AnyNumberOfThreadsWritesTheSameFilesAndMessagesInLineOrder) {

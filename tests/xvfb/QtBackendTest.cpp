@@ -535,8 +535,8 @@ TEST_F(QtBackendTest, PicturesOnTheClipboardDroppedFilesAndTheDesktopEntry) {
     EXPECT_EQ(dropped, (std::vector<std::string>{"/tmp/a b.vzk"})) << "local files only";
     delete data;
 
-    backend.SetDesktopIdentity("org.example.Veskel");
-    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.example.Veskel"));
+    backend.SetDesktopIdentity("io.github.veskel.Veskel");
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("io.github.veskel.Veskel"));
 }
 
 }  // namespace

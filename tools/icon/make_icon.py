@@ -23,7 +23,7 @@ import sys
 
 from PIL import Image, ImageDraw
 
-APP_ID = "org.example.Veskel"
+APP_ID = "io.github.veskel.Veskel"
 SIZES = [16, 24, 32, 48, 64, 128, 256, 512]
 SUPER = 8
 

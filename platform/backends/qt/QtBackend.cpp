@@ -541,6 +541,9 @@ void QtBackend::SetClipboardPicture(const Bitmap& image) { QGuiApplication::clip
 
 void QtBackend::SetDesktopIdentity(const std::string& id) {
     QGuiApplication::setDesktopFileName(ToQString(id));
+    // X11 docks match a window to its entry by the window's class, which Qt takes from the
+    // application's name when the window is created.
+    QCoreApplication::setApplicationName(ToQString(id));
     // Installed, the icon theme has the program's icon under the same name.
     const QIcon icon = QIcon::fromTheme(ToQString(id));
     if (!icon.isNull()) QGuiApplication::setWindowIcon(icon);

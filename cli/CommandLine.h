@@ -1,0 +1,47 @@
+#pragma once
+// veskel-render's options: read as GNU programs read theirs (bundled short options, "-oFILE",
+// "--opt=value", "--" ends the options) and checked before anything is rendered.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/DesignEdit.h"
+#include "project/Export.h"
+
+namespace veskel::cli {
+
+inline constexpr const char* kProgram = "veskel-render";
+// "-" as -o or --batch: standard output or standard input.
+inline constexpr const char* kStandardStream = "-";
+
+enum class BatchFormat { Lines, Csv, JsonLines };
+
+struct Options {
+    std::optional<std::string> output;
+    std::optional<std::string> format;
+    std::optional<std::string> quality;
+    std::optional<std::string> project;
+    std::optional<std::string> saveProject;
+    std::optional<std::string> batch;
+    std::optional<std::string> batchFormat;
+    std::optional<std::string> jobs;
+    std::optional<std::string> rounding;
+    std::vector<DocumentEdit> edits;
+    bool help = false;
+    bool version = false;
+    bool quiet = false;
+};
+
+// Reads the arguments (without the program name). Throws UsageError.
+Options ParseOptions(const std::vector<std::string>& args);
+
+// The help, with the list of fields.
+std::string HelpText();
+
+// The checked values of the options that take a number or a name. Each throws UsageError.
+ExportFormat ChooseFormat(const Options& o);
+int ChooseJpegQuality(const Options& o, ExportFormat format);
+int ChooseJobs(const Options& o);
+BatchFormat ChooseBatchFormat(const Options& o);
+
+}  // namespace veskel::cli

@@ -242,6 +242,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
         }
         TakeOption(o, c, longIndex >= 0 ? std::string("--") + kLongOptions[longIndex].name : SpelledAs(c, "-"),
                    optarg ? optarg : "");
+        // As in GNU programs, the help and the version end the reading: what follows is not checked.
+        if (o.help || o.version) return o;
     }
     if (optind < argc) throw UsageError{"unexpected argument '" + words[std::size_t(optind)] + "'"};
     return o;

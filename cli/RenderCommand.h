@@ -23,7 +23,7 @@ struct RenderEnvironment {
     // Whether standard output is a terminal, where no picture is written.
     bool outIsTerminal = false;
     // Where "-o -" writes the picture; returns "" or the reason it failed. Unset: to `out`.
-    std::function<std::string(std::string_view)> imageOut;
+    std::function<std::string(std::string_view)> imageOut = {};
 };
 
 // Where the command's text goes, a piece at a time (each piece is written at once).

@@ -152,7 +152,7 @@ TEST(CliUsage, ArgumentFormsAsGnuProgramsReadThem) {
         {{"--batch", dir / "b.txt", "--batch-format", "xml", "-o", dir / "{n}.png"}, 2, "unknown batch format 'xml'"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.args));
+        SCOPED_TRACE(::testing::PrintToString(c.args));
         const Result r = RunCli(c.args);
         if (c.status == 0) {
             EXPECT_EQ(r.status, 0) << r.err;

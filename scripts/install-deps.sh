@@ -19,8 +19,9 @@ PACKAGES=(
   hyperfine
   # real-window tests
   xvfb xdotool x11-utils x11-xkb-utils imagemagick
-  # the package test: builds the .deb, validates the desktop entry, metainfo, file type and manual page
-  dpkg-dev desktop-file-utils appstream shared-mime-info man-db
+  # the package test: builds the .deb, validates the desktop entry, metainfo, file type and manual
+  # page, runs lintian and installs and purges the package
+  dpkg-dev desktop-file-utils appstream shared-mime-info man-db lintian
   # asset generators in tools/ (run with /usr/bin/python3)
   python3-fonttools python3-pil
   # looking at the scalable icon that tools/icon draws

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# package_test.sh BUILD_DIR APP_ID
-# Builds the .deb from BUILD_DIR's install rules and checks what it holds.
+# package_test.sh BUILD_DIR APP_ID VERSION
+# Builds the .deb from BUILD_DIR's install rules, checks what it holds and what lintian says of
+# it, and (as root, where the package is not installed already) that a purge leaves nothing.
 set -euo pipefail
-build=$1 id=$2
+build=$1 id=$2 version=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli update-mime-database man readelf; do
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli update-mime-database man readelf lintian; do
   command -v "$tool" >/dev/null || { echo "missing tool: $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
 done
 
@@ -28,8 +29,17 @@ expected=(
   ./usr/share/metainfo/$id.metainfo.xml
   ./usr/share/mime/packages/$id.xml
   ./usr/share/icons/hicolor/scalable/apps/$id.svg
-  ./usr/share/man/man1/veskel.1
-  ./usr/share/man/man1/veskel-render.1
+  ./usr/share/man/man1/veskel.1.gz
+  ./usr/share/man/man1/veskel-render.1.gz
+  ./usr/share/doc/veskel/README.md
+  ./usr/share/doc/veskel/copyright
+  ./usr/share/doc/veskel/changelog.gz
+  ./usr/share/bash-completion/completions/veskel
+  ./usr/share/bash-completion/completions/veskel-render
+  ./usr/share/zsh/vendor-completions/_veskel
+  ./usr/share/zsh/vendor-completions/_veskel-render
+  ./usr/share/fish/vendor_completions.d/veskel.fish
+  ./usr/share/fish/vendor_completions.d/veskel-render.fish
 )
 sizes=(16 24 32 48 64 128 256 512)
 for s in "${sizes[@]}"; do expected+=("./usr/share/icons/hicolor/${s}x${s}/apps/$id.png"); done
@@ -44,6 +54,20 @@ root=$work/root
 for p in veskel veskel-render; do
   [ -x "$root/usr/bin/$p" ] || fail "/usr/bin/$p is not executable"
 done
+
+echo "== lintian"
+# No errors and no warnings; notes (I:) are shown but allowed.
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
+grep -v 'running with root privileges' "$work/lintian.log" || true
+if grep -qE '^[EW]: ' "$work/lintian.log"; then fail "lintian reports errors or warnings (above)"; fi
+
+echo "== one version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
+for p in veskel veskel-render; do
+  [ "$("$root/usr/bin/$p" --version 2>&1)" = "$p $version" ] || fail "$p --version does not say $p $version"
+done
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo's release is not $version"
+zcat "$root/usr/share/doc/veskel/changelog.gz" | head -1 | grep -qF "veskel ($version)" || fail "the changelog's entry is not $version"
 
 echo "== dependencies"
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -75,6 +99,10 @@ key() { sed -n "s/^$1=//p" "$entry"; }
 exe=$(key Exec | cut -d' ' -f1)
 [ -x "$root/usr/bin/$exe" ] || fail "Exec= names $exe, which the package does not install"
 grep -q '^Exec=.*%f' "$entry" || fail "Exec= takes no file (%f)"
+[ "$(key StartupWMClass)" = "$id" ] || fail "StartupWMClass= is not $id"
+# The designer opens pictures too, but claims only its own file type: it must not become the
+# desktop's picture opener.
+[ "$(key MimeType)" = "application/x-veskel-project;" ] || fail "the desktop entry claims $(key MimeType)"
 # A designer with windows tells the desktop this entry's name, so docks match its windows to it.
 if readelf -d "$root/usr/bin/veskel" | grep -q 'libQt6Gui'; then
   grep -aq "$id" "$root/usr/bin/veskel" || fail "the designer does not name its desktop entry $id"
@@ -107,11 +135,11 @@ grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "th
 echo "== programs and manual page"
 help=$("$root/usr/bin/veskel-render" --help) || fail "the packaged veskel-render --help failed"
 "$root/usr/bin/veskel" --help | grep -q '^Usage: veskel' || fail "the packaged veskel --help failed"
-for page in "$root"/usr/share/man/man1/*.1; do
+for page in "$root"/usr/share/man/man1/*.1.gz; do
   warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man cannot format $page"
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
 done
-page=$root/usr/share/man/man1/veskel-render.1
+page=$root/usr/share/man/man1/veskel-render.1.gz
 text=$(MANWIDTH=200 man -l "$page" 2>/dev/null)
 # Every option and every field the program knows is in the manual page.
 for opt in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
@@ -120,6 +148,32 @@ done
 for field in $(sed -n '/^Fields for --set:/,$p' <<<"$help" | awk 'NF > 1 { print $1 }' | grep -v '^Fields$'); do
   grep -q "^ *$field " <<<"$text" || fail "the manual page lacks the field $field"
 done
+
+echo "== install and purge"
+# Installed for real and purged again, nothing of the package may stay: no file, no folder, no
+# entry in the desktop's MIME and application caches.
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: installing needs root"
+elif dpkg-query -W -f='${Status}' veskel 2>/dev/null | grep -q 'installed'; then
+  echo "skipped: a veskel package is installed on this machine already"
+else
+  leftovers() {
+    { find /usr /etc /var/lib/dpkg/info -iname '*veskel*' 2>/dev/null || true; } | sort
+    { grep -rls -e "$id" -e 'x-veskel-project' /usr/share/applications/mimeinfo.cache /usr/share/mime/globs2 \
+      /usr/share/mime/application 2>/dev/null || true; } | sort
+  }
+  leftovers >"$work/before"
+  if dpkg -i "$deb" >"$work/dpkg.log" 2>&1; then
+    [ -x /usr/bin/veskel-render ] || fail "dpkg -i did not install /usr/bin/veskel-render"
+    dpkg --purge veskel >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --purge failed"; }
+    leftovers >"$work/after"
+    diff -u "$work/before" "$work/after" && echo "installed and purged: nothing left" || fail "the purge left the files above"
+  else
+    cat "$work/dpkg.log"
+    dpkg --purge veskel >/dev/null 2>&1 || true
+    fail "dpkg -i failed"
+  fi
+fi
 
 if [ $failures -gt 0 ]; then
   echo "$failures check(s) failed" >&2

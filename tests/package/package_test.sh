@@ -141,10 +141,17 @@ for page in "$root"/usr/share/man/man1/*.1.gz; do
 done
 page=$root/usr/share/man/man1/veskel-render.1.gz
 text=$(MANWIDTH=200 man -l "$page" 2>/dev/null)
-# Every option and every field the program knows is in the manual page.
+# Every option and every field the program knows is in the manual page, and every option in the
+# shells' completions.
+completions=("$root"/usr/share/bash-completion/completions/veskel-render "$root"/usr/share/zsh/vendor-completions/_veskel-render
+             "$root"/usr/share/fish/vendor_completions.d/veskel-render.fish)
 for opt in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
   grep -q -- "$opt" <<<"$text" || fail "the manual page lacks $opt"
+  for c in "${completions[@]}"; do
+    grep -qE -- "(--|-l )${opt#--}\b" "$c" || fail "$(basename "$c") lacks $opt"
+  done
 done
+for c in "$root"/usr/share/bash-completion/completions/*; do bash -n "$c" || fail "$(basename "$c"): bash cannot read it"; done
 for field in $(sed -n '/^Fields for --set:/,$p' <<<"$help" | awk 'NF > 1 { print $1 }' | grep -v '^Fields$'); do
   grep -q "^ *$field " <<<"$text" || fail "the manual page lacks the field $field"
 done

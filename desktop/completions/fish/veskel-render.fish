@@ -13,6 +13,7 @@ complete -c veskel-render -l reset-position -d 'Put the text back at the right e
 complete -c veskel-render -l overlay -r -F -d 'Load a picture onto the banner'
 complete -c veskel-render -l rounding -x -a 'nearest downward' -d 'Rounding mode'
 complete -c veskel-render -l batch -r -F -d 'Text, CSV or JSON Lines batch (- for standard input)'
+complete -c veskel-render -l batch-format -x -a 'lines csv jsonl' -d 'Batch file format'
 complete -c veskel-render -l jobs -x -d 'Threads for a batch'
 complete -c veskel-render -s q -l quiet -d 'No progress report'
 complete -c veskel-render -s h -l help -d 'Show the help and exit'

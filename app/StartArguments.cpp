@@ -18,9 +18,9 @@ constexpr const char* kUsage =
     "Starts the banner designer. With a project file (.vzk) the designer opens that design; with a\n"
     "picture (.png, .jpg, .gif or .bmp) it starts a new design with that picture on the banner.\n"
     "\n"
-    "  -h, --help   show this help and exit\n"
+    "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
-    "  --           the next argument is a file, even if it starts with \"-\"\n"
+    "  --             the next argument is a file, even if it starts with \"-\"\n"
     "\n"
     "The window system's own options (-platform NAME, -display NAME, -style NAME ...) are\n"
     "passed on to it.\n";

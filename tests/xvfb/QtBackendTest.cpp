@@ -537,6 +537,7 @@ TEST_F(QtBackendTest, PicturesOnTheClipboardDroppedFilesAndTheDesktopEntry) {
 
     backend.SetDesktopIdentity("io.github.veskel.Veskel");
     EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("io.github.veskel.Veskel"));
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("io.github.veskel.Veskel"));  // the window class
 }
 
 }  // namespace

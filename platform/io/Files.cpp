@@ -1,6 +1,7 @@
 #include "platform/io/Files.h"
 
 #include <dirent.h>
+#include <pthread.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/random.h>
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstring>
 #include <ctime>
@@ -408,9 +410,31 @@ void WriteAll(int fd, std::span<const std::uint8_t> data) {
     }
 }
 
+// While it lives, a pipe whose reader has gone makes write() fail with EPIPE on this thread
+// instead of ending the whole program with SIGPIPE (in the window, losing the open design).
+class PipeSignalHeld {
+public:
+    PipeSignalHeld() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        ::pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+    }
+    ~PipeSignalHeld() {
+        if (sigismember(&old_, SIGPIPE)) return;
+        const timespec now{};
+        while (::sigtimedwait(&pipe_, nullptr, &now) > 0) {
+        }
+        ::pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+
+private:
+    sigset_t pipe_{}, old_{};
+};
+
 // Writes into an existing file that is not to be replaced (see SaveTarget). A pipe without a
 // reader waits for one, as a shell's redirection does.
 void WriteThrough(const std::string& path, std::span<const std::uint8_t> data) {
+    const PipeSignalHeld noSignal;
     Fd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         const int err = errno;

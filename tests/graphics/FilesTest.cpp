@@ -367,6 +367,25 @@ TEST_F(FilesTest, SavesReplaceFilesAndLinkTargetsAndWriteIntoDevicesAndPipes) {
     }
 }
 
+// A pipe whose reader goes away midway is a failed save, not the end of the program.
+TEST_F(FilesTest, SavingIntoAPipeWhoseReaderLeavesFails) {
+    const std::string pipe = Path("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::thread reader([&] {
+        const int fd = ::open(pipe.c_str(), O_RDONLY);
+        char byte;
+        EXPECT_EQ(::read(fd, &byte, 1), 1);
+        ::close(fd);
+    });
+    try {
+        WriteFileAtomic(pipe, std::vector<std::uint8_t>(std::size_t(4) << 20));
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_STREQ(e.what(), "Broken pipe");
+    }
+    reader.join();
+}
+
 TEST(Files, LowerExtension) {
     EXPECT_EQ(LowerExtension("/a/b/Picture.PNG"), ".png");
     EXPECT_EQ(LowerExtension("banner.tar.JpG"), ".jpg");

@@ -1,8 +1,8 @@
 #include "platform/io/Files.h"
 
 #include <dirent.h>
-#include <pthread.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -12,8 +12,8 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -373,14 +373,14 @@ SaveTarget ResolveTarget(const std::string& path) {
     if (exists && !S_ISREG(end.st_mode)) return {path, true};
     std::string at = path;
     for (int links = 0; links < 40; ++links) {
-        const std::string target = ReadLink(at);
-        if (target.empty()) throw FileError(Reason(ENOENT));
-        const std::size_t slash = at.find_last_of('/');  // a relative link is read from its own folder
-        at = target.front() == '/' || slash == std::string::npos ? target : at.substr(0, slash + 1) + target;
         if (at.starts_with("/proc/")) {
             if (!exists) throw FileError(Reason(ENOENT));
             return {path, true};
         }
+        const std::string target = ReadLink(at);
+        if (target.empty()) throw FileError(Reason(ENOENT));
+        const std::size_t slash = at.find_last_of('/');  // a relative link is read from its own folder
+        at = target.front() == '/' || slash == std::string::npos ? target : at.substr(0, slash + 1) + target;
         if (::lstat(at.c_str(), &st) != 0) {
             if (errno != ENOENT) throw FileError(Reason(errno));
             if (exists) return {path, true};  // the link changed meanwhile: write where it leads
@@ -534,20 +534,15 @@ Fd CreateStaged(const std::string& dir, const std::string& id, std::string& tmp)
     }
 }
 
-// Puts a staged file in place under `path` (or writes it into a device that has taken that name
-// since it was staged). Throws FileError; the staged file is gone either way.
+// Puts a staged file in place under `path`, or writes it into a device that has taken that name
+// since it was staged. Throws FileError.
 void PutInPlace(const std::string& temporary, const std::string& path) {
-    try {
-        const SaveTarget target = ResolveTarget(path);
-        if (target.writeThrough) {
-            WriteThrough(path, ReadFileBytes(temporary));
-            ::unlink(temporary.c_str());
-        } else if (::rename(temporary.c_str(), target.path.c_str()) != 0) {
-            throw FileError(Reason(errno));
-        }
-    } catch (...) {
+    const SaveTarget target = ResolveTarget(path);
+    if (target.writeThrough) {
+        WriteThrough(path, ReadFileBytes(temporary));
         ::unlink(temporary.c_str());
-        throw;
+    } else if (::rename(temporary.c_str(), target.path.c_str()) != 0) {
+        throw FileError(Reason(errno));
     }
 }
 

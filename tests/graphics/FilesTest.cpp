@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -290,6 +291,7 @@ TEST_F(FilesTest, SavesReplaceFilesAndLinkTargetsAndWriteIntoDevicesAndPipes) {
     if (noDevice.empty() && (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
                              ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, "mode=0700") != 0))
         noDevice = std::string("no private mount namespace: ") + std::strerror(errno);
+    const std::shared_ptr<void> unmount(nullptr, [&](void*) { ::umount2(dir_.c_str(), MNT_DETACH); });
     using Make = std::function<void(const fs::path&)>;
     const auto file = [](const char* name) { return [=](const fs::path& d) { std::ofstream(d / name) << "old"; }; };
     const auto link = [](const char* to, const char* at) { return [=](const fs::path& d) { fs::create_symlink(to, d / at); }; };
@@ -347,7 +349,6 @@ TEST_F(FilesTest, SavesReplaceFilesAndLinkTargetsAndWriteIntoDevicesAndPipes) {
         }
     }
     if (!noDevice.empty()) GTEST_SKIP() << "the character device case was left out: " << noDevice;
-    ::umount2(dir_.c_str(), MNT_DETACH);
 }
 
 // A pipe whose reader goes away midway is a failed save, not the end of the program.

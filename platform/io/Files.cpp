@@ -91,7 +91,7 @@ constexpr std::string_view kTempPrefix = ".veskel-";
 constexpr std::string_view kTempSuffix = ".tmp";
 constexpr std::string_view kLockSuffix = ".lock";
 constexpr std::size_t kTempRandomChars = 6;
-constexpr int kFixedWriterIds = 8;
+constexpr int kFixedWriterIds = 4;
 constexpr char kNameChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
 enum class NameKind { Other, Temporary, Staged, Lock };

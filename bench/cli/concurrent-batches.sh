@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Two batches of 200 into one folder, the second started a few ms after the first (DELAY in ms),
 # ROUNDS times; counts the lines each batch reported as failed and the files missing afterwards.
+#   bench/cli/concurrent-batches.sh [path/to/veskel-render]
 set -uo pipefail
-render=${1:-build/release/cli/veskel-render}
+here=$(cd "$(dirname "$0")" && pwd)
+render=${1:-$here/../../build/release/cli/veskel-render}
 rounds=${ROUNDS:-30}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -9,9 +10,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string_view>
@@ -74,53 +79,83 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
 
 namespace {
 
+// Our temporary files and locks beside the files they become:
+//   ".veskel-XXXXXX.tmp"           a single save's file, locked by its writer while it lives;
+//   ".veskel-<id>-XXXXXX.tmp"      a file staged by a batch, the writer <id>;
+//   ".veskel-<id>.lock"            the lock of writer <id>, held while any of its staged files waits.
+// A batch stages its files unlocked (a lock on each would hold a descriptor per file until its
+// rename), so it stands for them with one lock per folder. <id> is one of a few fixed ids while
+// one is free, so that any save finds a dead batch by trying those names instead of reading its
+// whole folder; otherwise it is random, and only the folder's next reading finds it.
 constexpr std::string_view kTempPrefix = ".veskel-";
 constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::string_view kLockSuffix = ".lock";
 constexpr std::size_t kTempRandomChars = 6;
+constexpr int kFixedWriterIds = 4;
+constexpr char kNameChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
-bool IsTempName(std::string_view name) {
-    return name.size() == kTempPrefix.size() + kTempRandomChars + kTempSuffix.size() &&
-           name.substr(0, kTempPrefix.size()) == kTempPrefix &&
-           name.substr(name.size() - kTempSuffix.size()) == kTempSuffix;
+enum class NameKind { Other, Temporary, Staged, Lock };
+
+bool IsWriterId(std::string_view id) {
+    return (id.size() == 1 || id.size() == kTempRandomChars) &&
+           std::all_of(id.begin(), id.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
-std::string TempName() {
-    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+// What a name in a folder is to us; for staged files and locks, `writer` receives the writer's id.
+NameKind ParseName(std::string_view name, std::string_view& writer) {
+    if (!name.starts_with(kTempPrefix)) return NameKind::Other;
+    name.remove_prefix(kTempPrefix.size());
+    if (name.ends_with(kLockSuffix)) {
+        writer = name.substr(0, name.size() - kLockSuffix.size());
+        return IsWriterId(writer) ? NameKind::Lock : NameKind::Other;
+    }
+    if (!name.ends_with(kTempSuffix)) return NameKind::Other;
+    name.remove_suffix(kTempSuffix.size());
+    if (name.size() == kTempRandomChars) return NameKind::Temporary;
+    const std::size_t dash = name.find('-');
+    if (dash == std::string_view::npos || name.size() - dash - 1 != kTempRandomChars) return NameKind::Other;
+    writer = name.substr(0, dash);
+    return IsWriterId(writer) ? NameKind::Staged : NameKind::Other;
+}
+
+std::string LockName(std::string_view writer) {
+    return std::string(kTempPrefix).append(writer).append(kLockSuffix);
+}
+
+std::string RandomChars(std::size_t count) {
     // Random bytes from the kernel: std::random_device would first probe the processor, which
     // costs more than the whole name inside a virtual machine.
-    std::uint8_t bytes[kTempRandomChars];
-    if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != ssize_t(sizeof bytes)) {
+    std::uint8_t bytes[16];
+    count = std::min(count, sizeof bytes);
+    if (::getrandom(bytes, count, GRND_NONBLOCK) != ssize_t(count)) {
         // No entropy yet (early boot): the time and the process make the name unlikely to clash,
         // and a clash only means another try.
         static std::atomic<std::uint64_t> counter{0};
         std::uint64_t v = std::uint64_t(::getpid()) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(std::time(nullptr)) ^
                           (counter.fetch_add(1) * 0xBF58476D1CE4E5B9ull);
-        for (std::uint8_t& b : bytes) b = std::uint8_t(v >>= 7);
+        for (std::size_t i = 0; i < count; ++i) bytes[i] = std::uint8_t(v >>= 7);
     }
-    std::string name(kTempPrefix);
-    for (std::uint8_t b : bytes) name += kChars[b % (sizeof kChars - 1)];
-    name += kTempSuffix;
-    return name;
+    std::string chars;
+    for (std::size_t i = 0; i < count; ++i) chars += kNameChars[bytes[i] % (sizeof kNameChars - 1)];
+    return chars;
 }
 
-// The first tries at a temporary name for `path` take their characters from its file name, so
-// the next save of the same file finds what a dead save of it left without reading the whole
-// folder (which, in a folder of thousands of banners, would cost more than the save itself);
-// later tries, after clashes, are random.
+// The first tries at a single save's temporary name for `path` take their characters from its
+// file name, so the next save of the same file finds what a dead save of it left without reading
+// the whole folder; later tries, after clashes, are random.
 constexpr int kDerivedTries = 4;
 
 std::string TempNameFor(const std::string& path, int attempt) {
-    if (attempt >= kDerivedTries) return TempName();
-    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string name(kTempPrefix);
+    if (attempt >= kDerivedTries) return name.append(RandomChars(kTempRandomChars)).append(kTempSuffix);
     const std::size_t slash = path.find_last_of('/');
     std::uint64_t h = 0xcbf29ce484222325ull;  // FNV-1a over the file name and the try
     for (std::size_t i = slash == std::string::npos ? 0 : slash + 1; i < path.size(); ++i)
         h = (h ^ std::uint8_t(path[i])) * 0x100000001b3ull;
     h = (h ^ std::uint64_t(attempt)) * 0x100000001b3ull;
-    std::string name(kTempPrefix);
-    for (std::size_t i = 0; i < kTempRandomChars; ++i, h /= sizeof kChars - 1) name += kChars[h % (sizeof kChars - 1)];
-    name += kTempSuffix;
-    return name;
+    for (std::size_t i = 0; i < kTempRandomChars; ++i, h /= sizeof kNameChars - 1)
+        name += kNameChars[h % (sizeof kNameChars - 1)];
+    return name.append(kTempSuffix);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -128,42 +163,239 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
 }
 
-// Removes `name` in `dirFd` if it is a temporary file that a dead save left: a living save holds
-// a lock on its file, so a file whose lock can be taken has no owner any more.
-void RemoveIfDead(int dirFd, const char* name) {
-    Fd fd(::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+Fd OpenFolder(const std::string& dir) { return Fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); }
+
+Fd OpenForCheck(int dirFd, const char* name) {
+    return Fd(::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+}
+
+// Whether `name` in `dirFd` still names the open file `fd`: a cleaner unlinks only the file it
+// checked, not one that has taken its name since.
+bool StillNamed(int dirFd, const char* name, int fd) {
     struct stat opened {}, named {};
+    return ::fstat(fd, &opened) == 0 && opened.st_nlink > 0 &&
+           ::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == opened.st_ino &&
+           named.st_dev == opened.st_dev;
+}
+
+// Removes a single save's temporary file if its save is dead: a living save holds a lock on its
+// file, so a file whose lock can be taken has no owner any more.
+void RemoveIfDead(int dirFd, const char* name) {
+    Fd fd = OpenForCheck(dirFd, name);
+    struct stat opened {};
     if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) return;
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return;  // its save is alive
-    // Unlink only the file that was checked, not one that has taken its name since.
-    if (::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == opened.st_ino &&
-        named.st_dev == opened.st_dev)
-        ::unlinkat(dirFd, name, 0);
+    if (StillNamed(dirFd, name, fd.get())) ::unlinkat(dirFd, name, 0);
 }
 
-// Removes what dead saves of `path` left beside it under the names they took first.
-void RemoveDeadSavesOf(const std::string& dir, const std::string& path) {
+enum class WriterState { Missing, Living, Gone };
+
+// The state of writer `id`'s lock in `dirFd`. A lock that could be taken but whose name has moved to
+// another file meanwhile counts as living: only a writer that is provably gone loses its files.
+WriterState StateOfWriter(int dirFd, std::string_view id) {
+    const std::string name = LockName(id);
+    Fd fd = OpenForCheck(dirFd, name.c_str());
+    if (fd.get() < 0) return errno == ENOENT ? WriterState::Missing : WriterState::Living;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return WriterState::Living;
+    return StillNamed(dirFd, name.c_str(), fd.get()) ? WriterState::Gone : WriterState::Living;
+}
+
+// Removes everything that dead writers left in `dir`, reading the whole folder: single saves'
+// files whose lock is free, staged files whose writer is gone, and then those writers' locks.
+// A writer's lock exists before its first staged file and goes only after its last, so a staged
+// file without a lock is left over too.
+void RemoveDeadSavesIn(int dirFd) {
+    DIR* listing = ::fdopendir(::dup(dirFd));
+    if (!listing) return;
+    std::vector<std::string> temporaries, staged, locks;
+    while (const dirent* e = ::readdir(listing)) {
+        std::string_view writer;
+        switch (ParseName(e->d_name, writer)) {
+            case NameKind::Temporary: temporaries.emplace_back(e->d_name); break;
+            case NameKind::Staged: staged.emplace_back(e->d_name); break;
+            case NameKind::Lock: locks.emplace_back(e->d_name); break;
+            case NameKind::Other: break;
+        }
+    }
+    ::closedir(listing);
+    for (const std::string& name : temporaries) RemoveIfDead(dirFd, name.c_str());
+    std::map<std::string, bool, std::less<>> gone;
+    for (const std::string& name : staged) {
+        Fd fd = OpenForCheck(dirFd, name.c_str());
+        if (fd.get() < 0) continue;
+        std::string_view writer;
+        ParseName(name, writer);
+        auto at = gone.find(writer);
+        if (at == gone.end()) at = gone.emplace(writer, StateOfWriter(dirFd, writer) != WriterState::Living).first;
+        if (at->second && StillNamed(dirFd, name.c_str(), fd.get())) ::unlinkat(dirFd, name.c_str(), 0);
+    }
+    for (const std::string& name : locks) {
+        Fd fd = OpenForCheck(dirFd, name.c_str());
+        if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && StillNamed(dirFd, name.c_str(), fd.get()))
+            ::unlinkat(dirFd, name.c_str(), 0);
+    }
+}
+
+// Before a single save: removes what dead saves of `path` left beside it under the names they took
+// first, and where a batch with a fixed id died in the folder, everything dead writers left there.
+void RemoveDeadSavesBefore(int dirFd, const std::string& path) {
     for (int attempt = 0; attempt < kDerivedTries; ++attempt)
-        RemoveIfDead(AT_FDCWD, (dir + "/" + TempNameFor(path, attempt)).c_str());
+        RemoveIfDead(dirFd, TempNameFor(path, attempt).c_str());
+    for (int id = 0; id < kFixedWriterIds; ++id) {
+        if (StateOfWriter(dirFd, std::string(1, char('0' + id))) == WriterState::Gone) {
+            RemoveDeadSavesIn(dirFd);
+            return;
+        }
+    }
 }
 
-// Removes every temporary file that dead saves left in `dir`. Done once per folder and process,
-// so a batch into one folder does not read the folder again for every file. Other threads wait
-// until it is done: their staged files, unlocked once written, must not look dead to it.
+// The first batch file of a process into a folder reads the folder once, so what every kind of
+// dead writer left there goes; later files of the batch do not read it again.
 void RemoveDeadSavesOnce(const std::string& dir) {
     static std::mutex mutex;
     static std::set<std::string> done;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (!done.insert(dir).second) return;
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() < 0) return;
-    DIR* listing = ::fdopendir(::dup(dirFd.get()));
-    if (!listing) return;
-    std::vector<std::string> names;
-    while (const dirent* e = ::readdir(listing))
-        if (IsTempName(e->d_name)) names.push_back(e->d_name);
-    ::closedir(listing);
-    for (const std::string& name : names) RemoveIfDead(dirFd.get(), name.c_str());
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!done.insert(dir).second) return;
+    }
+    if (Fd dirFd = OpenFolder(dir); dirFd.get() >= 0) RemoveDeadSavesIn(dirFd.get());
+}
+
+// The locks this process holds as a batch writer, one per folder while any of its staged files
+// waits there.
+class WriterLocks {
+public:
+    // The id under which to stage a file in `dir`, taking the folder's lock first where none is
+    // held. Each call is matched by one Release once the file is in place or removed.
+    std::string Acquire(const std::string& dir) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        auto [at, fresh] = held_.try_emplace(dir);
+        if (fresh) {
+            try {
+                Take(dir, at->second);
+            } catch (...) {
+                held_.erase(at);
+                throw;
+            }
+        }
+        ++at->second.users;
+        return at->second.id;
+    }
+
+    void Release(const std::string& dir) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        const auto at = held_.find(dir);
+        if (at == held_.end() || --at->second.users > 0) return;
+        // Unlinked while still locked, so that no cleaner sees it free before it is gone.
+        ::unlink((dir + "/" + LockName(at->second.id)).c_str());
+        held_.erase(at);
+    }
+
+private:
+    struct Held {
+        std::string id;
+        Fd lock{-1};
+        int users = 0;
+    };
+
+    static void Take(const std::string& dir, Held& held) {
+        Fd dirFd = OpenFolder(dir);
+        if (dirFd.get() < 0) throw FileError(Reason(errno));
+        bool cleared = false;
+        for (int attempt = 0;; ++attempt) {
+            const bool fixed = attempt < kFixedWriterIds;
+            const std::string id = fixed ? std::string(1, char('0' + attempt)) : RandomChars(kTempRandomChars);
+            const std::string name = LockName(id);
+            Fd fd(::openat(dirFd.get(), name.c_str(), O_CREAT | O_EXCL | O_RDONLY | O_CLOEXEC, 0666));
+            if (fd.get() < 0) {
+                if (errno != EEXIST || attempt >= 100) throw FileError(Reason(errno));
+                // A fixed id whose batch died: clear what it left (its lock among it) and try again.
+                if (fixed && !cleared && StateOfWriter(dirFd.get(), id) == WriterState::Gone) {
+                    RemoveDeadSavesIn(dirFd.get());
+                    cleared = true;
+                    --attempt;
+                }
+                continue;
+            }
+            // A cleaner may have taken the new lock between its creation and ours: then try again.
+            struct stat st {};
+            if (::flock(fd.get(), LOCK_EX) == 0 && ::fstat(fd.get(), &st) == 0 && st.st_nlink > 0) {
+                held.id = id;
+                held.lock = std::move(fd);
+                return;
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::map<std::string, Held> held_;
+};
+
+WriterLocks& Writers() {
+    static WriterLocks locks;
+    return locks;
+}
+
+// ---- what a save replaces
+
+// Where a save puts its file: `path` itself, or for a symbolic link the file at the end of its
+// chain of links, so that the link stays a link. An existing device, pipe or socket is written
+// into instead (renaming over /dev/null would put a file in its place), and so is a file named
+// through /proc's links to open files (/dev/stdout), which name that open file, not a place.
+struct SaveTarget {
+    std::string path;
+    bool writeThrough = false;
+};
+
+std::string ReadLink(const std::string& path) {
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) throw FileError(Reason(errno));
+    if (std::size_t(n) >= target.size()) throw FileError(Reason(ENAMETOOLONG));
+    target.resize(std::size_t(n));
+    return target;
+}
+
+SaveTarget ResolveTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) throw FileError(Reason(errno));
+        return {path};  // a new file; a missing folder is reported by the write itself
+    }
+    if (!S_ISLNK(st.st_mode)) {
+        if (S_ISDIR(st.st_mode)) throw FileError(Reason(EISDIR));
+        return {path, !S_ISREG(st.st_mode)};
+    }
+    struct stat end {};
+    const bool exists = ::stat(path.c_str(), &end) == 0;
+    if (!exists && errno != ENOENT) throw FileError(Reason(errno));
+    if (exists && S_ISDIR(end.st_mode)) throw FileError(Reason(EISDIR));
+    if (exists && !S_ISREG(end.st_mode)) return {path, true};
+    std::string at = path;
+    for (int links = 0; links < 40; ++links) {
+        if (at.starts_with("/proc/")) {
+            if (!exists) throw FileError(Reason(ENOENT));
+            return {path, true};
+        }
+        const std::string target = ReadLink(at);
+        if (target.empty()) throw FileError(Reason(ENOENT));
+        const std::size_t slash = at.find_last_of('/');  // a relative link is read from its own folder
+        at = target.front() == '/' || slash == std::string::npos ? target : at.substr(0, slash + 1) + target;
+        if (::lstat(at.c_str(), &st) != 0) {
+            if (errno != ENOENT) throw FileError(Reason(errno));
+            if (exists) return {path, true};  // the link changed meanwhile: write where it leads
+            // A dangling link names the file to create, in a folder that must exist.
+            struct stat folder {};
+            if (::stat(FolderOf(at).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+                throw FileError("the symbolic link points to \"" + at + "\", whose folder does not exist");
+            return {at};
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            if (exists && (st.st_ino != end.st_ino || st.st_dev != end.st_dev)) return {path, true};
+            return {at};
+        }
+    }
+    throw FileError(Reason(ELOOP));
 }
 
 void WriteAll(int fd, std::span<const std::uint8_t> data) {
@@ -176,6 +408,45 @@ void WriteAll(int fd, std::span<const std::uint8_t> data) {
         }
         done += std::size_t(n);
     }
+}
+
+// While it lives, a pipe whose reader has gone makes write() fail with EPIPE on this thread
+// instead of ending the whole program with SIGPIPE (in the window, losing the open design).
+class PipeSignalHeld {
+public:
+    PipeSignalHeld() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        ::pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+    }
+    ~PipeSignalHeld() {
+        if (sigismember(&old_, SIGPIPE)) return;
+        const timespec now{};
+        while (::sigtimedwait(&pipe_, nullptr, &now) > 0) {
+        }
+        ::pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+
+private:
+    sigset_t pipe_{}, old_{};
+};
+
+// Writes into an existing file that is not to be replaced (see SaveTarget). A pipe without a
+// reader waits for one, as a shell's redirection does.
+void WriteThrough(const std::string& path, std::span<const std::uint8_t> data) {
+    const PipeSignalHeld noSignal;
+    Fd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        const int err = errno;
+        struct stat st {};
+        if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+            throw FileError("it is a socket, which cannot be written as a file");
+        throw FileError(Reason(err));
+    }
+    WriteAll(fd.get(), data);
+    // Devices and pipes cannot be flushed; a file reached through /proc can.
+    if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) throw FileError(Reason(errno));
+    if (::close(fd.release()) != 0) throw FileError(Reason(errno));
 }
 
 // The permissions the file gets: an existing target's own, otherwise those of an ordinary new
@@ -205,7 +476,7 @@ bool WriteAnonymous(const std::string& dir, const std::string& path, std::span<c
     if (errno == ENOENT && ::access("/proc/self/fd", X_OK) != 0) return false;  // no /proc: the named way
     if (errno != EEXIST) throw FileError(Reason(errno));
     // Replacing: a name of our own form beside it, renamed over the old file. A kill between the
-    // two steps leaves that name, which the next process's first save here removes.
+    // two steps leaves that name, which the next save of the file removes.
     for (int attempt = 0;; ++attempt) {
         const std::string tmp = dir + "/" + TempNameFor(path, attempt);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
@@ -253,36 +524,67 @@ void WriteNamed(const std::string& dir, const std::string& path, std::span<const
     }
 }
 
+// Creates a staged file of writer `id` in `dir` and stores its name in `tmp`.
+Fd CreateStaged(const std::string& dir, const std::string& id, std::string& tmp) {
+    for (int attempt = 0;; ++attempt) {
+        tmp = dir + "/" + std::string(kTempPrefix) + id + "-" + RandomChars(kTempRandomChars) + std::string(kTempSuffix);
+        Fd created(::open(tmp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
+        if (created.get() >= 0) return created;
+        if (errno != EEXIST || attempt >= 100) throw FileError(Reason(errno));
+    }
+}
+
+// Puts a staged file in place under `path`, or writes it into a device that has taken that name
+// since it was staged. Throws FileError.
+void PutInPlace(const std::string& temporary, const std::string& path) {
+    const SaveTarget target = ResolveTarget(path);
+    if (target.writeThrough) {
+        WriteThrough(path, ReadFileBytes(temporary));
+        ::unlink(temporary.c_str());
+    } else if (::rename(temporary.c_str(), target.path.c_str()) != 0) {
+        throw FileError(Reason(errno));
+    }
+}
+
 }  // namespace
 
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data, TempFileKind kind) {
-    const std::string dir = FolderOf(path);
-    RemoveDeadSavesOf(dir, path);
-    if (kind != TempFileKind::Anonymous || !WriteAnonymous(dir, path, data)) WriteNamed(dir, path, data);
+    const SaveTarget target = ResolveTarget(path);
+    if (target.writeThrough) return WriteThrough(path, data);
+    const std::string dir = FolderOf(target.path);
+    Fd dirFd = OpenFolder(dir);
+    if (dirFd.get() >= 0) RemoveDeadSavesBefore(dirFd.get(), target.path);
+    if (kind != TempFileKind::Anonymous || !WriteAnonymous(dir, target.path, data)) WriteNamed(dir, target.path, data);
     // Make the new name durable; a failure here no longer endangers either file.
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) ::fsync(dirFd.get());
 }
 
 std::string WriteTemporaryBeside(const std::string& path, std::span<const std::uint8_t> data) {
-    const std::string dir = FolderOf(path);
-    RemoveDeadSavesOnce(dir);
-    std::string tmp;
-    Fd fd = CreateLockedTemporary(dir, path, tmp);
-    try {
-        KeepPermissions(fd.get(), path);
-        WriteAll(fd.get(), data);
-    } catch (...) {
-        ::unlink(tmp.c_str());
-        throw;
+    const SaveTarget target = ResolveTarget(path);
+    if (target.writeThrough) {
+        // One at a time, so that two banners for one pipe do not mix.
+        static std::mutex mutex;
+        std::lock_guard<std::mutex> lock(mutex);
+        WriteThrough(path, data);
+        return "";
     }
-    // Closing drops the lock: a staged file waits unlocked for its rename, which the batch does
-    // within about a second; only another process's first save into this folder in that moment
-    // could take it, and the line is then reported as not written.
-    if (::close(fd.release()) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        throw FileError(Reason(err));
+    const std::string dir = FolderOf(target.path);
+    RemoveDeadSavesOnce(dir);
+    const std::string id = Writers().Acquire(dir);
+    std::string tmp;
+    try {
+        Fd fd = CreateStaged(dir, id, tmp);
+        try {
+            KeepPermissions(fd.get(), target.path);
+            WriteAll(fd.get(), data);
+            if (::close(fd.release()) != 0) throw FileError(Reason(errno));
+        } catch (...) {
+            ::unlink(tmp.c_str());
+            throw;
+        }
+    } catch (...) {
+        Writers().Release(dir);
+        throw;
     }
     return tmp;
 }
@@ -294,10 +596,10 @@ std::vector<std::string> FlushAndRename(const std::vector<StagedFile>& files) {
     std::vector<dev_t> flushed, failed;
     for (const StagedFile& f : files) {
         struct stat st {};
-        if (::stat(f.temporary.c_str(), &st) != 0) continue;  // reported when it is flushed or renamed
+        if (f.temporary.empty() || ::stat(f.temporary.c_str(), &st) != 0) continue;  // reported below
         const auto seen = [&](const std::vector<dev_t>& v) { return std::find(v.begin(), v.end(), st.st_dev) != v.end(); };
         if (seen(flushed) || seen(failed)) continue;
-        Fd dir(::open(FolderOf(f.temporary).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        Fd dir = OpenFolder(FolderOf(f.temporary));
         if (dir.get() >= 0 && ::syncfs(dir.get()) == 0)
             flushed.push_back(st.st_dev);
         else
@@ -305,23 +607,20 @@ std::vector<std::string> FlushAndRename(const std::vector<StagedFile>& files) {
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         const StagedFile& f = files[i];
-        struct stat st {};
-        if (::stat(f.temporary.c_str(), &st) != 0) {
-            reasons[i] = Reason(errno);
-            continue;
-        }
-        if (std::find(flushed.begin(), flushed.end(), st.st_dev) == flushed.end()) {
-            Fd fd(::open(f.temporary.c_str(), O_RDONLY | O_CLOEXEC));
-            if (fd.get() < 0 || ::fsync(fd.get()) != 0) {
-                reasons[i] = Reason(errno);
-                ::unlink(f.temporary.c_str());
-                continue;
+        if (f.temporary.empty()) continue;  // written into a device or pipe when it was staged
+        try {
+            struct stat st {};
+            if (::stat(f.temporary.c_str(), &st) != 0) throw FileError(Reason(errno));
+            if (std::find(flushed.begin(), flushed.end(), st.st_dev) == flushed.end()) {
+                Fd fd(::open(f.temporary.c_str(), O_RDONLY | O_CLOEXEC));
+                if (fd.get() < 0 || ::fsync(fd.get()) != 0) throw FileError(Reason(errno));
             }
-        }
-        if (::rename(f.temporary.c_str(), f.path.c_str()) != 0) {
-            reasons[i] = Reason(errno);
+            PutInPlace(f.temporary, f.path);
+        } catch (const FileError& e) {
+            reasons[i] = e.what();
             ::unlink(f.temporary.c_str());
         }
+        Writers().Release(FolderOf(f.temporary));
     }
     return reasons;
 }

@@ -26,9 +26,8 @@ enum class TempFileKind {
     Anonymous,
     // A file named ".veskel-XXXXXX.tmp" beside the target, locked while its save lives; the
     // characters of its first tries come from the target's file name. A save killed midway leaves
-    // it behind; the next save of the same file removes it, and the first batch of a later
-    // process into the folder (WriteTemporaryBeside) removes every such file whose lock is free.
-    // Tests choose it to exercise this path.
+    // it behind; the next save of the same file removes it, and so does the first batch of a later
+    // process into the folder (WriteTemporaryBeside). Tests choose it to exercise this path.
     Named,
 };
 
@@ -36,6 +35,12 @@ enum class TempFileKind {
 // is complete and flushed, so a failed or interrupted write never destroys the previous file.
 // The temporary name is short and fixed in form, so every name the file system takes can be
 // saved. Throws FileError with the system's reason on failure; no temporary file is left then.
+//
+// What is replaced: for a symbolic link, the file at the end of its links (the link stays; a
+// dangling link's file is created where its folder exists). An existing device, pipe or socket,
+// and a file named through /proc's links to open files (/dev/stdout), is written into, not
+// replaced. A folder is refused. Before writing, the save removes what dead saves of the same file
+// left, and everything dead writers left in the folder when a batch died there.
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data,
                      TempFileKind kind = TempFileKind::Anonymous);
 
@@ -51,15 +56,19 @@ struct StagedFile {
     std::string path;       // the final name
 };
 
-// Writes `data` to a new file beside `path` (a short temporary name of the form WriteFileAtomic
-// uses, with the permissions WriteFileAtomic gives) without flushing it, and returns its name.
-// The first call for a folder in a process removes every temporary file that dead saves left
-// there. Safe to call from several threads at once. Throws FileError; nothing is left behind then.
+// Writes `data` to a new file beside what `path` replaces (as WriteFileAtomic resolves it, with the
+// permissions WriteFileAtomic gives) without flushing it, and returns its name. The file stays
+// this process's, safe from other processes' clean-up, until FlushAndRename has handled it. A
+// device or pipe is written into at once, and "" returned: nothing is left to put in place. The
+// first call for a folder in a process removes every temporary file that dead saves left there.
+// Safe to call from several threads at once. Throws FileError; nothing is left behind then.
 std::string WriteTemporaryBeside(const std::string& path, std::span<const std::uint8_t> data);
 
-// Flushes every temporary file to disk, then renames each over its final name in the order given,
-// so that of two files for the same name the later one stays. Returns one entry per file: "" when
-// it is in place, otherwise the system's reason (its temporary file is removed then).
+// Flushes every temporary file to disk, then renames each over what its final name replaces, in
+// the order given, so that of two files for the same name the later one stays. An entry with an
+// empty temporary name was written through when staged and counts as in place. Returns one entry
+// per file: "" when it is in place, otherwise the system's reason (its temporary file is removed
+// then).
 std::vector<std::string> FlushAndRename(const std::vector<StagedFile>& files);
 
 // Flushes each distinct folder of the given paths once, so that the names put in place survive a

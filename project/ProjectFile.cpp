@@ -1,6 +1,7 @@
 #include "project/ProjectFile.h"
 
 #include <algorithm>
+#include <memory>
 #include <span>
 
 #include "platform/codecs/Codecs.h"
@@ -98,29 +99,30 @@ void OpenProject(BannerDocument& document, const std::string& path) {
 }
 
 void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>& bytes, const std::string& path) {
-    const std::size_t recordBytes = std::min(bytes.size(), BannerSettings::kSize);
-    BannerSettings taken = document.Settings();
-    taken.OverwriteLeading(std::span<const std::uint8_t>(bytes.data(), recordBytes));
-    // A pattern index outside the tables cannot be drawn; refuse the file before it replaces a
-    // design that can.
+    // Everything is read and decoded before anything is replaced: a file that fails leaves the
+    // design exactly as it was.
+    if (bytes.size() < BannerSettings::kSize) {
+        throw ProjectError(FileAction::Open, path,
+                           "the file is too short to be a project (" + std::to_string(bytes.size()) +
+                               " bytes; a project holds at least " + std::to_string(BannerSettings::kSize) + ")");
+    }
+    BannerSettings taken;
+    taken.OverwriteLeading(std::span<const std::uint8_t>(bytes.data(), BannerSettings::kSize));
+    // A pattern index outside the tables cannot be drawn.
     if (std::string reason = OutOfRangeReason(taken); !reason.empty())
         throw ProjectError(FileAction::Open, path, reason);
-    document.Settings() = taken;
 
     // PictureSize only tells whether a picture follows: the PNG datastream ends itself.
+    std::shared_ptr<const Picture> picture;
     if (taken.PictureSize() != 0) {
-        const std::span<const std::uint8_t> png =
-            bytes.size() > recordBytes ? std::span<const std::uint8_t>(bytes).subspan(recordBytes)
-                                       : std::span<const std::uint8_t>();
-        Picture picture;
         try {
-            picture = DecodePng(png);
+            picture = std::make_shared<const Picture>(
+                DecodePng(std::span<const std::uint8_t>(bytes).subspan(BannerSettings::kSize)));
         } catch (const CodecError& e) {
             throw ProjectError(FileAction::Open, path, e.what());
         }
-        document.AdoptProjectPicture(std::move(picture));
     }
-    document.Changed();
+    document.TakeProject(taken, std::move(picture));
 }
 
 }  // namespace veskel

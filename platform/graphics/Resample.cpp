@@ -146,6 +146,75 @@ Bitmap StretchHalftone(const Bitmap& src, int width, int height) {
     return StretchHalftoneWindow(src, src.Bounds(), width, height, {0, 0, width, height});
 }
 
+std::vector<std::uint8_t> StretchHalftoneGreyWindow(const std::vector<std::uint8_t>& src, int srcWidth, int srcHeight,
+                                                    int width, int height, const Rect& window) {
+    if (srcWidth < 1 || srcHeight < 1 || width < 1 || height < 1) return {};
+    if (src.size() != std::size_t(srcWidth) * std::size_t(srcHeight)) return {};
+    const Rect w = window.Intersect({0, 0, width, height});
+    if (w.IsEmpty()) return {};
+    std::vector<std::uint8_t> out(std::size_t(w.Width()) * std::size_t(w.Height()));
+    if (srcWidth == width && srcHeight == height) {
+        for (int y = 0; y < w.Height(); ++y)
+            std::memcpy(out.data() + std::size_t(y) * std::size_t(w.Width()),
+                        src.data() + std::size_t(w.top + y) * std::size_t(srcWidth) + std::size_t(w.left),
+                        std::size_t(w.Width()));
+        return out;
+    }
+    Plane<1> plane{src.data(), std::size_t(srcWidth), 0, 0};
+    if (NarrowSumsFit(srcWidth))
+        ResampleArea<1, std::uint32_t>(plane, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
+                                       out.data());
+    else
+        ResampleArea<1, std::uint64_t>(plane, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
+                                       out.data());
+    return out;
+}
+
+namespace {
+
+// Reduces C interleaved channels by `factor`: out is (srcW / factor) x (srcH / factor) pixels.
+template <int C>
+void ReducePlane(const std::uint8_t* src, int srcW, int srcH, int factor, std::uint8_t* out) {
+    const int outW = srcW / factor, outH = srcH / factor;
+    // Block j spans columns [j * factor, (j + 1) * factor), the last one up to srcW.
+    std::vector<std::uint64_t> sums(std::size_t(outW) * C);
+    for (int oy = 0; oy < outH; ++oy) {
+        const int y0 = oy * factor, y1 = oy + 1 == outH ? srcH : y0 + factor;
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* row = src + std::size_t(y) * std::size_t(srcW) * C;
+            for (int ox = 0; ox < outW; ++ox) {
+                const int x0 = ox * factor, x1 = ox + 1 == outW ? srcW : x0 + factor;
+                std::uint64_t* s = sums.data() + std::size_t(ox) * C;
+                for (int x = x0; x < x1; ++x)
+                    for (int c = 0; c < C; ++c) s[c] += row[std::size_t(x) * C + c];
+            }
+        }
+        std::uint8_t* o = out + std::size_t(oy) * std::size_t(outW) * C;
+        const std::uint64_t rows = std::uint64_t(y1 - y0);
+        for (int ox = 0; ox < outW; ++ox) {
+            const std::uint64_t cols = std::uint64_t(ox + 1 == outW ? srcW - ox * factor : factor);
+            const std::uint64_t n = rows * cols;
+            for (int c = 0; c < C; ++c) o[std::size_t(ox) * C + c] = std::uint8_t((2 * sums[std::size_t(ox) * C + c] + n) / (2 * n));
+        }
+    }
+}
+
+}  // namespace
+
+Picture ReducePicture(const Picture& src, int factor) {
+    if (factor < 1 || src.Width() < factor || src.Height() < factor) return Picture();
+    const int w = src.Width() / factor, h = src.Height() / factor;
+    Picture out(Bitmap(w, h));
+    ReducePlane<3>(src.color.Data(), src.Width(), src.Height(), factor, out.color.Data());
+    if (src.HasAlpha() && src.alpha.size() == std::size_t(src.Width()) * std::size_t(src.Height())) {
+        out.alpha.resize(std::size_t(w) * std::size_t(h));
+        ReducePlane<1>(src.alpha.data(), src.Width(), src.Height(), factor, out.alpha.data());
+    }
+    out.hasTransparency = src.hasTransparency;
+    return out;
+}
+
 std::vector<std::uint8_t> StretchHalftoneGrey(const std::vector<std::uint8_t>& src, int srcWidth, int srcHeight,
                                               int width, int height) {
     if (srcWidth < 1 || srcHeight < 1 || width < 1 || height < 1) return {};

@@ -33,4 +33,15 @@ std::vector<std::uint8_t> StretchHalftoneGrey(const std::vector<std::uint8_t>& s
 // large rectangle of which only a small part is visible.
 Bitmap StretchHalftoneWindow(const Bitmap& src, const Rect& srcRect, int width, int height, const Rect& window);
 
+// The same for an 8-bit grey plane (srcWidth x srcHeight bytes, resampled whole).
+std::vector<std::uint8_t> StretchHalftoneGreyWindow(const std::vector<std::uint8_t>& src, int srcWidth, int srcHeight,
+                                                    int width, int height, const Rect& window);
+
+// A picture shrunk by a whole factor in both directions: each pixel is the average (rounded half
+// up) of a factor x factor block of the source, the last block of a row or column taking the
+// source's leftover pixels too, so that every source pixel counts and the result is
+// floor(width / factor) x floor(height / factor). Alpha is reduced the same way when present.
+// Gives an empty picture when a side of the source is shorter than the factor.
+Picture ReducePicture(const Picture& src, int factor);
+
 }  // namespace veskel

@@ -14,9 +14,7 @@ int PictureScaler::ReductionFor(int sourceWidth, int sourceHeight, int width, in
     return factor;
 }
 
-const Picture& PictureScaler::CopyFor(int width, int height) {
-    const int factor = ReductionFor(source_->Width(), source_->Height(), width, height);
-    if (factor == 1) return *source_;
+const Picture& PictureScaler::CopyFor(int factor) {
     std::size_t index = 0;
     while ((2 << index) < factor) ++index;
     if (reduced_.size() <= index) reduced_.resize(index + 1);
@@ -29,7 +27,10 @@ Picture PictureScaler::Scale(int width, int height, const Rect& part) {
     if (!source_ || source_->IsEmpty() || width < 1 || height < 1) return Picture();
     const Rect clipped = part.Intersect({0, 0, width, height});
     if (clipped.IsEmpty()) return Picture();
-    const Picture& from = CopyFor(width, height);
+    const int factor = ReductionFor(source_->Width(), source_->Height(), width, height);
+    if (factor > 1)
+        return StretchReduced(CopyFor(factor), factor, source_->Width(), source_->Height(), width, height, clipped);
+    const Picture& from = *source_;
     Picture out(StretchHalftoneWindow(from.color, from.color.Bounds(), width, height, clipped));
     if (from.HasAlpha()) {
         out.alpha = StretchHalftoneGreyWindow(from.alpha, from.Width(), from.Height(), width, height, clipped);

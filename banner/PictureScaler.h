@@ -3,12 +3,13 @@
 //
 // Resampling a large photo from its full size takes tens of milliseconds, too slow for an arrow
 // that repeats every 20 ms. A source of more than kExactSourcePixels is therefore resampled from
-// a copy of itself shrunk by 2, 4, 8 ... (by averaging whole blocks), the smallest such copy that
-// is still at least kReducedToTargetRatio times the target size in both directions. Every target
-// pixel still averages the whole source area it covers, through the blocks that hold it. A copy is
-// made from the source when a size first needs it and is kept with the source: all copies
-// together hold at most a third of the source's pixels. Which copy serves a size depends only on
-// the two sizes, so one size always gives the same pixels, in the window and on the command line.
+// a copy of itself shrunk by 2, 4, 8 ... (each pixel the mean of its block), the smallest such
+// copy that is still at least kReducedToTargetRatio times the target size in both directions.
+// Every target pixel still averages the source area it covers, each block weighted by its share
+// of that area (StretchReduced). A copy is made from the source when a size first needs it and is
+// kept with the source: all copies together hold about a third of the source's pixels at most.
+// Which copy serves a size depends only on the two sizes, so one size always gives the same
+// pixels, in the window and on the command line.
 //
 // Copies of a scaler share the source and the reduced copies made so far; neither is ever changed.
 #include <cstddef>
@@ -47,7 +48,7 @@ public:
     std::size_t ReducedBytes() const;
 
 private:
-    const Picture& CopyFor(int width, int height);
+    const Picture& CopyFor(int factor);
 
     PicturePtr source_;
     std::vector<PicturePtr> reduced_;  // [i]: the source shrunk by 2^(i + 1); empty until needed

@@ -17,6 +17,9 @@ namespace veskel {
 inline constexpr const char* kProjectFilter = "Проект Veskel (*.vzk)|*.vzk";
 inline constexpr const char* kProjectExtension = ".vzk";
 
+// Pictures of more pixels than this are stored at the fastest compression level.
+inline constexpr std::int64_t kFastSavePixels = std::int64_t(1) << 20;
+
 // Project files larger than this are refused when opened (a real one is the record plus one PNG).
 inline constexpr std::size_t kMaxProjectFileBytes = std::size_t(256) << 20;
 

@@ -323,7 +323,8 @@ void BannerDocument::LoadDecoded(Picture picture) {
     // All or nothing: the new pictures are made before anything is replaced.
     PictureScaler scaler(std::make_shared<const Picture>(std::move(picture)));
     const Size size = FitSizeOf(*scaler.Source());
-    OverlayPictures shaped = Shaped(scaler, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
+    OverlayPictures shaped =
+        Shaped(scaler, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
     settings_.SetOverlay(true);
     settings_.SetOverlayWidth(size.width);
     settings_.SetOverlayHeight(size.height);
@@ -335,7 +336,8 @@ void BannerDocument::LoadDecoded(Picture picture) {
 void BannerDocument::AdoptProjectPicture(Picture picture) {
     PictureScaler scaler(std::make_shared<const Picture>(std::move(picture)));
     const Size size{scaler.Source()->Width(), scaler.Source()->Height()};
-    OverlayPictures shaped = Shaped(scaler, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
+    OverlayPictures shaped =
+        Shaped(scaler, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
     scaler_ = std::move(scaler);
     Take(std::move(shaped));
 }
@@ -367,7 +369,7 @@ void BannerDocument::RestorePictures(const OverlayPictures& pictures) {
     Take(pictures);
 }
 
-const Picture& BannerDocument::Or(const std::shared_ptr<const Picture>& p) {
+const Picture& BannerDocument::PictureOrNone(const std::shared_ptr<const Picture>& p) {
     static const Picture kNone;
     return p ? *p : kNone;
 }
@@ -397,7 +399,8 @@ OverlayPictures BannerDocument::Shaped(PictureScaler& scaler, Size size, std::in
 void BannerDocument::FitOverlay() {
     if (SourcePicture().IsEmpty()) return;
     const Size size = FitSizeOf(SourcePicture());
-    OverlayPictures shaped = Shaped(scaler_, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
+    OverlayPictures shaped =
+        Shaped(scaler_, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
     settings_.SetOverlayWidth(size.width);
     settings_.SetOverlayHeight(size.height);
     Take(std::move(shaped));

@@ -86,15 +86,13 @@ public:
     BannerSettings& Settings() { return settings_; }
     const BannerSettings& Settings() const { return settings_; }
     const Bitmap& BannerImage() const { return image_; }
-    const Picture& SourcePicture() const { return Or(pictures_.source); }
+    const Picture& SourcePicture() const { return PictureOrNone(pictures_.source); }
     // An unscaled WorkingPicture is SourcePicture itself rather than a copy of it.
-    const Picture& WorkingPicture() const { return Or(pictures_.working); }
-    const Picture& PreparedPicture() const { return Or(pictures_.prepared); }
+    const Picture& WorkingPicture() const { return PictureOrNone(pictures_.working); }
+    const Picture& PreparedPicture() const { return PictureOrNone(pictures_.prepared); }
     // Which part of the overlay WorkingPicture and PreparedPicture hold (all of it unless large).
     Rect OverlayPart() const { return pictures_.part; }
     const OverlayPictures& Pictures() const { return pictures_; }
-    // Bytes held by the source's reduced copies (see PictureScaler).
-    std::size_t ReducedCopyBytes() const { return scaler_.ReducedBytes(); }
     // Changes whenever any of the three pictures may have changed (the undo history skips
     // comparing pixels while it stays the same).
     std::uint64_t PictureGeneration() const { return pictureGeneration_; }
@@ -225,7 +223,7 @@ public:
     const Bitmap& RenderBanner();
 
 private:
-    static const Picture& Or(const std::shared_ptr<const Picture>& p);
+    static const Picture& PictureOrNone(const std::shared_ptr<const Picture>& p);
     bool ResizeBy(int dw, int dh, int dx, int dy);
     void LoadDecoded(Picture picture);
     // The pictures for SourcePicture shown at `size` with the overlay's top-left corner at (x, y):

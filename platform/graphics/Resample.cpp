@@ -198,7 +198,8 @@ void ReducePlane(const std::uint8_t* src, int srcW, int srcH, int factor, std::u
         }
         std::uint8_t* o = out + std::size_t(oy) * std::size_t(outW) * C;
         for (int ox = 0; ox < outW; ++ox) {
-            const std::uint64_t n = std::uint64_t(y1 - y0) * std::uint64_t(std::min(srcW, (ox + 1) * factor) - ox * factor);
+            const std::uint64_t cols = std::uint64_t(std::min(srcW, (ox + 1) * factor) - ox * factor);
+            const std::uint64_t n = std::uint64_t(y1 - y0) * cols;
             for (int c = 0; c < C; ++c)
                 o[std::size_t(ox) * C + c] = std::uint8_t((2 * sums[std::size_t(ox) * C + c] + n) / (2 * n));
         }

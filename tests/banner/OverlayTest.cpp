@@ -148,8 +148,8 @@ TEST(OverlayResize, LargeSourcesAverageThroughAReducedCopy) {
     big.hasTransparency = true;
     for (int y = 0; y < 1000; ++y)
         for (int x = 0; x < 1500; ++x) {
-            const double wave = std::sin(x / 40.0) * std::cos(y / 60.0);
-            big.color.SetPixel(x, y, RGB(std::uint8_t(x * 255 / 1499), std::uint8_t(y * 255 / 999), std::uint8_t(128 + 100 * wave)));
+            const auto wave = std::uint8_t(128 + 100 * std::sin(x / 40.0) * std::cos(y / 60.0));
+            big.color.SetPixel(x, y, RGB(std::uint8_t(x * 255 / 1499), std::uint8_t(y * 255 / 999), wave));
             big.AlphaRow(y)[x] = std::uint8_t(255 - y * 255 / 999);
         }
     PictureScaler scaler(std::make_shared<const Picture>(big));
@@ -161,8 +161,10 @@ TEST(OverlayResize, LargeSourcesAverageThroughAReducedCopy) {
         const std::vector<std::uint8_t> exactAlpha = StretchHalftoneGrey(big.alpha, 1500, 1000, w, h);
         ASSERT_EQ(fast.color.GetSize(), exact.GetSize());
         int worst = 0;
-        for (std::size_t i = 0; i < exact.ByteSize(); ++i) worst = std::max(worst, std::abs(fast.color.Data()[i] - exact.Data()[i]));
-        for (std::size_t i = 0; i < exactAlpha.size(); ++i) worst = std::max(worst, std::abs(fast.alpha[i] - exactAlpha[i]));
+        for (std::size_t i = 0; i < exact.ByteSize(); ++i)
+            worst = std::max(worst, std::abs(fast.color.Data()[i] - exact.Data()[i]));
+        for (std::size_t i = 0; i < exactAlpha.size(); ++i)
+            worst = std::max(worst, std::abs(fast.alpha[i] - exactAlpha[i]));
         EXPECT_LE(worst, factor == 1 ? 0 : 3) << w << "x" << h;
     }
     EXPECT_LE(scaler.ReducedBytes(), (big.color.ByteSize() + big.alpha.size()) / 3);

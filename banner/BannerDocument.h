@@ -158,9 +158,9 @@ public:
     // picture, Overlay on, FitOverlay, ApplyOverlayOpacity, then the hook. Throws BannerError for an
     // empty picture, changing nothing.
     void TakeOverlayPicture(Picture picture);
-    // Takes a picture as a project file stores it: SourcePicture = picture, WorkingPicture = an
-    // unscaled copy, then ApplyOverlayOpacity. The stored OverlayWidth/OverlayHeight are left for
-    // the next size step. Does not call the hook.
+    // Takes a picture at its own size: SourcePicture = picture, WorkingPicture = an unscaled copy,
+    // then ApplyOverlayOpacity. OverlayWidth/OverlayHeight are left for the next size step. Does
+    // not call the hook. (Opening a project shows its picture at the stored size: TakeProject.)
     void AdoptProjectPicture(Picture picture);
     // Takes a whole opened project at once: the record, and the picture when `picture` is not
     // null, shown at the record's OverlayWidth x OverlayHeight (unscaled when a stored side is out

@@ -33,8 +33,47 @@ bool IsPictureExtension(const std::string& ext) {
     return ext == ".png" || ext == ".jpg" || ext == ".gif" || ext == ".bmp";
 }
 
-bool SizeInRange(std::int64_t w, std::int64_t h) {
-    return w >= 1 && h >= 1 && w <= kMaxOverlaySide && h <= kMaxOverlaySide && w * h <= kMaxImagePixels;
+bool SidesInRange(std::int64_t w, std::int64_t h) {
+    return w >= 1 && h >= 1 && w <= kMaxOverlaySide && h <= kMaxOverlaySide;
+}
+
+void CheckSides(std::int64_t w, std::int64_t h) {
+    if (!SidesInRange(w, h)) {
+        throw BannerError("The picture cannot be resized to " + std::to_string(w) + " x " + std::to_string(h) +
+                          " pixels: each side must be 1 to " + std::to_string(kMaxOverlaySide));
+    }
+}
+
+bool HeldWhole(Size size) { return std::int64_t(size.width) * size.height <= kWholeOverlayPixels; }
+
+// The part of an overlay of `size` with its top-left corner at (x, y) that lies on the banner, in
+// the overlay's own pixels; empty when none does.
+Rect VisiblePart(Size size, std::int64_t x, std::int64_t y) {
+    const std::int64_t left = std::max<std::int64_t>(0, -x), top = std::max<std::int64_t>(0, -y);
+    const std::int64_t right = std::min<std::int64_t>(size.width, kBannerWidth - x);
+    const std::int64_t bottom = std::min<std::int64_t>(size.height, kBannerHeight - y);
+    if (left >= right || top >= bottom) return {};
+    return {int(left), int(top), int(right), int(bottom)};
+}
+
+// A picture's fitted size: a source wider than half the banner shrinks to 175 x Round(H / W x 175)
+// (at least one row); a narrower one keeps its size.
+Size FitSizeOf(const Picture& source) {
+    const int half = Round(kBannerWidth / 2.0);
+    if (source.Width() <= half) return {source.Width(), source.Height()};
+    // Round(H / W x 175) as one exact quotient.
+    const int h = Round(double(std::int64_t(source.Height()) * half) / double(source.Width()));
+    return {half, std::max(1, h)};
+}
+
+// The working picture with an alpha plane, each alpha + opacity - 200 clamped to 0..255.
+std::shared_ptr<const Picture> WithOpacity(const Picture& working, std::int32_t opacity) {
+    Picture p = working;
+    p.EnsureAlpha(255);
+    p.hasTransparency = true;
+    const std::int64_t offset = std::int64_t(opacity) - 200;
+    for (std::uint8_t& a : p.alpha) a = std::uint8_t(std::clamp<std::int64_t>(a + offset, 0, 255));
+    return std::make_shared<const Picture>(std::move(p));
 }
 
 }  // namespace
@@ -281,107 +320,109 @@ void BannerDocument::TakeOverlayPicture(Picture picture) {
 }
 
 void BannerDocument::LoadDecoded(Picture picture) {
-    // All or nothing: should fitting fail, the previous picture and record come back.
-    // The old pictures are moved aside, not copied: every one of them is replaced below.
-    const BannerSettings savedSettings = settings_;
-    Picture savedSource = std::move(source_), savedWorking = std::move(working_),
-            savedPrepared = std::move(prepared_);
-    const bool savedShared = workingIsSource_;
-    ++pictureGeneration_;
-    try {
-        source_ = std::move(picture);
-        working_ = Picture();
-        workingIsSource_ = false;
-        prepared_ = Picture();
-        settings_.SetOverlay(true);
-        FitOverlay();
-        ApplyOverlayOpacity();
-    } catch (...) {
-        settings_ = savedSettings;
-        source_ = std::move(savedSource);
-        working_ = std::move(savedWorking);
-        workingIsSource_ = savedShared;
-        prepared_ = std::move(savedPrepared);
-        throw;
-    }
+    // All or nothing: the new pictures are made before anything is replaced.
+    PictureScaler scaler(std::make_shared<const Picture>(std::move(picture)));
+    const Size size = FitSizeOf(*scaler.Source());
+    OverlayPictures shaped =
+        Shaped(scaler, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
+    settings_.SetOverlay(true);
+    settings_.SetOverlayWidth(size.width);
+    settings_.SetOverlayHeight(size.height);
+    scaler_ = std::move(scaler);
+    Take(std::move(shaped));
     Changed();
 }
 
 void BannerDocument::AdoptProjectPicture(Picture picture) {
-    ++pictureGeneration_;
-    source_ = std::move(picture);
-    ShareWorkingWithSource();
-    ApplyOverlayOpacity();
+    PictureScaler scaler(std::make_shared<const Picture>(std::move(picture)));
+    const Size size{scaler.Source()->Width(), scaler.Source()->Height()};
+    OverlayPictures shaped =
+        Shaped(scaler, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
+    scaler_ = std::move(scaler);
+    Take(std::move(shaped));
 }
 
-void BannerDocument::SetWorking(Picture picture) {
-    ++pictureGeneration_;
-    working_ = std::move(picture);
-    workingIsSource_ = false;
-}
-
-void BannerDocument::ShareWorkingWithSource() {
-    ++pictureGeneration_;
-    working_ = Picture();
-    workingIsSource_ = true;
+void BannerDocument::TakeProject(const BannerSettings& settings, std::shared_ptr<const Picture> picture) {
+    if (picture && !picture->IsEmpty()) {
+        PictureScaler scaler(std::move(picture));
+        // The picture as it was shown when saved; a damaged stored size shows it unscaled.
+        Size size{settings.OverlayWidth(), settings.OverlayHeight()};
+        if (!SidesInRange(size.width, size.height)) size = {scaler.Source()->Width(), scaler.Source()->Height()};
+        OverlayPictures shaped =
+            Shaped(scaler, size, settings.OverlayX(), settings.OverlayY(), settings.OverlayOpacity());
+        settings_ = settings;
+        scaler_ = std::move(scaler);
+        Take(std::move(shaped));
+    } else {
+        settings_ = settings;
+    }
+    Changed();
 }
 
 void BannerDocument::ClearPictures() {
-    ++pictureGeneration_;
-    source_ = Picture();
-    SetWorking(Picture());
-    prepared_ = Picture();
+    scaler_ = PictureScaler();
+    Take(OverlayPictures());
 }
 
-void BannerDocument::RestorePictures(const Picture& source, const Picture& working, const Picture& prepared) {
-    ++pictureGeneration_;
-    source_ = source;
-    // The history hands the source itself as the working picture when the two were one.
-    if (&working == &source)
-        ShareWorkingWithSource();
-    else
-        SetWorking(working);
-    prepared_ = prepared;
+void BannerDocument::RestorePictures(const OverlayPictures& pictures) {
+    if (pictures.source != scaler_.Source()) scaler_ = PictureScaler(pictures.source);
+    Take(pictures);
 }
 
-void BannerDocument::FitOverlay() {
-    if (source_.IsEmpty()) return;
-    ++pictureGeneration_;
-    const int half = Round(kBannerWidth / 2.0);
-    if (source_.Width() > half) {
-        // Round(H / W x 175) as one exact quotient; a very wide picture keeps at least one row.
-        const int h = Round(double(std::int64_t(source_.Height()) * half) / double(source_.Width()));
-        SetWorking(ResizeOverlay(half, std::max(1, h)));
-    } else {
-        ShareWorkingWithSource();
-    }
-    settings_.SetOverlayWidth(WorkingPicture().Width());
-    settings_.SetOverlayHeight(WorkingPicture().Height());
+const Picture& BannerDocument::PictureOrNone(const std::shared_ptr<const Picture>& p) {
+    static const Picture kNone;
+    return p ? *p : kNone;
 }
 
-Picture BannerDocument::ResizeOverlay(int w, int h) const {
-    if (!SizeInRange(w, h)) {
-        throw BannerError("The picture cannot be resized to " + std::to_string(w) + " x " + std::to_string(h) +
-                          " pixels: each side must be 1 to " + std::to_string(kMaxOverlaySide));
-    }
-    if (source_.IsEmpty()) return Picture();
-    Picture out(StretchHalftone(source_.color, w, h));
-    if (source_.HasAlpha()) {
-        out.alpha = StretchHalftoneGrey(source_.alpha, source_.Width(), source_.Height(), w, h);
-        out.hasTransparency = true;
-    }
+void BannerDocument::Take(OverlayPictures pictures) {
+    pictures_ = std::move(pictures);
+    ++pictureGeneration_;
+}
+
+OverlayPictures BannerDocument::Shaped(PictureScaler& scaler, Size size, std::int64_t x, std::int64_t y,
+                                       std::int32_t opacity) const {
+    OverlayPictures out;
+    out.source = scaler.Source();
+    out.size = size;
+    out.opacity = opacity;
+    if (!out.source || out.source->IsEmpty() || size.width < 1 || size.height < 1) return out;
+    const Rect whole{0, 0, size.width, size.height};
+    out.part = HeldWhole(size) ? whole : VisiblePart(size, x, y);
+    if (out.part == whole && size == Size{out.source->Width(), out.source->Height()})
+        out.working = out.source;  // unscaled: the source's own pixels
+    else if (!out.part.IsEmpty())
+        out.working = std::make_shared<const Picture>(scaler.Scale(size.width, size.height, out.part));
+    if (out.working) out.prepared = WithOpacity(*out.working, opacity);
     return out;
 }
 
+void BannerDocument::FitOverlay() {
+    if (SourcePicture().IsEmpty()) return;
+    const Size size = FitSizeOf(SourcePicture());
+    OverlayPictures shaped =
+        Shaped(scaler_, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
+    settings_.SetOverlayWidth(size.width);
+    settings_.SetOverlayHeight(size.height);
+    Take(std::move(shaped));
+}
+
+Picture BannerDocument::ResizeOverlay(int w, int h) {
+    CheckSides(w, h);
+    if (std::int64_t(w) * h > kMaxImagePixels) {
+        throw BannerError("The picture cannot be resized to " + std::to_string(w) + " x " + std::to_string(h) +
+                          " pixels: it may hold at most " + std::to_string(kMaxImagePixels) + " pixels");
+    }
+    return scaler_.Scale(w, h, {0, 0, w, h});
+}
+
 void BannerDocument::ApplyOverlayOpacity() {
-    if (WorkingPicture().IsEmpty()) return;
-    Picture p = WorkingPicture();
-    p.EnsureAlpha(255);
-    p.hasTransparency = true;
-    const std::int64_t offset = std::int64_t(settings_.OverlayOpacity()) - 200;
-    for (std::uint8_t& a : p.alpha) a = std::uint8_t(std::clamp<std::int64_t>(a + offset, 0, 255));
+    const Picture& working = WorkingPicture();
+    // Nothing to prepare keeps the previous picture, except where an empty part of a large
+    // overlay is all there is to show.
+    if (working.IsEmpty() && pictures_.part == Rect{0, 0, pictures_.size.width, pictures_.size.height}) return;
+    pictures_.prepared = working.IsEmpty() ? nullptr : WithOpacity(working, settings_.OverlayOpacity());
+    pictures_.opacity = settings_.OverlayOpacity();
     ++pictureGeneration_;
-    prepared_ = std::move(p);
 }
 
 void BannerDocument::MoveOverlayLeft() { settings_.SetOverlayX(AddWrapping(settings_.OverlayX(), -1)); Changed(); }
@@ -393,12 +434,16 @@ bool BannerDocument::ResetOverlayPosition() {
     if (!settings_.Overlay()) return false;
     // Without a picture there is nothing to resample (the size may still be the 0 x 0 of process
     // start when the check box was ticked first); the reset then only moves.
-    const bool resample = !source_.IsEmpty();
-    Picture resized = resample ? ResizeOverlay(settings_.OverlayWidth(), settings_.OverlayHeight()) : Picture();
+    if (!SourcePicture().IsEmpty()) {
+        const std::int32_t w = settings_.OverlayWidth(), h = settings_.OverlayHeight();
+        CheckSides(w, h);
+        OverlayPictures shaped = Shaped(scaler_, {w, h}, 1, 1, settings_.OverlayOpacity());
+        Take(std::move(shaped));
+    } else {
+        ApplyOverlayOpacity();
+    }
     settings_.SetOverlayX(1);
     settings_.SetOverlayY(1);
-    if (resample) SetWorking(std::move(resized));
-    ApplyOverlayOpacity();
     Changed();
     return true;
 }
@@ -407,13 +452,15 @@ bool BannerDocument::ResizeBy(int dw, int dh, int dx, int dy) {
     if (!settings_.Overlay()) return false;
     const std::int64_t w = std::int64_t(settings_.OverlayWidth()) + dw;
     const std::int64_t h = std::int64_t(settings_.OverlayHeight()) + dh;
-    if (!SizeInRange(w, h)) return false;  // refused: nothing changes
-    SetWorking(ResizeOverlay(int(w), int(h)));
+    if (!SidesInRange(w, h)) return false;  // refused: nothing changes
+    const std::int32_t x = AddWrapping(settings_.OverlayX(), dx), y = AddWrapping(settings_.OverlayY(), dy);
+    OverlayPictures shaped = Shaped(scaler_, {int(w), int(h)}, x, y, settings_.OverlayOpacity());
     settings_.SetOverlayWidth(std::int32_t(w));
     settings_.SetOverlayHeight(std::int32_t(h));
-    settings_.SetOverlayX(AddWrapping(settings_.OverlayX(), dx));
-    settings_.SetOverlayY(AddWrapping(settings_.OverlayY(), dy));
-    ApplyOverlayOpacity();
+    settings_.SetOverlayX(x);
+    settings_.SetOverlayY(y);
+    if (shaped.source) Take(std::move(shaped));
+    else ApplyOverlayOpacity();
     Changed();
     return true;
 }
@@ -429,17 +476,16 @@ bool BannerDocument::GrowOverlayTopLeft() { return ResizeBy(1, 1, -1, -1); }
 
 bool BannerDocument::ResetOverlaySize() {
     if (!settings_.Overlay()) return false;
-    FitOverlay();
-    ApplyOverlayOpacity();
+    FitOverlay();  // prepares the picture too
     Changed();
     return true;
 }
 
 bool BannerDocument::PreparePictureFromRecord() {
     const std::int32_t w = settings_.OverlayWidth(), h = settings_.OverlayHeight();
-    if (source_.IsEmpty() || w < 1 || h < 1) return false;
-    SetWorking(ResizeOverlay(w, h));  // throws, changing nothing, for a side out of range
-    ApplyOverlayOpacity();
+    if (SourcePicture().IsEmpty() || w < 1 || h < 1) return false;
+    CheckSides(w, h);  // throws, changing nothing, for a side out of range
+    Take(Shaped(scaler_, {w, h}, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity()));
     Changed();
     return true;
 }
@@ -455,7 +501,12 @@ bool BannerDocument::SetOverlayOpacity(int value) {
 // ---- rendering
 
 const Bitmap& BannerDocument::RenderBanner() {
-    ComposeBanner(image_, settings_, prepared_);
+    // A large overlay is held only where the banner shows it: make the part it shows now.
+    const OverlayPictures& p = pictures_;
+    if (p.source && !HeldWhole(p.size) &&
+        VisiblePart(p.size, settings_.OverlayX(), settings_.OverlayY()) != p.part)
+        Take(Shaped(scaler_, p.size, settings_.OverlayX(), settings_.OverlayY(), p.opacity));
+    ComposeBanner(image_, settings_, PreparedPicture(), {pictures_.part.left, pictures_.part.top});
     return image_;
 }
 

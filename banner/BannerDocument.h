@@ -14,6 +14,7 @@
 // the user.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <random>
 #include <span>
 #include <stdexcept>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "banner/BannerSettings.h"
+#include "banner/PictureScaler.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
 
@@ -38,8 +40,27 @@ inline constexpr const char* kDefaultBannerText = "Brannock veskel generator";
 inline constexpr const char* kDefaultProjectName = "untitled";
 inline constexpr int kDefaultTextY = 5;
 
-// Largest overlay size a step or a stored size may reach (the decoders' limits).
+// Largest overlay side a step or a stored size may reach (the decoders' limit).
 inline constexpr int kMaxOverlaySide = 16384;
+// An overlay of more pixels than this is held only as far as the banner shows it (see
+// OverlayPictures); a smaller one is held whole.
+inline constexpr std::int64_t kWholeOverlayPixels = std::int64_t(1) << 16;
+
+// The overlay picture's three forms as a document holds them. The pictures are shared and never
+// changed in place, so copies of a document and the undo history hold the same pixels.
+//
+// WorkingPicture and PreparedPicture show the overlay at `size`. An overlay of up to
+// kWholeOverlayPixels is held whole (`part` is all of `size`); a larger one only as far as the
+// banner shows it at the record's position, which `part` gives in the overlay's own pixels ((0, 0)
+// is its top-left corner). However large a stored size, it costs no more than the banner's pixels;
+// the document makes the part again when the picture moves.
+struct OverlayPictures {
+    std::shared_ptr<const Picture> source, working, prepared;
+    Size size;                 // the overlay's whole size
+    Rect part;                 // the part of it that working and prepared hold
+    std::int32_t opacity = 0;  // the OverlayOpacity that prepared was made with
+    friend bool operator==(const OverlayPictures&, const OverlayPictures&) = default;
+};
 
 // The width in pixels of a Windows-1251 text in the banner font: the sum of the advances of its
 // characters, each measured alone (no kerning). Registers the embedded font on first use.
@@ -65,11 +86,13 @@ public:
     BannerSettings& Settings() { return settings_; }
     const BannerSettings& Settings() const { return settings_; }
     const Bitmap& BannerImage() const { return image_; }
-    const Picture& SourcePicture() const { return source_; }
-    // An unscaled WorkingPicture is SourcePicture itself rather than a copy of it: a big picture
-    // is then held twice (source and prepared), not three times.
-    const Picture& WorkingPicture() const { return workingIsSource_ ? source_ : working_; }
-    const Picture& PreparedPicture() const { return prepared_; }
+    const Picture& SourcePicture() const { return PictureOrNone(pictures_.source); }
+    // An unscaled WorkingPicture is SourcePicture itself rather than a copy of it.
+    const Picture& WorkingPicture() const { return PictureOrNone(pictures_.working); }
+    const Picture& PreparedPicture() const { return PictureOrNone(pictures_.prepared); }
+    // Which part of the overlay WorkingPicture and PreparedPicture hold (all of it unless large).
+    Rect OverlayPart() const { return pictures_.part; }
+    const OverlayPictures& Pictures() const { return pictures_; }
     // Changes whenever any of the three pictures may have changed (the undo history skips
     // comparing pixels while it stays the same).
     std::uint64_t PictureGeneration() const { return pictureGeneration_; }
@@ -135,24 +158,32 @@ public:
     // picture, Overlay on, FitOverlay, ApplyOverlayOpacity, then the hook. Throws BannerError for an
     // empty picture, changing nothing.
     void TakeOverlayPicture(Picture picture);
-    // Takes a picture as a project file stores it: SourcePicture = picture, WorkingPicture = an
-    // unscaled copy, then ApplyOverlayOpacity. The stored OverlayWidth/OverlayHeight are left for
-    // the next size step. Does not call the hook (the caller does once the whole file is taken).
+    // Takes a picture at its own size: SourcePicture = picture, WorkingPicture = an unscaled copy,
+    // then ApplyOverlayOpacity. OverlayWidth/OverlayHeight are left for the next size step. Does
+    // not call the hook. (Opening a project shows its picture at the stored size: TakeProject.)
     void AdoptProjectPicture(Picture picture);
+    // Takes a whole opened project at once: the record, and the picture when `picture` is not
+    // null, shown at the record's OverlayWidth x OverlayHeight (unscaled when a stored side is out
+    // of range), as PreparePictureFromRecord would. Everything is made before anything is
+    // replaced, so a failure (out of memory) leaves the document as it was. Then the hook.
+    void TakeProject(const BannerSettings& settings, std::shared_ptr<const Picture> picture);
     // Drops all three pictures (scripts; the window never does this).
     void ClearPictures();
-    // Puts back the three pictures as they were kept aside (the undo history). Does not call the
-    // hook; the caller does once the record is back too.
-    void RestorePictures(const Picture& source, const Picture& working, const Picture& prepared);
+    // Puts back the pictures as they were kept aside (the undo history). Does not call the hook;
+    // the caller does once the record is back too.
+    void RestorePictures(const OverlayPictures& pictures);
 
     // A source wider than 175 px is resampled to 175 x Round(H / W x 175); otherwise copied as is.
-    // OverlayWidth/OverlayHeight take the result's size. With no source nothing changes.
+    // OverlayWidth/OverlayHeight take the result's size, and PreparedPicture is made from it as
+    // ApplyOverlayOpacity does. With no source nothing changes.
     void FitOverlay();
-    // SourcePicture resampled to w x h: colour by area averaging, alpha separately when the source
-    // has any transparency. Throws BannerError when w or h is below 1 or above kMaxOverlaySide.
-    Picture ResizeOverlay(int w, int h) const;
+    // SourcePicture resampled whole to w x h: colour by area averaging, alpha separately when the
+    // source has any transparency. Throws BannerError when w or h is below 1 or above
+    // kMaxOverlaySide, or the picture would exceed kMaxImagePixels.
+    Picture ResizeOverlay(int w, int h);
     // PreparedPicture = WorkingPicture with an alpha plane, each alpha + OverlayOpacity - 200
-    // clamped to 0..255. An empty WorkingPicture leaves PreparedPicture as it was.
+    // clamped to 0..255. An empty WorkingPicture leaves PreparedPicture as it was (unless only the
+    // part of a large overlay that the banner shows is held and that part is empty).
     void ApplyOverlayOpacity();
 
     // The third page's controls. Position steps work at any time; the rest return false and do
@@ -186,22 +217,26 @@ public:
     bool SetOverlayOpacity(int value);  // OverlayOpacity = value, then ApplyOverlayOpacity
 
     // ---- rendering
-    // Composes BannerImage from scratch and returns it. Throws BannerError when Pattern or
-    // MirrorPattern is outside 0..5; BannerImage is then left as it was.
+    // Composes BannerImage from scratch and returns it (first making the part of a large overlay
+    // that the banner now shows, when it moved). Throws BannerError when Pattern or MirrorPattern
+    // is outside 0..5; BannerImage is then left as it was.
     const Bitmap& RenderBanner();
 
 private:
+    static const Picture& PictureOrNone(const std::shared_ptr<const Picture>& p);
     bool ResizeBy(int dw, int dh, int dx, int dy);
-    void SetWorking(Picture picture);
-    void ShareWorkingWithSource();
     void LoadDecoded(Picture picture);
+    // The pictures for SourcePicture shown at `size` with the overlay's top-left corner at (x, y):
+    // the working picture (whole, or the part the banner shows) and the prepared one made from it
+    // with `opacity`. Changes nothing in the document.
+    OverlayPictures Shaped(PictureScaler& scaler, Size size, std::int64_t x, std::int64_t y,
+                           std::int32_t opacity) const;
+    void Take(OverlayPictures pictures);
 
     BannerSettings settings_;
     Bitmap image_;
-    Picture source_;
-    Picture working_;  // empty while workingIsSource_
-    bool workingIsSource_ = false;
-    Picture prepared_;
+    OverlayPictures pictures_;
+    PictureScaler scaler_;  // the source with its reduced copies
     std::uint64_t pictureGeneration_ = 0;
     ChangedHook hook_;
     std::vector<std::pair<int, ChangeListener>> listeners_;

@@ -24,41 +24,39 @@ DocumentHistory::State DocumentHistory::Capture() const {
     s.generation = doc_.PictureGeneration();
     // Pictures untouched since the current state was taken: the same pixels, no comparing.
     if (current_ < states_.size() && states_[current_].generation == s.generation) {
-        s.source = states_[current_].source;
-        s.working = states_[current_].working;
-        s.prepared = states_[current_].prepared;
+        s.pictures = states_[current_].pictures;
         return s;
     }
-    // Candidates for sharing: the pictures of the current state and of the one before it (a
-    // slider dragged back to where it started gives the earlier pixels again).
+    s.pictures = doc_.Pictures();
+    // Pixels made again but equal to what the current state or the one before it hold (a slider
+    // dragged back to where it started) are taken as those, so such a drag leaves no step.
     std::vector<const PicturePtr*> known;
     for (std::size_t i : {current_, current_ - 1}) {
         if (i >= states_.size()) continue;  // also catches current_ - 1 wrapping below 0
-        known.push_back(&states_[i].source);
-        known.push_back(&states_[i].working);
-        known.push_back(&states_[i].prepared);
+        const OverlayPictures& p = states_[i].pictures;
+        known.insert(known.end(), {&p.source, &p.working, &p.prepared});
     }
-    static const Picture kNone;
-    auto share = [&known](const Picture& picture) -> PicturePtr {
-        if (picture == kNone) return nullptr;
+    auto share = [&known](PicturePtr& picture) {
+        if (!picture) return;
         for (const PicturePtr* k : known) {
-            if (*k && **k == picture) return *k;
+            if (*k == picture) return;
         }
-        return std::make_shared<const Picture>(picture);
+        for (const PicturePtr* k : known) {
+            if (*k && **k == *picture) {
+                picture = *k;
+                return;
+            }
+        }
     };
-    s.source = share(doc_.SourcePicture());
-    known.push_back(&s.source);  // an unscaled WorkingPicture is the source's pixels again
-    s.working = share(doc_.WorkingPicture());
-    known.push_back(&s.working);
-    s.prepared = share(doc_.PreparedPicture());
+    share(s.pictures.source);
+    share(s.pictures.working);
+    share(s.pictures.prepared);
     return s;
 }
 
 void DocumentHistory::Restore(const State& state) {
-    static const Picture kEmpty;
     doc_.Settings().MutableBytes() = state.record;
-    doc_.RestorePictures(state.source ? *state.source : kEmpty, state.working ? *state.working : kEmpty,
-                         state.prepared ? *state.prepared : kEmpty);
+    doc_.RestorePictures(state.pictures);
     states_[current_].generation = doc_.PictureGeneration();
     struct Flag {
         bool& f;
@@ -123,7 +121,7 @@ std::size_t DocumentHistory::PictureBytes() const {
     std::unordered_set<const Picture*> seen;
     std::size_t bytes = 0;
     for (const State& s : states_) {
-        for (const PicturePtr* p : {&s.source, &s.working, &s.prepared}) {
+        for (const PicturePtr* p : {&s.pictures.source, &s.pictures.working, &s.pictures.prepared}) {
             if (*p && seen.insert(p->get()).second) bytes += (*p)->color.ByteSize() + (*p)->alpha.size();
         }
     }

@@ -7,9 +7,9 @@
 // Undo and redo put a kept state back, byte for byte and pixel for pixel, and then run the
 // document's changed hook, so the controls and the banner follow.
 //
-// Pictures are held through shared pointers: a step that did not change a picture points at the
-// same pixels as the step before it, so a hundred text edits over a large photo keep one copy of
-// the photo. (WorkingPicture shares SourcePicture's pixels too while it is an unscaled copy.)
+// Pictures are the document's own shared pixels: a state points at them rather than copying
+// them, and a step that did not change a picture points at the same pixels as the step before it,
+// so the photo a design carries is held once, by the document and the history together.
 //
 // Coalescing: a commit that names a group (the slider being dragged, the edit field being typed
 // into) joins the step made by the previous commit of the same group, as long as nothing else was
@@ -85,11 +85,9 @@ private:
     using PicturePtr = std::shared_ptr<const Picture>;
     struct State {
         BannerSettings::Bytes record;
-        PicturePtr source, working, prepared;
+        OverlayPictures pictures;
         std::uint64_t generation = 0;  // the document's PictureGeneration when these were taken
-        bool operator==(const State& o) const {
-            return record == o.record && source == o.source && working == o.working && prepared == o.prepared;
-        }
+        bool operator==(const State& o) const { return record == o.record && pictures == o.pictures; }
     };
 
     State Capture() const;

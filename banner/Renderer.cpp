@@ -53,12 +53,12 @@ void CheckIndices(const BannerSettings& s) {
 
 // Draws a picture at (x, y) unless it lies wholly outside the banner; positions near the 32-bit
 // ends are handled here so the composite never sees a right edge that overflows.
-void CompositeClipped(Bitmap& image, const Picture& pic, std::int32_t x, std::int32_t y) {
+void CompositeClipped(Bitmap& image, const Picture& pic, std::int64_t x, std::int64_t y) {
     if (pic.IsEmpty()) return;
-    const std::int64_t right = std::int64_t(x) + pic.Width();
-    const std::int64_t bottom = std::int64_t(y) + pic.Height();
+    const std::int64_t right = x + pic.Width();
+    const std::int64_t bottom = y + pic.Height();
     if (x >= image.Width() || y >= image.Height() || right <= 0 || bottom <= 0) return;
-    LayerComposite(image, pic, x, y);
+    LayerComposite(image, pic, int(x), int(y));
 }
 
 Font BannerFont(Color color) {
@@ -267,16 +267,16 @@ void BlendMirror(Bitmap& image, int index, std::int32_t strength) {
 
 // The overlay picture: the same blend as LayerComposite, clipped to the banner, one row at a time
 // with each alpha spread over its pixel's three bytes so that the blend runs in flat 16-bit passes.
-void BlendOverlay(Bitmap& image, const Picture& pic, std::int32_t x, std::int32_t y) {
+void BlendOverlay(Bitmap& image, const Picture& pic, std::int64_t x, std::int64_t y) {
     const std::size_t pixels = std::size_t(pic.Width()) * std::size_t(pic.Height());
     if (pic.IsEmpty() || !pic.HasAlpha() || pic.alpha.size() != pixels) {
         CompositeClipped(image, pic, x, y);  // pictures without alpha are copied
         return;
     }
     const std::int64_t left = std::max<std::int64_t>(x, 0);
-    const std::int64_t right = std::min<std::int64_t>(std::int64_t(x) + pic.Width(), image.Width());
+    const std::int64_t right = std::min<std::int64_t>(x + pic.Width(), image.Width());
     const std::int64_t top = std::max<std::int64_t>(y, 0);
-    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t(y) + pic.Height(), image.Height());
+    const std::int64_t bottom = std::min<std::int64_t>(y + pic.Height(), image.Height());
     if (left >= right || top >= bottom) return;
     const std::size_t n = std::size_t(right - left);
     thread_local std::vector<std::uint8_t> alpha;
@@ -428,14 +428,16 @@ void DrawBorder(Bitmap& image, Color color) {
     }
 }
 
-void ComposeBanner(Bitmap& image, const BannerSettings& s, const Picture& preparedPicture) {
+void ComposeBanner(Bitmap& image, const BannerSettings& s, const Picture& preparedPicture, Point partOffset) {
     CheckIndices(s);
     // Each thread composes into its own buffer and trades it with `image`, so that a banner
     // re-rendered again and again allocates nothing.
     thread_local Bitmap out;
     if (out.Width() != kBannerWidth || out.Height() != kBannerHeight) out.Reset(kBannerWidth, kBannerHeight);
     DrawBase(out, s);
-    if (s.Overlay()) BlendOverlay(out, preparedPicture, s.OverlayX(), s.OverlayY());
+    if (s.Overlay())
+        BlendOverlay(out, preparedPicture, std::int64_t(s.OverlayX()) + partOffset.x,
+                     std::int64_t(s.OverlayY()) + partOffset.y);
     if (s.Glow()) BlendGlow(out);
     DrawMirrorLayer(out, s.MirrorPattern(), s.MirrorStrength());
     OutlinedText(out, s.Text(), s.TextX(), s.TextY());

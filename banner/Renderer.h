@@ -7,14 +7,17 @@
 
 #include "banner/BannerSettings.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Geometry.h"
 #include "platform/graphics/Picture.h"
 
 namespace veskel {
 
 // Rewrites every pixel of `image` (resized to 350 x 20 if it is not) from the settings and the
-// prepared overlay picture. Throws BannerError, leaving `image` untouched, when Pattern or
-// MirrorPattern is outside 0..5.
-void ComposeBanner(Bitmap& image, const BannerSettings& settings, const Picture& preparedPicture);
+// prepared overlay picture. The picture may be a part of the overlay: `partOffset` is where its
+// top-left pixel lies inside the overlay, which itself starts at (OverlayX, OverlayY). Throws
+// BannerError, leaving `image` untouched, when Pattern or MirrorPattern is outside 0..5.
+void ComposeBanner(Bitmap& image, const BannerSettings& settings, const Picture& preparedPicture,
+                   Point partOffset = {});
 
 // The individual steps, each in place on a banner-sized image.
 void GradientFill(Bitmap& image, Color color1, Color color2, bool horizontal);

@@ -46,6 +46,9 @@ The design (the edits run in the order given, after --project):
       --reset-position      put the text back at the right edge (TextX = 346 - width,
                             TextY = 5)
       --overlay PICTURE     load a .png, .jpg, .gif or .bmp picture onto the banner
+                            (at most 16384 pixels a side and 64 million in all);
+                            OverlayWidth and OverlayHeight may then be set to any
+                            size up to 16384 x 16384
       --rounding MODE       nearest (the default) or downward: the designer window
                             rounds to nearest until its effect lists are first shown
                             and downward from then on, which changes some colours by

@@ -17,6 +17,9 @@ namespace veskel {
 inline constexpr const char* kProjectFilter = "Проект Veskel (*.vzk)|*.vzk";
 inline constexpr const char* kProjectExtension = ".vzk";
 
+// Pictures of more pixels than this are stored at the fastest compression level.
+inline constexpr std::int64_t kFastSavePixels = std::int64_t(1) << 20;
+
 // Project files larger than this are refused when opened (a real one is the record plus one PNG).
 inline constexpr std::size_t kMaxProjectFileBytes = std::size_t(256) << 20;
 
@@ -38,14 +41,12 @@ std::vector<std::uint8_t> ProjectBytes(BannerDocument& document);
 // файл "path". reason» when it cannot be written; the previous file is then untouched.
 std::string SaveProject(BannerDocument& document, const std::string& chosenPath);
 
-// What "Open..." does for `path`: the file's first 593 bytes replace the record (a shorter file
-// replaces only as many leading bytes as it has); when PictureSize is then non-zero, the PNG after
-// the record becomes SourcePicture (WorkingPicture an unscaled copy, opacity applied); then the
-// changed hook runs (render). Throws ProjectError «Не удается открыть файл "path". reason»:
-//  - the file cannot be read, or Pattern / MirrorPattern in it lie outside 0..5: the document is
-//    left exactly as it was;
-//  - the picture cannot be decoded: the record has been taken, the pictures are as they were,
-//    and the hook has not run.
+// What "Open..." does for `path`, all or nothing: the file's 593-byte record and, when its
+// PictureSize is not zero, the PNG after it (SourcePicture, shown at the record's OverlayWidth x
+// OverlayHeight) are read and decoded first, then replace the design together; then the changed
+// hook runs (render). Throws ProjectError «Не удается открыть файл "path". reason», leaving the
+// document exactly as it was and the hook not run, when the file cannot be read, is shorter than
+// the record, holds Pattern or MirrorPattern outside 0..5, or its picture cannot be decoded.
 void OpenProject(BannerDocument& document, const std::string& path);
 
 // The same as OpenProject on bytes already in memory; `path` names the file in messages.

@@ -7,6 +7,7 @@
 
 #include "Components/GlassCheckBox/GlassCheckBox.h"
 #include "app/MainWindow.h"
+#include "bench/PhotoPicture.h"
 #include "platform/backends/headless/HeadlessBackend.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/Application.h"
@@ -58,6 +59,25 @@ void BM_SettingChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SettingChange)->Unit(benchmark::kMicrosecond);
+
+// One press of the size arrow with a 12 MP photo on the banner, as the window runs it: the step,
+// SyncControls, the render into the preview and the repaint of what changed.
+void BM_OverlaySizeStep12MP(benchmark::State& state) {
+    HeadlessBackend backend;
+    Application app(backend);
+    TForm1* form = StartDesigner();
+    form->Document().TakeOverlayPicture(bench::PhotoPicture(4000, 3000, false));
+    form->PaintAll();
+    bool wider = true;
+    for (auto _ : state) {
+        if (wider) form->Document().WidenOverlay(); else form->Document().NarrowOverlay();
+        wider = !wider;
+        form->UpdateSurface();
+        benchmark::DoNotOptimize(form->Surface().Data());
+    }
+    state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+}
+BENCHMARK(BM_OverlaySizeStep12MP)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace veskel

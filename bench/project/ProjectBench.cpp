@@ -7,7 +7,9 @@
 #include <string>
 
 #include "banner/BannerDocument.h"
+#include "bench/PhotoPicture.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/io/Files.h"
 #include "project/Export.h"
 #include "project/GifReduction.h"
 #include "project/ProjectFile.h"
@@ -93,6 +95,39 @@ void BM_OpenProject(benchmark::State& state) {
     state.SetLabel(state.range(0) ? "with 400x100 picture" : "record only");
 }
 BENCHMARK(BM_OpenProject)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A design carrying a 12 MP photo (4000 x 3000), with or without an alpha plane.
+BannerDocument& DocumentWithPhoto(bool withAlpha) {
+    static BannerDocument* docs[2] = {};
+    BannerDocument*& doc = docs[withAlpha];
+    if (!doc) {
+        doc = new BannerDocument();
+        doc->NewDocument();
+        doc->TakeOverlayPicture(bench::PhotoPicture(4000, 3000, withAlpha));
+    }
+    return *doc;
+}
+
+void BM_SaveProject12MP(benchmark::State& state) {
+    BannerDocument& doc = DocumentWithPhoto(state.range(0) != 0);
+    const std::string path = TempPath("save12.vzk");
+    for (auto _ : state) SaveProject(doc, path);
+    state.counters["file_MB"] = double(ReadFileBytes(path).size()) / double(1 << 20);
+    std::remove(path.c_str());
+    state.SetLabel(state.range(0) ? "with alpha" : "opaque");
+}
+BENCHMARK(BM_SaveProject12MP)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_OpenProject12MP(benchmark::State& state) {
+    const std::string path = TempPath("open12.vzk");
+    SaveProject(DocumentWithPhoto(state.range(0) != 0), path);
+    BannerDocument doc;
+    doc.NewDocument();
+    for (auto _ : state) OpenProject(doc, path);  // render included, as the window does
+    std::remove(path.c_str());
+    state.SetLabel(state.range(0) ? "with alpha" : "opaque");
+}
+BENCHMARK(BM_OpenProject12MP)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace veskel

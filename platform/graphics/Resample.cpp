@@ -21,7 +21,11 @@ struct AxisTaps {
 // over dstLen destination pixels. Positions are measured in units of 1 / dstLen source pixel
 // (so destination pixel i spans [i * srcLen, (i + 1) * srcLen) and source pixel j spans
 // [j * dstLen, (j + 1) * dstLen)), which makes every overlap an exact integer.
-AxisTaps BuildAxis(std::int64_t srcLen, std::int64_t dstLen, std::int64_t d0, std::int64_t d1) {
+//
+// The plane read may be a reduced copy whose pixel j stands for source pixels [j * block,
+// min((j + 1) * block, srcLen)); its weights are then the overlaps with those spans, so the result
+// averages the same source area (block 1: the source itself).
+AxisTaps BuildAxis(std::int64_t srcLen, std::int64_t dstLen, std::int64_t d0, std::int64_t d1, std::int64_t block = 1) {
     AxisTaps taps;
     std::size_t n = std::size_t(d1 - d0);
     taps.first.reserve(n);
@@ -30,13 +34,14 @@ AxisTaps BuildAxis(std::int64_t srcLen, std::int64_t dstLen, std::int64_t d0, st
     for (std::int64_t i = d0; i < d1; ++i) {
         std::int64_t lo = i * srcLen;
         std::int64_t hi = lo + srcLen;
-        std::int64_t j0 = lo / dstLen;
-        std::int64_t j1 = (hi - 1) / dstLen;
+        const std::int64_t span = block * dstLen;
+        std::int64_t j0 = lo / span;
+        std::int64_t j1 = (hi - 1) / span;
         taps.first.push_back(int(j0));
         taps.count.push_back(int(j1 - j0 + 1));
         taps.offset.push_back(taps.weights.size());
         for (std::int64_t j = j0; j <= j1; ++j) {
-            std::int64_t w = std::min((j + 1) * dstLen, hi) - std::max(j * dstLen, lo);
+            std::int64_t w = std::min(std::min((j + 1) * block, srcLen) * dstLen, hi) - std::max(j * span, lo);
             taps.weights.push_back(std::uint32_t(w));
         }
         taps.maxCount = std::max(taps.maxCount, int(j1 - j0 + 1));
@@ -67,12 +72,13 @@ struct Plane {
 
 // Resamples a srcW x srcH area to dstW x dstH, writing only destination pixels [dx0, dx1) x
 // [dy0, dy1) into `out` (rows of (dx1 - dx0) * C bytes, top first). Row sums are kept in Acc,
-// which must hold 255 x srcW.
+// which must hold 255 x srcW. `block` > 1: the plane is the area reduced by that factor (see
+// BuildAxis).
 template <int C, typename Acc>
 void ResampleArea(const Plane<C>& src, int srcW, int srcH, std::int64_t dstW, std::int64_t dstH, std::int64_t dx0,
-                  std::int64_t dy0, std::int64_t dx1, std::int64_t dy1, std::uint8_t* out) {
-    AxisTaps hx = BuildAxis(srcW, dstW, dx0, dx1);
-    AxisTaps vy = BuildAxis(srcH, dstH, dy0, dy1);
+                  std::int64_t dy0, std::int64_t dx1, std::int64_t dy1, std::uint8_t* out, int block = 1) {
+    AxisTaps hx = BuildAxis(srcW, dstW, dx0, dx1, block);
+    AxisTaps vy = BuildAxis(srcH, dstH, dy0, dy1, block);
     const std::size_t outW = std::size_t(dx1 - dx0);
     const std::uint64_t den = std::uint64_t(srcW) * std::uint64_t(srcH);
     const double invDen = 1.0 / double(2 * den);
@@ -144,6 +150,104 @@ Bitmap StretchHalftoneWindow(const Bitmap& src, const Rect& srcRect, int width, 
 Bitmap StretchHalftone(const Bitmap& src, int width, int height) {
     if (src.IsEmpty()) return Bitmap();
     return StretchHalftoneWindow(src, src.Bounds(), width, height, {0, 0, width, height});
+}
+
+std::vector<std::uint8_t> StretchHalftoneGreyWindow(const std::vector<std::uint8_t>& src, int srcWidth, int srcHeight,
+                                                    int width, int height, const Rect& window) {
+    if (srcWidth < 1 || srcHeight < 1 || width < 1 || height < 1) return {};
+    if (src.size() != std::size_t(srcWidth) * std::size_t(srcHeight)) return {};
+    const Rect w = window.Intersect({0, 0, width, height});
+    if (w.IsEmpty()) return {};
+    std::vector<std::uint8_t> out(std::size_t(w.Width()) * std::size_t(w.Height()));
+    if (srcWidth == width && srcHeight == height) {
+        for (int y = 0; y < w.Height(); ++y)
+            std::memcpy(out.data() + std::size_t(y) * std::size_t(w.Width()),
+                        src.data() + std::size_t(w.top + y) * std::size_t(srcWidth) + std::size_t(w.left),
+                        std::size_t(w.Width()));
+        return out;
+    }
+    Plane<1> plane{src.data(), std::size_t(srcWidth), 0, 0};
+    if (NarrowSumsFit(srcWidth))
+        ResampleArea<1, std::uint32_t>(plane, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
+                                       out.data());
+    else
+        ResampleArea<1, std::uint64_t>(plane, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
+                                       out.data());
+    return out;
+}
+
+namespace {
+
+// Reduces C interleaved channels by `factor`: out is ceil(srcW / factor) x ceil(srcH / factor)
+// pixels, each the mean of its block (the last blocks of a row or column may be partial).
+template <int C>
+void ReducePlane(const std::uint8_t* src, int srcW, int srcH, int factor, std::uint8_t* out) {
+    const int outW = (srcW + factor - 1) / factor, outH = (srcH + factor - 1) / factor;
+    std::vector<std::uint64_t> sums(std::size_t(outW) * C);
+    for (int oy = 0; oy < outH; ++oy) {
+        const int y0 = oy * factor, y1 = std::min(srcH, y0 + factor);
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* row = src + std::size_t(y) * std::size_t(srcW) * C;
+            for (int ox = 0; ox < outW; ++ox) {
+                const int x0 = ox * factor, x1 = std::min(srcW, x0 + factor);
+                std::uint64_t* s = sums.data() + std::size_t(ox) * C;
+                for (int x = x0; x < x1; ++x)
+                    for (int c = 0; c < C; ++c) s[c] += row[std::size_t(x) * C + c];
+            }
+        }
+        std::uint8_t* o = out + std::size_t(oy) * std::size_t(outW) * C;
+        for (int ox = 0; ox < outW; ++ox) {
+            const std::uint64_t cols = std::uint64_t(std::min(srcW, (ox + 1) * factor) - ox * factor);
+            const std::uint64_t n = std::uint64_t(y1 - y0) * cols;
+            for (int c = 0; c < C; ++c)
+                o[std::size_t(ox) * C + c] = std::uint8_t((2 * sums[std::size_t(ox) * C + c] + n) / (2 * n));
+        }
+    }
+}
+
+}  // namespace
+
+Picture ReducePicture(const Picture& src, int factor) {
+    if (factor < 1 || src.IsEmpty()) return Picture();
+    const int w = (src.Width() + factor - 1) / factor, h = (src.Height() + factor - 1) / factor;
+    Picture out(Bitmap(w, h));
+    ReducePlane<3>(src.color.Data(), src.Width(), src.Height(), factor, out.color.Data());
+    if (src.HasAlpha() && src.alpha.size() == std::size_t(src.Width()) * std::size_t(src.Height())) {
+        out.alpha.resize(std::size_t(w) * std::size_t(h));
+        ReducePlane<1>(src.alpha.data(), src.Width(), src.Height(), factor, out.alpha.data());
+    }
+    out.hasTransparency = src.hasTransparency;
+    return out;
+}
+
+Picture StretchReduced(const Picture& reduced, int factor, int srcWidth, int srcHeight, int width, int height,
+                       const Rect& window) {
+    const Rect w = window.Intersect({0, 0, width, height});
+    if (factor < 1 || srcWidth < 1 || srcHeight < 1 || w.IsEmpty()) return Picture();
+    if (reduced.Width() != (srcWidth + factor - 1) / factor || reduced.Height() != (srcHeight + factor - 1) / factor)
+        return Picture();
+    Picture out(Bitmap(w.Width(), w.Height()));
+    const Plane<3> colour{reduced.color.Data(), reduced.color.RowBytes(), 0, 0};
+    // Row sums reach 255 x srcWidth (the source's, which the weights add up to).
+    if (NarrowSumsFit(srcWidth))
+        ResampleArea<3, std::uint32_t>(colour, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
+                                       out.color.Data(), factor);
+    else
+        ResampleArea<3, std::uint64_t>(colour, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
+                                       out.color.Data(), factor);
+    if (reduced.HasAlpha() && reduced.alpha.size() == std::size_t(reduced.Width()) * std::size_t(reduced.Height())) {
+        out.alpha.resize(std::size_t(w.Width()) * std::size_t(w.Height()));
+        const Plane<1> alpha{reduced.alpha.data(), std::size_t(reduced.Width()), 0, 0};
+        if (NarrowSumsFit(srcWidth))
+            ResampleArea<1, std::uint32_t>(alpha, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
+                                           out.alpha.data(), factor);
+        else
+            ResampleArea<1, std::uint64_t>(alpha, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
+                                           out.alpha.data(), factor);
+        out.hasTransparency = true;
+    }
+    return out;
 }
 
 std::vector<std::uint8_t> StretchHalftoneGrey(const std::vector<std::uint8_t>& src, int srcWidth, int srcHeight,

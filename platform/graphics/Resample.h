@@ -33,4 +33,21 @@ std::vector<std::uint8_t> StretchHalftoneGrey(const std::vector<std::uint8_t>& s
 // large rectangle of which only a small part is visible.
 Bitmap StretchHalftoneWindow(const Bitmap& src, const Rect& srcRect, int width, int height, const Rect& window);
 
+// The same for an 8-bit grey plane (srcWidth x srcHeight bytes, resampled whole).
+std::vector<std::uint8_t> StretchHalftoneGreyWindow(const std::vector<std::uint8_t>& src, int srcWidth, int srcHeight,
+                                                    int width, int height, const Rect& window);
+
+// A picture shrunk by a whole factor in both directions: each pixel is the mean (rounded half up)
+// of a factor x factor block of the source; the last block of a row or column holds what is left,
+// so the result is ceil(width / factor) x ceil(height / factor). Alpha is reduced the same way.
+Picture ReducePicture(const Picture& src, int factor);
+
+// Resamples a srcWidth x srcHeight picture to width x height from `reduced`, its copy made by
+// ReducePicture with `factor`, computing only the destination pixels inside `window` (the result
+// has the clipped window's size). Every destination pixel averages the source area it covers, each
+// block of the copy weighted by its overlap with that area, so the result stays within a block's
+// spread of the exact one at a fraction of its cost. Alpha comes along when the copy has it.
+Picture StretchReduced(const Picture& reduced, int factor, int srcWidth, int srcHeight, int width, int height,
+                       const Rect& window);
+
 }  // namespace veskel

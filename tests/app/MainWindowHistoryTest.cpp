@@ -45,8 +45,7 @@ struct MainWindowHistoryTest : testing::DesignerFixture {
     Bitmap Rendered() {
         BannerDocument fresh;
         fresh.Settings() = form->Document().Settings();
-        fresh.RestorePictures(form->Document().SourcePicture(), form->Document().WorkingPicture(),
-                              form->Document().PreparedPicture());
+        fresh.RestorePictures(form->Document().Pictures());
         return fresh.RenderBanner();
     }
 };

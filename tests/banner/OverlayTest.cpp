@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 
 #include "banner/BannerDocument.h"
+#include "banner/Renderer.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/graphics/Resample.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/io/Files.h"
 #include "tests/banner/BannerTestUtil.h"
@@ -136,6 +139,39 @@ TEST(OverlayResize, AlphaIsResampledOnlyWhenTheSourceHasIt) {
     }
 }
 
+// A source above kExactSourcePixels is resampled through a copy of itself reduced by a power of
+// two that stays at least twice the target's size: still an average over the source area (close
+// to the exact result on smooth content), and all copies together at most a third of the source.
+TEST(OverlayResize, LargeSourcesAverageThroughAReducedCopy) {
+    Picture big(Bitmap(1500, 1000));
+    big.EnsureAlpha();
+    big.hasTransparency = true;
+    for (int y = 0; y < 1000; ++y)
+        for (int x = 0; x < 1500; ++x) {
+            const auto wave = std::uint8_t(128 + 100 * std::sin(x / 40.0) * std::cos(y / 60.0));
+            big.color.SetPixel(x, y, RGB(std::uint8_t(x * 255 / 1499), std::uint8_t(y * 255 / 999), wave));
+            big.AlphaRow(y)[x] = std::uint8_t(255 - y * 255 / 999);
+        }
+    PictureScaler scaler(std::make_shared<const Picture>(big));
+    const std::tuple<int, int, int> cases[] = {{175, 117, 4}, {30, 20, 16}, {700, 400, 1}, {1, 1, 256}, {3000, 9, 1}};
+    for (const auto& [w, h, factor] : cases) {
+        EXPECT_EQ(PictureScaler::ReductionFor(1500, 1000, w, h), factor) << w << "x" << h;
+        const Picture fast = scaler.Scale(w, h, {0, 0, w, h});
+        const Bitmap exact = StretchHalftone(big.color, w, h);
+        const std::vector<std::uint8_t> exactAlpha = StretchHalftoneGrey(big.alpha, 1500, 1000, w, h);
+        ASSERT_EQ(fast.color.GetSize(), exact.GetSize());
+        int worst = 0;
+        for (std::size_t i = 0; i < exact.ByteSize(); ++i)
+            worst = std::max(worst, std::abs(fast.color.Data()[i] - exact.Data()[i]));
+        for (std::size_t i = 0; i < exactAlpha.size(); ++i)
+            worst = std::max(worst, std::abs(fast.alpha[i] - exactAlpha[i]));
+        EXPECT_LE(worst, factor == 1 ? 0 : 3) << w << "x" << h;
+    }
+    EXPECT_LE(scaler.ReducedBytes(), (big.color.ByteSize() + big.alpha.size()) / 3);
+    // Small sources are always resampled exactly.
+    EXPECT_EQ(PictureScaler::ReductionFor(1024, 1024, 1, 1), 1);
+}
+
 TEST(OverlayOpacity, OffsetsAlphaAndKeepsItAt200) {
     CountingDocument d;
     d.doc.LoadOverlayPictureFromBytes("t.png", EncodePng(MakePicture(40, 10, true)));
@@ -251,7 +287,7 @@ TEST(OverlayControls, OverlayOffBlocksAllButThePositionSteps) {
 TEST(OverlayControls, DamagedStoredSizeIsReportedOnReset) {
     CountingDocument d;
     d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(MakePicture(30, 10, false)));
-    for (auto [w, h] : {std::pair{0, 10}, {-5, -5}, {INT_MAX, 3}, {16000, 16000}}) {
+    for (auto [w, h] : {std::pair{0, 10}, {-5, -5}, {INT_MAX, 3}, {20, kMaxOverlaySide + 1}}) {
         d.doc.Settings().SetOverlayWidth(w);
         d.doc.Settings().SetOverlayHeight(h);
         const Snapshot before(d.doc);
@@ -262,6 +298,49 @@ TEST(OverlayControls, DamagedStoredSizeIsReportedOnReset) {
     ASSERT_TRUE(d.doc.ResetOverlaySize());
     EXPECT_EQ(d.doc.Settings().OverlayWidth(), 30);
     EXPECT_TRUE(d.doc.ResetOverlayPosition());
+}
+
+// An overlay larger than kWholeOverlayPixels is held only as far as the banner shows it, and draws
+// exactly what the whole resampled picture would, wherever it stands and however it moves; the
+// largest stored size costs no more than the banner's pixels.
+TEST(OverlayLarge, OnlyThePartOnTheBannerIsHeldAndDrawsAsTheWhole) {
+    CountingDocument d;
+    d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(MakePicture(60, 40, true)));
+    BannerSettings& s = d.doc.Settings();
+    s.SetOverlayX(-30);
+    s.SetOverlayY(-100);
+    s.SetOverlayWidth(400);
+    s.SetOverlayHeight(300);
+    ASSERT_TRUE(d.doc.PreparePictureFromRecord());
+    auto expectWholeDrawn = [&](const char* step) {
+        Picture whole = d.doc.ResizeOverlay(s.OverlayWidth(), s.OverlayHeight());
+        for (std::uint8_t& a : whole.alpha) a = std::uint8_t(std::max(0, a + s.OverlayOpacity() - 200));
+        Bitmap expected;
+        ComposeBanner(expected, s, whole);
+        EXPECT_EQ(d.doc.BannerImage(), expected) << step;
+        EXPECT_LE(d.doc.WorkingPicture().Width(), kBannerWidth) << step;
+        EXPECT_LE(d.doc.PreparedPicture().Height(), kBannerHeight) << step;
+    };
+    expectWholeDrawn("prepared");
+    d.doc.MoveOverlayRight();
+    d.doc.MoveOverlayUp();
+    expectWholeDrawn("moved");
+    ASSERT_TRUE(d.doc.GrowOverlayTopLeft());
+    expectWholeDrawn("grown");
+    ASSERT_TRUE(d.doc.SetOverlayOpacity(120));
+    expectWholeDrawn("fainter");
+    s.SetOverlayX(kBannerWidth);
+    d.doc.RenderBanner();
+    EXPECT_TRUE(d.doc.PreparedPicture().IsEmpty());
+    d.doc.MoveOverlayLeft();
+    expectWholeDrawn("back on the banner");
+
+    s.SetOverlayWidth(kMaxOverlaySide);
+    s.SetOverlayHeight(kMaxOverlaySide);
+    ASSERT_TRUE(d.doc.PreparePictureFromRecord());
+    EXPECT_EQ(d.doc.PreparedPicture().Width() * d.doc.PreparedPicture().Height(), 1 * kBannerHeight);
+    ASSERT_TRUE(d.doc.ResetOverlayPosition());
+    EXPECT_EQ(d.doc.OverlayPart(), (Rect{0, 0, kBannerWidth - 1, kBannerHeight - 1}));
 }
 
 TEST(OverlayControls, PositionResetWithoutAPictureOnlyMoves) {

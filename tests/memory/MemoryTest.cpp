@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "banner/BannerDocument.h"
+#include "banner/History.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
 #include "project/ProjectFile.h"
@@ -88,19 +89,27 @@ TEST(DecodeMemory, RealPicturesCostAboutTheirOwnSize) {
     }
 }
 
-TEST(ProjectMemory, AProjectPictureIsHeldAsSourceAndPreparedOnly) {
+// A project's picture is held once: by the document and its undo history together, with the
+// shown picture banner-sized and the reduced copy for size steps at most a third on top.
+TEST(ProjectMemory, AnOpenedPictureIsHeldOnceWithItsHistory) {
     SKIP_WITHOUT_METER();
-    // 2000 x 1500 RGBA zeros: 12 MB as a picture, 12 KB as a file.
+    // 2000 x 1500 RGBA zeros: 12 MB as a picture, 12 KB as a file, no stored size.
     const std::vector<std::uint8_t> bytes = Hostile("zero_picture_small.vzk");
     const std::size_t pictureBytes = std::size_t(2000) * 1500 * 4;
     BannerDocument doc;
     doc.SetChangedHook([] {});
     doc.NewDocument();
-    const std::size_t open = memory::PeakDuring([&] { OpenProjectBytes(doc, bytes, "zero.vzk"); });
+    DocumentHistory history(doc);
+    const std::size_t before = memory::Current();
+    const std::size_t open = memory::PeakDuring([&] {
+        OpenProjectBytes(doc, bytes, "zero.vzk");
+        history.Commit();
+    });
     EXPECT_EQ(doc.SourcePicture().Width(), 2000);
-    EXPECT_EQ(&doc.WorkingPicture(), &doc.SourcePicture());  // the unscaled copy is not a copy
-    // SourcePicture and PreparedPicture, with room for the decoder's rows; not three pictures.
-    EXPECT_LT(open, 2 * pictureBytes + 3 * kMB);
+    EXPECT_LT(open, pictureBytes + 3 * kMB);  // the decoder's rows beside the picture, nothing more
+    ASSERT_TRUE(doc.ResetOverlaySize());
+    for (int i = 0; i < 20; ++i) doc.WidenOverlay(), history.Commit();
+    EXPECT_LT(memory::Current() - before, pictureBytes + pictureBytes / 3 + 2 * kMB);
     const std::size_t save = memory::PeakDuring([&] { ProjectBytes(doc); });
     EXPECT_LT(save, 5 * kMB);  // the encoder interleaves the alpha one row at a time
 }

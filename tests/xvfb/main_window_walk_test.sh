@@ -323,13 +323,15 @@ click 122 276; expect_preview overlay-down --set OverlayY=1
 click 351 248; expect_preview overlay-wider --set OverlayWidth=61
 click 322 276; expect_preview overlay-taller --set OverlayHeight=17
 click 294 220; expect_preview overlay-corner --set OverlayX=0 --set OverlayY=0 --set OverlayWidth=62 --set OverlayHeight=18
-# Back to the picture's own size (a project shows the stored picture at that size when opened).
+# Back to the picture's own size, then one wider: the project saved below stores a size other than
+# the picture's own, which it shows again when reopened.
 click 373 324; expect_preview overlay-size-reset --set OverlayWidth=60 --set OverlayHeight=16
 click 151 248; expect_preview overlay-right-again --set OverlayX=1
+click 351 248; expect_preview overlay-wider-again --set OverlayWidth=61
 
 # ---------------------------------------------------------------- page 4: project and export
 show_page 4
-cp "$WORK/overlay-right-again-preview.png" "$WORK/saved-preview.png"
+cp "$WORK/overlay-wider-again-preview.png" "$WORK/saved-preview.png"
 click 105 200   # project "Save..." (32, 116)
 wait_dialog "project save dialog"
 dialog_accept_path "$WORK/design"

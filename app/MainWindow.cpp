@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "banner/Patterns.h"
 #include "platform/Resources.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Edit.h"
 #include "platform/ui/StockControls.h"
 #include "platform/ui/StoredLayout.h"
 #include "project/Export.h"
@@ -31,6 +33,28 @@ constexpr const char* kLayout = "app/res/MainWindow.layout";
 constexpr int kHeaderLeft = 12;
 constexpr int kHeaderRightMargin = 5;
 constexpr int kHeaderBottom = 36;
+
+// A field being typed into keeps its caret at the same distance from the end of the text, so a
+// refused keystroke or a put-back letter leaves the caret where the user was typing.
+void ShowFieldText(Edit& field, const std::string& text) {
+    if (!field.Focused()) {
+        field.SetText(text);
+        return;
+    }
+    const int fromEnd = field.CharCount() - field.CaretPosition();
+    field.SetText(text);
+    field.SetSelection(std::max(0, field.CharCount() - fromEnd), 0);
+}
+
+// A number field being typed into keeps its text while that already means the stored value (""
+// and "-" mean 0, "+15" means 15); anything else shows the stored value in decimal.
+void ShowFieldNumber(Edit& field, std::int32_t value) {
+    if (field.Focused()) {
+        const FieldNumber typed = ReadFieldNumber(field.Text());
+        if (typed.whole && typed.value == value) return;
+    }
+    ShowFieldText(field, std::to_string(value));
+}
 }  // namespace
 
 TForm1::TForm1() {
@@ -91,7 +115,10 @@ void TForm1::DefineHandlers() {
     BannerDocument& d = document_;
     auto on = [this](const char* name, Handler h) { handlers_[name] = std::move(h); };
     // Page 1: text and colours.
-    on("GlassEdit1Change", [this, &d](Control&) { d.SetText(GlassEdit1->Edit->Text()); });
+    on("GlassEdit1Change", [this, &d](Control&) {
+        // A refused text (too wide, or a character the banner font lacks) gives way to the stored one.
+        if (!d.SetText(GlassEdit1->Edit->Text())) ShowFieldText(*GlassEdit1->Edit, d.Settings().TextUtf8());
+    });
     on("GlassEdit2Change", [this, &d](Control&) { d.SetTextX(GlassEdit2->Edit->Text()); });
     on("GlassEdit3Change", [this, &d](Control&) { d.SetTextY(GlassEdit3->Edit->Text()); });
     on("PulseButton2Click", [&d](Control&) { d.NudgeText(0, -1); });
@@ -240,13 +267,14 @@ void TForm1::FormDestroy() {
 
 // ---------------------------------------------------------------- settings to controls
 
+
 void TForm1::SyncControls() {
     const BannerSettings& s = document_.Settings();
     ClrBox1->SetForeColor(s.Color1());
     ClrBox2->SetForeColor(s.Color2());
-    GlassEdit1->Edit->SetText(s.TextUtf8());
-    GlassEdit2->Edit->SetText(std::to_string(s.TextX()));
-    GlassEdit3->Edit->SetText(std::to_string(s.TextY()));
+    ShowFieldText(*GlassEdit1->Edit, s.TextUtf8());
+    ShowFieldNumber(*GlassEdit2->Edit, s.TextX());
+    ShowFieldNumber(*GlassEdit3->Edit, s.TextY());
     GlassCheckBox3->SetChecked(s.Glow());
     ClrBox3->SetForeColor(s.BorderColor());
     GlassCheckBox1->SetChecked(s.Border());

@@ -19,6 +19,7 @@
 #include "platform/graphics/Rounding.h"
 #include "platform/io/Files.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Edit.h"
 #include "platform/ui/StockControls.h"
 #include "project/Export.h"
 #include "project/ProjectFile.h"
@@ -238,6 +239,29 @@ TEST_F(MainWindowTest, TextFieldsDriveThePreview) {
     EXPECT_EQ(form->Document().Settings().TextX(), 40);
     EXPECT_EQ(form->GlassEdit2->Edit->Text(), "40");
     ExpectPreviewFollowsSettings();
+}
+
+// A field being typed into shows what is stored, without fighting the typing: letters past the
+// widest text are given back, and a cleared number field takes "15" as 15, caret at the end.
+TEST_F(MainWindowTest, FieldsShowTheStoredValueWhileTyping) {
+    Edit& text = *form->GlassEdit1->Edit;
+    text.SetFocus();
+    const int before = text.CharCount();
+    text.SetSelection(before, 0);
+    for (int i = 0; i < 60; ++i) backend.TypeText(*form, "B");
+    EXPECT_EQ(text.Text(), form->Document().Settings().TextUtf8());
+    EXPECT_LT(text.CharCount(), before + 60);
+    EXPECT_EQ(text.CaretPosition(), text.CharCount());
+
+    Edit& x = *form->GlassEdit2->Edit;
+    x.SetFocus();
+    x.SelectAll();
+    backend.KeyDown(*form, kKeyDelete);
+    EXPECT_EQ(x.Text(), "");
+    for (const char* key : {"1", "5"}) backend.TypeText(*form, key);
+    EXPECT_EQ(x.Text(), "15");
+    EXPECT_EQ(form->Document().Settings().TextX(), 15);
+    EXPECT_EQ(x.CaretPosition(), 2);
 }
 
 TEST_F(MainWindowTest, ArrowAndPlusMinusButtonsNudgeWithAutoRepeat) {

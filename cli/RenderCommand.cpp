@@ -37,7 +37,7 @@ Output:
                             With --batch, OUTPUT is a pattern (see below).
       --format FORMAT       png, jpg, gif or bmp, whatever OUTPUT's extension is
       --save-project PATH   also save the design as a project file; ".vzk" is appended
-                            unless PATH already ends in exactly ".vzk", and ProjectName
+                            unless PATH already ends in ".vzk" (any case), and ProjectName
                             becomes PATH's file name. -o may then be left out.
 
 The design (the edits run in the order given, after --project):

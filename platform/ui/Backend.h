@@ -41,6 +41,9 @@ struct FileDialogRequest {
     int filterIndex = 1;               // 1-based entry selected when the dialog opens
     std::string fileName;              // proposed file (full path or bare name)
     std::string initialDir;
+    // Names the folder the backend remembers for this kind of dialog between runs ("projects");
+    // used when neither fileName nor initialDir names a folder. Empty: nothing is remembered.
+    std::string folderKey;
     std::string defaultExt;            // without the dot; appended by the caller, not the backend
     bool overwritePrompt = false;      // save: ask before replacing an existing file
     bool hideReadOnly = false;         // no "open read-only" option
@@ -72,6 +75,14 @@ struct MenuItem {
     Bitmap bitmap;           // when not empty, the item shows only this bitmap
     bool enabled = true;
     bool separator = false;
+};
+
+// ---- the desktop's recently used files
+struct RecentFile {
+    std::string path;      // absolute local path
+    std::string mimeType;  // "application/x-veskel-project"
+    std::string appName;   // the program as the desktop names it
+    std::string appExec;   // how the desktop starts it on a file ("veskel %u")
 };
 
 // ---- cursors
@@ -152,6 +163,11 @@ public:
     // task bars show its name and icon. Called before the first window is created.
     virtual void SetDesktopIdentity(const std::string&) {}
     virtual bool OpenUrl(const std::string& url) = 0;
+    // Adds a file to the desktop's list of recently used files (or moves it to the front).
+    virtual void AddRecentFile(const RecentFile&) {}
+    // Handles the window system's waiting paint requests (an area a closed dialog uncovered) and
+    // shows the cursor, but no input: called before a long step so that the window looks alive.
+    virtual void ShowPendingPaints() {}
 
     // ---- modal interaction
     virtual std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) = 0;

@@ -180,10 +180,12 @@ TEST_F(DesignerActionsTest, DroppedFilesOpenAsTheirOperationsWould) {
     // Refused: several files. Failed half-way: the damaged project (its record is taken).
     backend.DropFiles(*window, 50, 50, {project, dir / "small.bmp"});
     EXPECT_TRUE(Snapshot(doc) == afterPicture);
+    backend.messageBoxAnswers.push_back(kIdNo);  // save changes? No
     backend.DropFiles(*window, 50, 50, {dir / "damaged.vzk"});
-    ASSERT_EQ(Messages().size(), 2u);
+    ASSERT_EQ(Messages().size(), 3u);
     EXPECT_NE(Messages()[0].find("Drop one file at a time"), std::string::npos);
-    EXPECT_EQ(Messages()[1].rfind("Не удается открыть файл \"" + (dir / "damaged.vzk") + "\".", 0), 0u) << Messages()[1];
+    EXPECT_EQ(Messages()[1], kSaveChangesQuestion);
+    EXPECT_EQ(Messages()[2].rfind("Не удается открыть файл \"" + (dir / "damaged.vzk") + "\".", 0), 0u) << Messages()[2];
     EXPECT_FALSE(doc.Settings().Border());
 
     EXPECT_EQ(history.UndoSteps(), 3u);

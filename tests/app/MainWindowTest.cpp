@@ -49,7 +49,7 @@ struct MainWindowTest : testing::DesignerFixture {
 // ---------------------------------------------------------------- the stored layout
 
 TEST_F(MainWindowTest, EveryControlAtItsPlace) {
-    EXPECT_EQ(form->Caption(), "Brannock Veskel generator.");
+    EXPECT_EQ(form->Caption(), "Без имени — Veskel");  // the task bar title of a design without a file
     EXPECT_TRUE(form->Frameless());
     EXPECT_EQ(form->Width(), 462);
     EXPECT_EQ(form->Height(), 480);
@@ -324,7 +324,9 @@ TEST_F(MainWindowTest, ProjectSaveNewOpenGivesTheSamePreview) {
     backend.fileDialogAnswers.push_back(FileDialogResult{path, 1});
     ClickOn("GlassButton7");
     ASSERT_TRUE(std::filesystem::exists(path + ".vzk"));
-    EXPECT_TRUE(backend.fileDialogs.back().overwritePrompt);
+    // The window asks about the file it writes (which may carry an appended extension), so the
+    // dialog does not ask about the name as typed.
+    EXPECT_FALSE(backend.fileDialogs.back().overwritePrompt);
     ClickOn("GlassButton5");  // New
     EXPECT_NE(form->Image1->GetPicture().color, designed);
     backend.fileDialogAnswers.push_back(FileDialogResult{path + ".vzk", 1});
@@ -394,16 +396,22 @@ TEST_F(MainWindowTest, AFileUnderTheNameWrittenIsReplacedOnlyAfterAYes) {
         std::filesystem::remove(c.written);
     }
     EXPECT_EQ(form->Document().Settings().ProjectName(), "kept");
-    // No question for a new file, nor for the name the dialog itself has already judged.
+    // No question for a new file; a name typed with its extension is written as typed, and the
+    // question names it.
+    std::filesystem::remove(chosen + ".jpg");
     const std::size_t asked = backend.messageBoxes.size();
     backend.fileDialogAnswers.push_back(FileDialogResult{chosen, 2});
     ClickOn("GlassButton10");
     EXPECT_TRUE(std::filesystem::exists(chosen + ".jpg"));
     backend.fileDialogAnswers.push_back(FileDialogResult{chosen + ".vzk", 1});
     ClickOn("GlassButton7");
-    backend.fileDialogAnswers.push_back(FileDialogResult{chosen + ".vzk", 1});
-    ClickOn("GlassButton7");
     EXPECT_EQ(backend.messageBoxes.size(), asked);
+    backend.fileDialogAnswers.push_back(FileDialogResult{chosen + ".jpg", 2});
+    backend.messageBoxAnswers.push_back(kIdYes);
+    ClickOn("GlassButton10");
+    ASSERT_EQ(backend.messageBoxes.size(), asked + 1);
+    EXPECT_NE(backend.messageBoxes.back().text.find("\"" + chosen + ".jpg\""), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(chosen + ".jpg.jpg"));
     EXPECT_TRUE(errors.empty());
     std::filesystem::remove(chosen + ".jpg");
     std::filesystem::remove(chosen + ".vzk");

@@ -16,6 +16,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/Picture.h"
+#include "platform/io/RecentFiles.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Form.h"
 
@@ -75,14 +76,6 @@ struct MenuItem {
     Bitmap bitmap;           // when not empty, the item shows only this bitmap
     bool enabled = true;
     bool separator = false;
-};
-
-// ---- the desktop's recently used files
-struct RecentFile {
-    std::string path;      // absolute local path
-    std::string mimeType;  // "application/x-veskel-project"
-    std::string appName;   // the program as the desktop names it
-    std::string appExec;   // how the desktop starts it on a file ("veskel %u")
 };
 
 // ---- cursors

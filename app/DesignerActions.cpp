@@ -77,7 +77,7 @@ bool DesignerActions::Save() {
 
 bool DesignerActions::SaveAs() {
     FileDialog& dialog = *dialogs_.saveProject;
-    if (dialog.FileName.empty() && !currentFile_.empty()) dialog.FileName = currentFile_;
+    if (!currentFile_.empty()) dialog.FileName = currentFile_;  // proposes the current file
     if (AskSavePath(dialog, kProjectExtension).empty()) return false;
     return SaveTo(dialog.FileName);
 }

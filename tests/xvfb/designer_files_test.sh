@@ -8,7 +8,8 @@
 #  - unsaved work is let go only after "save changes?": "New" with Cancel keeps it and with No
 #    lets it go, "Open..." with Yes saves it first, the close button with Cancel keeps the window
 #    and with No closes it;
-#  - the task bar title names the current file, with "*" while it is unsaved.
+#  - the task bar title names the current file, with "*" while it is unsaved;
+#  - the next run's open dialog starts in the folder last used.
 #   designer_files_test.sh VESKEL VESKEL_RENDER OUTDIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -225,6 +226,14 @@ grep -q "file://$WORK/refused.vzk" "$WORK/data/recently-used.xbel" ||
 
 xdo key ctrl+z                   # unsaved again
 expect_title "*refused.vzk — Veskel"
+# The last dialog of this run is an export into another folder: Qt's own memory of the last
+# folder then points there, and only the projects' own folder leads the next run to refused.vzk.
+mkdir -p "$WORK/exports"
+xdo key ctrl+e
+wait_dialog "export dialog"
+accept_path "$WORK/exports/last.png"
+wait_file "$WORK/exports/last.png"
+wait_main "the export dialog"
 close_button() {
     sleep 0.6
     move_to $((12 + 445 - 3 - 9)) $((13 + 12))
@@ -241,5 +250,17 @@ answer_question n
 for _ in $(seq 50); do app_alive || break; sleep 0.1; done
 app_alive && fail "the window did not close after No"
 APP_PID=""
+log "ok: the close button asked; Cancel kept the window, No closed it"
+
+# ---------------------------------------------------------------- the next run
+# Started from another folder, the open dialog is where projects were last opened: a bare name
+# finds the project.
+cd "$WORK/data" || fail "no $WORK/data"
+start_app "$VESKEL"
+MAIN=$WINDOW
+xdo key ctrl+o
+wait_dialog "project open dialog"
+accept_path "refused.vzk"
+expect_preview reopened-next-run "$WORK/refused-expected.png"
 log "PASS"
 exit 0

@@ -211,17 +211,16 @@ TEST_F(DesignerActionsTest, UnsavedWorkIsLetGoOnlyAfterTheQuestion) {
         const char* name;
         std::function<void()> action;
         int answer;
-        bool saveDialogAccepted;
-        bool letGo;  // the design was replaced or the window closed
+        bool letGo;  // the design was replaced or the window closed (after saving, for a yes)
     };
     const Case cases[] = {
-        {"New, Cancel", [&] { Key('N', kCtrl); }, kIdCancel, false, false},
-        {"New, Yes, save cancelled", [&] { Key('N', kCtrl); }, kIdYes, false, false},
-        {"New, No", [&] { Key('N', kCtrl); }, kIdNo, false, true},
-        {"Open, Yes", [&] { backend.fileDialogAnswers.push_back(FileDialogResult{project, 1}); Key('O', kCtrl); }, kIdYes, true, true},
-        {"Drop, Cancel", [&] { backend.DropFiles(*window, 5, 5, {project}); }, kIdCancel, false, false},
-        {"Close, Cancel", [&] { Key('Q', kCtrl); }, kIdCancel, false, false},
-        {"Close, Yes", [&] { Key('Q', kCtrl); }, kIdYes, true, true},
+        {"New, Cancel", [&] { Key('N', kCtrl); }, kIdCancel, false},
+        {"New, Yes, save cancelled", [&] { Key('N', kCtrl); }, kIdYes, false},
+        {"New, No", [&] { Key('N', kCtrl); }, kIdNo, true},
+        {"Open, Yes", [&] { backend.fileDialogAnswers.push_back(FileDialogResult{project, 1}); Key('O', kCtrl); }, kIdYes, true},
+        {"Drop, Cancel", [&] { backend.DropFiles(*window, 5, 5, {project}); }, kIdCancel, false},
+        {"Close, Cancel", [&] { Key('Q', kCtrl); }, kIdCancel, false},
+        {"Close, Yes", [&] { Key('Q', kCtrl); }, kIdYes, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -233,12 +232,13 @@ TEST_F(DesignerActionsTest, UnsavedWorkIsLetGoOnlyAfterTheQuestion) {
         const bool glow = doc.Settings().Glow();
         const std::string saved = dir / (std::string("saved ") + c.name);
         backend.messageBoxAnswers.push_back(c.answer);
-        if (c.answer == kIdYes) backend.fileDialogAnswers.push_back(c.saveDialogAccepted ? std::optional(FileDialogResult{saved, 1}) : std::nullopt);
+        const bool saves = c.answer == kIdYes && c.letGo;
+        if (c.answer == kIdYes) backend.fileDialogAnswers.push_back(saves ? std::optional(FileDialogResult{saved, 1}) : std::nullopt);
         c.action();
         ASSERT_EQ(backend.messageBoxes.back().text, kSaveChangesQuestion);
         EXPECT_EQ(backend.messageBoxes.back().flags & 0xF, unsigned(kMbYesNoCancel));
         EXPECT_EQ(!c.letGo, Snapshot(doc) == before && actions.Modified() && window->IsShown());
-        if (c.saveDialogAccepted) {
+        if (saves) {
             BannerSettings file;
             file.OverwriteLeading(testing::ReadAll(saved + ".vzk"));
             EXPECT_EQ(file.Glow(), glow);

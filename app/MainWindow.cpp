@@ -259,6 +259,8 @@ void TForm1::FormCreate() {
     actions_->OnFileChanged = [this] { SetCaption(actions_->WindowTitle()); };
     SetCaption(actions_->WindowTitle());
     BindDesignerActions(*this, *actions_);
+    // A number field left half typed ("" or "-") shows the number it stands for.
+    for (TGlassEdit* e : {GlassEdit2, GlassEdit3}) e->Edit->OnExit = [this](Control&) { SyncControls(); };
     for (TGlassSlider* s : {GlassSlider1, GlassSlider2, GlassSlider4}) {
         if (!s->OnFinalChange) s->OnFinalChange = [this](Control&) { history_.Seal(); };
     }

@@ -262,6 +262,10 @@ TEST_F(MainWindowTest, FieldsShowTheStoredValueWhileTyping) {
     EXPECT_EQ(x.Text(), "15");
     EXPECT_EQ(form->Document().Settings().TextX(), 15);
     EXPECT_EQ(x.CaretPosition(), 2);
+    backend.KeyDown(*form, kKeyBack);
+    backend.KeyDown(*form, kKeyBack);
+    form->GlassEdit3->Edit->SetFocus();  // left empty: it shows the 0 it stands for
+    EXPECT_EQ(x.Text(), "0");
 }
 
 TEST_F(MainWindowTest, ArrowAndPlusMinusButtonsNudgeWithAutoRepeat) {

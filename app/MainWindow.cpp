@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
-#include <filesystem>
-#include <optional>
+#include <algorithm>
 #include <string>
 
 #include "Components/AALabel/AALabel.h"
@@ -17,10 +16,9 @@
 #include "banner/Patterns.h"
 #include "platform/Resources.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Edit.h"
 #include "platform/ui/StockControls.h"
 #include "platform/ui/StoredLayout.h"
-#include "project/Export.h"
-#include "project/ProjectFile.h"
 
 namespace veskel {
 
@@ -31,6 +29,28 @@ constexpr const char* kLayout = "app/res/MainWindow.layout";
 constexpr int kHeaderLeft = 12;
 constexpr int kHeaderRightMargin = 5;
 constexpr int kHeaderBottom = 36;
+
+// A field being typed into keeps its caret at the same distance from the end of the text, so a
+// refused keystroke or a put-back letter leaves the caret where the user was typing.
+void ShowFieldText(Edit& field, const std::string& text) {
+    if (!field.Focused()) {
+        field.SetText(text);
+        return;
+    }
+    const int fromEnd = field.CharCount() - field.CaretPosition();
+    field.SetText(text);
+    field.SetSelection(std::max(0, field.CharCount() - fromEnd), 0);
+}
+
+// A number field being typed into keeps its text while that already means the stored value (""
+// and "-" mean 0, "+15" means 15); anything else shows the stored value in decimal.
+void ShowFieldNumber(Edit& field, std::int32_t value) {
+    if (field.Focused()) {
+        const FieldNumber typed = ReadFieldNumber(field.Text());
+        if (typed.whole && typed.value == value) return;
+    }
+    ShowFieldText(field, std::to_string(value));
+}
 }  // namespace
 
 TForm1::TForm1() {
@@ -91,7 +111,10 @@ void TForm1::DefineHandlers() {
     BannerDocument& d = document_;
     auto on = [this](const char* name, Handler h) { handlers_[name] = std::move(h); };
     // Page 1: text and colours.
-    on("GlassEdit1Change", [this, &d](Control&) { d.SetText(GlassEdit1->Edit->Text()); });
+    on("GlassEdit1Change", [this, &d](Control&) {
+        // A refused text (too wide, or a character the banner font lacks) gives way to the stored one.
+        if (!d.SetText(GlassEdit1->Edit->Text())) ShowFieldText(*GlassEdit1->Edit, d.Settings().TextUtf8());
+    });
     on("GlassEdit2Change", [this, &d](Control&) { d.SetTextX(GlassEdit2->Edit->Text()); });
     on("GlassEdit3Change", [this, &d](Control&) { d.SetTextY(GlassEdit3->Edit->Text()); });
     on("PulseButton2Click", [&d](Control&) { d.NudgeText(0, -1); });
@@ -118,7 +141,7 @@ void TForm1::DefineHandlers() {
     on("ClrBox3PreChange", [this, &d](Control&) { d.SetBorderColor(ClrBox3->ForeColor()); });
     on("GlassCheckBox3Change", [this, &d](Control&) { d.SetGlow(GlassCheckBox3->Checked()); });
     // Page 3: the overlay picture.
-    on("GlassButton8Click", [this](Control&) { ChooseOverlayPicture(); });
+    on("GlassButton8Click", [this](Control&) { actions_->ChoosePicture(); });
     on("GlassSlider4PreChange", [this, &d](Control&) { d.SetOverlayOpacity(GlassSlider4->Value()); });
     on("GlassCheckBox4Change", [this, &d](Control&) { d.SetOverlay(GlassCheckBox4->Checked()); });
     on("PulseButton6Click", [&d](Control&) { d.MoveOverlayLeft(); });
@@ -136,10 +159,10 @@ void TForm1::DefineHandlers() {
     on("PulseButton15Click", [&d](Control&) { d.GrowOverlayTopLeft(); });
     on("GlassButton9Click", [&d](Control&) { d.ResetOverlaySize(); });
     // Page 4: project files and export.
-    on("GlassButton5Click", [&d](Control&) { d.NewDocument(); });
-    on("GlassButton6Click", [this](Control&) { OpenProjectFile(); });
-    on("GlassButton7Click", [this](Control&) { SaveProjectFile(); });
-    on("GlassButton10Click", [this](Control&) { ExportBannerImage(); });
+    on("GlassButton5Click", [this](Control&) { actions_->NewDesign(); });
+    on("GlassButton6Click", [this](Control&) { actions_->OpenProjectDialog(); });
+    on("GlassButton7Click", [this](Control&) { actions_->SaveAs(); });
+    on("GlassButton10Click", [this](Control&) { actions_->ExportBanner(); });
     // The window itself.
     on("FormCreate", [this](Control&) { FormCreate(); });
     on("FormDestroy", [this](Control&) { FormDestroy(); });
@@ -220,13 +243,24 @@ void TForm1::FormCreate() {
     document_.SetChangedHook([this] {
         SyncControls();
         RenderBanner();
+        SetCaption(actions_->WindowTitle());
     });
     document_.NewDocument();
 
-    // Start-up's new design is where the history starts; the keys and drops go to the actions;
-    // releasing a slider ends its step.
+    // Start-up's new design is where the history starts; the file buttons, keys, drops and the
+    // close go to the actions, whose dialogs remember their folders between runs; releasing a
+    // slider ends its step.
     history_.Reset();
+    OpenDialog1->Dialog().FolderKey = SaveDialog1->Dialog().FolderKey = "projects";
+    OpenPictureDialog1->Dialog().FolderKey = "pictures";
+    SavePictureDialog1->Dialog().FolderKey = "export";
+    actions_->SetDialogs({&OpenDialog1->Dialog(), &SaveDialog1->Dialog(), &SavePictureDialog1->Dialog(),
+                          &OpenPictureDialog1->Dialog()});
+    actions_->OnFileChanged = [this] { SetCaption(actions_->WindowTitle()); };
+    SetCaption(actions_->WindowTitle());
     BindDesignerActions(*this, *actions_);
+    // A number field left half typed ("" or "-") shows the number it stands for.
+    for (TGlassEdit* e : {GlassEdit2, GlassEdit3}) e->Edit->OnExit = [this](Control&) { SyncControls(); };
     for (TGlassSlider* s : {GlassSlider1, GlassSlider2, GlassSlider4}) {
         if (!s->OnFinalChange) s->OnFinalChange = [this](Control&) { history_.Seal(); };
     }
@@ -240,13 +274,14 @@ void TForm1::FormDestroy() {
 
 // ---------------------------------------------------------------- settings to controls
 
+
 void TForm1::SyncControls() {
     const BannerSettings& s = document_.Settings();
     ClrBox1->SetForeColor(s.Color1());
     ClrBox2->SetForeColor(s.Color2());
-    GlassEdit1->Edit->SetText(s.TextUtf8());
-    GlassEdit2->Edit->SetText(std::to_string(s.TextX()));
-    GlassEdit3->Edit->SetText(std::to_string(s.TextY()));
+    ShowFieldText(*GlassEdit1->Edit, s.TextUtf8());
+    ShowFieldNumber(*GlassEdit2->Edit, s.TextX());
+    ShowFieldNumber(*GlassEdit3->Edit, s.TextY());
     GlassCheckBox3->SetChecked(s.Glow());
     ClrBox3->SetForeColor(s.BorderColor());
     GlassCheckBox1->SetChecked(s.Border());
@@ -261,53 +296,6 @@ void TForm1::SyncControls() {
 
 void TForm1::RenderBanner() {
     Image1->SetPicture(Picture(document_.RenderBanner()));
-}
-
-// ---------------------------------------------------------------- files
-
-namespace {
-// The dialogs' overwrite prompt judges the name as typed, while saving may append an extension
-// and write under a name the dialog never saw ("banner" becomes "banner.png"). A file that is
-// already there under that name is replaced only when the user says so.
-bool MayWrite(const FileDialog& dialog, const std::string& path) {
-    if (!dialog.OverwritePrompt || path == dialog.FileName) return true;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) return true;
-    return Application::Current()->MessageBox("Файл \"" + path + "\" уже существует.\nЗаменить его?", {},
-                                              kMbYesNo | kMbIconWarning) == kIdYes;
-}
-}  // namespace
-
-void TForm1::OpenProjectFile() {
-    if (!OpenDialog1->Execute() || OpenDialog1->Dialog().FileName.empty()) return;
-    OpenProject(document_, OpenDialog1->Dialog().FileName);
-}
-
-void TForm1::SaveProjectFile() {
-    if (!SaveDialog1->Execute() || SaveDialog1->Dialog().FileName.empty()) return;
-    if (!MayWrite(SaveDialog1->Dialog(), ProjectFilePath(SaveDialog1->Dialog().FileName))) return;
-    // The name and picture size that saving writes into the record are no design change: they
-    // join the current state of the history instead of making an undo step.
-    try {
-        SaveProject(document_, SaveDialog1->Dialog().FileName);
-    } catch (...) {
-        history_.Absorb();
-        throw;
-    }
-    history_.Absorb();
-}
-
-void TForm1::ExportBannerImage() {
-    if (!SavePictureDialog1->Execute() || SavePictureDialog1->Dialog().FileName.empty()) return;
-    const FileDialog& dialog = SavePictureDialog1->Dialog();
-    if (const std::optional<ExportFormat> format = ExportFormatFromFilterIndex(dialog.FilterIndex))
-        if (!MayWrite(dialog, ExportFileName(dialog.FileName, *format))) return;
-    ExportImage(document_.BannerImage(), SavePictureDialog1->Dialog().FileName, SavePictureDialog1->Dialog().FilterIndex);
-}
-
-void TForm1::ChooseOverlayPicture() {
-    if (!OpenPictureDialog1->Execute() || OpenPictureDialog1->Dialog().FileName.empty()) return;
-    document_.LoadOverlayPicture(OpenPictureDialog1->Dialog().FileName);
 }
 
 // ---------------------------------------------------------------- start-up

@@ -77,12 +77,6 @@ private:
     void FormCreate();
     void FormDestroy();
 
-    // File operations behind the fourth and third pages' buttons.
-    void OpenProjectFile();
-    void SaveProjectFile();
-    void ExportBannerImage();
-    void ChooseOverlayPicture();
-
     BannerDocument document_;
     DocumentHistory history_{document_};
     std::unique_ptr<DesignerActions> actions_;

@@ -95,7 +95,7 @@ int MeasureText(std::string_view cp1251) {
 
 int MeasureTextUtf8(std::string_view utf8) { return MeasureText(Utf8ToCp1251(utf8)); }
 
-std::int32_t ParseFieldNumber(std::string_view s) {
+FieldNumber ReadFieldNumber(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
     bool negative = false;
@@ -124,15 +124,17 @@ std::int32_t ParseFieldNumber(std::string_view s) {
         const std::uint64_t next = value * (hex ? 16 : 10) + std::uint64_t(d);
         if (d < 0 || next > limit) {
             // Invalid from here: the digits so far count, without their sign.
-            return std::int32_t(std::uint32_t(value));
+            return {std::int32_t(std::uint32_t(value)), false};
         }
         value = next;
         anyDigit = true;
     }
-    if (!anyDigit) return 0;
+    if (!anyDigit) return {0, true};
     const std::uint32_t bits = std::uint32_t(value);
-    return std::int32_t(negative ? 0u - bits : bits);
+    return {std::int32_t(negative ? 0u - bits : bits), true};
 }
+
+std::int32_t ParseFieldNumber(std::string_view s) { return ReadFieldNumber(s).value; }
 
 BannerDocument::BannerDocument() : image_(kBannerWidth, kBannerHeight) {
     rng_.seed(std::uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));

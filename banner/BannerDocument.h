@@ -73,6 +73,13 @@ int MeasureTextUtf8(std::string_view utf8);  // throws CodePageError for charact
 // ("12a" -> 12, "-12a" -> 12, "-" -> 0, "" -> 0). A digit that would overflow 32 bits counts as
 // invalid; hexadecimal covers the full 32 bits ("$FFFFFFFF" -> -1).
 std::int32_t ParseFieldNumber(std::string_view text);
+// The same reading, saying also whether every character was part of the number: true for a valid
+// number and for one still being typed ("", "-", "0x"), false for "12a" or "15 ".
+struct FieldNumber {
+    std::int32_t value = 0;
+    bool whole = true;
+};
+FieldNumber ReadFieldNumber(std::string_view text);
 
 // Registers the embedded banner font for this process (once; later calls do nothing).
 void EnsureBannerFont();

@@ -16,6 +16,20 @@ void DocumentHistory::Reset() {
     current_ = 0;
     group_.clear();
     states_.push_back(Capture());
+    saved_ = states_.back();
+}
+
+bool DocumentHistory::Modified() const {
+    if (doc_.Settings().GetBytes() != saved_.record) return true;
+    const State& now = states_[current_];
+    if (doc_.PictureGeneration() != now.generation) return true;  // pictures changed since the last commit
+    return now.source != saved_.source || now.working != saved_.working || now.prepared != saved_.prepared;
+}
+
+void DocumentHistory::MarkSaved() {
+    Commit();
+    Seal();
+    saved_ = states_[current_];
 }
 
 DocumentHistory::State DocumentHistory::Capture() const {
@@ -69,7 +83,10 @@ void DocumentHistory::Restore(const State& state) {
 bool DocumentHistory::Commit(std::string_view group) {
     if (group != group_) Seal();
     State now = Capture();
-    if (now == states_[current_]) return false;
+    if (now == states_[current_]) {
+        states_[current_].generation = now.generation;  // the same pixels made again
+        return false;
+    }
 
     const bool joins = !group.empty() && group == group_ && current_ > 0 && current_ + 1 == states_.size();
     if (joins) {
@@ -96,7 +113,9 @@ bool DocumentHistory::Commit(std::string_view group) {
 
 void DocumentHistory::Absorb() {
     Seal();
+    const bool wasSaved = states_[current_] == saved_;
     states_[current_] = Capture();
+    if (wasSaved) saved_ = states_[current_];
 }
 
 bool DocumentHistory::Undo() {

@@ -66,6 +66,14 @@ public:
     // settings must not turn that into new edits.
     bool Restoring() const { return restoring_; }
 
+    // Takes the document's present state as the one last saved or opened: Modified() is false
+    // until the design differs from it again (an undo back to it is unmodified again).
+    void MarkSaved();
+    // Whether the document differs from the state last marked saved (Reset marks its start).
+    // Cheap enough for every change: it compares the record and which pixels are held, never the
+    // pixels themselves.
+    bool Modified() const;
+
     bool CanUndo() const { return current_ > 0; }
     bool CanRedo() const { return current_ + 1 < states_.size(); }
     // Put back the state before (after) the current one and run the changed hook. Uncommitted
@@ -96,6 +104,7 @@ private:
     BannerDocument& doc_;
     std::size_t limit_;
     std::deque<State> states_;  // states_[current_] is what the document holds
+    State saved_;               // the state last saved or opened
     std::size_t current_ = 0;
     std::string group_;         // the group whose step is on top and may still grow
     int depth_ = 0;             // Record calls running

@@ -29,7 +29,7 @@ Output:
       --quality N           JPEG quality from 1 to 100 (default 70, as the designer
                             writes); for JPEG output only
       --save-project PATH   also save the design as a project file; ".vzk" is appended
-                            unless PATH already ends in exactly ".vzk", and ProjectName
+                            unless PATH already ends in ".vzk" (any case), and ProjectName
                             becomes PATH's file name. -o may then be left out.
 
 The design (the edits run in the order given, after --project):

@@ -35,7 +35,7 @@ std::vector<std::uint8_t> EncodeExport(const Bitmap& image, ExportFormat format,
 }
 
 std::string ExportFileName(const std::string& chosenName, ExportFormat format) {
-    return chosenName + ExportExtension(format);
+    return WithExtension(chosenName, ExportExtension(format));
 }
 
 void WriteExport(const Bitmap& image, ExportFormat format, const std::string& path) {

@@ -29,8 +29,9 @@ const char* ExportExtension(ExportFormat format);
 // bytes for a banner).
 std::vector<std::uint8_t> EncodeExport(const Bitmap& image, ExportFormat format, int jpegQuality = kExportJpegQuality);
 
-// The name the export writes: the chosen name with the format's extension always appended
-// ("banner.png" with the PNG entry becomes "banner.png.png").
+// The name the export writes: the chosen name as it is when it already ends with the format's
+// extension in any letter case ("banner.png", "BANNER.PNG"), otherwise with the extension appended
+// ("banner" -> "banner.png", "banner.jpg" with the PNG entry -> "banner.jpg.png").
 std::string ExportFileName(const std::string& chosenName, ExportFormat format);
 
 // Encodes `image` and writes it to exactly `path`, atomically: a failure leaves any previous

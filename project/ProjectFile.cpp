@@ -45,12 +45,7 @@ std::string OutOfRangeReason(const BannerSettings& s) {
 
 }  // namespace
 
-std::string ProjectFilePath(const std::string& chosenPath) {
-    const std::string name = FileNamePart(chosenPath);
-    const std::size_t dot = name.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
-    return ext == kProjectExtension ? chosenPath : chosenPath + kProjectExtension;
-}
+std::string ProjectFilePath(const std::string& chosenPath) { return WithExtension(chosenPath, kProjectExtension); }
 
 std::string ProjectNameFor(const std::string& chosenPath) {
     std::string name = FileNameToCp1251(FileNamePart(chosenPath));

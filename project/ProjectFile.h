@@ -24,8 +24,8 @@ inline constexpr std::int64_t kFastSavePixels = std::int64_t(1) << 20;
 inline constexpr std::size_t kMaxProjectFileBytes = std::size_t(256) << 20;
 
 // The path a save writes for the path chosen in the dialog: ".vzk" is appended unless the name's
-// extension (from the last point after the last folder separator) is exactly ".vzk", compared
-// case-sensitively ("design" -> "design.vzk", "DESIGN.VZK" -> "DESIGN.VZK.vzk").
+// extension (from the last point after the last folder separator) already is ".vzk" in any letter
+// case ("design" -> "design.vzk", "DESIGN.VZK" stays, "design.vzk.bak" -> "design.vzk.bak.vzk").
 std::string ProjectFilePath(const std::string& chosenPath);
 
 // The file-name part of the chosen path, as ProjectName stores it: UTF-8 converted to

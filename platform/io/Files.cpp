@@ -646,4 +646,8 @@ std::string LowerExtension(const std::string& path) {
     return ext;
 }
 
+std::string WithExtension(const std::string& path, const std::string& extension) {
+    return LowerExtension(path) == LowerExtension(extension) ? path : path + extension;
+}
+
 }  // namespace veskel

@@ -78,4 +78,8 @@ void SyncFolders(const std::vector<std::string>& paths);
 // The lower-cased extension of a file name including its point (".png"), or "" when it has none.
 std::string LowerExtension(const std::string& path);
 
+// The name a save writes: `path` as it is when its extension already is `extension` (".png", in
+// any letter case: "banner.PNG"), otherwise `path` with `extension` appended ("banner.jpg.png").
+std::string WithExtension(const std::string& path, const std::string& extension);
+
 }  // namespace veskel

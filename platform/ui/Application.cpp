@@ -253,6 +253,19 @@ void Application::SetScreenCursor(CursorId id) {
         if (f->IsShown()) UpdateCursor(*f);
 }
 
+void Application::ShowPendingPaints() {
+    for (Form* f : forms_)
+        if (f->IsShown()) f->UpdateSurface();
+    backend_.ShowPendingPaints();
+}
+
+BusyCursor::BusyCursor(Application& app) : app_(app), before_(app.ScreenCursor()) {
+    app_.SetScreenCursor(kCrHourGlass);
+    app_.ShowPendingPaints();
+}
+
+BusyCursor::~BusyCursor() { app_.SetScreenCursor(before_); }
+
 void Application::RegisterCursor(CursorId id, Picture image, Point hotSpot) {
     customCursors_[id] = {std::move(image), hotSpot};
     for (Form* f : forms_)

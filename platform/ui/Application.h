@@ -21,6 +21,22 @@
 namespace veskel {
 
 class Form;
+class Application;
+
+// The busy cursor over every window while a long step runs (saving, opening, exporting), shown
+// together with the windows' pending paints before the step starts; the cursor before it comes
+// back when the object goes.
+class BusyCursor {
+public:
+    explicit BusyCursor(Application& app);
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    Application& app_;
+    CursorId before_;
+};
 
 // Sends a message to a window and returns its result; runs synchronously through the window's
 // procedure and its hooks. Unknown handles return 0.
@@ -123,6 +139,9 @@ public:
     bool HasCursor(CursorId id) const { return customCursors_.count(id) != 0; }
     // The shape shown over a form right now (screen cursor, else the control under the pointer).
     CursorShape CurrentCursor(const Form& form) const;
+    // Paints every window's pending area and lets the window system show it, with the cursor,
+    // before a long step that reads no input (BusyCursor).
+    void ShowPendingPaints();
 
     // ---- modal interaction
     int MessageBox(const std::string& text, const std::string& caption = {}, unsigned flags = kMbOk);

@@ -16,6 +16,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/Picture.h"
+#include "platform/io/RecentFiles.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Form.h"
 
@@ -41,6 +42,9 @@ struct FileDialogRequest {
     int filterIndex = 1;               // 1-based entry selected when the dialog opens
     std::string fileName;              // proposed file (full path or bare name)
     std::string initialDir;
+    // Names the folder the backend remembers for this kind of dialog between runs ("projects");
+    // used when neither fileName nor initialDir names a folder. Empty: nothing is remembered.
+    std::string folderKey;
     std::string defaultExt;            // without the dot; appended by the caller, not the backend
     bool overwritePrompt = false;      // save: ask before replacing an existing file
     bool hideReadOnly = false;         // no "open read-only" option
@@ -152,6 +156,11 @@ public:
     // task bars show its name and icon. Called before the first window is created.
     virtual void SetDesktopIdentity(const std::string&) {}
     virtual bool OpenUrl(const std::string& url) = 0;
+    // Adds a file to the desktop's list of recently used files (or moves it to the front).
+    virtual void AddRecentFile(const RecentFile&) {}
+    // Handles the window system's waiting paint requests (an area a closed dialog uncovered) and
+    // shows the cursor, but no input: called before a long step so that the window looks alive.
+    virtual void ShowPendingPaints() {}
 
     // ---- modal interaction
     virtual std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) = 0;

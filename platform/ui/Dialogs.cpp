@@ -48,6 +48,7 @@ bool FileDialog::Execute() {
     request_.filterIndex = (FilterIndex >= 1 && FilterIndex <= count) ? FilterIndex : 1;
     request_.fileName = FileName;
     request_.initialDir = InitialDir;
+    request_.folderKey = FolderKey;
     request_.defaultExt = DefaultExt;
     request_.overwritePrompt = OverwritePrompt;
     request_.hideReadOnly = HideReadOnly;

@@ -15,6 +15,7 @@ public:
     int FilterIndex = 1;           // 1-based; updated from the user's choice
     std::string FileName;          // proposed name; after Execute the chosen path
     std::string InitialDir;
+    std::string FolderKey;         // the folder remembered between runs (FileDialogRequest::folderKey)
     std::string DefaultExt;
     std::string Title;
     bool OverwritePrompt = false;

@@ -238,6 +238,7 @@ void Edit::DblClick() {
 void Edit::FocusChanged(bool focused) {
     Control::FocusChanged(focused);
     Invalidate();
+    if (!focused && OnExit) OnExit(*this);
 }
 
 void Edit::Paint(Canvas& canvas) {

@@ -47,6 +47,7 @@ public:
     int TextMargin = 1;
 
     NotifyEvent OnChange;
+    NotifyEvent OnExit;  // the field lost the keyboard focus
 
     const PropertyTable& StoredProperties() const override;
 

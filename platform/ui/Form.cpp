@@ -83,6 +83,12 @@ void Form::DoDestroy() {
     if (OnDestroy) OnDestroy(*this);
 }
 
+void Form::SetCaption(std::string caption) {
+    if (caption == Caption()) return;
+    Control::SetCaption(std::move(caption));
+    if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
+}
+
 void Form::SetFrameless(bool v) {
     if (v == frameless_) return;
     frameless_ = v;

@@ -30,6 +30,9 @@ public:
     ~Form() override;
     std::string ClassName() const override { return "TForm"; }
 
+    // The caption is the native window's title (the task bar's name for the window).
+    void SetCaption(std::string caption) override;
+
     // ---- window styles (set before or after showing; the backend follows)
     bool Frameless() const { return frameless_; }
     void SetFrameless(bool v);

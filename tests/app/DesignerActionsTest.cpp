@@ -1,5 +1,6 @@
-// Undo and redo keys, the clipboard and dropped files, driven through the headless backend on a
-// window bound to the designer's actions, with an edit field that can take the focus.
+// Undo and redo keys, the clipboard, dropped files and the file actions, driven through the
+// headless backend on a window bound to the designer's actions, with an edit field that can take
+// the focus.
 #include "app/DesignerActions.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,9 @@ struct DesignerActionsTest : ::testing::Test {
     Edit* edit = window->CreateOwned<Edit>();
     BannerDocument doc;
     DocumentHistory history{doc};
-    DesignerActions actions{app, doc, history};
+    OpenDialog openDialog;
+    SaveDialog saveDialog, exportDialog;
+    DesignerActions actions{app, doc, history, {&openDialog, &saveDialog, &exportDialog, &openDialog}};
     ScratchDir dir;
 
     DesignerActionsTest() {
@@ -47,6 +50,7 @@ struct DesignerActionsTest : ::testing::Test {
         history.Reset();
         BindDesignerActions(*window, actions);
         window->ShowForm();
+        saveDialog.OverwritePrompt = exportDialog.OverwritePrompt = true;
     }
     void Key(int key, ShiftState shift) { backend.KeyDown(*window, key, shift); }
     void Change(const std::function<void()>& f) {
@@ -180,16 +184,86 @@ TEST_F(DesignerActionsTest, DroppedFilesOpenAsTheirOperationsWould) {
     // Refused: several files, and the damaged project (which takes nothing).
     backend.DropFiles(*window, 50, 50, {project, dir / "small.bmp"});
     EXPECT_TRUE(Snapshot(doc) == afterPicture);
+    backend.messageBoxAnswers.push_back(kIdNo);  // save changes? No
     backend.DropFiles(*window, 50, 50, {dir / "damaged.vzk"});
-    ASSERT_EQ(Messages().size(), 2u);
+    ASSERT_EQ(Messages().size(), 3u);
     EXPECT_NE(Messages()[0].find("Drop one file at a time"), std::string::npos);
-    EXPECT_EQ(Messages()[1].rfind("Не удается открыть файл \"" + (dir / "damaged.vzk") + "\".", 0), 0u) << Messages()[1];
+    EXPECT_EQ(Messages()[1], kSaveChangesQuestion);
+    EXPECT_EQ(Messages()[2].rfind("Не удается открыть файл \"" + (dir / "damaged.vzk") + "\".", 0), 0u) << Messages()[2];
     EXPECT_TRUE(Snapshot(doc) == afterPicture);
 
     EXPECT_EQ(history.UndoSteps(), 2u);
     Key('Z', kCtrl);
     Key('Z', kCtrl);
     EXPECT_TRUE(Snapshot(doc) == start);
+}
+
+// Unsaved work is let go (New, Open, a dropped project, Ctrl+Q) only after "save changes?": Cancel
+// keeps it, No lets it go, Yes saves first, and a cancelled save keeps it too.
+TEST_F(DesignerActionsTest, UnsavedWorkIsLetGoOnlyAfterTheQuestion) {
+    BannerDocument other;
+    other.NewDocument();
+    other.SetPattern(4);
+    const std::string project = SaveProject(other, dir / "other");
+    struct Case {
+        const char* name;
+        std::function<void()> action;
+        int answer;
+        bool letGo;  // the design was replaced or the window closed (after saving, for a yes)
+    };
+    const Case cases[] = {
+        {"New, Cancel", [&] { Key('N', kCtrl); }, kIdCancel, false},
+        {"New, Yes, save cancelled", [&] { Key('N', kCtrl); }, kIdYes, false},
+        {"New, No", [&] { Key('N', kCtrl); }, kIdNo, true},
+        {"Open, Yes", [&] { backend.fileDialogAnswers.push_back(FileDialogResult{project, 1}); Key('O', kCtrl); }, kIdYes, true},
+        {"Drop, Cancel", [&] { backend.DropFiles(*window, 5, 5, {project}); }, kIdCancel, false},
+        {"Close, Cancel", [&] { Key('Q', kCtrl); }, kIdCancel, false},
+        {"Close, Yes", [&] { Key('Q', kCtrl); }, kIdYes, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        backend.messageBoxAnswers = {kIdNo};  // a new, unmodified design to start from
+        actions.NewDesign();
+        backend.messageBoxAnswers.clear();
+        Change([&] { doc.SetGlow(!doc.Settings().Glow()); });
+        const Snapshot before(doc);
+        const bool glow = doc.Settings().Glow();
+        const std::string saved = dir / (std::string("saved ") + c.name);
+        backend.messageBoxAnswers.push_back(c.answer);
+        const bool saves = c.answer == kIdYes && c.letGo;
+        if (c.answer == kIdYes) backend.fileDialogAnswers.push_back(saves ? std::optional(FileDialogResult{saved, 1}) : std::nullopt);
+        c.action();
+        ASSERT_EQ(backend.messageBoxes.back().text, kSaveChangesQuestion);
+        EXPECT_EQ(backend.messageBoxes.back().flags & 0xF, unsigned(kMbYesNoCancel));
+        EXPECT_EQ(!c.letGo, Snapshot(doc) == before && actions.Modified() && window->IsShown());
+        if (saves) {
+            BannerSettings file;
+            file.OverwriteLeading(testing::ReadAll(saved + ".vzk"));
+            EXPECT_EQ(file.Glow(), glow);
+        }
+        window->ShowForm();
+    }
+    // The project opened is the current file: the title names it, marked once the design changes;
+    // it went to the desktop's recent files, opened under the busy cursor.
+    EXPECT_EQ(backend.recentFiles.back().path, dir / "saved Close, Yes.vzk");
+    ASSERT_EQ(backend.recentFiles.size(), 3u);  // saved, opened, saved
+    EXPECT_EQ(backend.recentFiles[1].path, project);
+    EXPECT_EQ(backend.recentFiles[1].mimeType, kProjectMimeType);
+    EXPECT_EQ(actions.WindowTitle(), "saved Close, Yes.vzk — Veskel");
+    Change([&] { doc.SetPattern(1); });
+    EXPECT_EQ(actions.WindowTitle(), "*saved Close, Yes.vzk — Veskel");
+    EXPECT_NE(std::find(backend.cursorsAtPendingPaints.begin(), backend.cursorsAtPendingPaints.end(), kCrHourGlass),
+              backend.cursorsAtPendingPaints.end());
+    EXPECT_EQ(backend.CursorOf(*window).id, kCrDefault);
+    // Ctrl+S saves to the current file without a dialog; Ctrl+Shift+S asks for a name.
+    const std::size_t dialogs = backend.fileDialogs.size();
+    Key('S', kCtrl);
+    EXPECT_EQ(backend.fileDialogs.size(), dialogs);
+    EXPECT_FALSE(actions.Modified());
+    Key('S', kCtrl | kShift);
+    Key('E', kCtrl);
+    ASSERT_EQ(backend.fileDialogs.size(), dialogs + 2);
+    EXPECT_TRUE(backend.fileDialogs[dialogs].save);
 }
 
 }  // namespace

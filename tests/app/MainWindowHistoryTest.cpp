@@ -81,6 +81,7 @@ TEST_F(MainWindowHistoryTest, UndoAndRedoKeysWalkTypingDragsAndButtonsExactly) {
     ClickOn("GlassButton3");
     states.push_back(Now());
     ShowPage(3);
+    backend.messageBoxAnswers.push_back(kIdNo);  // save changes? No
     ClickOn("GlassButton5");
     states.push_back(Now());
     ASSERT_EQ(form->History().UndoSteps(), states.size() - 1);

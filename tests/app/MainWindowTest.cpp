@@ -19,6 +19,7 @@
 #include "platform/graphics/Rounding.h"
 #include "platform/io/Files.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Edit.h"
 #include "platform/ui/StockControls.h"
 #include "project/Export.h"
 #include "project/ProjectFile.h"
@@ -48,7 +49,7 @@ struct MainWindowTest : testing::DesignerFixture {
 // ---------------------------------------------------------------- the stored layout
 
 TEST_F(MainWindowTest, EveryControlAtItsPlace) {
-    EXPECT_EQ(form->Caption(), "Brannock Veskel generator.");
+    EXPECT_EQ(form->Caption(), "Без имени — Veskel");  // the task bar title of a design without a file
     EXPECT_TRUE(form->Frameless());
     EXPECT_EQ(form->Width(), 462);
     EXPECT_EQ(form->Height(), 480);
@@ -240,6 +241,33 @@ TEST_F(MainWindowTest, TextFieldsDriveThePreview) {
     ExpectPreviewFollowsSettings();
 }
 
+// A field being typed into shows what is stored, without fighting the typing: letters past the
+// widest text are given back, and a cleared number field takes "15" as 15, caret at the end.
+TEST_F(MainWindowTest, FieldsShowTheStoredValueWhileTyping) {
+    Edit& text = *form->GlassEdit1->Edit;
+    text.SetFocus();
+    const int before = text.CharCount();
+    text.SetSelection(before, 0);
+    for (int i = 0; i < 60; ++i) backend.TypeText(*form, "B");
+    EXPECT_EQ(text.Text(), form->Document().Settings().TextUtf8());
+    EXPECT_LT(text.CharCount(), before + 60);
+    EXPECT_EQ(text.CaretPosition(), text.CharCount());
+
+    Edit& x = *form->GlassEdit2->Edit;
+    x.SetFocus();
+    x.SelectAll();
+    backend.KeyDown(*form, kKeyDelete);
+    EXPECT_EQ(x.Text(), "");
+    for (const char* key : {"1", "5"}) backend.TypeText(*form, key);
+    EXPECT_EQ(x.Text(), "15");
+    EXPECT_EQ(form->Document().Settings().TextX(), 15);
+    EXPECT_EQ(x.CaretPosition(), 2);
+    backend.KeyDown(*form, kKeyBack);
+    backend.KeyDown(*form, kKeyBack);
+    form->GlassEdit3->Edit->SetFocus();  // left empty: it shows the 0 it stands for
+    EXPECT_EQ(x.Text(), "0");
+}
+
 TEST_F(MainWindowTest, ArrowAndPlusMinusButtonsNudgeWithAutoRepeat) {
     const int x0 = form->Document().Settings().TextX(), y0 = form->Document().Settings().TextY();
     ClickOn("PulseButton4");
@@ -300,7 +328,9 @@ TEST_F(MainWindowTest, ProjectSaveNewOpenGivesTheSamePreview) {
     backend.fileDialogAnswers.push_back(FileDialogResult{path, 1});
     ClickOn("GlassButton7");
     ASSERT_TRUE(std::filesystem::exists(path + ".vzk"));
-    EXPECT_TRUE(backend.fileDialogs.back().overwritePrompt);
+    // The window asks about the file it writes (which may carry an appended extension), so the
+    // dialog does not ask about the name as typed.
+    EXPECT_FALSE(backend.fileDialogs.back().overwritePrompt);
     ClickOn("GlassButton5");  // New
     EXPECT_NE(form->Image1->GetPicture().color, designed);
     backend.fileDialogAnswers.push_back(FileDialogResult{path + ".vzk", 1});
@@ -370,16 +400,22 @@ TEST_F(MainWindowTest, AFileUnderTheNameWrittenIsReplacedOnlyAfterAYes) {
         std::filesystem::remove(c.written);
     }
     EXPECT_EQ(form->Document().Settings().ProjectName(), "kept");
-    // No question for a new file, nor for the name the dialog itself has already judged.
+    // No question for a new file; a name typed with its extension is written as typed, and the
+    // question names it.
+    std::filesystem::remove(chosen + ".jpg");
     const std::size_t asked = backend.messageBoxes.size();
     backend.fileDialogAnswers.push_back(FileDialogResult{chosen, 2});
     ClickOn("GlassButton10");
     EXPECT_TRUE(std::filesystem::exists(chosen + ".jpg"));
     backend.fileDialogAnswers.push_back(FileDialogResult{chosen + ".vzk", 1});
     ClickOn("GlassButton7");
-    backend.fileDialogAnswers.push_back(FileDialogResult{chosen + ".vzk", 1});
-    ClickOn("GlassButton7");
     EXPECT_EQ(backend.messageBoxes.size(), asked);
+    backend.fileDialogAnswers.push_back(FileDialogResult{chosen + ".jpg", 2});
+    backend.messageBoxAnswers.push_back(kIdYes);
+    ClickOn("GlassButton10");
+    ASSERT_EQ(backend.messageBoxes.size(), asked + 1);
+    EXPECT_NE(backend.messageBoxes.back().text.find("\"" + chosen + ".jpg\""), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(chosen + ".jpg.jpg"));
     EXPECT_TRUE(errors.empty());
     std::filesystem::remove(chosen + ".jpg");
     std::filesystem::remove(chosen + ".vzk");

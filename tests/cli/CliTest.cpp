@@ -346,7 +346,7 @@ TEST(CliDesign, ResetPositionAndSaveProjectStoreWhatWasAsked) {
     r = RunCli({"--set", "TextX=-40", "--set", "TextY=9", "--text", "abc", "--reset-position", "--save-project",
              dir / "RESET.VZK", "-o", dir / "reset.png"});
     ASSERT_EQ(r.status, 0) << r.err;
-    s.OverwriteLeading(ReadAll(dir / "RESET.VZK.vzk"));
+    s.OverwriteLeading(ReadAll(dir / "RESET.VZK"));
     EXPECT_EQ(s.TextY(), 5);
     EXPECT_GT(s.TextX(), 300);  // 346 minus the width of "abc"
     EXPECT_EQ(s.ProjectName(), "RESET.VZK");

@@ -34,11 +34,12 @@ Bitmap TestBanner() {
     return bmp;
 }
 
-TEST(ExportNames, ExtensionOfTheChosenEntryIsAlwaysAppended) {
+TEST(ExportNames, ExtensionOfTheChosenEntryIsAppendedUnlessTheNameHasIt) {
     ScratchDir dir;
     const Bitmap image = TestBanner();
     EXPECT_EQ(ExportImage(image, dir / "banner", 1), dir / "banner.png");
-    EXPECT_EQ(ExportImage(image, dir / "banner.png", 1), dir / "banner.png.png");
+    EXPECT_EQ(ExportImage(image, dir / "banner.png", 1), dir / "banner.png");
+    EXPECT_EQ(ExportImage(image, dir / "BANNER.PNG", 1), dir / "BANNER.PNG");
     EXPECT_EQ(ExportImage(image, dir / "banner.jpg", 1), dir / "banner.jpg.png");
     EXPECT_EQ(ExportImage(image, dir / "banner", 2), dir / "banner.jpg");
     EXPECT_EQ(ExportImage(image, dir / "banner", 3), dir / "banner.gif");

@@ -59,7 +59,7 @@ std::string WritePng(const ScratchDir& dir, const std::string& name, const Pictu
 TEST(ProjectNames, VzkIsAppendedUnlessTheNameEndsInExactlyVzk) {
     EXPECT_EQ(ProjectFilePath("/x/design"), "/x/design.vzk");
     EXPECT_EQ(ProjectFilePath("/x/design.vzk"), "/x/design.vzk");
-    EXPECT_EQ(ProjectFilePath("/x/DESIGN.VZK"), "/x/DESIGN.VZK.vzk");
+    EXPECT_EQ(ProjectFilePath("/x/DESIGN.VZK"), "/x/DESIGN.VZK");
     EXPECT_EQ(ProjectFilePath("/x.vzk/design"), "/x.vzk/design.vzk");
     EXPECT_EQ(ProjectFilePath("design.vzk.bak"), "design.vzk.bak.vzk");
     EXPECT_EQ(ProjectNameFor("/x/design"), "design");

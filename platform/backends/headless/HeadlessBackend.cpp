@@ -198,6 +198,11 @@ void HeadlessBackend::SetCursor(Form& form, const CursorShape& cursor) {
 
 void HeadlessBackend::RunLoop() { Settle(); }
 
+void HeadlessBackend::ShowPendingPaints() {
+    for (const Window& w : windows_)
+        if (w.shown) cursorsAtPendingPaints.push_back(w.cursor.id);
+}
+
 // ---------------------------------------------------------------- desktop
 
 Size HeadlessBackend::MonitorSize(const Rect& r) {

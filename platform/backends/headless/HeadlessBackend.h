@@ -78,6 +78,9 @@ public:
     };
     std::vector<MenuRecord> menus;
     int systemMoves = 0;  // StartSystemMove calls
+    std::vector<RecentFile> recentFiles;  // AddRecentFile calls
+    // The cursor over each shown window whenever pending paints were shown (before a long step).
+    std::vector<CursorId> cursorsAtPendingPaints;
 
     // ---- what is shown
     // The last presented pixels of a form's window (empty when never shown).
@@ -123,6 +126,8 @@ public:
     }
     void SetDesktopIdentity(const std::string& id) override { desktopIdentity = id; }
     bool OpenUrl(const std::string& url) override;
+    void AddRecentFile(const RecentFile& file) override { recentFiles.push_back(file); }
+    void ShowPendingPaints() override;
     std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) override;
     int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
     int PopupMenu(const std::vector<MenuItem>& items, Point screen) override;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include "platform/backends/qt/QtBackendImpl.h"
 #include "platform/backends/qt/QtConvert.h"
 #include "platform/backends/qt/QtDialogs.h"
+#include "platform/io/RecentFiles.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
 
@@ -553,6 +555,25 @@ bool QtBackend::OpenUrl(const std::string& url) {
     const QUrl u = QUrl::fromUserInput(ToQString(url));
     if (!u.isValid()) return false;
     return QDesktopServices::openUrl(u);
+}
+
+void QtBackend::AddRecentFile(const RecentFile& file) {
+    const std::string list = RecentFilesPath();
+    if (list.empty()) return;
+    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    try {
+        veskel::AddRecentFile(list, file, ToStdString(now));
+    } catch (const std::exception&) {
+        // The desktop's list is a courtesy: a list that cannot be written costs the user nothing.
+    }
+}
+
+void QtBackend::ShowPendingPaints() {
+    // The cursor goes out and the exposes of what a closed dialog uncovered come back; painting
+    // them leaves the input queued for after the long step.
+    QGuiApplication::sync();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QGuiApplication::sync();
 }
 
 // ---- modal interaction

@@ -61,6 +61,8 @@ public:
     void SetClipboardPicture(const Bitmap& image) override;
     void SetDesktopIdentity(const std::string& id) override;
     bool OpenUrl(const std::string& url) override;
+    void AddRecentFile(const RecentFile& file) override;
+    void ShowPendingPaints() override;
 
     std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request) override;
     int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;

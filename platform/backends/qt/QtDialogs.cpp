@@ -13,9 +13,11 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include <exception>
+#include <memory>
 
 #include "platform/backends/qt/QtConvert.h"
 #include "platform/codecs/Codecs.h"
@@ -82,6 +84,18 @@ void PicturePreview::ShowFile(const QString& path) {
 
 // ---- file dialogs
 
+namespace {
+// The folders the dialogs were last used in, kept between runs in Qt's settings file in the XDG
+// config folder (veskel/veskel.conf), one per kind of dialog.
+QString FolderSetting(const FileDialogRequest& request) {
+    return request.folderKey.empty() ? QString() : QStringLiteral("dialogs/") + ToQString(request.folderKey);
+}
+std::unique_ptr<QSettings> Settings() {
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("veskel"),
+                                       QStringLiteral("veskel"));
+}
+}  // namespace
+
 std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, QWidget* parent) {
     QFileDialog dialog(parent, ToQString(request.title));
     // Qt's own dialog behaves the same everywhere (also under Xvfb) and can carry the preview pane.
@@ -98,7 +112,13 @@ std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, 
             request.filterIndex >= 1 && request.filterIndex <= int(nameFilters.size()) ? request.filterIndex : 1;
         dialog.selectNameFilter(nameFilters[index - 1]);
     }
-    if (!request.initialDir.empty()) dialog.setDirectory(ToQString(request.initialDir));
+    const QString folderSetting = FolderSetting(request);
+    if (!request.initialDir.empty()) {
+        dialog.setDirectory(ToQString(request.initialDir));
+    } else if (!folderSetting.isEmpty()) {
+        const QString folder = Settings()->value(folderSetting).toString();
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
+    }
     if (!request.fileName.empty()) {
         const QFileInfo info(ToQString(request.fileName));
         if (request.fileName.find('/') != std::string::npos) dialog.setDirectory(info.absolutePath());
@@ -125,6 +145,7 @@ std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, 
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return std::nullopt;
+    if (!folderSetting.isEmpty()) Settings()->setValue(folderSetting, QFileInfo(files.front()).absolutePath());
     FileDialogResult result;
     result.fileName = ToStdString(files.front());
     result.filterIndex = FilterIndexOf(nameFilters, dialog.selectedNameFilter(), request.filterIndex);

@@ -3,6 +3,7 @@
 #include "tests/ui/UiTestSupport.h"
 
 #include "platform/ui/Edit.h"
+#include "platform/ui/HintWindow.h"
 
 namespace veskel::testing {
 namespace {
@@ -140,6 +141,15 @@ TEST_F(InputTest, DoubleClickWithinTheTimeOnly) {
     backend.DoubleClick(form, 15, 15);
     EXPECT_EQ(clicks, 5);
     EXPECT_EQ(doubles, 1);
+    // A control without a use for double clicks (a button that steps a value) counts every one
+    // of six quick clicks.
+    int steps = 0;
+    b->OnClick = [&](Control&) { ++steps; };
+    for (int i = 0; i < 6; ++i) {
+        backend.AdvanceClock(80);
+        backend.Click(form, 65, 15);
+    }
+    EXPECT_EQ(steps, 6);
 }
 
 TEST_F(InputTest, PressReleaseControlsGetEveryButtonWithoutTheEvents) {
@@ -238,6 +248,60 @@ TEST_F(InputTest, ControlDestroyedWhileHoldingThePointerIsForgotten) {
     backend.MouseUp(form, 65, 15);
     EXPECT_EQ(log.back(), "B:upL(5,5)");
     EXPECT_TRUE(backend.messageBoxes.empty());
+}
+
+// A hint shows after the rest, below the pointer and inside the pointer's monitor, in a window
+// of its control's form that takes no focus; leaving, a press or a key hides it, and after a
+// press or key it stays hidden until the pointer moves on.
+TEST_F(InputTest, AHintShowsAfterTheRestBelowThePointerAndHidesOnLeavePressOrKey) {
+    a->SetShowHint(true);
+    a->SetHint("Вверх");
+    backend.otherMonitors.push_back({1024, 0, 2048, 768});
+    const auto rest = [&] {
+        backend.MouseMove(form, 50, 50);
+        backend.MouseMove(form, 15, 15);
+        backend.AdvanceClock(499);
+        EXPECT_EQ(app.ShownHint(), nullptr);
+        backend.AdvanceClock(1);
+        return app.ShownHint();
+    };
+    struct Place {
+        Point formAt;
+        Rect monitor;
+    };
+    for (const Place p : {Place{{100, 50}, {0, 0, 1024, 768}}, Place{{1000, 740}, {0, 0, 1024, 768}},
+                          Place{{2010, 300}, {1024, 0, 2048, 768}}}) {
+        form.SetBounds(p.formAt.x, p.formAt.y, form.Width(), form.Height());
+        HintWindow* hint = rest();
+        ASSERT_NE(hint, nullptr);
+        const Point pointer = form.ClientToScreen({15, 15});
+        const Rect r = hint->ScreenRect();
+        EXPECT_EQ(r.Intersect(p.monitor), r) << "kept on the pointer's monitor";
+        EXPECT_TRUE(r.top >= pointer.y + HintWindow::kBelowPointer || r.bottom <= pointer.y) << "clear of the pointer";
+        if (p.formAt.x == 100) EXPECT_EQ(r.left, pointer.x);
+        EXPECT_EQ(hint->Text(), "Вверх");
+        EXPECT_EQ(hint->Owner(), &form);
+        EXPECT_TRUE(backend.IsWindowShown(*hint));
+        EXPECT_TRUE(form.Active()) << "the hint takes no focus";
+        EXPECT_EQ(hint->Surface().Pixel(0, 0), HintWindow::kBorder);
+        EXPECT_EQ(hint->Surface().Pixel(1, 1), HintWindow::kBackground);
+    }
+    form.SetBounds(100, 50, form.Width(), form.Height());
+    const std::vector<std::pair<const char*, std::function<void()>>> hiders{
+        {"leave", [&] { backend.MouseMove(form, 65, 15); }},
+        {"press", [&] { backend.Click(form, 15, 15); }},
+        {"key", [&] { backend.KeyDown(form, 'A'); }},
+    };
+    for (const auto& [what, hide] : hiders) {
+        HintWindow* hint = rest();
+        ASSERT_NE(hint, nullptr) << what;
+        hide();
+        EXPECT_EQ(app.ShownHint(), nullptr) << what;
+        EXPECT_FALSE(backend.IsWindowShown(*hint)) << what;
+        backend.MouseMove(form, 16, 16);
+        backend.AdvanceClock(1000);
+        EXPECT_EQ(app.ShownHint() != nullptr, std::string(what) == "leave") << what;
+    }
 }
 
 }  // namespace

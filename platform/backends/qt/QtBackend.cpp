@@ -281,6 +281,7 @@ void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
     Qt::WindowFlags flags = form.ToolWindow() ? Qt::Tool : Qt::Window;
     if (form.Frameless()) flags |= Qt::FramelessWindowHint;
     if (form.TopMost()) flags |= Qt::WindowStaysOnTopHint;
+    if (form.InputTransparent()) flags |= Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
     if (window.flags() != flags) window.setFlags(flags);
     window.setTitle(ToQString(form.Caption()));
 }

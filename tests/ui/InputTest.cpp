@@ -278,7 +278,9 @@ TEST_F(InputTest, AHintShowsAfterTheRestBelowThePointerAndHidesOnLeavePressOrKey
         const Rect r = hint->ScreenRect();
         EXPECT_EQ(r.Intersect(p.monitor), r) << "kept on the pointer's monitor";
         EXPECT_TRUE(r.top >= pointer.y + HintWindow::kBelowPointer || r.bottom <= pointer.y) << "clear of the pointer";
-        if (p.formAt.x == 100) EXPECT_EQ(r.left, pointer.x);
+        if (p.formAt.x == 100) {
+            EXPECT_EQ(r.left, pointer.x);
+        }
         EXPECT_EQ(hint->Text(), "Вверх");
         EXPECT_EQ(hint->Owner(), &form);
         EXPECT_TRUE(backend.IsWindowShown(*hint));

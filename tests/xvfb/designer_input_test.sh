@@ -177,6 +177,17 @@ log "ok: hint window ${WIDTH}x$HEIGHT at $X,$Y below the pointer (image in $WORK
 move_to 5 470
 wait_others_gone "the hint window"
 log "ok: the hint hides when the pointer leaves"
+# The title bar's close button (bar at (12, 13), 445 wide; button 18 wide, 3 from the end).
+move_to 444 24
+move_to 445 25
+wait_other_window "close button's hint"
+eval "$(timeout 10 xdotool getwindowgeometry --shell "$OTHER")"
+WINDOW=$MAIN
+timeout 10 import -window root -crop "$((WIDTH + 60 * scale))x$((HEIGHT + 50 * scale))+$((X - 30 * scale))+$((Y - 40 * scale))" \
+    +repage "png24:$WORK/close-hint-screen.png" 2>>"$WORK/import.log"
+move_to 5 470
+wait_others_gone "the close button's hint"
+log "ok: the close button's hint (image in $WORK/close-hint-screen.png)"
 
 # ---------------------------------------------------------------- quick slider drag
 show_page 2

@@ -54,6 +54,7 @@ void TGlassSlider::PositionFromX(int x) {
 
 void TGlassSlider::MouseDown(MouseButton, ShiftState, int x, int) {
     dragging_ = true;
+    heardValue_ = value_;
     PositionFromX(x);
     if (thumbPos_ != lastThumbPos_) {
         Repaint();
@@ -77,6 +78,7 @@ void TGlassSlider::MouseMove(ShiftState shift, int x, int y) {
 }
 
 void TGlassSlider::Rested() {
+    heardValue_ = value_;
     if (OnPreChange) OnPreChange(*this);
     restTimer_.SetEnabled(false);
 }
@@ -84,6 +86,9 @@ void TGlassSlider::Rested() {
 void TGlassSlider::MouseUp(MouseButton, ShiftState, int, int) {
     dragging_ = false;
     restTimer_.SetEnabled(false);
+    // Released before the thumb rested on its last value: the listeners that follow the rests
+    // hear that value now, once, or they would keep an older one than the thumb shows.
+    if (value_ != heardValue_) Rested();
     if (OnFinalChange) OnFinalChange(*this);
 }
 

@@ -5,7 +5,8 @@
 //
 // Three channels report changes: OnChange for every pixel the thumb moves under the mouse,
 // OnPreChange once the thumb has rested 50 ms with the button still held (what a listener that
-// does expensive work follows), and OnFinalChange when the button is released. Writing Max or
+// does expensive work follows) and, when the button is released on a value that no rest has
+// reported yet, once more for that value, then OnFinalChange. Writing Max or
 // Value from code only repaints.
 #include <string>
 
@@ -63,6 +64,7 @@ private:
     int lastThumbPos_ = -30;  // so that the first press always counts as a change
     bool hovered_ = false;
     bool dragging_ = false;
+    int heardValue_ = 0;  // the value OnPreChange last reported in this press (before it: the value at the press)
     Timer restTimer_;
 
     const Picture* track_;

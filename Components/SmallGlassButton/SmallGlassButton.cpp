@@ -47,6 +47,9 @@ int SmallGlassTileCount(int width) {
 }
 
 TSmallGlassButton::TSmallGlassButton() {
+    // Leaving resets only the caption's colour: dragged off and back with the button held, the
+    // caption sinks again.
+    SetLeavingEndsPress(false);
     SetBounds(0, 0, 32, kBarHeight);
     Font f;
     f.family = "Small Fonts";

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/ui/Form.h"
+#include "platform/ui/HintWindow.h"
 
 namespace veskel {
 
@@ -42,24 +43,28 @@ bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam, std::
 // ---------------------------------------------------------------- timers (scheduling in Timer.cpp)
 
 void Application::DispatchTimers() {
-    // Every timer due by now ticks once, earliest first; its next tick is one interval from now.
-    for (;;) {
-        std::int64_t now = NowMs();
-        Timer* next = nullptr;
-        for (Timer* t : timers_) {
-            if (t->due_ > now) continue;
-            if (!next || t->due_ < next->due_ || (t->due_ == next->due_ && t->order_ < next->order_)) next = t;
-        }
-        if (!next) break;
-        next->due_ = now + next->interval_;
-        if (next->OnTimer) Guarded([&] { next->OnTimer(); });
+    // One pass of the loop: every timer due when the pass starts ticks once, earliest first, and
+    // its next tick is one interval after this one. A late timer (its handler, or another, took
+    // longer than the interval) does not catch up on the ticks it missed: they fold into this
+    // one, and the loop reads input before the next pass, however long the handlers take.
+    const std::int64_t passStart = NowMs();
+    std::vector<Timer*> due;
+    for (Timer* t : timers_)
+        if (t->due_ <= passStart) due.push_back(t);
+    std::sort(due.begin(), due.end(),
+              [](const Timer* a, const Timer* b) { return a->due_ != b->due_ ? a->due_ < b->due_ : a->order_ < b->order_; });
+    for (Timer* t : due) {
+        // An earlier handler may have stopped, restarted or destroyed this timer.
+        if (std::find(timers_.begin(), timers_.end(), t) == timers_.end() || t->due_ > passStart) continue;
+        t->due_ = NowMs() + t->interval_;
+        if (t->OnTimer) Guarded([&] { t->OnTimer(); });
     }
     ScheduleTimers();
 }
 
 // ---------------------------------------------------------------- life cycle
 
-Application::Application(Backend& backend) : backend_(backend) {
+Application::Application(Backend& backend) : backend_(backend), hints_(std::make_unique<HintPresenter>()) {
     if (g_current) throw std::logic_error("only one Application may exist at a time");
     g_current = this;
     backend_.Attach(this);
@@ -119,7 +124,10 @@ void Application::ReleaseCapture(const Control* c) {
 
 Control* Application::FocusedControl() const { return activeForm_ ? activeForm_->ActiveControl() : nullptr; }
 
+HintWindow* Application::ShownHint() const { return hints_->Shown(); }
+
 void Application::ForgetControl(Control* c) {
+    hints_->Forget(c);
     ReleaseCapture(c);
     if (pressed_ == c) pressed_ = nullptr;
     if (hovered_ == c) hovered_ = nullptr;
@@ -358,6 +366,7 @@ static Point Local(Control* c, Point client) {
 void Application::DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift) {
     Guarded([&] {
         UpdateHover(form, client);
+        hints_->Dismiss();
         Control* target = capture_ ? capture_ : TargetAt(form, client, true);
         if (!target) return;
         // A left press on the form's own surface asks the form where it is: a caption answer
@@ -412,6 +421,9 @@ void Application::DispatchMouseMove(Form& form, Point client, ShiftState shift) 
             Point p = Local(target, client);
             target->MouseMove((shift & (kShift | kAlt | kCtrl)) | buttonsHeld_, p.x, p.y);
         }
+        // After the move: a control may change its hint as the pointer crosses its parts.
+        if (buttonsHeld_) hints_->Dismiss();
+        else hints_->PointerOver(hovered_);
         UpdateCursor(form);
     });
 }
@@ -439,6 +451,7 @@ void Application::DispatchMouseUp(Form& form, Point client, MouseButton button, 
 void Application::DispatchMouseWheel(Form& form, Point client, int delta, ShiftState shift) {
     Guarded([&] {
         UpdateHover(form, client);
+        hints_->Dismiss();
         Control* target = capture_ ? capture_ : TargetAt(form, client, true);
         const ShiftState s = (shift & (kShift | kAlt | kCtrl)) | buttonsHeld_;
         dispatchTarget_ = target;
@@ -456,11 +469,13 @@ void Application::DispatchMouseWheel(Form& form, Point client, int delta, ShiftS
 void Application::DispatchMouseExit(Form& form) {
     Guarded([&] {
         if (hovered_ && hovered_->GetForm() == &form) SetHovered(nullptr);
+        hints_->PointerOver(hovered_);
     });
 }
 
 void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
     Guarded([&] {
+        hints_->Dismiss();
         Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
         keyShift_ = shift & (kShift | kAlt | kCtrl);
         struct Reset {

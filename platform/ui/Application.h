@@ -37,6 +37,8 @@ private:
     Application& app_;
     CursorId before_;
 };
+class HintWindow;
+class HintPresenter;
 
 // Sends a message to a window and returns its result; runs synchronously through the window's
 // procedure and its hooks. Unknown handles return 0.
@@ -89,6 +91,10 @@ public:
     std::int64_t NowMs() { return backend_.NowMs(); }
     // Milliseconds between two presses that make a double click.
     int DoubleClickTime = 500;
+    // Milliseconds the pointer rests on a control before its hint shows (HintWindow.h).
+    int HintPause = 500;
+    // The hint window while one is shown, else nullptr.
+    HintWindow* ShownHint() const;
 
     // ---- messages
     // Hooks on a window's procedure: each runs after the window's own handling (and earlier
@@ -236,6 +242,8 @@ private:
     Control* lastClickControl_ = nullptr;
     std::int64_t lastClickTime_ = 0;
     Point lastClickPos_{};
+
+    std::unique_ptr<HintPresenter> hints_;
 
     CursorId screenCursor_ = kCrDefault;
     struct CustomCursor {

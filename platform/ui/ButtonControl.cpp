@@ -58,7 +58,7 @@ void ButtonControl::MouseEnter() {
 
 void ButtonControl::MouseLeave() {
     hovered_ = false;
-    pressed_ = false;
+    if (leavingEndsPress_) pressed_ = false;
     ButtonStateChanged();
     GraphicControl::MouseLeave();
 }

@@ -4,7 +4,9 @@
 //  - Hovered: true while the pointer is over the button; a disabled button ignores the pointer.
 //  - Pressed: true while any mouse button is held on it. The framework captures the pointer for
 //    the press, so the release comes back here wherever it happens.
-//  - Leaving resets both; so does disabling (a button disabled under the pointer, typically by
+//  - Leaving resets Hovered and, unless the button keeps its press until release
+//    (SetLeavingEndsPress(false): coming back with the button still held shows it pressed
+//    again), Pressed. Disabling resets both (a button disabled under the pointer, typically by
 //    its own click handler, shows its normal look at once).
 //  - The click is the framework's ordinary one (left press and release over the button). The
 //    button handles press and release of every mouse button itself and raises no OnMouseDown /
@@ -36,6 +38,9 @@ public:
     bool Repeating() const { return repeatTimer_ && repeatTimer_->Enabled(); }
 
 protected:
+    // Whether the pointer leaving ends the press (true by default).
+    void SetLeavingEndsPress(bool v) { leavingEndsPress_ = v; }
+
     // After Hovered or Pressed changed. The default repaints at once.
     virtual void ButtonStateChanged();
     // One auto-repeat tick. The default is a click (raises OnClick).
@@ -52,6 +57,7 @@ private:
 
     bool hovered_ = false;
     bool pressed_ = false;
+    bool leavingEndsPress_ = true;
     int repeatDelay_ = 0;
     int repeatInterval_ = 0;
     std::unique_ptr<Timer> delayTimer_;

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -183,10 +184,13 @@ public:
     // OnMouseDown/OnMouseUp events for it (the control's MouseDown/MouseUp overrides see every button).
     void SetHandlesPressRelease(bool v) { handlesPressRelease_ = v; }
     bool HandlesPressRelease() const { return handlesPressRelease_; }
-    // A second left press within the double-click time counts as a double click (on by default;
-    // when off it is an ordinary press that can produce a second click).
+    // A second left press within the double-click time counts as a double click (DblClick, a
+    // press marked kDoubleClick, and no click on its release) only for a control that uses double
+    // clicks: one with an OnDblClick handler, unless it says otherwise here, or one that says so
+    // here (the edit box selects a word). For every other control it is an ordinary press with
+    // its own click, so quick presses on a button are all presses.
     void SetAcceptsDoubleClicks(bool v) { acceptsDoubleClicks_ = v; }
-    bool AcceptsDoubleClicks() const { return acceptsDoubleClicks_; }
+    bool AcceptsDoubleClicks() const { return acceptsDoubleClicks_.value_or(bool(OnDblClick)); }
     // Focusable controls take the keyboard focus when pressed (an edit box is).
     void SetFocusable(bool v) { focusable_ = v; }
     bool Focusable() const { return focusable_; }
@@ -296,7 +300,7 @@ private:
     Color color_ = kClBtnFace;
     CursorId cursor_ = kCrDefault;
     bool handlesPressRelease_ = false;
-    bool acceptsDoubleClicks_ = true;
+    std::optional<bool> acceptsDoubleClicks_;  // unset: when there is an OnDblClick handler
     bool focusable_ = false;
     std::vector<std::pair<std::string, std::string>> storedEvents_;
     std::vector<LayoutProperty> keptProperties_;  // framework properties kept only for writing back

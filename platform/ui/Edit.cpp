@@ -32,6 +32,7 @@ bool IsWordChar(char32_t c) { return c != U' ' && c != U'\t'; }
 
 Edit::Edit() {
     SetFocusable(true);
+    SetAcceptsDoubleClicks(true);  // a double click selects the word
     SetColor(kClWindow);
     SetCursor(kCrIBeam);
     SetBounds(0, 0, 121, 21);

@@ -107,6 +107,12 @@ void Form::SetToolWindow(bool v) {
     if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
 }
 
+void Form::SetInputTransparent(bool v) {
+    if (v == inputTransparent_) return;
+    inputTransparent_ = v;
+    if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
+}
+
 void Form::SetWindowState(WindowState state) {
     if (state == windowState_) return;
     windowState_ = state;
@@ -143,12 +149,16 @@ void Form::FinishCreate() {
     if (OnCreate) OnCreate(*this);
 }
 
-void Form::ShowForm() {
+void Form::ShowForm() { OpenWindow(true); }
+
+void Form::ShowInactive() { OpenWindow(false); }
+
+void Form::OpenWindow(bool activate) {
     Application* app = Application::Current();
     if (!app) throw std::logic_error("a form can only be shown while an Application exists");
     if (!created_) FinishCreate();
     if (shown_) {
-        Activate();
+        if (activate) Activate();
         return;
     }
     if (!placed_) {
@@ -168,7 +178,7 @@ void Form::ShowForm() {
         app->GetBackend().CreateWindow(*this);
         nativeWindow_ = true;
     }
-    app->GetBackend().ShowWindow(*this, true);
+    app->GetBackend().ShowWindow(*this, activate);
     // A state set while the form was hidden applies now that there is a window to apply it to.
     if (windowState_ != WindowState::Normal) app->GetBackend().SetWindowState(*this, windowState_);
     app->GetBackend().Present(*this, surface_.Bounds());

@@ -40,6 +40,9 @@ public:
     void SetTopMost(bool v);
     bool ToolWindow() const { return toolWindow_; }
     void SetToolWindow(bool v);
+    // The window takes neither the keyboard focus nor the pointer (a hint shown over others).
+    bool InputTransparent() const { return inputTransparent_; }
+    void SetInputTransparent(bool v);
     // Where the first Show places the form: as designed (Left/Top) or centred on the screen.
     FormPosition Position() const { return position_; }
     void SetPosition(FormPosition p) { position_ = p; }
@@ -59,6 +62,8 @@ public:
     void FinishCreate();
     // Shows the form (creating its native window) and activates it; raises OnShow.
     void ShowForm();
+    // Shows the form without activating it (a hint).
+    void ShowInactive();
     void HideForm();
     bool IsShown() const { return shown_; }
     // Asks the form to close: OnClose decides (default Hide; the main form ends the application).
@@ -121,10 +126,12 @@ private:
     void NativeMoved(Point screenTopLeft);
     void NativeStateChanged(WindowState state) { windowState_ = state; }
     void PaintArea(const Rect& area);
+    void OpenWindow(bool activate);
 
     bool frameless_ = false;
     bool topMost_ = false;
     bool toolWindow_ = false;
+    bool inputTransparent_ = false;
     FormPosition position_ = FormPosition::Designed;
     WindowState windowState_ = WindowState::Normal;
     bool created_ = false;

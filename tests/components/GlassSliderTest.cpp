@@ -166,7 +166,7 @@ TEST(GlassSliderPointer, ThePressCountsAsAChangeOnlyWhenTheThumbMoves) {
     st.Down(50);
     st.Up(50);
     EXPECT_EQ(st.log, (std::vector<std::string>{"change 0@0", "final 0@0", "pre 0@0", "final 0@0", "change 25@41",
-                                                "final 25@41"}));
+                                                "pre 25@41", "final 25@41"}));
 }
 
 TEST(GlassSliderPointer, OnPreChangeNeedsAFullRestWithTheButtonHeld) {
@@ -182,10 +182,16 @@ TEST(GlassSliderPointer, OnPreChangeNeedsAFullRestWithTheButtonHeld) {
     st.Move(40);                   // the thumb does not move: nothing
     st.Move(45);
     st.backend.AdvanceClock(20);
-    st.Up(45);  // released 20 ms after the last movement: no OnPreChange for 45
+    st.Up(45);  // released 20 ms after the last movement: the release reports 22, once
     st.backend.AdvanceClock(100);
     EXPECT_EQ(st.log, (std::vector<std::string>{"change 13@21", "change 19@31", "pre 19@31", "change 22@36",
-                                                "final 22@36"}));
+                                                "pre 22@36", "final 22@36"}));
+    // Released on the value the last rest reported: nothing more to report.
+    st.log.clear();
+    st.Down(60);
+    st.backend.AdvanceClock(50);
+    st.Up(60);
+    EXPECT_EQ(st.log, (std::vector<std::string>{"change 31@51", "pre 31@51", "final 31@51"}));
 }
 
 TEST(GlassSliderPointer, DragsPastBothEndsAndAnyButton) {
@@ -199,11 +205,11 @@ TEST(GlassSliderPointer, DragsPastBothEndsAndAnyButton) {
     st.Up(600);
     st.backend.MouseDown(*st.form, 20 + 90, 20, MouseButton::Right);
     st.backend.MouseUp(*st.form, 20 + 90, 20, MouseButton::Right);
-    EXPECT_EQ(st.log, (std::vector<std::string>{"change 31@51", "change 0@0", "change 99@161", "final 99@161",
-                                                "change 50@81", "final 50@81"}));
+    EXPECT_EQ(st.log, (std::vector<std::string>{"change 31@51", "change 0@0", "change 99@161", "pre 99@161",
+                                                "final 99@161", "change 50@81", "pre 50@81", "final 50@81"}));
     EXPECT_FALSE(st.s->Dragging());
     st.Move(30);
-    EXPECT_EQ(st.log.size(), 6u) << "no drag after the release";
+    EXPECT_EQ(st.log.size(), 8u) << "no drag after the release";
 }
 
 TEST(GlassSliderPointer, MaxChangedDuringADragAppliesFromTheNextMovement) {
@@ -214,7 +220,7 @@ TEST(GlassSliderPointer, MaxChangedDuringADragAppliesFromTheNextMovement) {
     EXPECT_EQ(st.s->Value(), 50) << "the stored value stays until the pointer moves";
     st.Move(91);
     st.Up(91);
-    EXPECT_EQ(st.log, (std::vector<std::string>{"change 50@81", "change 5@82", "final 5@82"}));
+    EXPECT_EQ(st.log, (std::vector<std::string>{"change 50@81", "change 5@82", "pre 5@82", "final 5@82"}));
 }
 
 TEST(GlassSliderPointer, HoverFollowsThePointerAndShowsTheBlueThumb) {

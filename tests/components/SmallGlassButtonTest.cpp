@@ -128,6 +128,12 @@ TEST(SmallGlassButton, PressingAnyButtonSinksTheCaptionButOnlyLeftClicks) {
         stage.backend.MouseDown(*stage.form, at.x, at.y, button);
         EXPECT_TRUE(b->IsPressed());
         EXPECT_EQ(Ink(testing::Snapshot(*b), ink), lowered);
+        // Dragged off with the button held, it rests its colour but stays pressed; back over
+        // it, the caption is lowered again.
+        stage.backend.MouseMove(*stage.form, at.x + 40, at.y);
+        EXPECT_EQ(Ink(testing::Snapshot(*b), TSmallGlassButton::kRestColor), lowered);
+        stage.backend.MouseMove(*stage.form, at.x, at.y);
+        EXPECT_EQ(Ink(testing::Snapshot(*b), b->GetFont().color), lowered);
         stage.backend.MouseUp(*stage.form, at.x, at.y, button);
         EXPECT_FALSE(b->IsPressed());
         EXPECT_EQ(clicks, button == MouseButton::Left ? 1 : 0);

@@ -55,6 +55,35 @@ TEST_F(UiTest, AutoRepeatStyleTimersHandOverExactly) {
     EXPECT_EQ(repeats.size(), 3u);
 }
 
+// A late timer ticks once per pass of the loop, so input is read between its ticks.
+TEST_F(UiTest, ALateTimerTicksOncePerPassAndItsMissedTicksFold) {
+    TestForm form;
+    form.ShowForm();
+    Timer repeat;
+    repeat.SetInterval(20);
+    int ticks = 0;
+    std::int64_t cost = 50;
+    repeat.OnTimer = [&] {
+        backend.Spend(cost);
+        if (++ticks == 100) repeat.SetEnabled(false);  // ends a pass that would never end
+    };
+    form.OnMouseUp = [&](Control&, MouseButton, ShiftState, int, int) { repeat.SetEnabled(false); };
+    // A handler that outlasts its interval: the release made meanwhile is read after one tick.
+    repeat.SetEnabled(true);
+    backend.AdvanceClock(20);
+    backend.MouseUp(form, 5, 5);
+    backend.AdvanceClock(1000);
+    EXPECT_EQ(ticks, 1);
+    // Reached ten intervals late: one tick, and the next one interval after it.
+    cost = ticks = 0;
+    repeat.SetEnabled(true);
+    backend.Spend(220);
+    backend.AdvanceClock(19);
+    EXPECT_EQ(ticks, 1);
+    backend.AdvanceClock(1);
+    EXPECT_EQ(ticks, 2);
+}
+
 TEST_F(UiTest, TimerDestroyedOrStoppedInsideATickStopsCleanly) {
     auto t = std::make_unique<Timer>();
     Timer other;

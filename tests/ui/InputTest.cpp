@@ -3,6 +3,7 @@
 #include "tests/ui/UiTestSupport.h"
 
 #include "platform/ui/Edit.h"
+#include "platform/ui/HintWindow.h"
 
 namespace veskel::testing {
 namespace {
@@ -140,6 +141,15 @@ TEST_F(InputTest, DoubleClickWithinTheTimeOnly) {
     backend.DoubleClick(form, 15, 15);
     EXPECT_EQ(clicks, 5);
     EXPECT_EQ(doubles, 1);
+    // A control without a use for double clicks (a button that steps a value) counts every one
+    // of six quick clicks.
+    int steps = 0;
+    b->OnClick = [&](Control&) { ++steps; };
+    for (int i = 0; i < 6; ++i) {
+        backend.AdvanceClock(80);
+        backend.Click(form, 65, 15);
+    }
+    EXPECT_EQ(steps, 6);
 }
 
 TEST_F(InputTest, PressReleaseControlsGetEveryButtonWithoutTheEvents) {
@@ -238,6 +248,49 @@ TEST_F(InputTest, ControlDestroyedWhileHoldingThePointerIsForgotten) {
     backend.MouseUp(form, 65, 15);
     EXPECT_EQ(log.back(), "B:upL(5,5)");
     EXPECT_TRUE(backend.messageBoxes.empty());
+}
+
+// A hint shows after the rest, below the pointer on the pointer's monitor, in a window of the
+// control's form that takes no focus; leaving, a press or a key hides it (the last two until the
+// pointer moves on to another control).
+TEST_F(InputTest, AHintShowsAfterTheRestBelowThePointerAndHidesOnLeavePressOrKey) {
+    a->SetShowHint(true);
+    a->SetHint("Вверх");
+    backend.otherMonitors.push_back({1024, 0, 2048, 768});
+    const auto rest = [&](Point formAt) {
+        form.SetBounds(formAt.x, formAt.y, form.Width(), form.Height());
+        backend.MouseMove(form, 50, 50);
+        backend.MouseMove(form, 15, 15);
+        backend.AdvanceClock(499);
+        EXPECT_EQ(app.ShownHint(), nullptr);
+        backend.AdvanceClock(1);
+        return app.ShownHint();
+    };
+    // Below the pointer; at a monitor's bottom right corner, above it and inside that monitor.
+    for (const Rect monitor : {Rect{0, 0, 1024, 768}, Rect{1024, 0, 2048, 768}}) {
+        HintWindow* hint = rest({monitor.right - 24, 740});
+        ASSERT_NE(hint, nullptr);
+        EXPECT_EQ(hint->ScreenRect().Intersect(monitor), hint->ScreenRect());
+        EXPECT_EQ(hint->ScreenRect().bottom, 753);
+    }
+    HintWindow* hint = rest({100, 50});
+    EXPECT_EQ(hint->Left(), 115);
+    EXPECT_EQ(hint->Top(), 65 + HintWindow::kBelowPointer);
+    EXPECT_EQ(hint->Text(), "Вверх");
+    EXPECT_EQ(hint->Owner(), &form);
+    EXPECT_TRUE(form.Active()) << "the hint takes no focus";
+    EXPECT_EQ(hint->Surface().Pixel(0, 0), HintWindow::kBorder);
+    for (const auto& [hider, comesBack] : std::vector<std::pair<std::function<void()>, bool>>{
+             {[&] { backend.MouseMove(form, 65, 15); }, true},
+             {[&] { backend.Click(form, 15, 15); }, false},
+             {[&] { backend.KeyDown(form, 'A'); }, false}}) {
+        ASSERT_NE(rest({100, 50}), nullptr);
+        hider();
+        EXPECT_FALSE(backend.IsWindowShown(*hint));
+        backend.MouseMove(form, 16, 16);
+        backend.AdvanceClock(1000);
+        EXPECT_EQ(app.ShownHint() != nullptr, comesBack);
+    }
 }
 
 }  // namespace

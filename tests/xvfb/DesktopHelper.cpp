@@ -7,18 +7,24 @@
 //   clipboard-set IN      puts the picture IN on the clipboard and keeps it there (an X clipboard
 //                         lives in its owner) until killed; prints "set"
 //   clipboard-text TEXT   the same with a text
+//   watch X Y W H         looks at that part of the screen every millisecond; prints "ready"
+//                         after the first look, then "changed <ms since the epoch>" at the first
+//                         look that differs (or "unchanged" after 10 s, status 1)
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QDrag>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QThread>
 #include <QUrl>
 #include <QWidget>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -96,6 +102,25 @@ int main(int argc, char** argv) {
         }
         Say("set");
         return app.exec();
+    }
+    if (std::strcmp(mode, "watch") == 0 && argc >= 6) {
+        const auto look = [&] {
+            return QGuiApplication::primaryScreen()->grabWindow(0, std::atoi(argv[2]), std::atoi(argv[3]),
+                                                                std::atoi(argv[4]), std::atoi(argv[5])).toImage();
+        };
+        const QImage first = look();
+        Say("ready");
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 10000) {
+            if (look() != first) {
+                std::printf("changed %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+                return 0;
+            }
+            QThread::msleep(1);
+        }
+        Say("unchanged");
+        return 1;
     }
     std::fprintf(stderr, "unknown mode %s\n", mode);
     return 2;

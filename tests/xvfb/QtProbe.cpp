@@ -36,7 +36,10 @@ void Say(const std::string& line) {
 // order or a face painted twice shows as a different colour.
 class ProbeButton : public GraphicControl {
 public:
-    ProbeButton() { SetHandlesPressRelease(true); }
+    ProbeButton() {
+        SetHandlesPressRelease(true);
+        SetAcceptsDoubleClicks(true);  // it reports them
+    }
     std::string ClassName() const override { return "TProbeButton"; }
 
 protected:

@@ -133,7 +133,8 @@ void HeadlessBackend::AdvanceClock(std::int64_t ms) {
         app_->DispatchTimers();
         Settle();
     }
-    now_ = target;
+    // Handlers may have spent more time than was advanced.
+    now_ = std::max(now_, target);
 }
 
 // ---------------------------------------------------------------- windows

@@ -3,6 +3,7 @@
 // boxes answer from a script, opened addresses are recorded. Tests drive it with pointer and key
 // events at window coordinates; every event ends with the Application's idle pass (posted
 // messages, releases, paints), as a real loop would run it before the next event.
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -43,6 +44,9 @@ public:
 
     // ---- clock: runs every timer that falls due, each at its own time
     void AdvanceClock(std::int64_t ms);
+    // The work being done takes this long: the clock moves on and nothing else runs meanwhile
+    // (a handler that costs time, or a machine too busy to run the loop).
+    void Spend(std::int64_t ms) { now_ += std::max<std::int64_t>(ms, 0); }
     std::int64_t Now() const { return now_; }
 
     // ---- desktop

@@ -283,6 +283,7 @@ void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
     Qt::WindowFlags flags = form.ToolWindow() ? Qt::Tool : Qt::Window;
     if (form.Frameless()) flags |= Qt::FramelessWindowHint;
     if (form.TopMost()) flags |= Qt::WindowStaysOnTopHint;
+    if (form.InputTransparent()) flags |= Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
     if (window.flags() != flags) window.setFlags(flags);
     window.setTitle(ToQString(form.Caption()));
 }
@@ -398,6 +399,8 @@ void QtBackend::SetCursor(Form& form, const CursorShape& cursor) {
 std::int64_t QtBackend::NowMs() { return clock_.elapsed(); }
 
 void QtBackend::RequestWakeAt(std::int64_t timeMs) {
+    // An overdue wake-up starts at 0 ms; Qt still delivers the window system's pending input and
+    // posted events (our paints) before it runs timers again, so late timers never starve input.
     const std::int64_t wait = std::clamp<std::int64_t>(timeMs - NowMs(), 0, INT_MAX);
     wakeTimer_.start(int(wait));
 }

@@ -23,7 +23,7 @@ bool DocumentHistory::Modified() const {
     if (doc_.Settings().GetBytes() != saved_.record) return true;
     const State& now = states_[current_];
     if (doc_.PictureGeneration() != now.generation) return true;  // pictures changed since the last commit
-    return now.source != saved_.source || now.working != saved_.working || now.prepared != saved_.prepared;
+    return now.pictures != saved_.pictures;
 }
 
 void DocumentHistory::MarkSaved() {

@@ -179,6 +179,7 @@ public:
         Guard([&] { app_->DispatchMoved(form_, {topLeft.x(), topLeft.y()}); });
     }
     void ActivationChanged(bool active) override {
+        if (!active) backend_->DismissFocuslessPopups(form_);
         if (active == form_.Active()) return;
         Guard([&] { app_->DispatchActivate(form_, active); });
     }
@@ -191,16 +192,20 @@ public:
         Guard([&] { app_->DispatchWindowState(form_, s); });
     }
     void CloseRequested() override {
-        // The window system dismissed a pop-up (a click elsewhere while it held the pointer):
-        // to the form that is losing the activation, as on a desktop that activates pop-ups.
+        // The window system dismissed a pop-up (a click elsewhere while it held the pointer).
         if (form_.GetPopupRole() == PopupRole::Popup) {
-            Guard([&] {
-                if (!form_.Active()) app_->DispatchActivate(form_, true);
-                app_->DispatchActivate(form_, false);
-            });
+            Dismiss();
             return;
         }
         Guard([&] { app_->DispatchCloseRequest(form_); });
+    }
+    // A pop-up's dismissal reaches the form as the loss of its activation, as on a desktop that
+    // activates pop-ups.
+    void Dismiss() {
+        Guard([&] {
+            if (!form_.Active()) app_->DispatchActivate(form_, true);
+            app_->DispatchActivate(form_, false);
+        });
     }
     bool AcceptsDroppedFiles() override { return bool(form_.OnDropFiles); }
     void FilesDropped(QPoint pos, const QStringList& files) override {
@@ -293,6 +298,33 @@ FormWindow* QtBackend::WindowOf(const Form& form) const {
 
 bool QtBackend::OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
+namespace {
+
+xcb_connection_t* XcbConnection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+// An X11 program on a Wayland desktop: its X server names its outputs XWAYLAND0 and on, and
+// newer ones have the XWAYLAND extension.
+bool ThroughXWayland() {
+    static const bool xwayland = [] {
+        xcb_connection_t* connection = XcbConnection();
+        if (!connection) return false;
+        for (const QScreen* screen : QGuiApplication::screens())
+            if (screen->name().startsWith(QLatin1String("XWAYLAND"))) return true;
+        static constexpr char kName[] = "XWAYLAND";
+        xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+            connection, xcb_query_extension(connection, sizeof kName - 1, kName), nullptr);
+        const bool present = reply && reply->present;
+        std::free(reply);
+        return present;
+    }();
+    return xwayland;
+}
+
+}  // namespace
+
 void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
     const Form* owner = form.PopupOwner();
     FormWindow* ownerWindow = owner ? WindowOf(*owner) : nullptr;
@@ -306,12 +338,25 @@ void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
     if (role == PopupRole::ToolTip) flags = Qt::ToolTip;
     else if (role == PopupRole::Popup && OnWayland()) flags = Qt::Popup;
     else if (role == PopupRole::Popup) flags = Qt::Tool | Qt::X11BypassWindowManagerHint;
+    // A Wayland desktop running X11 programs takes the focus back from a window it does not
+    // manage, which would close the pop-up as soon as it opens: there it never takes the focus,
+    // and its owner's deactivation dismisses it instead (DismissFocuslessPopups).
+    if (role == PopupRole::Popup && !OnWayland() && ThroughXWayland()) flags |= Qt::WindowDoesNotAcceptFocus;
     if (form.Frameless()) flags |= Qt::FramelessWindowHint;
     if (form.TopMost()) flags |= Qt::WindowStaysOnTopHint;
     if (window.flags() != flags) window.setFlags(flags);
     if (window.transientParent() != ownerWindow) window.setTransientParent(ownerWindow);
     window.SetTranslucent(form.Translucent());
     window.setTitle(ToQString(form.Caption()));
+}
+
+QPoint QtBackend::WindowPosition(const Form& form) const {
+    // A pop-up keeps its offset from its owner's window, wherever the window system has that.
+    const Form* owner = form.PopupOwner();
+    const FormWindow* ownerWindow = owner ? WindowOf(*owner) : nullptr;
+    if (!ownerWindow) return QPoint(form.Left(), form.Top());
+    const Rect place = form.PlaceInOwner();
+    return ownerWindow->position() + QPoint(place.left, place.top);
 }
 
 void QtBackend::ToTop(FormWindow* window) {
@@ -327,7 +372,7 @@ void QtBackend::CreateWindow(Form& form) {
     entry.bridge = std::make_unique<Bridge>(this, app_, form);
     entry.window = new FormWindow(entry.bridge.get(), QSize(form.Width(), form.Height()));
     ApplyStyle(form, *entry.window);
-    entry.window->setPosition(form.Left(), form.Top());
+    entry.window->setPosition(WindowPosition(form));
     entry.window->Present(form.Surface(), form.Surface().Bounds(), &form.SurfaceOpacity());
     windows_.emplace(&form, std::move(entry));
 }
@@ -349,12 +394,12 @@ void QtBackend::ShowWindow(Form& form, bool activate) {
     FormWindow* window = Find(form)->window;
     ApplyStyle(form, *window);
     window->SetFormSize(QSize(form.Width(), form.Height()));
-    window->setPosition(form.Left(), form.Top());
+    window->setPosition(WindowPosition(form));
     // Whatever the form painted while hidden is what the window shows first.
     window->Present(form.Surface(), form.Surface().Bounds(), &form.SurfaceOpacity());
     window->show();
     ToTop(window);
-    if (activate) window->requestActivate();
+    if (activate && !(window->flags() & Qt::WindowDoesNotAcceptFocus)) window->requestActivate();
 }
 
 void QtBackend::HideWindow(Form& form) {
@@ -365,7 +410,7 @@ void QtBackend::MoveWindow(Form& form) {
     Entry* e = Find(form);
     if (!e) return;
     e->window->SetFormSize(QSize(form.Width(), form.Height()));
-    e->window->setPosition(form.Left(), form.Top());
+    e->window->setPosition(WindowPosition(form));
 }
 
 void QtBackend::UpdateWindowStyle(Form& form) {
@@ -469,23 +514,34 @@ void QtBackend::QuitLoop() {
 
 // ---- desktop
 
+void QtBackend::DismissFocuslessPopups(const Form& owner) {
+    std::vector<const Form*> popups;
+    for (auto& [form, entry] : windows_) {
+        if (form->GetPopupRole() == PopupRole::Popup && form->PopupOwner() == &owner &&
+            (entry.window->flags() & Qt::WindowDoesNotAcceptFocus) && entry.window->isVisible())
+            popups.push_back(form);
+    }
+    // Dismissing one may release it, and its window with it: look each up again.
+    for (const Form* popup : popups)
+        if (Entry* e = Find(*popup)) e->bridge->Dismiss();
+}
+
 void QtBackend::PointerOver(const Form& form, bool over) {
     pointerOver_.erase(std::remove(pointerOver_.begin(), pointerOver_.end(), &form), pointerOver_.end());
     if (over) pointerOver_.push_back(&form);
 }
 
 Point QtBackend::PointerPosition() {
-    // Qt keeps the last place the pointer had over one of our windows, which would hold a pop-up
-    // open forever once the pointer has gone.
-    if (OnWayland() && pointerOver_.empty()) return kPointerElsewhere;
+    // Qt (and an X server of a Wayland desktop) keeps the last place the pointer had over one of
+    // our windows, which would hold a pop-up open forever once the pointer has gone.
+    if ((OnWayland() || ThroughXWayland()) && pointerOver_.empty()) return kPointerElsewhere;
     const QPoint p = QCursor::pos();
     return {p.x(), p.y()};
 }
 
 bool QtBackend::ComposesTranslucentWindows() {
     if (OnWayland()) return true;
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = XcbConnection();
     if (!connection) return false;
     // A compositing manager owns the selection _NET_WM_CM_S<screen> while it runs.
     static constexpr char kName[] = "_NET_WM_CM_S0";

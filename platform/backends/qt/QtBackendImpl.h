@@ -50,7 +50,8 @@ public:
     void RunLoop() override;
     void QuitLoop() override;
 
-    // Where the platform reveals the pointer only over our own windows (Wayland), a point far
+    // Where the platform reveals the pointer only over our own windows (Wayland, and XWayland
+    // for an X11 program on a Wayland desktop), a point far
     // outside every window once it has left them all (kPointerElsewhere), so that a pop-up's
     // pointer watch sees it leave.
     Point PointerPosition() override;
@@ -91,7 +92,10 @@ private:
     const Entry* Find(const Form& form) const;
     void ApplyStyle(Form& form, FormWindow& window);
     void ToTop(FormWindow* window);
+    QPoint WindowPosition(const Form& form) const;
     void PointerOver(const Form& form, bool over);
+    // The owner lost the activation: its pop-ups that never take the focus go as well.
+    void DismissFocuslessPopups(const Form& owner);
     // The window dialogs and menus belong to: the main form's, else the active form's.
     FormWindow* DialogOwner() const;
 

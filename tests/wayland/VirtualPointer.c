@@ -82,8 +82,7 @@ int main(int argc, char** argv) {
         printf("ok\n");
         fflush(stdout);
     }
-    zwlr_virtual_pointer_v1_destroy(pointer);
-    wl_display_roundtrip(display);
+    /* The pointer goes with the connection. */
     wl_display_disconnect(display);
     return 0;
 }

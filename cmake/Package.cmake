@@ -86,5 +86,5 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VESKEL_HOMEPAGE})
 # The libraries come from what the programs really link (dpkg-shlibdeps); the fonts that the
 # controls ask for by name are found through fontconfig at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, fonts-liberation2, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, fonts-liberation2, fonts-dejavu-core, qt6-wayland")
 include(CPack)

@@ -19,6 +19,8 @@ PACKAGES=(
   hyperfine
   # real-window tests
   xvfb xdotool x11-utils x11-xkb-utils imagemagick
+  # Wayland: Qt's platform plugin, X11's compositing check (xcb), the real-compositor tests
+  qt6-wayland libxcb1-dev libwayland-dev sway grim xwayland
   # the package test: builds the .deb, validates the desktop entry, metainfo, file type and manual
   # page, runs lintian and installs and purges the package
   dpkg-dev desktop-file-utils appstream shared-mime-info man-db lintian

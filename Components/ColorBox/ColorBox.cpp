@@ -127,9 +127,11 @@ void TClrBox::OpenPalette() {
     TPForm* palette = CreateOwned<TPForm>();
     palette_ = palette;
     palette->FinishCreate();
-    // A top-most tool window: above every other window, no task-bar entry.
+    // A top-most tool window: above every other window, no task-bar entry; and a pop-up of the
+    // box's window, placed relative to it where the desktop places windows only that way.
     palette->SetTopMost(true);
     palette->SetToolWindow(true);
+    palette->SetPopupOf(GetForm(), PopupRole::Popup);
 
     paletteAt_ = PalettePlacement(box, {palette->Width(), palette->Height()}, monitor);
 

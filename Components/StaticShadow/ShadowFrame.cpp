@@ -80,6 +80,11 @@ void ComposeShadow(Bitmap& composite, const Bitmap& capture, const ShadowPieces&
     // The composite starts as the capture, as far as the capture reaches.
     for (int y = 0; y < std::min(h, capture.Height()); ++y)
         std::copy_n(capture.Row(y), 3 * std::size_t(std::min(w, capture.Width())), composite.Row(y));
+    BurnShadowPieces(composite, capture, pieces, edges);
+}
+
+void BurnShadowPieces(Bitmap& composite, const Bitmap& capture, const ShadowPieces& pieces, const StretchedEdges& edges) {
+    const int w = composite.Width(), h = composite.Height();
     BurnShadowPiece(composite, capture, pieces.topLeft, 0, 0);
     BurnShadowPiece(composite, capture, pieces.topRight, w - 18, 0);
     BurnShadowPiece(composite, capture, pieces.bottomLeft, 0, h - 18);
@@ -88,6 +93,24 @@ void ComposeShadow(Bitmap& composite, const Bitmap& capture, const ShadowPieces&
     BurnShadowPiece(composite, capture, edges.bottom, 34, h - 18);
     BurnShadowPiece(composite, capture, edges.left, 0, 34);
     BurnShadowPiece(composite, capture, edges.right, w - 18, 34);
+}
+
+std::vector<std::uint8_t> ShadowOpacity(const ShadowPieces& pieces, const StretchedEdges& edges, int width,
+                                        int height) {
+    if (width <= 0 || height <= 0) return {};
+    // Burnt into black over a white screen, each pixel of a piece keeps its own value p, and
+    // black over the desktop at opacity 255 - p darkens it by the piece's factor p / 255. What no
+    // piece covers (the window's inside) stays black: opaque.
+    Bitmap burnt(width, height);
+    Bitmap white(width, height);
+    white.Fill(RGB(255, 255, 255));
+    BurnShadowPieces(burnt, white, pieces, edges);
+    std::vector<std::uint8_t> opacity(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = burnt.Row(y);
+        for (int x = 0; x < width; ++x) opacity[std::size_t(y) * std::size_t(width) + std::size_t(x)] = std::uint8_t(255 - row[3 * x]);
+    }
+    return opacity;
 }
 
 }  // namespace veskel

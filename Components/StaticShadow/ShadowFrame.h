@@ -2,6 +2,9 @@
 // The soft shadow frame of a pop-up window: eight grey pieces (four corners and four edge tiles)
 // burnt into a capture of the screen behind the window. White (255) in a piece leaves the screen
 // as it is; darker values darken it: every channel becomes max(0, s - (255 - p)).
+#include <cstdint>
+#include <vector>
+
 #include "platform/graphics/Bitmap.h"
 
 namespace veskel {
@@ -31,5 +34,13 @@ void BurnShadowPiece(Bitmap& composite, const Bitmap& capture, const Bitmap& pie
 // edges burnt in at their places (top-left (0, 0), top-right (W - 18, 0), bottom-left (0, H - 18),
 // bottom-right (W - 34, H - 18), top (18, 0), bottom (34, H - 18), left (0, 34), right (W - 18, 34)).
 void ComposeShadow(Bitmap& composite, const Bitmap& capture, const ShadowPieces& pieces, const StretchedEdges& edges);
+// The corners and edges alone burnt in at those places (the composite already holds the capture).
+void BurnShadowPieces(Bitmap& composite, const Bitmap& capture, const ShadowPieces& pieces, const StretchedEdges& edges);
+
+// The frame as per-pixel opacity, for a desktop that composites windows: one byte a pixel, rows
+// top first. Black at this opacity over the desktop darkens it as the pieces do (by p / 255
+// where the burn subtracts 255 - p: the same at white, gentler on dark colours); 0 where a piece
+// is white, 255 wherever no piece lies (the window's inside).
+std::vector<std::uint8_t> ShadowOpacity(const ShadowPieces& pieces, const StretchedEdges& edges, int width, int height);
 
 }  // namespace veskel

@@ -99,6 +99,13 @@ void TStaticShadow::EmuLoaded() {
     if (!form) return;
     composite_.Reset(form->Width(), form->Height());
     edges_ = StretchShadowEdges(pieces_, form->Width(), form->Height());
+    // Where the desktop composites, the margin is made see-through instead: black at the pieces'
+    // opacity, over the live desktop. Elsewhere it is drawn over a capture of the screen.
+    Application* app = Application::Current();
+    seeThrough_ = app && app->GetBackend().ComposesTranslucentWindows();
+    form->SetTranslucent(seeThrough_);
+    form->SetSurfaceOpacity(seeThrough_ ? ShadowOpacity(pieces_, edges_, form->Width(), form->Height())
+                                        : std::vector<std::uint8_t>{});
     TakeScreenShoot();
     Compose();
 }
@@ -112,6 +119,11 @@ void TStaticShadow::TakeScreenShoot() {
     recomposePending_ = false;
     Application* app = Application::Current();
     if (!form || !app) return;
+    if (seeThrough_) {
+        // Nothing to capture: the desktop itself shows through the frame.
+        if (capture_.Width() != Width() || capture_.Height() != Height()) capture_.Reset(Width(), Height());
+        return;
+    }
     const Rect screen{form->Left(), form->Top(), form->Left() + Width(), form->Top() + Height()};
     capture_ = app->GetBackend().CaptureScreenBehind(screen, *form);
 }

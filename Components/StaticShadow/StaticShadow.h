@@ -6,6 +6,10 @@
 // activation recomposes when a paint has happened since the last capture, and with Moveable a
 // press on the owner's own surface (a hit test answered "client") drags the window.
 //
+// Where the desktop composites windows (Backend::ComposesTranslucentWindows) the owner form is
+// made translucent instead and the margin is black at the shadow's opacity, so that the live
+// desktop shows through it; no screen is captured then.
+//
 // Whoever shows the pop-up positions and sizes it while hidden, calls EmuLoaded, sets
 // ShadowActive and shows the window.
 #include <string>
@@ -41,8 +45,8 @@ public:
 
     // Prepares the shadow for the owner's current size and composes.
     void EmuLoaded();
-    // Captures the screen behind the owner window; while the shadow is not active it hides the
-    // owner window instead.
+    // Captures the screen behind the owner window (nothing to capture on a compositing desktop:
+    // the capture stays black); while the shadow is not active it hides the owner window instead.
     void TakeScreenShoot();
 
     // Attaches to the owner window's messages (done by itself once the panel sits on a form; a
@@ -70,6 +74,7 @@ private:
     int borderWidth_ = 17;
     bool shadowActive_ = false;
     bool recomposePending_ = false;
+    bool seeThrough_ = false;  // the owner is translucent: no capture, the desktop shows through
 
     ShadowPieces pieces_;
     StretchedEdges edges_;

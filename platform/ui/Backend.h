@@ -100,7 +100,7 @@ public:
     virtual void HideWindow(Form& form) = 0;
     // Position or size changed by the program (not reported back as a move).
     virtual void MoveWindow(Form& form) = 0;
-    // Caption, frameless, top-most or tool-window style changed.
+    // Caption, frameless, top-most, tool-window, pop-up or translucency style changed.
     virtual void UpdateWindowStyle(Form& form) = 0;
     // Shows the given area (surface coordinates) of the form's surface.
     virtual void Present(Form& form, const Rect& area) = 0;
@@ -146,6 +146,10 @@ public:
         (void)exclude;
         return CaptureScreen(screenRect);
     }
+    // Whether the desktop composites windows now, so that a translucent form's see-through pixels
+    // show what lies behind it, live (every Wayland session; X11 while a compositing manager
+    // runs). Where it does not, a pop-up's shadow is drawn over a capture of the screen instead.
+    virtual bool ComposesTranslucentWindows() { return false; }
     virtual std::string ClipboardText() = 0;
     virtual void SetClipboardText(const std::string& utf8) = 0;
     // A picture on the clipboard (an empty picture when it holds none), and putting one there

@@ -113,6 +113,36 @@ void Form::SetInputTransparent(bool v) {
     if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
 }
 
+void Form::SetPopupOf(Form* owner, PopupRole role) {
+    const bool none = !owner || role == PopupRole::None || owner == this;
+    popupOwner_ = none ? 0 : owner->Handle();
+    popupRole_ = none ? PopupRole::None : role;
+    if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
+}
+
+// Held by handle: an owner destroyed first leaves no dangling pointer behind.
+Form* Form::PopupOwner() const {
+    if (!popupOwner_) return nullptr;
+    return dynamic_cast<Form*>(FindControl(popupOwner_));
+}
+
+Rect Form::PlaceInOwner() const {
+    const Form* owner = PopupOwner();
+    if (!owner) return ScreenRect();
+    return Rect::FromSize(Left() - owner->Left(), Top() - owner->Top(), Width(), Height());
+}
+
+void Form::SetTranslucent(bool v) {
+    if (v == translucent_) return;
+    translucent_ = v;
+    if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
+}
+
+void Form::SetSurfaceOpacity(std::vector<std::uint8_t> plane) {
+    opacity_ = std::move(plane);
+    InvalidateSurface(surface_.Bounds());
+}
+
 void Form::SetWindowState(WindowState state) {
     if (state == windowState_) return;
     windowState_ = state;

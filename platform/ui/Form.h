@@ -23,6 +23,12 @@ enum class FormPosition { Designed, ScreenCenter };
 // How the window sits on the desktop: at its own place and size, minimized to the task bar or
 // dock, or maximized by the window manager.
 enum class WindowState { Normal, Minimized, Maximized };
+// What a form is to the window that owns it. A pop-up belongs to its owner form: the window
+// system keeps it above that form, lists it in no task bar and places it relative to the owner
+// (a Wayland desktop places a pop-up in no other way, and flips or slides it to stay on the
+// screen). Popup: takes the pointer and the keys, and is dismissed by a click elsewhere, which
+// reaches the form as its deactivation. ToolTip: only shows; it never takes the input focus.
+enum class PopupRole { None, Popup, ToolTip };
 
 class Form : public CustomControl {
 public:
@@ -43,6 +49,26 @@ public:
     // The window takes neither the keyboard focus nor the pointer (a hint shown over others).
     bool InputTransparent() const { return inputTransparent_; }
     void SetInputTransparent(bool v);
+    // Makes the form a pop-up of `owner` (nullptr or PopupRole::None: an ordinary window again).
+    // Set it before the first show. Left/Top stay screen coordinates; the backend places the
+    // window at the same offset from its owner's window (PlaceInOwner).
+    void SetPopupOf(Form* owner, PopupRole role = PopupRole::Popup);
+    // The owner form (nullptr when none, or when the owner no longer exists).
+    Form* PopupOwner() const;
+    PopupRole GetPopupRole() const { return PopupOwner() ? popupRole_ : PopupRole::None; }
+    // The pop-up's rectangle relative to its owner's client area (its screen rectangle when it
+    // has no owner).
+    Rect PlaceInOwner() const;
+    // Per-pixel opacity: when on, the backend shows the surface through the opacity plane, and
+    // where the desktop composites windows, what lies behind shows through (and stays live).
+    // Set it before the first show. Only worth asking for where the backend composites
+    // (Backend::ComposesTranslucentWindows).
+    bool Translucent() const { return translucent_; }
+    void SetTranslucent(bool v);
+    // One byte a pixel, rows top first, 255 opaque; empty: every pixel opaque. A plane whose size
+    // is not the surface's is ignored.
+    const std::vector<std::uint8_t>& SurfaceOpacity() const { return opacity_; }
+    void SetSurfaceOpacity(std::vector<std::uint8_t> plane);
     // Where the first Show places the form: as designed (Left/Top) or centred on the screen.
     FormPosition Position() const { return position_; }
     void SetPosition(FormPosition p) { position_ = p; }
@@ -132,6 +158,10 @@ private:
     bool topMost_ = false;
     bool toolWindow_ = false;
     bool inputTransparent_ = false;
+    bool translucent_ = false;
+    PopupRole popupRole_ = PopupRole::None;
+    WindowHandle popupOwner_ = 0;
+    std::vector<std::uint8_t> opacity_;
     FormPosition position_ = FormPosition::Designed;
     WindowState windowState_ = WindowState::Normal;
     bool created_ = false;

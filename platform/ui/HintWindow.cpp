@@ -116,7 +116,11 @@ void HintPresenter::Show() {
         delete window_;  // a hint of another window; not inside any of its own handlers
         window_ = nullptr;
     }
-    if (!window_) window_ = owner->CreateOwned<HintWindow>();
+    if (!window_) {
+        window_ = owner->CreateOwned<HintWindow>();
+        // A tool-tip of its owner: placed beside it and never taking the focus, on every desktop.
+        window_->SetPopupOf(owner, PopupRole::ToolTip);
+    }
     window_->SetText(text_);
     const Point pointer = app->PointerPosition();
     window_->PlaceBelow(pointer, app->GetBackend().MonitorRect(Rect::FromSize(pointer.x, pointer.y, 1, 1)));

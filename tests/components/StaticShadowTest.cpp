@@ -120,5 +120,38 @@ TEST_F(ShadowPopup, TooSmallForItsCornersStillComposes) {
     EXPECT_EQ(popup->Surface().Pixel(20, 0), kDesk);
 }
 
+// A desktop that composites windows: nothing is captured, the pop-up becomes translucent and its
+// margin black at the pieces' opacity, so that the desktop itself shows through, darkened.
+struct CompositingDesktop : HeadlessBackend {
+    bool ComposesTranslucentWindows() override { return true; }
+};
+
+TEST(ShadowOnCompositingDesktop, MarginIsSeeThroughAtThePiecesOpacity) {
+    CompositingDesktop backend;
+    Application app{backend};
+    auto* popup = app.CreateForm<demo::ShadowPopupForm>();
+    popup->FinishCreate();
+    popup->Popup({300, 150});
+    ASSERT_TRUE(popup->Translucent());
+    const int w = popup->Width(), h = popup->Height();
+    const std::vector<std::uint8_t>& opacity = popup->SurfaceOpacity();
+    ASSERT_EQ(opacity.size(), std::size_t(w) * std::size_t(h));
+    const struct {
+        int x, y, opacity;
+        Color shown;
+    } cases[] = {
+        {17, h / 2, 255 - 167, RGB(0, 0, 0)},                  // left edge beside the panel
+        {60, h - 18, 255 - 95, RGB(0, 0, 0)},                  // bottom edge, darkest
+        {60, 0, 0, RGB(0, 0, 0)},                              // the clear top rows
+        {w / 2, h / 2, 255, RGB(235, 235, 235)},               // the inner panel, opaque
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(opacity[std::size_t(c.y) * std::size_t(w) + std::size_t(c.x)], c.opacity) << c.x << "," << c.y;
+        EXPECT_EQ(popup->Surface().Pixel(c.x, c.y), c.shown) << c.x << "," << c.y;
+    }
+    // Nothing of the screen was taken.
+    EXPECT_EQ(popup->shadow->ShadowCapture().Pixel(50, h / 2), RGB(0, 0, 0));
+}
+
 }  // namespace
 }  // namespace veskel

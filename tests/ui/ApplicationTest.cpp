@@ -253,6 +253,21 @@ TEST_F(UiTest, OwnedPopupFormIsDestroyedWithItsOwner) {
     EXPECT_EQ(app.Forms(), (std::vector<Form*>{&form}));
 }
 
+TEST_F(UiTest, APopupKnowsItsOwnerOnlyWhileTheOwnerLives) {
+    auto* owner = new TestForm;
+    owner->SetBounds(100, 50, 200, 100);
+    TestForm popup;
+    popup.SetBounds(130, 140, 40, 30);
+    popup.SetPopupOf(owner, PopupRole::ToolTip);
+    EXPECT_EQ(popup.PopupOwner(), owner);
+    EXPECT_EQ(popup.GetPopupRole(), PopupRole::ToolTip);
+    EXPECT_EQ(popup.PlaceInOwner(), Rect::FromSize(30, 90, 40, 30));
+    delete owner;
+    EXPECT_EQ(popup.PopupOwner(), nullptr) << "no dangling owner";
+    EXPECT_EQ(popup.GetPopupRole(), PopupRole::None);
+    EXPECT_EQ(popup.PlaceInOwner(), popup.ScreenRect());
+}
+
 TEST_F(UiTest, FileDialogsKeepNameAndFilterBetweenUses) {
     EXPECT_EQ(ParseFileFilter("All supported images|*.gif;*.bmp;*.png|Bitmaps (*.bmp)|*.bmp").size(), 2u);
     EXPECT_EQ(ParseFileFilter("All|*.gif; *.png")[0].patterns, (std::vector<std::string>{"*.gif", "*.png"}));

@@ -499,6 +499,38 @@ TEST_F(QtBackendTest, StylesCursorsClipboardAndTheExceptionBoundary) {
     EXPECT_EQ(errors.size(), 1u);
 }
 
+TEST_F(QtBackendTest, PopupsBelongToTheirOwnerAndTranslucentOnesPresentPremultiplied) {
+    auto* owner = app.CreateForm<PatternForm>(100, 100, 60, 40);
+    owner->FinishCreate();
+    owner->ShowForm();
+    auto* popup = app.CreateForm<PatternForm>(130, 125, 20, 10);
+    popup->SetPopupOf(owner);
+    popup->SetTranslucent(true);
+    std::vector<std::uint8_t> opacity(20 * 10, 255);
+    opacity[0] = 0;
+    opacity[1] = 128;
+    popup->SetSurfaceOpacity(opacity);
+    popup->FinishCreate();
+    popup->ShowForm();
+    FormWindow* w = backend.WindowOf(*popup);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    // On X11: a tool window past the window manager, exactly where asked, above its owner.
+    EXPECT_EQ(w->transientParent(), backend.WindowOf(*owner));
+    EXPECT_EQ(w->flags() & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(w->flags().testFlag(Qt::X11BypassWindowManagerHint));
+    EXPECT_EQ(w->position(), QPoint(130, 125));
+    // Xvfb runs no compositing manager: shadows keep capturing the screen there.
+    EXPECT_FALSE(backend.ComposesTranslucentWindows());
+    // Each pixel's colour premultiplied by its opacity.
+    const Color c = popup->Surface().Pixel(1, 0);
+    const QRgb shown = w->Frame().pixel(1, 0);
+    EXPECT_EQ(qAlpha(w->Frame().pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(shown), 128);
+    EXPECT_EQ(qRed(shown), int((GetR(c) * 128 + 127) / 255));
+    EXPECT_EQ(qBlue(shown), int((GetB(c) * 128 + 127) / 255));
+    EXPECT_EQ(qAlpha(w->Frame().pixel(5, 5)), 255);
+}
+
 TEST_F(QtBackendTest, PicturesOnTheClipboardDroppedFilesAndTheDesktopEntry) {
     // A picture put on the clipboard comes back; text replaces it; pictures with transparency
     // keep their alpha, opaque ones come back without an alpha plane.

@@ -15,8 +15,11 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <exception>
 
 #include "platform/backends/qt/QtBackendImpl.h"
@@ -137,7 +140,7 @@ Qt::CursorShape ToQtCursorShape(CursorId id) {
 
 class QtBackend::Bridge : public FormWindowSink {
 public:
-    Bridge(Application* app, Form& form) : app_(app), form_(form) {}
+    Bridge(QtBackend* backend, Application* app, Form& form) : backend_(backend), app_(app), form_(form) {}
 
     void PointerPressed(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) override {
         const auto b = ToButton(button);
@@ -167,8 +170,9 @@ public:
         Guard([&] { app_->DispatchTextInput(form_, ToStdString(text)); });
     }
     // Entering needs no notice: the first move inside finds the control under the pointer.
-    void PointerEntered() override {}
+    void PointerEntered() override { backend_->PointerOver(form_, true); }
     void PointerLeft() override {
+        backend_->PointerOver(form_, false);
         Guard([&] { app_->DispatchMouseExit(form_); });
     }
     void WindowMoved(QPoint topLeft) override {
@@ -177,6 +181,7 @@ public:
         Guard([&] { app_->DispatchMoved(form_, {topLeft.x(), topLeft.y()}); });
     }
     void ActivationChanged(bool active) override {
+        if (!active) backend_->DismissFocuslessPopups(form_);
         if (active == form_.Active()) return;
         Guard([&] { app_->DispatchActivate(form_, active); });
     }
@@ -189,7 +194,20 @@ public:
         Guard([&] { app_->DispatchWindowState(form_, s); });
     }
     void CloseRequested() override {
+        // The window system dismissed a pop-up (a click elsewhere while it held the pointer).
+        if (form_.GetPopupRole() == PopupRole::Popup) {
+            Dismiss();
+            return;
+        }
         Guard([&] { app_->DispatchCloseRequest(form_); });
+    }
+    // A pop-up's dismissal reaches the form as the loss of its activation, as on a desktop that
+    // activates pop-ups.
+    void Dismiss() {
+        Guard([&] {
+            if (!form_.Active()) app_->DispatchActivate(form_, true);
+            app_->DispatchActivate(form_, false);
+        });
     }
     bool AcceptsDroppedFiles() override { return bool(form_.OnDropFiles); }
     void FilesDropped(QPoint pos, const QStringList& files) override {
@@ -221,6 +239,7 @@ private:
         }
     }
 
+    QtBackend* backend_;
     Application* app_;
     Form& form_;
 };
@@ -279,13 +298,68 @@ FormWindow* QtBackend::WindowOf(const Form& form) const {
     return e ? e->window : nullptr;
 }
 
+bool QtBackend::OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+namespace {
+
+xcb_connection_t* XcbConnection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+// An X11 program on a Wayland desktop: its X server names its outputs XWAYLAND0 and on, and
+// newer ones have the XWAYLAND extension.
+bool ThroughXWayland() {
+    static const bool xwayland = [] {
+        xcb_connection_t* connection = XcbConnection();
+        if (!connection) return false;
+        for (const QScreen* screen : QGuiApplication::screens())
+            if (screen->name().startsWith(QLatin1String("XWAYLAND"))) return true;
+        static constexpr char kName[] = "XWAYLAND";
+        xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+            connection, xcb_query_extension(connection, sizeof kName - 1, kName), nullptr);
+        const bool present = reply && reply->present;
+        std::free(reply);
+        return present;
+    }();
+    return xwayland;
+}
+
+}  // namespace
+
 void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
+    const Form* owner = form.PopupOwner();
+    FormWindow* ownerWindow = owner ? WindowOf(*owner) : nullptr;
+    const PopupRole role = ownerWindow ? form.GetPopupRole() : PopupRole::None;
     Qt::WindowFlags flags = form.ToolWindow() ? Qt::Tool : Qt::Window;
+    // A tool-tip never takes the focus anywhere. A pop-up is a real pop-up on Wayland (Qt makes
+    // an xdg_popup placed relative to its parent, which the compositor honours). On X11 it is a
+    // tool window that bypasses the window manager, so that it opens exactly where it is asked to
+    // (window managers, and Wayland compositors running X11 programs, place managed windows
+    // themselves), and that Qt gives the focus directly, which its close rules need.
+    if (role == PopupRole::ToolTip) flags = Qt::ToolTip;
+    else if (role == PopupRole::Popup && OnWayland()) flags = Qt::Popup;
+    else if (role == PopupRole::Popup) flags = Qt::Tool | Qt::X11BypassWindowManagerHint;
+    // A Wayland desktop running X11 programs takes the focus back from a window it does not
+    // manage, which would close the pop-up as soon as it opens: there it never takes the focus,
+    // and its owner's deactivation dismisses it instead (DismissFocuslessPopups).
+    if (role == PopupRole::Popup && !OnWayland() && ThroughXWayland()) flags |= Qt::WindowDoesNotAcceptFocus;
     if (form.Frameless()) flags |= Qt::FramelessWindowHint;
     if (form.TopMost()) flags |= Qt::WindowStaysOnTopHint;
     if (form.InputTransparent()) flags |= Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
     if (window.flags() != flags) window.setFlags(flags);
+    if (window.transientParent() != ownerWindow) window.setTransientParent(ownerWindow);
+    window.SetTranslucent(form.Translucent());
     window.setTitle(ToQString(form.Caption()));
+}
+
+QPoint QtBackend::WindowPosition(const Form& form) const {
+    // A pop-up keeps its offset from its owner's window, wherever the window system has that.
+    const Form* owner = form.PopupOwner();
+    const FormWindow* ownerWindow = owner ? WindowOf(*owner) : nullptr;
+    if (!ownerWindow) return QPoint(form.Left(), form.Top());
+    const Rect place = form.PlaceInOwner();
+    return ownerWindow->position() + QPoint(place.left, place.top);
 }
 
 void QtBackend::ToTop(FormWindow* window) {
@@ -298,11 +372,11 @@ void QtBackend::ToTop(FormWindow* window) {
 void QtBackend::CreateWindow(Form& form) {
     if (Find(form)) return;
     Entry entry;
-    entry.bridge = std::make_unique<Bridge>(app_, form);
+    entry.bridge = std::make_unique<Bridge>(this, app_, form);
     entry.window = new FormWindow(entry.bridge.get(), QSize(form.Width(), form.Height()));
     ApplyStyle(form, *entry.window);
-    entry.window->setPosition(form.Left(), form.Top());
-    entry.window->Present(form.Surface(), form.Surface().Bounds());
+    entry.window->setPosition(WindowPosition(form));
+    entry.window->Present(form.Surface(), form.Surface().Bounds(), &form.SurfaceOpacity());
     windows_.emplace(&form, std::move(entry));
 }
 
@@ -315,6 +389,7 @@ void QtBackend::DestroyWindow(Form& form) {
     window->hide();
     window->deleteLater();
     windows_.erase(it);
+    PointerOver(form, false);
 }
 
 void QtBackend::ShowWindow(Form& form, bool activate) {
@@ -322,12 +397,12 @@ void QtBackend::ShowWindow(Form& form, bool activate) {
     FormWindow* window = Find(form)->window;
     ApplyStyle(form, *window);
     window->SetFormSize(QSize(form.Width(), form.Height()));
-    window->setPosition(form.Left(), form.Top());
+    window->setPosition(WindowPosition(form));
     // Whatever the form painted while hidden is what the window shows first.
-    window->Present(form.Surface(), form.Surface().Bounds());
+    window->Present(form.Surface(), form.Surface().Bounds(), &form.SurfaceOpacity());
     window->show();
     ToTop(window);
-    if (activate) window->requestActivate();
+    if (activate && !(window->flags() & Qt::WindowDoesNotAcceptFocus)) window->requestActivate();
 }
 
 void QtBackend::HideWindow(Form& form) {
@@ -338,7 +413,7 @@ void QtBackend::MoveWindow(Form& form) {
     Entry* e = Find(form);
     if (!e) return;
     e->window->SetFormSize(QSize(form.Width(), form.Height()));
-    e->window->setPosition(form.Left(), form.Top());
+    e->window->setPosition(WindowPosition(form));
 }
 
 void QtBackend::UpdateWindowStyle(Form& form) {
@@ -351,7 +426,7 @@ void QtBackend::UpdateWindowStyle(Form& form) {
 }
 
 void QtBackend::Present(Form& form, const Rect& area) {
-    if (Entry* e = Find(form)) e->window->Present(form.Surface(), area);
+    if (Entry* e = Find(form)) e->window->Present(form.Surface(), area, &form.SurfaceOpacity());
 }
 
 void QtBackend::RaiseWindow(Form& form, bool activate) {
@@ -444,9 +519,50 @@ void QtBackend::QuitLoop() {
 
 // ---- desktop
 
+void QtBackend::DismissFocuslessPopups(const Form& owner) {
+    std::vector<const Form*> popups;
+    for (auto& [form, entry] : windows_) {
+        if (form->GetPopupRole() == PopupRole::Popup && form->PopupOwner() == &owner &&
+            (entry.window->flags() & Qt::WindowDoesNotAcceptFocus) && entry.window->isVisible())
+            popups.push_back(form);
+    }
+    // Dismissing one may release it, and its window with it: look each up again.
+    for (const Form* popup : popups)
+        if (Entry* e = Find(*popup)) e->bridge->Dismiss();
+}
+
+void QtBackend::PointerOver(const Form& form, bool over) {
+    pointerOver_.erase(std::remove(pointerOver_.begin(), pointerOver_.end(), &form), pointerOver_.end());
+    if (over) pointerOver_.push_back(&form);
+}
+
 Point QtBackend::PointerPosition() {
+    // Qt (and an X server of a Wayland desktop) keeps the last place the pointer had over one of
+    // our windows, which would hold a pop-up open forever once the pointer has gone.
+    if ((OnWayland() || ThroughXWayland()) && pointerOver_.empty()) return kPointerElsewhere;
     const QPoint p = QCursor::pos();
     return {p.x(), p.y()};
+}
+
+bool QtBackend::ComposesTranslucentWindows() {
+    if (OnWayland()) return true;
+    xcb_connection_t* connection = XcbConnection();
+    if (!connection) return false;
+    // A compositing manager owns the selection _NET_WM_CM_S<screen> while it runs.
+    static constexpr char kName[] = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof kName - 1, kName), nullptr);
+    if (!atom) return false;
+    bool owned = false;
+    if (atom->atom != XCB_NONE) {
+        if (xcb_get_selection_owner_reply_t* owner =
+                xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr)) {
+            owned = owner->owner != XCB_NONE;
+            std::free(owner);
+        }
+    }
+    std::free(atom);
+    return owned;
 }
 
 namespace {
@@ -581,16 +697,25 @@ void QtBackend::ShowPendingPaints() {
 
 // ---- modal interaction
 
+FormWindow* QtBackend::DialogOwner() const {
+    if (!app_) return nullptr;
+    for (const Form* form : {app_->MainForm(), app_->ActiveForm()}) {
+        FormWindow* window = form ? WindowOf(*form) : nullptr;
+        if (window && window->isVisible()) return window;
+    }
+    return nullptr;
+}
+
 std::optional<FileDialogResult> QtBackend::RunFileDialog(const FileDialogRequest& request) {
-    return veskel::qt::RunFileDialog(request);
+    return veskel::qt::RunFileDialog(request, DialogOwner());
 }
 
 int QtBackend::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
-    return RunMessageBox(text, caption, flags);
+    return RunMessageBox(text, caption, flags, DialogOwner());
 }
 
 int QtBackend::PopupMenu(const std::vector<MenuItem>& items, Point screen) {
-    return RunPopupMenu(items, QPoint(screen.x, screen.y));
+    return RunPopupMenu(items, QPoint(screen.x, screen.y), DialogOwner());
 }
 
 }  // namespace veskel::qt

@@ -50,11 +50,16 @@ public:
     void RunLoop() override;
     void QuitLoop() override;
 
+    // Where the platform reveals the pointer only over our own windows (Wayland, and XWayland
+    // for an X11 program on a Wayland desktop), a point far
+    // outside every window once it has left them all (kPointerElsewhere), so that a pop-up's
+    // pointer watch sees it leave.
     Point PointerPosition() override;
     Size MonitorSize(const Rect& screenRect) override;
     Rect MonitorRect(const Rect& screenRect) override;
     Bitmap CaptureScreen(const Rect& screenRect) override;
     Bitmap CaptureScreenBehind(const Rect& screenRect, const Form& exclude) override;
+    bool ComposesTranslucentWindows() override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& utf8) override;
     Picture ClipboardPicture() override;
@@ -74,6 +79,10 @@ public:
     Bitmap ComposeOwnWindows(const Rect& screenRect, const Form* exclude = nullptr) const;
     // Whether CaptureScreen may ask the platform at all (tests switch it off to check the fallback).
     bool allowPlatformCapture = true;
+    // The session is a Wayland one: windows place only themselves and pop-ups relative to their
+    // parents, no program sees the screen or the pointer outside its own windows.
+    static bool OnWayland();
+    static constexpr Point kPointerElsewhere{-1000000, -1000000};
 
 private:
     class Bridge;
@@ -85,6 +94,12 @@ private:
     const Entry* Find(const Form& form) const;
     void ApplyStyle(Form& form, FormWindow& window);
     void ToTop(FormWindow* window);
+    QPoint WindowPosition(const Form& form) const;
+    void PointerOver(const Form& form, bool over);
+    // The owner lost the activation: its pop-ups that never take the focus go as well.
+    void DismissFocuslessPopups(const Form& owner);
+    // The window dialogs and menus belong to: the main form's, else the active form's.
+    FormWindow* DialogOwner() const;
 
     std::unique_ptr<QApplication> ownedApp_;
     QElapsedTimer clock_;
@@ -94,6 +109,7 @@ private:
     bool quitRequested_ = false;
     std::unordered_map<const Form*, Entry> windows_;
     std::vector<QPointer<FormWindow>> stacking_;  // bottom first, for the fallback capture
+    std::vector<const Form*> pointerOver_;         // forms whose window has the pointer now
 };
 
 }  // namespace veskel::qt

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <exception>
 #include <memory>
@@ -82,6 +83,25 @@ void PicturePreview::ShowFile(const QString& path) {
     caption_->setText(QStringLiteral("%1 x %2").arg(shown_.width()).arg(shown_.height()));
 }
 
+// ---- the owner window
+
+namespace {
+
+void AttachToOwner(QWidget& widget, QWindow* owner) {
+    if (!owner) return;
+    widget.winId();  // makes the native window, which takes the owner as its parent
+    if (QWindow* window = widget.windowHandle()) window->setTransientParent(owner);
+}
+
+// Our windows are QWindows, not widgets, so QDialog cannot centre itself over one.
+void CentreOver(QWidget& dialog, QWindow* owner) {
+    if (!owner) return;
+    dialog.adjustSize();
+    dialog.move(owner->geometry().center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+}
+
+}  // namespace
+
 // ---- file dialogs
 
 namespace {
@@ -96,8 +116,8 @@ std::unique_ptr<QSettings> Settings() {
 }
 }  // namespace
 
-std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, QWidget* parent) {
-    QFileDialog dialog(parent, ToQString(request.title));
+std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, QWindow* owner) {
+    QFileDialog dialog(nullptr, ToQString(request.title));
     // Qt's own dialog behaves the same everywhere (also under Xvfb) and can carry the preview pane.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -142,6 +162,8 @@ std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, 
         }
     }
 
+    AttachToOwner(dialog, owner);
+    CentreOver(dialog, owner);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return std::nullopt;
@@ -154,8 +176,8 @@ std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, 
 
 // ---- message box
 
-int RunMessageBox(const std::string& text, const std::string& caption, unsigned flags, QWidget* parent) {
-    QMessageBox box(parent);
+int RunMessageBox(const std::string& text, const std::string& caption, unsigned flags, QWindow* owner) {
+    QMessageBox box;
     box.setWindowTitle(ToQString(caption));
     box.setText(ToQString(text));
     switch (flags & 0xF0) {
@@ -172,6 +194,8 @@ int RunMessageBox(const std::string& text, const std::string& caption, unsigned 
     case kMbYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     default: box.setStandardButtons(QMessageBox::Ok); break;
     }
+    AttachToOwner(box, owner);
+    CentreOver(box, owner);
     switch (box.exec()) {
     case QMessageBox::Ok: return kIdOk;
     case QMessageBox::Yes: return kIdYes;
@@ -340,9 +364,10 @@ private:
 
 }  // namespace
 
-int RunPopupMenu(const std::vector<MenuItem>& items, QPoint screenPos) {
+int RunPopupMenu(const std::vector<MenuItem>& items, QPoint screenPos, QWindow* owner) {
     if (items.empty()) return 0;
     PopupList menu(items);
+    AttachToOwner(menu, owner);
     return menu.Run(screenPos);
 }
 

@@ -14,20 +14,25 @@
 #include "platform/ui/Backend.h"
 
 class QLabel;
+class QWindow;
 
 namespace veskel::qt {
 
+// Each takes the window it belongs to (`owner`, may be null): the dialog or menu is attached to
+// it, so that the window system keeps it with that window (a Wayland desktop as its child), and
+// a dialog opens centred over it.
+
 // Runs a non-native QFileDialog (it works the same on every platform and under Xvfb).
 // Returns nothing when the user cancels.
-std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, QWidget* parent = nullptr);
+std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, QWindow* owner = nullptr);
 
 // `flags` and the answer are the classic message box values (Backend.h).
-int RunMessageBox(const std::string& text, const std::string& caption, unsigned flags, QWidget* parent = nullptr);
+int RunMessageBox(const std::string& text, const std::string& caption, unsigned flags, QWindow* owner = nullptr);
 
 // Shows the items one under another at `screenPos` and waits; returns the chosen item's command,
 // or 0 when the menu is dismissed (Escape, a click elsewhere). Up, Down and Return work too.
 // An item with a bitmap shows only the bitmap; the others show their text.
-int RunPopupMenu(const std::vector<MenuItem>& items, QPoint screenPos);
+int RunPopupMenu(const std::vector<MenuItem>& items, QPoint screenPos, QWindow* owner = nullptr);
 
 // The preview pane of the picture dialogs: the selected file decoded by our own codecs, fitted
 // into the pane, with its size written beneath. Shows nothing for what it cannot read.

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QSurfaceFormat>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -33,7 +34,7 @@ FormWindow::FormWindow(FormWindowSink* sink, QSize size) : sink_(sink) {
 void FormWindow::SetFormSize(QSize size) {
     size = size.expandedTo(QSize(1, 1));
     if (frame_.size() != size) {
-        QImage next(size, QImage::Format_RGB32);
+        QImage next(size, frame_.isNull() ? QImage::Format_RGB32 : frame_.format());
         next.fill(Qt::black);
         if (!frame_.isNull()) {
             QPainter p(&next);
@@ -46,15 +47,39 @@ void FormWindow::SetFormSize(QSize size) {
     resize(size);
 }
 
-void FormWindow::Present(const Bitmap& surface, const Rect& area) {
+void FormWindow::Present(const Bitmap& surface, const Rect& area, const std::vector<std::uint8_t>* opacity) {
     const Rect r = area.Intersect(surface.Bounds()).Intersect(Rect{0, 0, frame_.width(), frame_.height()});
     if (r.IsEmpty()) return;
+    const std::size_t width = std::size_t(surface.Width());
+    if (opacity && opacity->size() != width * std::size_t(surface.Height())) opacity = nullptr;
+    const bool translucent = Translucent() && opacity;
     for (int y = r.top; y < r.bottom; ++y) {
         const std::uint8_t* src = surface.Row(y) + std::size_t(r.left) * 3;
         auto* dst = reinterpret_cast<QRgb*>(frame_.scanLine(y)) + r.left;
-        for (int x = 0; x < r.Width(); ++x, src += 3) dst[x] = qRgb(src[2], src[1], src[0]);
+        if (!translucent) {
+            for (int x = 0; x < r.Width(); ++x, src += 3) dst[x] = qRgb(src[2], src[1], src[0]);
+            continue;
+        }
+        const std::uint8_t* alpha = opacity->data() + std::size_t(y) * width + std::size_t(r.left);
+        for (int x = 0; x < r.Width(); ++x, src += 3) {
+            const unsigned a = alpha[x];
+            // Premultiplied, rounded: c x a / 255.
+            const auto pre = [a](unsigned c) { return int((c * a + 127) / 255); };
+            dst[x] = qRgba(pre(src[2]), pre(src[1]), pre(src[0]), int(a));
+        }
     }
     update(QRect(r.left, r.top, r.Width(), r.Height()));
+}
+
+bool FormWindow::SetTranslucent(bool on) {
+    if (on == Translucent()) return on;
+    // The surface's format is chosen when the native window is made.
+    if (handle()) return Translucent();
+    QSurfaceFormat format = this->format();
+    format.setAlphaBufferSize(on ? 8 : 0);
+    setFormat(format);
+    frame_ = frame_.convertToFormat(on ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    return on;
 }
 
 int FormWindow::PixelScale() const {

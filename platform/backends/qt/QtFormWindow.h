@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Geometry.h"
 
@@ -54,8 +57,15 @@ public:
     // Changes the presented size (the frame keeps what fits, the rest is black until presented).
     void SetFormSize(QSize size);
     QSize FormSize() const { return frame_.size(); }
-    // Copies `area` of `surface` (clipped to both) into the presented frame and schedules its repaint.
-    void Present(const Bitmap& surface, const Rect& area);
+    // Copies `area` of `surface` (clipped to both) into the presented frame and schedules its
+    // repaint. A translucent window takes each pixel's opacity from `opacity` (one byte a pixel,
+    // rows top first, the surface's size; anything else counts as opaque).
+    void Present(const Bitmap& surface, const Rect& area, const std::vector<std::uint8_t>* opacity = nullptr);
+    // Per-pixel opacity: an alpha surface, presented as premultiplied ARGB so that a compositing
+    // desktop shows what lies behind. Takes effect on a window not yet created; returns whether
+    // the window now has it.
+    bool SetTranslucent(bool on);
+    bool Translucent() const { return frame_.hasAlphaChannel(); }
     // What the window shows, one pixel per form pixel.
     const QImage& Frame() const { return frame_; }
 

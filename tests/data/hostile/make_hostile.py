@@ -81,3 +81,40 @@ write("zero_picture.vzk", bytes(record) + png)
 png = zero_png(2000, 1500)
 record[581:585] = struct.pack("<i", len(png))
 write("zero_picture_small.vzk", bytes(record) + png)
+
+
+# Pictures whose headers declare a 16384 x 3906 canvas that their data hardly paints.
+
+# GIF: a 1 x 1 frame, complete, on that logical screen (37 bytes).
+gif = b"GIF89a" + struct.pack("<HHBBB", W, H, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"
+gif += b"\x2c" + struct.pack("<HHHHB", 0, 0, 1, 1, 0) + b"\x02\x02\x4c\x01\x00\x3b"
+write("screen_one_pixel.gif", gif)
+
+# RLE BMPs whose codes jump down the image 255 rows at a time and paint nothing: RLE4 with its
+# end-of-bitmap code (184 bytes), RLE8 without one (1,142 bytes with its 256-colour table).
+jumps = b"\x00\x02\x00\xff" * (H // 255 + 1)
+palette16 = b"".join(struct.pack("<BBBB", i * 17, i * 17, i * 17, 0) for i in range(16))
+write("rle4_jumps.bmp", bmp_header(W, H, 4, 2, len(jumps) + 2, palette16) + jumps + b"\x00\x01")
+write("rle8_jumps_no_end.bmp", bmp_header(W, H, 8, 1, len(jumps), palette) + jumps)
+
+
+def segment(marker, payload):
+    return b"\xff" + bytes([marker]) + struct.pack(">H", len(payload) + 2) + payload
+
+
+def arithmetic_jpeg(progressive):
+    # Arithmetic-coded scans may end at the next marker: the decoder supplies zero data until the
+    # image is complete, so a few header bytes describe the whole canvas. 4:2:0 sampling.
+    out = b"\xff\xd8" + segment(0xDB, b"\x00" + bytes([1] * 64))
+    components = b"\x01\x22\x00\x02\x11\x00\x03\x11\x00"
+    out += segment(0xCA if progressive else 0xC9, b"\x08" + struct.pack(">HH", H, W) + b"\x03" + components)
+    if not progressive:
+        return out + segment(0xDA, b"\x03\x01\x00\x02\x00\x03\x00\x00\x3f\x00") + b"\x00" * 200 + b"\xff\xd9"
+    out += segment(0xDA, b"\x03\x01\x00\x02\x00\x03\x00\x00\x00\x00") + b"\x00" * 100
+    for component in (1, 2, 3):
+        out += segment(0xDA, bytes([1, component, 0, 1, 63, 0])) + b"\x00" * 60
+    return out + b"\xff\xd9"
+
+
+write("arithmetic.jpg", arithmetic_jpeg(False))
+write("arithmetic_progressive.jpg", arithmetic_jpeg(True))

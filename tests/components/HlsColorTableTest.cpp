@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "Components/GlassTint/GlassTint.h"
 #include "Components/HLSColorTable/HlsTableImage.h"
 #include "ColourPickerFixture.h"
@@ -121,6 +123,20 @@ TEST_F(HlsColorTableTest, SaturationAndLightnesShowOnlyAtTheNextRepaint) {
     EXPECT_NE(Shot(*table), before);
     EXPECT_EQ(Shot(*table).Pixel(11, 235), table->TableImage().Pixel(10, 234));  // the centre stays
     EXPECT_EQ(changes, 0);
+}
+
+// Stored values may lie anywhere in the int range: a cross-hair beyond the table is not drawn.
+TEST_F(HlsColorTableTest, ValuesAtTheIntLimitsDrawNoCrossHair) {
+    table->SetSaturation(100000);
+    table->SetLightnes(100000);
+    table->SetHUE(0);
+    const Bitmap outside = Shot(*table);
+    for (int v : {INT_MAX, INT_MIN}) {
+        table->SetSaturation(v);
+        table->SetLightnes(v);
+        table->SetHUE(0);
+        EXPECT_EQ(Shot(*table), outside) << v;
+    }
 }
 
 // Each coordinate applies only inside the picture; the other still applies and OnChange is

@@ -83,18 +83,15 @@ record[581:585] = struct.pack("<i", len(png))
 write("zero_picture_small.vzk", bytes(record) + png)
 
 
-# Pictures whose headers declare a 16384 x 3906 canvas that their data hardly paints.
-
-# GIF: a 1 x 1 frame, complete, on that logical screen (37 bytes).
+# Pictures that declare a 16384 x 3906 canvas and paint next to nothing of it: a whole 1 x 1 GIF
+# frame on that screen; RLE4 and RLE8 codes that jump down 255 rows at a time (the RLE8 without an
+# end code); arithmetic-coded JPEGs (4:2:0) whose scans end at once, which the decoder completes
+# with zero data.
 gif = b"GIF89a" + struct.pack("<HHBBB", W, H, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"
-gif += b"\x2c" + struct.pack("<HHHHB", 0, 0, 1, 1, 0) + b"\x02\x02\x4c\x01\x00\x3b"
-write("screen_one_pixel.gif", gif)
-
-# RLE BMPs whose codes jump down the image 255 rows at a time and paint nothing: RLE4 with its
-# end-of-bitmap code (184 bytes), RLE8 without one (1,142 bytes with its 256-colour table).
+write("screen_one_pixel.gif", gif + b"\x2c" + struct.pack("<HHHHB", 0, 0, 1, 1, 0) + b"\x02\x02\x4c\x01\x00\x3b")
 jumps = b"\x00\x02\x00\xff" * (H // 255 + 1)
-palette16 = b"".join(struct.pack("<BBBB", i * 17, i * 17, i * 17, 0) for i in range(16))
-write("rle4_jumps.bmp", bmp_header(W, H, 4, 2, len(jumps) + 2, palette16) + jumps + b"\x00\x01")
+grey16 = b"".join(struct.pack("<BBBB", i * 17, i * 17, i * 17, 0) for i in range(16))
+write("rle4_jumps.bmp", bmp_header(W, H, 4, 2, len(jumps) + 2, grey16) + jumps + b"\x00\x01")
 write("rle8_jumps_no_end.bmp", bmp_header(W, H, 8, 1, len(jumps), palette) + jumps)
 
 
@@ -102,19 +99,12 @@ def segment(marker, payload):
     return b"\xff" + bytes([marker]) + struct.pack(">H", len(payload) + 2) + payload
 
 
-def arithmetic_jpeg(progressive):
-    # Arithmetic-coded scans may end at the next marker: the decoder supplies zero data until the
-    # image is complete, so a few header bytes describe the whole canvas. 4:2:0 sampling.
-    out = b"\xff\xd8" + segment(0xDB, b"\x00" + bytes([1] * 64))
-    components = b"\x01\x22\x00\x02\x11\x00\x03\x11\x00"
-    out += segment(0xCA if progressive else 0xC9, b"\x08" + struct.pack(">HH", H, W) + b"\x03" + components)
-    if not progressive:
-        return out + segment(0xDA, b"\x03\x01\x00\x02\x00\x03\x00\x00\x3f\x00") + b"\x00" * 200 + b"\xff\xd9"
-    out += segment(0xDA, b"\x03\x01\x00\x02\x00\x03\x00\x00\x00\x00") + b"\x00" * 100
-    for component in (1, 2, 3):
-        out += segment(0xDA, bytes([1, component, 0, 1, 63, 0])) + b"\x00" * 60
-    return out + b"\xff\xd9"
+def arithmetic_jpeg(sof, scans):
+    frame = b"\x08" + struct.pack(">HH", H, W) + b"\x03\x01\x22\x00\x02\x11\x00\x03\x11\x00"
+    out = b"\xff\xd8" + segment(0xDB, b"\x00" + bytes([1] * 64)) + segment(sof, frame)
+    return out + b"".join(segment(0xDA, scan) + bytes(data) for scan, data in scans) + b"\xff\xd9"
 
 
-write("arithmetic.jpg", arithmetic_jpeg(False))
-write("arithmetic_progressive.jpg", arithmetic_jpeg(True))
+write("arithmetic.jpg", arithmetic_jpeg(0xC9, [(b"\x03\x01\x00\x02\x00\x03\x00\x00\x3f\x00", 200)]))
+write("arithmetic_progressive.jpg", arithmetic_jpeg(0xCA, [(b"\x03\x01\x00\x02\x00\x03\x00\x00\x00\x00", 100)] +
+                                                   [(bytes([1, c, 0, 1, 63, 0]), 60) for c in (1, 2, 3)]))

@@ -96,8 +96,7 @@ TEST(JpegDecode, ExplainsWhatIsWrong) {
     EXPECT_EQ(Message(DecodeJpeg, prog), "JPEG: too many progressive scans");
 }
 
-// A file that lacks only its end-of-image marker holds the whole picture; one cut inside its last
-// scan does not.
+// A file that lacks only its end-of-image marker holds the whole picture; one cut in its last scan not.
 TEST(JpegDecode, AMissingEndMarkerLosesNothing) {
     for (const char* name : {"smooth.jpg", "progressive.jpg"}) {
         SCOPED_TRACE(name);

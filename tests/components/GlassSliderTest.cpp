@@ -272,7 +272,6 @@ TEST(GlassSliderPaint, TrackTicksAndThumbPlace) {
         s->SetValue(v);
         EXPECT_EQ(stage.Shot(*s), v > 0 ? atMax : shot) << v;
     }
-    s->SetValue(0);
 
     // Downward rounding moves the inner ticks that fell on .4 and .6.
     ScopedRoundingModeForTesting down(RoundingMode::Downward);

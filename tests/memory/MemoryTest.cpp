@@ -25,16 +25,13 @@ std::vector<std::uint8_t> Hostile(const std::string& name) {
 #define SKIP_WITHOUT_METER() \
     if (!memory::Counting()) GTEST_SKIP() << "the sanitizer's allocator is not counted"
 
-// Tiny files that declare a 16384 x 3906 picture (16000 x 4000 for huge_screen.gif): cut off, or
-// painting next to nothing of it, each is refused before the canvas is allocated.
 TEST(DecodeMemory, CraftedHugeHeadersAreRefusedCheaply) {
     struct Case {
         const char* file;
         std::function<Picture(std::span<const std::uint8_t>)> decode;
         const char* message;
     };
-    const char* truncated = "truncated data";
-    const char* sparse = "paints too little of the 16384 x 3906 image";
+    const char *truncated = "truncated data", *sparse = "paints too little of the 16384 x 3906 image";
     const std::vector<Case> cases = {
         {"huge_frame.bmp", DecodeBmp, truncated},              // 24-bit, 154 bytes
         {"huge_rle8_eob.bmp", DecodeBmp, truncated},           // RLE8 holding only the end-of-bitmap code

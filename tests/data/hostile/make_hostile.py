@@ -83,10 +83,8 @@ record[581:585] = struct.pack("<i", len(png))
 write("zero_picture_small.vzk", bytes(record) + png)
 
 
-# Pictures that declare a 16384 x 3906 canvas and paint next to nothing of it: a whole 1 x 1 GIF
-# frame on that screen; RLE4 and RLE8 codes that jump down 255 rows at a time (the RLE8 without an
-# end code); arithmetic-coded JPEGs (4:2:0) whose scans end at once, which the decoder completes
-# with zero data.
+# 16384 x 3906 canvases painted next to nothing: a 1 x 1 GIF frame; RLE codes jumping 255 rows at a
+# time (RLE8 without an end code); arithmetic-coded scans that end at once (completed with zeros).
 gif = b"GIF89a" + struct.pack("<HHBBB", W, H, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"
 write("screen_one_pixel.gif", gif + b"\x2c" + struct.pack("<HHHHB", 0, 0, 1, 1, 0) + b"\x02\x02\x4c\x01\x00\x3b")
 jumps = b"\x00\x02\x00\xff" * (H // 255 + 1)

@@ -72,7 +72,18 @@ void InitErrors(JpegErrorManager* err) {
 void SourceInit(j_decompress_ptr) {}
 void SourceTerm(j_decompress_ptr) {}
 
-bool ImageDataComplete(j_decompress_ptr cinfo);
+// Whether the data so far describes the whole image: decoding has reached the last row of MCUs
+// (a scan cut off earlier would be finished from nothing: grey for Huffman coding, zero data for
+// arithmetic coding), and a progressive file has sent every coefficient to full precision.
+bool ImageDataComplete(j_decompress_ptr cinfo) {
+    if (cinfo->input_scan_number == 0) return false;  // still in the headers
+    if (cinfo->input_iMCU_row + 1 < cinfo->total_iMCU_rows) return false;
+    if (!cinfo->progressive_mode || !cinfo->coef_bits) return true;
+    for (int c = 0; c < cinfo->num_components; ++c)
+        for (int k = 0; k < DCTSIZE2; ++k)
+            if (cinfo->coef_bits[c][k] != 0) return false;
+    return true;
+}
 
 // The whole file is in the buffer from the start, so being asked for more means it is cut off,
 // unless all that is missing is the end-of-image marker: image data that is complete gets the
@@ -85,19 +96,6 @@ boolean SourceFill(j_decompress_ptr cinfo) {
     cinfo->src->next_input_byte = kEndOfImage;
     cinfo->src->bytes_in_buffer = sizeof kEndOfImage;
     return TRUE;
-}
-
-// Whether the data so far describes the whole image: decoding has reached the last row of MCUs
-// (a scan cut off earlier would be finished from nothing: grey for Huffman coding, zero data for
-// arithmetic coding), and a progressive file has sent every coefficient to full precision.
-bool ImageDataComplete(j_decompress_ptr cinfo) {
-    if (cinfo->input_scan_number == 0) return false;  // still in the headers
-    if (cinfo->input_iMCU_row + 1 < cinfo->total_iMCU_rows) return false;
-    if (!cinfo->progressive_mode || !cinfo->coef_bits) return true;
-    for (int c = 0; c < cinfo->num_components; ++c)
-        for (int k = 0; k < DCTSIZE2; ++k)
-            if (cinfo->coef_bits[c][k] != 0) return false;
-    return true;
 }
 
 void SourceSkip(j_decompress_ptr cinfo, long count) {

@@ -16,9 +16,9 @@ public:
     explicit FileError(const std::string& reason) : std::runtime_error(reason) {}
 };
 
-// Tells from the first bytes of a file how many bytes the whole of it needs: kReadAll while they
-// cannot tell yet, otherwise a count (the bytes already read, or fewer, to stop at once: data
-// that cannot be what the caller reads is refused by the caller from what was read).
+// Tells from the first bytes of a file how many bytes the whole of it needs, or kReadAll while they
+// cannot tell yet. A count no larger than what was read ends the read there at once: data that
+// cannot be what the caller reads is refused by the caller from its first bytes.
 using NeededBytes = std::function<std::size_t(std::span<const std::uint8_t> head)>;
 inline constexpr std::size_t kReadAll = SIZE_MAX;
 

@@ -3,7 +3,9 @@
 // writer. Decoders take untrusted bytes: they check sizes before allocating and throw
 // CodecError with a clear message on anything they cannot read; they never crash. They grow the
 // picture as its rows decode, so a file that declares a huge image and stops short costs about
-// what it delivered, not what it declared.
+// what it delivered, not what it declared; a large picture that the data paints hardly any of
+// (a GIF screen round a tiny frame, RLE jumps, arithmetic-coded scans that end at once) is refused
+// with "the data paints too little of the W x H image it declares" before it is allocated.
 #include <array>
 #include <cstddef>
 #include <cstdint>

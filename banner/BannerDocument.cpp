@@ -285,7 +285,7 @@ void BannerDocument::LoadOverlayPicture(const std::string& path) {
     }
     std::vector<std::uint8_t> data;
     try {
-        data = ReadFileBytes(path);
+        data = ReadFileBytes(path, kMaxReadBytes, [&ext](auto head) { return PictureBytesNeeded(ext, head); });
     } catch (const FileError& e) {
         throw BannerError("Cannot load the picture " + Quoted(path) + ": " + e.what());
     }

@@ -90,10 +90,23 @@ std::string SaveProject(BannerDocument& document, const std::string& chosenPath)
     return path;
 }
 
+namespace {
+// A project read from a stream ends where its record says: after the record when no picture
+// follows, after the picture's PNG datastream when one does.
+std::size_t ProjectBytesNeeded(std::span<const std::uint8_t> head) {
+    if (head.size() < BannerSettings::kSize) return kReadAll;
+    BannerSettings record;
+    record.OverwriteLeading(head.first(BannerSettings::kSize));
+    if (record.PictureSize() == 0) return BannerSettings::kSize;
+    const std::size_t png = PictureBytesNeeded(".png", head.subspan(BannerSettings::kSize));
+    return png == SIZE_MAX ? kReadAll : BannerSettings::kSize + png;
+}
+}  // namespace
+
 void OpenProject(BannerDocument& document, const std::string& path) {
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = ReadFileBytes(path, kMaxProjectFileBytes);
+        bytes = ReadFileBytes(path, kMaxProjectFileBytes, ProjectBytesNeeded);
     } catch (const FileError& e) {
         throw ProjectError(FileAction::Open, path, e.what());
     }

@@ -107,7 +107,9 @@ void TGlassSlider::MouseLeave() {
 void TGlassSlider::Paint(Canvas& canvas) {
     canvas.StretchDraw({kTrackLeft, kTrackTop, Width() - kTrackLeft, kTrackTop + track_->Height()}, track_->color);
     const Picture& thumb = hovered_ ? *thumbHover_ : *thumb_;
-    canvas.Draw(thumbPos_ + kThumbLeft, kThumbTop, thumb);
+    // A value set from code may lie anywhere in the int range (a stored design's strength); its
+    // thumb is shown at the end of the track it is beyond.
+    canvas.Draw(std::clamp(thumbPos_, 0, TrackLength()) + kThumbLeft, kThumbTop, thumb);
     canvas.brush.style = BrushStyle::Solid;
     canvas.brush.color = kTickColor;
     const int length = Width() - 18;

@@ -1,5 +1,9 @@
 #include "Components/HLSColorTable/HLSColorTable.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "Components/HLSColorTable/HlsTableImage.h"
 #include "platform/Resources.h"
 #include "platform/codecs/Codecs.h"
@@ -47,8 +51,14 @@ void THLSColorTable::Paint(Canvas& canvas) {
 
     // The cross-hair leaves the picked pixel and its left and right neighbours untouched, so the
     // colour under it stays visible; exclusive-or keeps it readable on any colour.
-    const int x0 = saturation_ + 1;
-    const int y0 = 255 - lightnes_;
+    // Stored values may lie anywhere in the int range; a centre more than the arm's length
+    // outside the table draws nothing, so it is held there instead of overflowing.
+    constexpr int kOutside = 8;
+    auto held = [](std::int64_t v, int size) {
+        return int(std::clamp<std::int64_t>(v, -kOutside, std::min(size, INT_MAX - 2 * kOutside) + kOutside));
+    };
+    const int x0 = held(std::int64_t(saturation_) + 1, Width());
+    const int y0 = held(255 - std::int64_t(lightnes_), Height());
     canvas.pen = Pen{kFrameGrey, PenStyle::Solid, PenMode::Xor};
     canvas.MoveTo(x0 - 4, y0);
     canvas.LineTo(x0 - 1, y0);

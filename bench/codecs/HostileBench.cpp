@@ -26,6 +26,12 @@ BENCHMARK_CAPTURE(Refuse, bmp_rle8_end, "huge_rle8_eob.bmp", DecodeBmp);
 BENCHMARK_CAPTURE(Refuse, jpeg_baseline, "huge_frame_baseline.jpg", DecodeJpeg);
 BENCHMARK_CAPTURE(Refuse, jpeg_progressive, "huge_frame_progressive.jpg", DecodeJpeg);
 BENCHMARK_CAPTURE(Refuse, gif_screen, "huge_screen.gif", DecodeGif);
+// Canvases that the data hardly paints.
+BENCHMARK_CAPTURE(Refuse, gif_screen_one_pixel, "screen_one_pixel.gif", DecodeGif);
+BENCHMARK_CAPTURE(Refuse, bmp_rle4_jumps, "rle4_jumps.bmp", DecodeBmp);
+BENCHMARK_CAPTURE(Refuse, bmp_rle8_jumps, "rle8_jumps_no_end.bmp", DecodeBmp);
+BENCHMARK_CAPTURE(Refuse, jpeg_arithmetic, "arithmetic.jpg", DecodeJpeg);
+BENCHMARK_CAPTURE(Refuse, jpeg_arithmetic_progressive, "arithmetic_progressive.jpg", DecodeJpeg);
 
 }  // namespace
 }  // namespace veskel

@@ -198,36 +198,19 @@ Bitmap DecodeUncompressed(std::span<const std::uint8_t> data, std::size_t offset
     return bmp;
 }
 
-// RLE8 / RLE4: runs, end-of-line, end-of-bitmap, delta and absolute runs. Pixels that fall
-// outside the image are dropped; pixels the data never reaches stay black. The rows are grown as
-// the data reaches them. Data that ends the bitmap early leaves the rest black only while that
-// rest is small (under kGrowthStepBytes, or no more than the rows already decoded): a file of a few
-// bytes cannot make us allocate a huge black image.
-Bitmap DecodeRle(std::span<const std::uint8_t> data, std::size_t offset, const BmpHeader& h, const BmpPalette& pal) {
+// RLE8 / RLE4: runs, end-of-line, end-of-bitmap, delta and absolute runs. Walks the codes, calling
+// paint(x, row, index) for every pixel that lands inside the image (pixels outside are dropped)
+// and reach(row) whenever the codes move to a row inside it; throws on data that stops mid-code.
+template <class Paint, class Reach>
+void WalkRle(std::span<const std::uint8_t> data, std::size_t offset, const BmpHeader& h, Paint&& paint, Reach&& reach) {
     const bool rle4 = h.compression == kBiRle4;
     const std::int64_t width = h.width, height = h.height;
-    codec_detail::GrowingRows rows{int(width), int(height)};
     std::int64_t x = 0, row = 0;
     std::size_t p = offset;
     const std::size_t end = data.size();
-    std::uint8_t* current = nullptr;  // the row being drawn, in file order
-    std::int64_t currentRow = -1;
     auto put = [&](unsigned index) {
-        if (x < width && row < height) {
-            if (row != currentRow) {
-                current = rows.Row(int(row));
-                currentRow = row;
-            }
-            PutIndex(current, pal, int(x), index);
-        }
+        if (x < width && row < height) paint(int(x), int(row), index);
         ++x;
-    };
-    auto finish = [&] {
-        const std::size_t rest = std::size_t(height - std::min<std::int64_t>(rows.RowsReached(), height)) *
-                                 rows.RowBytes();
-        if (rest > codec_detail::kGrowthStepBytes && rest > std::size_t(rows.RowsReached()) * rows.RowBytes())
-            Fail("truncated data");
-        return rows.TakeBitmap(!h.topDown);
     };
     while (row < height) {
         if (p + 2 > end) Fail("truncated data");
@@ -244,18 +227,16 @@ Bitmap DecodeRle(std::span<const std::uint8_t> data, std::size_t offset, const B
             case 0:  // end of line
                 x = 0;
                 ++row;
-                if (row < height) rows.Row(int(row));
-                currentRow = -1;  // growing may have moved the rows
+                if (row < height) reach(int(row));
                 break;
             case 1:  // end of bitmap
-                return finish();
+                return;
             case 2:  // delta
                 if (p + 2 > end) Fail("truncated data");
                 x += data[p];
                 row += data[p + 1];
                 p += 2;
-                if (row < height) rows.Row(int(row));
-                currentRow = -1;
+                if (row < height) reach(int(row));
                 break;
             default: {  // absolute run of `value` pixels, padded to a 16-bit boundary
                 const std::size_t bytes = rle4 ? (value + 1) / 2 : value;
@@ -269,7 +250,45 @@ Bitmap DecodeRle(std::span<const std::uint8_t> data, std::size_t offset, const B
             }
         }
     }
-    return finish();
+}
+
+// Pixels the data never reaches stay black. The codes are walked once without drawing, so that a
+// picture its data hardly paints (delta codes jumping down a huge image) or ends early is refused
+// before any row is allocated; then they are drawn into rows grown as the codes reach them.
+// Data that ends the bitmap early leaves the rest black only while that rest is small (under
+// kGrowthStepBytes, or no more than the rows the codes reached).
+Bitmap DecodeRle(std::span<const std::uint8_t> data, std::size_t offset, const BmpHeader& h, const BmpPalette& pal) {
+    const std::int64_t width = h.width, height = h.height;
+    std::int64_t painted = 0, rowsReached = 0;
+    WalkRle(
+        data, offset, h,
+        [&](int, int row, unsigned) {
+            ++painted;
+            rowsReached = std::max<std::int64_t>(rowsReached, row + 1);
+        },
+        [&](int row) { rowsReached = std::max<std::int64_t>(rowsReached, row + 1); });
+    const std::size_t rowBytes = std::size_t(width) * 3;
+    const std::size_t rest = std::size_t(height - rowsReached) * rowBytes;
+    if (rest > codec_detail::kGrowthStepBytes && rest > std::size_t(rowsReached) * rowBytes) Fail("truncated data");
+    codec_detail::CheckPaintedShare("BMP", width, height, painted);
+
+    codec_detail::GrowingRows rows{int(width), int(height)};
+    std::uint8_t* current = nullptr;  // the row being drawn, in file order
+    int currentRow = -1;
+    WalkRle(
+        data, offset, h,
+        [&](int x, int row, unsigned index) {
+            if (row != currentRow) {
+                current = rows.Row(row);
+                currentRow = row;
+            }
+            PutIndex(current, pal, x, index);
+        },
+        [&](int row) {
+            rows.Row(row);
+            currentRow = -1;  // growing may have moved the rows
+        });
+    return rows.TakeBitmap(!h.topDown);
 }
 
 }  // namespace

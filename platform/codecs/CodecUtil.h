@@ -19,6 +19,24 @@ inline void CheckSize(const char* format, std::int64_t width, std::int64_t heigh
     }
 }
 
+// A header may declare a canvas that its data hardly paints: a GIF screen around a tiny frame, RLE
+// codes that jump over the rows, arithmetic-coded scans that end at once (the decoder supplies
+// zero data up to the last row). Held whole, such a picture costs as much as a photograph of its
+// size. Pictures up to this many pixels load whatever their data paints; larger ones must be
+// painted to a plausible share. A process that lowers the image limits lowers it in proportion.
+inline std::int64_t SparseCanvasFloor() {
+    return std::min<std::int64_t>(std::int64_t(1) << 23, CurrentImageLimits().maxPixels / 4);
+}
+inline constexpr std::int64_t kMinPaintedShare = 16;  // at least 1/16 of a large canvas
+
+// Refuses a canvas above the floor of which the data paints less than 1/kMinPaintedShare.
+inline void CheckPaintedShare(const char* format, std::int64_t width, std::int64_t height, std::int64_t painted) {
+    const std::int64_t pixels = width * height;
+    if (pixels <= SparseCanvasFloor() || painted * kMinPaintedShare >= pixels) return;
+    throw CodecError(std::string(format) + ": the data paints too little of the " + std::to_string(width) + " x " +
+                     std::to_string(height) + " image it declares");
+}
+
 // What a decoder may hold ahead of the data it has actually decoded: the first block of rows, and
 // the most by which a growing image may run ahead of its rows.
 inline constexpr std::size_t kGrowthStepBytes = std::size_t(1) << 20;

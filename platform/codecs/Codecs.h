@@ -3,13 +3,16 @@
 // writer. Decoders take untrusted bytes: they check sizes before allocating and throw
 // CodecError with a clear message on anything they cannot read; they never crash. They grow the
 // picture as its rows decode, so a file that declares a huge image and stops short costs about
-// what it delivered, not what it declared.
+// what it delivered, not what it declared; a large picture that the data paints hardly any of
+// (a GIF screen round a tiny frame, RLE jumps, arithmetic-coded scans that end at once) is refused
+// with "the data paints too little of the W x H image it declares" before it is allocated.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
@@ -52,6 +55,12 @@ Picture DecodeGif(std::span<const std::uint8_t> data);
 // BMP: 1, 4, 8, 16, 24 and 32 bits, RLE4 and RLE8, bit-field masks, top-down and bottom-up,
 // 12- to 124-byte headers. Opaque 24-bit result.
 Picture DecodeBmp(std::span<const std::uint8_t> data);
+
+// For reading a picture from a stream that may never end: how many bytes of a file of the format
+// that `extension` (".png", ".jpg", ".gif", ".bmp") names the start `head` needs. SIZE_MAX while
+// the head cannot tell; head.size() once it shows the data is no such file (the decoder then says
+// why); for a PNG, the end of its IEND chunk once the head reaches that chunk.
+std::size_t PictureBytesNeeded(std::string_view extension, std::span<const std::uint8_t> head);
 
 // ---- encoding
 enum class PngFilter { None, Sub, Up, Average, Paeth };

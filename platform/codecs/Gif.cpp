@@ -131,6 +131,8 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
         if (DGifGetLine(gif, indices.data() + at, int(fw)) != GIF_OK) failWith(gif->Error);
     }
 
+    // The screen beyond the frame is only declared: a large screen must be mostly frame.
+    codec_detail::CheckPaintedShare("GIF", width, height, std::min(fw, width - left) * std::min(fh, height - top));
     Bitmap bitmap{int(width), int(height)};
     const ColorMapObject* screenMap = gif->SColorMap;
     if (screenMap && screenMap->Colors && gif->SBackGroundColor >= 0 &&

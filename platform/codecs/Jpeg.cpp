@@ -72,8 +72,31 @@ void InitErrors(JpegErrorManager* err) {
 void SourceInit(j_decompress_ptr) {}
 void SourceTerm(j_decompress_ptr) {}
 
-// The whole file is in the buffer from the start, so being asked for more means it is cut off.
-boolean SourceFill(j_decompress_ptr cinfo) { FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data"); }
+// Whether the data so far describes the whole image: decoding has reached the last row of MCUs
+// (a scan cut off earlier would be finished from nothing: grey for Huffman coding, zero data for
+// arithmetic coding), and a progressive file has sent every coefficient to full precision.
+bool ImageDataComplete(j_decompress_ptr cinfo) {
+    if (cinfo->input_scan_number == 0) return false;  // still in the headers
+    if (cinfo->input_iMCU_row + 1 < cinfo->total_iMCU_rows) return false;
+    if (!cinfo->progressive_mode || !cinfo->coef_bits) return true;
+    for (int c = 0; c < cinfo->num_components; ++c)
+        for (int k = 0; k < DCTSIZE2; ++k)
+            if (cinfo->coef_bits[c][k] != 0) return false;
+    return true;
+}
+
+// The whole file is in the buffer from the start, so being asked for more means it is cut off,
+// unless all that is missing is the end-of-image marker: image data that is complete gets the
+// marker supplied once, as the other formats load without their last bytes.
+boolean SourceFill(j_decompress_ptr cinfo) {
+    static const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+    bool& supplied = *static_cast<bool*>(cinfo->client_data);
+    if (supplied || !ImageDataComplete(cinfo)) FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data");
+    supplied = true;
+    cinfo->src->next_input_byte = kEndOfImage;
+    cinfo->src->bytes_in_buffer = sizeof kEndOfImage;
+    return TRUE;
+}
 
 void SourceSkip(j_decompress_ptr cinfo, long count) {
     if (count <= 0) return;
@@ -97,6 +120,7 @@ struct JpegReadState {
     const std::uint8_t* data;
     std::size_t size;
     bool created;
+    bool endSupplied;  // SourceFill has supplied the missing end-of-image marker
     bool cmyk;
     bool adobe;  // Adobe's writers store CMYK inverted
 };
@@ -118,6 +142,7 @@ bool ReadJpegHeader(JpegReadState* st) {
     st->source.next_input_byte = st->data;
     st->source.bytes_in_buffer = st->size;
     cinfo->src = &st->source;
+    cinfo->client_data = &st->endSupplied;
     st->progress.progress_monitor = OnProgress;
     cinfo->progress = &st->progress;
 
@@ -216,6 +241,14 @@ Picture DecodeJpeg(std::span<const std::uint8_t> data) {
     for (int c = 0; c < st.cinfo.num_components; ++c)
         blocks += std::uint64_t(st.cinfo.comp_info[c].width_in_blocks) * st.cinfo.comp_info[c].height_in_blocks;
     if (!st.cinfo.arith_code && blocks / 8 > st.source.bytes_in_buffer) Fail("truncated data");
+    // Arithmetic-coded data may stop at any marker (zero data is supplied to the last row), so a few
+    // bytes can describe a huge frame. A real picture spends a couple of bits or more on a block:
+    // each byte is taken to paint at most four blocks.
+    if (st.cinfo.arith_code) {
+        const double share = std::min(1.0, double(st.source.bytes_in_buffer) * 4 / double(std::max<std::uint64_t>(blocks, 1)));
+        codec_detail::CheckPaintedShare("JPEG", std::int64_t(width), std::int64_t(height),
+                                        std::int64_t(share * double(width) * double(height)));
+    }
     if (!StartJpegDecompress(&st)) Fail(st.err.message);
 
     codec_detail::GrowingRows rows{int(width), int(height)};

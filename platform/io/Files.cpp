@@ -54,13 +54,14 @@ private:
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes, const NeededBytes& needed) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) throw FileError(Reason(errno));
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw FileError(Reason(errno));
     if (S_ISDIR(st.st_mode)) throw FileError(Reason(EISDIR));
     if (st.st_size > 0 && std::size_t(st.st_size) > maxBytes) throw FileError("file too large");
+    const bool stream = !S_ISREG(st.st_mode);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(st.st_size > 0 ? std::size_t(st.st_size) : 0);
     std::uint8_t buf[65536];
@@ -73,6 +74,12 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
         if (n == 0) break;
         if (bytes.size() + std::size_t(n) > maxBytes) throw FileError("file too large");
         bytes.insert(bytes.end(), buf, buf + n);
+        if (stream && needed) {
+            if (const std::size_t want = needed(bytes); want <= bytes.size()) {
+                bytes.resize(want);
+                break;
+            }
+        }
     }
     return bytes;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing whole files, with clear error messages.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -15,8 +16,18 @@ public:
     explicit FileError(const std::string& reason) : std::runtime_error(reason) {}
 };
 
+// Tells from the first bytes of a file how many bytes the whole of it needs, or kReadAll while they
+// cannot tell yet. A count no larger than what was read ends the read there at once: data that
+// cannot be what the caller reads is refused by the caller from its first bytes.
+using NeededBytes = std::function<std::size_t(std::span<const std::uint8_t> head)>;
+inline constexpr std::size_t kReadAll = SIZE_MAX;
+
 // Reads a whole file. Files larger than maxBytes are refused with a FileError ("file too large").
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes = std::size_t(512) << 20);
+// A stream (a pipe, a device) may never end: given `needed`, it is read only as far as the bytes
+// read so far say the file goes, and otherwise up to maxBytes. A regular file is read whole.
+inline constexpr std::size_t kMaxReadBytes = std::size_t(512) << 20;
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes = kMaxReadBytes,
+                                        const NeededBytes& needed = {});
 
 // How WriteFileAtomic holds the data before it becomes `path`.
 enum class TempFileKind {

@@ -1,5 +1,6 @@
 #include "platform/ui/LayoutValue.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "platform/ui/NoCase.h"
@@ -147,10 +148,11 @@ LayoutValue ColorToValue(std::uint32_t color) {
 bool SetFontProperty(Font& font, std::string_view sub, const LayoutValue& value) {
     if (EqualsNoCase(sub, "Name")) font.family = value.AsString();
     else if (EqualsNoCase(sub, "Height")) {
-        int h = value.AsInt32();
+        const std::int64_t h = value.AsInt32();
         // Negative heights are the em height in pixels; positive ones include the internal
-        // leading, which we approximate as the em height too.
-        font.pixelHeight = h < 0 ? -h : h;
+        // leading, which we approximate as the em height too. The int range's lowest value has
+        // no positive counterpart and is held at the highest.
+        font.pixelHeight = int(std::min<std::int64_t>(h < 0 ? -h : h, std::numeric_limits<std::int32_t>::max()));
     } else if (EqualsNoCase(sub, "Size")) {
         font.size = value.AsInt32();
         font.pixelHeight = 0;

@@ -96,6 +96,17 @@ TEST(JpegDecode, ExplainsWhatIsWrong) {
     EXPECT_EQ(Message(DecodeJpeg, prog), "JPEG: too many progressive scans");
 }
 
+// A file that lacks only its end-of-image marker holds the whole picture; one cut in its last scan not.
+TEST(JpegDecode, AMissingEndMarkerLosesNothing) {
+    for (const char* name : {"smooth.jpg", "progressive.jpg"}) {
+        SCOPED_TRACE(name);
+        const auto good = Sample(name);
+        const std::vector<std::uint8_t> unended(good.begin(), good.end() - 2), cut(good.begin(), good.end() - 40);
+        EXPECT_TRUE(DecodeJpeg(unended).color == DecodeJpeg(good).color);
+        EXPECT_EQ(Message(DecodeJpeg, cut), "JPEG: truncated data");
+    }
+}
+
 // ------------------------------------------------------------------------------------------------ GIF
 
 IndexedImage MakeIndexed(int w, int h) {

@@ -209,5 +209,19 @@ TEST(PngDecode, ExplainsWhatIsWrong) {
     EXPECT_EQ(message(png), "PNG: truncated data");
 }
 
+// What a reader of an endless stream stops at: a PNG ends with its IEND chunk; bytes that are not
+// the named format are known by their first bytes.
+TEST(PictureBytesNeeded, TheFirstBytesTellWhereAPictureEnds) {
+    const std::vector<std::uint8_t> png = EncodePng(PatternBitmap());
+    std::vector<std::uint8_t> more = png;
+    more.resize(png.size() + 1000, 0);
+    EXPECT_EQ(PictureBytesNeeded(".png", more), png.size());
+    EXPECT_EQ(PictureBytesNeeded(".png", std::span(png).first(png.size() - 1)), png.size());  // at IEND
+    EXPECT_EQ(PictureBytesNeeded(".png", std::span(png).first(png.size() - 12)), SIZE_MAX);
+    EXPECT_EQ(PictureBytesNeeded(".jpg", Sample("smooth.jpg")), SIZE_MAX);
+    for (const char* extension : {".png", ".jpg", ".gif", ".bmp"})
+        EXPECT_EQ(PictureBytesNeeded(extension, std::vector<std::uint8_t>(64)), 64u) << extension;
+}
+
 }  // namespace
 }  // namespace veskel

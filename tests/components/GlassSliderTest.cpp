@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "Components/Registration/Registration.h"
 #include "ControlTestSupport.h"
 #include "platform/ui/StoredLayout.h"
@@ -269,6 +271,13 @@ TEST(GlassSliderPaint, TrackTicksAndThumbPlace) {
     EXPECT_NE(shot.Pixel(9, 20), page);
     EXPECT_EQ(shot.Pixel(8, 20), page);
     EXPECT_EQ(shot.Pixel(10, 20), page);
+    // Values far outside 0..Max (a stored design may hold any) show the thumb at the track's end.
+    s->SetValue(99);
+    const Bitmap atMax = stage.Shot(*s);
+    for (int v : {1000, INT_MAX, -1, INT_MIN}) {
+        s->SetValue(v);
+        EXPECT_EQ(stage.Shot(*s), v > 0 ? atMax : shot) << v;
+    }
 
     // Downward rounding moves the inner ticks that fell on .4 and .6.
     ScopedRoundingModeForTesting down(RoundingMode::Downward);

@@ -269,6 +269,14 @@ TEST(ProjectOpen, OutOfRangePatternsAreRefusedAndChangeNothing) {
     }
 }
 
+// A stream without end (here a device) is read only as far as its record says the project goes.
+TEST(ProjectOpen, AnEndlessStreamIsReadAsFarAsItsRecordGoes) {
+    Doc d;
+    d.doc.Settings().MutableBytes() = RandomRecord(16, 0);
+    OpenProject(d.doc, "/dev/zero");
+    EXPECT_EQ(d.doc.Settings(), BannerSettings());
+}
+
 TEST(ProjectOpen, UnreadableFileGivesTheOpenMessage) {
     ScratchDir dir;
     Doc d;

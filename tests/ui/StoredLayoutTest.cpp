@@ -264,6 +264,10 @@ TEST_F(StoredLayoutLoad, BoundsReachingPastTheIntRangeAreCutAtIt) {
     EXPECT_EQ(d->OffsetInForm(), (Point{INT32_MAX, INT32_MAX}));
     EXPECT_EQ(d->ClientToScreen({5, 5}), (Point{INT32_MAX, INT32_MAX}));
     EXPECT_EQ(d->ScreenToClient({0, 0}).x, -INT32_MAX);
+    // A font height at the int range's low end has no positive counterpart: it is held at the top.
+    Font font;
+    EXPECT_TRUE(SetFontProperty(font, "Height", LayoutValue::Int(INT32_MIN)));
+    EXPECT_EQ(font.pixelHeight, INT32_MAX);
 }
 
 // An aligned control sits where its alignment puts it, whether its bounds were stored before or

@@ -81,3 +81,28 @@ write("zero_picture.vzk", bytes(record) + png)
 png = zero_png(2000, 1500)
 record[581:585] = struct.pack("<i", len(png))
 write("zero_picture_small.vzk", bytes(record) + png)
+
+
+# 16384 x 3906 canvases painted next to nothing: a 1 x 1 GIF frame; RLE codes jumping 255 rows at a
+# time (RLE8 without an end code); arithmetic-coded scans that end at once (completed with zeros).
+gif = b"GIF89a" + struct.pack("<HHBBB", W, H, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"
+write("screen_one_pixel.gif", gif + b"\x2c" + struct.pack("<HHHHB", 0, 0, 1, 1, 0) + b"\x02\x02\x4c\x01\x00\x3b")
+jumps = b"\x00\x02\x00\xff" * (H // 255 + 1)
+grey16 = b"".join(struct.pack("<BBBB", i * 17, i * 17, i * 17, 0) for i in range(16))
+write("rle4_jumps.bmp", bmp_header(W, H, 4, 2, len(jumps) + 2, grey16) + jumps + b"\x00\x01")
+write("rle8_jumps_no_end.bmp", bmp_header(W, H, 8, 1, len(jumps), palette) + jumps)
+
+
+def segment(marker, payload):
+    return b"\xff" + bytes([marker]) + struct.pack(">H", len(payload) + 2) + payload
+
+
+def arithmetic_jpeg(sof, scans):
+    frame = b"\x08" + struct.pack(">HH", H, W) + b"\x03\x01\x22\x00\x02\x11\x00\x03\x11\x00"
+    out = b"\xff\xd8" + segment(0xDB, b"\x00" + bytes([1] * 64)) + segment(sof, frame)
+    return out + b"".join(segment(0xDA, scan) + bytes(data) for scan, data in scans) + b"\xff\xd9"
+
+
+write("arithmetic.jpg", arithmetic_jpeg(0xC9, [(b"\x03\x01\x00\x02\x00\x03\x00\x00\x3f\x00", 200)]))
+write("arithmetic_progressive.jpg", arithmetic_jpeg(0xCA, [(b"\x03\x01\x00\x02\x00\x03\x00\x00\x00\x00", 100)] +
+                                                   [(bytes([1, c, 0, 1, 63, 0]), 60) for c in (1, 2, 3)]))

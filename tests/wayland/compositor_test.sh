@@ -108,7 +108,7 @@ def walk(n):
         walk(c)
 walk(json.load(sys.stdin))'
 }
-main_rect() { windows | grep ' Brannock' | head -n 1; }
+main_rect() { windows | grep -E ' .* — Veskel$' | head -n 1; }
 MX=""
 for _ in $(seq 150); do
     read -r MX MY MW MH _ < <(main_rect) && [ -n "$MX" ] && break
@@ -198,7 +198,7 @@ click 205 62
 click 89 116
 dialog=""
 for _ in $(seq 50); do
-    dialog=$(windows | grep -v ' Brannock' | head -n 1)
+    dialog=$(windows | grep -Ev ' .* — Veskel$' | head -n 1)
     [ -n "$dialog" ] && break
     sleep 0.2
 done

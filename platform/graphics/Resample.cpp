@@ -119,8 +119,18 @@ void ResampleArea(const Plane<C>& src, int srcW, int srcH, std::int64_t dstW, st
     }
 }
 
-// Whether a row sum of 255 x srcW fits 32 bits (any source narrower than 16 million pixels).
-bool NarrowSumsFit(int srcW) { return std::uint64_t(srcW) * 255 <= 0xFFFFFFFFu; }
+// ResampleArea of the destination pixels in `window`, with 32-bit row sums where 255 x srcW fits
+// them (any source narrower than 16 million pixels) and 64-bit ones otherwise.
+template <int C>
+void Resample(const Plane<C>& src, int srcW, int srcH, int dstW, int dstH, const Rect& window, std::uint8_t* out,
+              int block = 1) {
+    if (std::uint64_t(srcW) * 255 <= 0xFFFFFFFFu)
+        ResampleArea<C, std::uint32_t>(src, srcW, srcH, dstW, dstH, window.left, window.top, window.right,
+                                       window.bottom, out, block);
+    else
+        ResampleArea<C, std::uint64_t>(src, srcW, srcH, dstW, dstH, window.left, window.top, window.right,
+                                       window.bottom, out, block);
+}
 
 }  // namespace
 
@@ -138,12 +148,7 @@ Bitmap StretchHalftoneWindow(const Bitmap& src, const Rect& srcRect, int width, 
         return out;
     }
     Plane<3> plane{src.Data(), src.RowBytes(), srcRect.left, srcRect.top};
-    if (NarrowSumsFit(srcRect.Width()))
-        ResampleArea<3, std::uint32_t>(plane, srcRect.Width(), srcRect.Height(), width, height, w.left, w.top, w.right,
-                                       w.bottom, out.Data());
-    else
-        ResampleArea<3, std::uint64_t>(plane, srcRect.Width(), srcRect.Height(), width, height, w.left, w.top, w.right,
-                                       w.bottom, out.Data());
+    Resample<3>(plane, srcRect.Width(), srcRect.Height(), width, height, w, out.Data());
     return out;
 }
 
@@ -167,12 +172,7 @@ std::vector<std::uint8_t> StretchHalftoneGreyWindow(const std::vector<std::uint8
         return out;
     }
     Plane<1> plane{src.data(), std::size_t(srcWidth), 0, 0};
-    if (NarrowSumsFit(srcWidth))
-        ResampleArea<1, std::uint32_t>(plane, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
-                                       out.data());
-    else
-        ResampleArea<1, std::uint64_t>(plane, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
-                                       out.data());
+    Resample<1>(plane, srcWidth, srcHeight, width, height, w, out.data());
     return out;
 }
 
@@ -230,21 +230,11 @@ Picture StretchReduced(const Picture& reduced, int factor, int srcWidth, int src
     Picture out(Bitmap(w.Width(), w.Height()));
     const Plane<3> colour{reduced.color.Data(), reduced.color.RowBytes(), 0, 0};
     // Row sums reach 255 x srcWidth (the source's, which the weights add up to).
-    if (NarrowSumsFit(srcWidth))
-        ResampleArea<3, std::uint32_t>(colour, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
-                                       out.color.Data(), factor);
-    else
-        ResampleArea<3, std::uint64_t>(colour, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
-                                       out.color.Data(), factor);
+    Resample<3>(colour, srcWidth, srcHeight, width, height, w, out.color.Data(), factor);
     if (reduced.HasAlpha() && reduced.alpha.size() == std::size_t(reduced.Width()) * std::size_t(reduced.Height())) {
         out.alpha.resize(std::size_t(w.Width()) * std::size_t(w.Height()));
         const Plane<1> alpha{reduced.alpha.data(), std::size_t(reduced.Width()), 0, 0};
-        if (NarrowSumsFit(srcWidth))
-            ResampleArea<1, std::uint32_t>(alpha, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
-                                           out.alpha.data(), factor);
-        else
-            ResampleArea<1, std::uint64_t>(alpha, srcWidth, srcHeight, width, height, w.left, w.top, w.right, w.bottom,
-                                           out.alpha.data(), factor);
+        Resample<1>(alpha, srcWidth, srcHeight, width, height, w, out.alpha.data(), factor);
         out.hasTransparency = true;
     }
     return out;
@@ -257,10 +247,7 @@ std::vector<std::uint8_t> StretchHalftoneGrey(const std::vector<std::uint8_t>& s
     if (srcWidth == width && srcHeight == height) return src;
     std::vector<std::uint8_t> out(std::size_t(width) * std::size_t(height));
     Plane<1> plane{src.data(), std::size_t(srcWidth), 0, 0};
-    if (NarrowSumsFit(srcWidth))
-        ResampleArea<1, std::uint32_t>(plane, srcWidth, srcHeight, width, height, 0, 0, width, height, out.data());
-    else
-        ResampleArea<1, std::uint64_t>(plane, srcWidth, srcHeight, width, height, 0, 0, width, height, out.data());
+    Resample<1>(plane, srcWidth, srcHeight, width, height, {0, 0, width, height}, out.data());
     return out;
 }
 

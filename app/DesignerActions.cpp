@@ -106,7 +106,7 @@ bool DesignerActions::ExportBanner() {
     const std::string path = AskSavePath(dialog, "");
     if (path.empty()) return false;
     BusyCursor busy(app_);
-    WriteExport(doc_.BannerImage(), *ExportFormatFromFilterIndex(dialog.FilterIndex), path);
+    ExportImage(doc_.BannerImage(), path, dialog.FilterIndex);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "banner/BannerSettings.h"
+#include "platform/text/CodePage.h"
 
 namespace veskel::cli {
 namespace {
@@ -189,23 +190,6 @@ private:
         }
         return v;
     }
-    static void AppendUtf8(std::string& out, unsigned cp) {
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | (cp >> 6));
-            out += char(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += char(0xE0 | (cp >> 12));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xF0 | (cp >> 18));
-            out += char(0x80 | ((cp >> 12) & 0x3F));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        }
-    }
     std::string String() {
         Expect('"');
         std::string out;
@@ -236,7 +220,7 @@ private:
                     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
                         Fail("a lone surrogate");
                     }
-                    AppendUtf8(out, cp);
+                    out += EncodeUtf8(std::u32string(1, char32_t(cp)));
                     break;
                 }
                 default: Fail("a bad escape");

@@ -9,21 +9,11 @@
 #include <set>
 #include <thread>
 
+#include "cli/CommandLine.h"
 #include "platform/io/Files.h"
 
 namespace veskel::cli {
 namespace {
-
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    return text;
-}
-
-// The command line speaks English: the window's Russian sentence is not used here.
-std::string CannotCreate(const std::string& path, const std::string& reason) {
-    return "cannot create \"" + path + "\": " + reason;
-}
 
 std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))

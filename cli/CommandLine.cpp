@@ -313,4 +313,14 @@ BatchFormat ChooseBatchFormat(const Options& o) {
     return BatchFormat::Lines;
 }
 
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    return text;
+}
+
+std::string CannotCreate(const std::string& path, const std::string& reason) {
+    return "cannot create \"" + path + "\": " + reason;
+}
+
 }  // namespace veskel::cli

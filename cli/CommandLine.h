@@ -44,4 +44,9 @@ int ChooseJpegQuality(const Options& o, ExportFormat format);
 int ChooseJobs(const Options& o);
 BatchFormat ChooseBatchFormat(const Options& o);
 
+// A message on one line: line breaks become spaces.
+std::string OneLine(std::string text);
+// The message of a file that could not be written (in English, as the whole command line speaks).
+std::string CannotCreate(const std::string& path, const std::string& reason);
+
 }  // namespace veskel::cli

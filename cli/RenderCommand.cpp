@@ -20,17 +20,13 @@
 namespace veskel {
 namespace {
 
+using cli::CannotCreate;
 using cli::Failure;
 using cli::kProgram;
 using cli::kStandardStream;
+using cli::OneLine;
 using cli::Options;
 using cli::UsageError;
-
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    return text;
-}
 
 // A path that must name a file: not empty, not ending in a folder separator, not "." or "..".
 void CheckFileName(const std::string& option, const std::string& path) {
@@ -53,7 +49,7 @@ std::vector<std::uint8_t> EncodeImage(const Bitmap& image, ExportFormat format, 
     try {
         return EncodeExport(image, format, quality);
     } catch (const std::exception& e) {
-        throw Failure{"cannot create \"" + path + "\": " + e.what()};
+        throw Failure{CannotCreate(path, e.what())};
     }
 }
 
@@ -61,7 +57,7 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
     try {
         WriteFileAtomic(path, bytes);
     } catch (const FileError& e) {
-        throw Failure{"cannot create \"" + path + "\": " + e.what()};
+        throw Failure{CannotCreate(path, e.what())};
     }
 }
 
@@ -137,7 +133,7 @@ int Run(const std::vector<std::string>& args, const TextOut& out, const TextOut&
         try {
             projectBytes = ProjectBytes(doc);
         } catch (const CodecError& e) {
-            throw Failure{"cannot create \"" + projectPath + "\": " + e.what()};
+            throw Failure{CannotCreate(projectPath, e.what())};
         }
     }
     cli::BatchJob batch;

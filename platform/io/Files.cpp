@@ -65,6 +65,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
     std::vector<std::uint8_t> bytes;
     bytes.reserve(st.st_size > 0 ? std::size_t(st.st_size) : 0);
     std::uint8_t buf[65536];
+    std::size_t nextAsk = 0;
     for (;;) {
         ssize_t n = ::read(fd.get(), buf, sizeof buf);
         if (n < 0) {
@@ -74,7 +75,10 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
         if (n == 0) break;
         if (bytes.size() + std::size_t(n) > maxBytes) throw FileError("file too large");
         bytes.insert(bytes.end(), buf, buf + n);
-        if (stream && needed) {
+        // Asked again only once the bytes have doubled, so a walk over many small pieces of the
+        // data stays linear in its length.
+        if (stream && needed && bytes.size() >= nextAsk) {
+            nextAsk = bytes.size() * 2;
             if (const std::size_t want = needed(bytes); want <= bytes.size()) {
                 bytes.resize(want);
                 break;

@@ -119,7 +119,10 @@ bool AddRecentFile(const std::string& listPath, const RecentFile& file, const st
                    std::size_t maxFiles) {
     std::string text(kEmptyList);
     std::error_code error;
-    if (std::filesystem::exists(listPath, error)) {
+    const bool listExists = std::filesystem::exists(listPath, error);
+    // A list that cannot be looked at is left alone rather than taken for a missing one.
+    if (error) throw FileError(error.message());
+    if (listExists) {
         const std::vector<std::uint8_t> bytes = ReadFileBytes(listPath, kMaxListBytes);
         text.assign(bytes.begin(), bytes.end());
     }
@@ -140,7 +143,9 @@ bool AddRecentFile(const std::string& listPath, const RecentFile& file, const st
     std::size_t kept = bookmarks.size();
     for (std::size_t i = 0; i < bookmarks.size(); ++i) {
         if (bookmarks[i].href != href) continue;
-        if (!bookmarks[i].added.empty()) added = bookmarks[i].added;
+        // The old time is copied as written, so only one that is safe between double quotes.
+        const std::string& old = bookmarks[i].added;
+        if (!old.empty() && old.find_first_of("\"<&") == std::string::npos) added = old;
         drop[i] = true;
         --kept;
     }

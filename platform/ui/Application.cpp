@@ -190,6 +190,10 @@ void Application::ProcessMessages() {
             }
         });
     }
+    PaintPendingForms();
+}
+
+void Application::PaintPendingForms() {
     std::vector<Form*> forms = forms_;
     for (Form* f : forms) {
         if (std::find(forms_.begin(), forms_.end(), f) == forms_.end()) continue;
@@ -262,8 +266,7 @@ void Application::SetScreenCursor(CursorId id) {
 }
 
 void Application::ShowPendingPaints() {
-    for (Form* f : forms_)
-        if (f->IsShown()) f->UpdateSurface();
+    PaintPendingForms();
     backend_.ShowPendingPaints();
 }
 

@@ -188,6 +188,9 @@ public:
     void DispatchIdle() { ProcessMessages(); }
 
 private:
+    // Paints every form's pending area, each paint inside the exception boundary.
+    void PaintPendingForms();
+
     friend class Form;
     friend class Timer;
     friend std::intptr_t SendMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);

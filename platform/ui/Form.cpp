@@ -107,12 +107,6 @@ void Form::SetToolWindow(bool v) {
     if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
 }
 
-void Form::SetInputTransparent(bool v) {
-    if (v == inputTransparent_) return;
-    inputTransparent_ = v;
-    if (nativeWindow_) Application::Current()->GetBackend().UpdateWindowStyle(*this);
-}
-
 void Form::SetPopupOf(Form* owner, PopupRole role) {
     const bool none = !owner || role == PopupRole::None || owner == this;
     popupOwner_ = none ? 0 : owner->Handle();

@@ -27,7 +27,8 @@ enum class WindowState { Normal, Minimized, Maximized };
 // system keeps it above that form, lists it in no task bar and places it relative to the owner
 // (a Wayland desktop places a pop-up in no other way, and flips or slides it to stay on the
 // screen). Popup: takes the pointer and the keys, and is dismissed by a click elsewhere, which
-// reaches the form as its deactivation. ToolTip: only shows; it never takes the input focus.
+// reaches the form as its deactivation. ToolTip: only shows; it takes neither the focus nor the
+// pointer.
 enum class PopupRole { None, Popup, ToolTip };
 
 class Form : public CustomControl {
@@ -46,9 +47,6 @@ public:
     void SetTopMost(bool v);
     bool ToolWindow() const { return toolWindow_; }
     void SetToolWindow(bool v);
-    // The window takes neither the keyboard focus nor the pointer (a hint shown over others).
-    bool InputTransparent() const { return inputTransparent_; }
-    void SetInputTransparent(bool v);
     // Makes the form a pop-up of `owner` (nullptr or PopupRole::None: an ordinary window again).
     // Set it before the first show. Left/Top stay screen coordinates; the backend places the
     // window at the same offset from its owner's window (PlaceInOwner).
@@ -157,7 +155,6 @@ private:
     bool frameless_ = false;
     bool topMost_ = false;
     bool toolWindow_ = false;
-    bool inputTransparent_ = false;
     bool translucent_ = false;
     PopupRole popupRole_ = PopupRole::None;
     WindowHandle popupOwner_ = 0;

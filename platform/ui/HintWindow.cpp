@@ -29,7 +29,6 @@ HintWindow::HintWindow() {
     SetFrameless(true);
     SetTopMost(true);
     SetToolWindow(true);
-    SetInputTransparent(true);
     SetText("");
 }
 

@@ -21,6 +21,7 @@
 #include <climits>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "platform/backends/qt/QtBackendImpl.h"
 #include "platform/backends/qt/QtConvert.h"
@@ -169,7 +170,8 @@ public:
     void TextEntered(const QString& text) override {
         Guard([&] { app_->DispatchTextInput(form_, ToStdString(text)); });
     }
-    // Entering needs no notice: the first move inside finds the control under the pointer.
+    // Entering is recorded so that PointerPosition can tell when the pointer is over none of our
+    // windows (Wayland reports no position outside them); the first move finds the control.
     void PointerEntered() override { backend_->PointerOver(form_, true); }
     void PointerLeft() override {
         backend_->PointerOver(form_, false);
@@ -268,6 +270,10 @@ QtBackend::QtBackend(int& argc, char** argv) {
     wakeTimer_.setSingleShot(true);
     wakeTimer_.setTimerType(Qt::PreciseTimer);
     connect(&wakeTimer_, &QTimer::timeout, this, [this] {
+        if (holdDispatch_) {
+            skippedTimers_ = true;
+            return;
+        }
         if (app_) app_->DispatchTimers();
     });
 }
@@ -337,7 +343,7 @@ void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
     // tool window that bypasses the window manager, so that it opens exactly where it is asked to
     // (window managers, and Wayland compositors running X11 programs, place managed windows
     // themselves), and that Qt gives the focus directly, which its close rules need.
-    if (role == PopupRole::ToolTip) flags = Qt::ToolTip;
+    if (role == PopupRole::ToolTip) flags = Qt::ToolTip | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
     else if (role == PopupRole::Popup && OnWayland()) flags = Qt::Popup;
     else if (role == PopupRole::Popup) flags = Qt::Tool | Qt::X11BypassWindowManagerHint;
     // A Wayland desktop running X11 programs takes the focus back from a window it does not
@@ -346,7 +352,6 @@ void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
     if (role == PopupRole::Popup && !OnWayland() && ThroughXWayland()) flags |= Qt::WindowDoesNotAcceptFocus;
     if (form.Frameless()) flags |= Qt::FramelessWindowHint;
     if (form.TopMost()) flags |= Qt::WindowStaysOnTopHint;
-    if (form.InputTransparent()) flags |= Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
     if (window.flags() != flags) window.setFlags(flags);
     if (window.transientParent() != ownerWindow) window.setTransientParent(ownerWindow);
     window.SetTranslucent(form.Translucent());
@@ -487,6 +492,10 @@ void QtBackend::RequestIdle() {
         this,
         [this] {
             idlePending_ = false;
+            if (holdDispatch_) {
+                skippedIdle_ = true;
+                return;
+            }
             if (!app_) return;
             try {
                 app_->DispatchIdle();
@@ -690,9 +699,14 @@ void QtBackend::AddRecentFile(const RecentFile& file) {
 void QtBackend::ShowPendingPaints() {
     // The cursor goes out and the exposes of what a closed dialog uncovered come back; painting
     // them leaves the input queued for after the long step.
+    // Timers and idle work wait too: they must not run inside the handler that asked for this.
+    holdDispatch_ = true;
     QGuiApplication::sync();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QGuiApplication::sync();
+    holdDispatch_ = false;
+    if (std::exchange(skippedTimers_, false)) wakeTimer_.start(0);
+    if (std::exchange(skippedIdle_, false)) RequestIdle();
 }
 
 // ---- modal interaction

@@ -105,6 +105,10 @@ private:
     QElapsedTimer clock_;
     QTimer wakeTimer_;
     bool idlePending_ = false;
+    // While ShowPendingPaints lets Qt paint, timers and idle work are noted and run afterwards.
+    bool holdDispatch_ = false;
+    bool skippedTimers_ = false;
+    bool skippedIdle_ = false;
     std::vector<QEventLoop*> loops_;
     bool quitRequested_ = false;
     std::unordered_map<const Form*, Entry> windows_;

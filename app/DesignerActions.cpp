@@ -8,6 +8,7 @@
 #include "platform/ui/Edit.h"
 #include "project/Export.h"
 #include "project/ProjectFile.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
@@ -36,7 +37,7 @@ bool DesignerActions::ShortcutKey(int key, ShiftState shift, bool inEditField) {
 
 bool DesignerActions::MayDiscardChanges() {
     if (!Modified()) return true;
-    switch (app_.MessageBox(kSaveChangesQuestion, app_.Title, kMbYesNoCancel | kMbIconQuestion)) {
+    switch (app_.MessageBox(Tr(kSaveChangesQuestion), app_.Title, kMbYesNoCancel | kMbIconQuestion)) {
         case kIdYes: return Save();
         case kIdNo: return true;
         default: return false;
@@ -141,7 +142,7 @@ std::string DesignerActions::AskSavePath(FileDialog& dialog, const std::string& 
     }
     std::error_code error;
     if (ask && std::filesystem::exists(path, error) &&
-        app_.MessageBox("Файл \"" + path + "\" уже существует.\nЗаменить его?", app_.Title,
+        app_.MessageBox(Tr("Файл \"{1}\" уже существует.\nЗаменить его?", {path}), app_.Title,
                         kMbYesNo | kMbIconWarning) != kIdYes)
         return {};
     return path;
@@ -154,7 +155,7 @@ void DesignerActions::SetCurrentFile(std::string path) {
 
 std::string DesignerActions::WindowTitle() const {
     const std::string name =
-        currentFile_.empty() ? std::string(kUntitledName) : std::filesystem::path(currentFile_).filename().string();
+        currentFile_.empty() ? std::string(Tr(kUntitledName)) : std::filesystem::path(currentFile_).filename().string();
     return (Modified() ? "*" : "") + name + " — " + kProgramName;
 }
 
@@ -172,15 +173,16 @@ void DesignerActions::CopyBanner() { app_.SetClipboardPicture(doc_.BannerImage()
 void DesignerActions::PastePicture() {
     Picture picture = app_.ClipboardPicture();
     if (picture.IsEmpty()) {
-        throw BannerError("The clipboard holds no picture. Copy a picture first, or choose one with \"Choose...\".");
+        throw BannerError(Tr("The clipboard holds no picture. Copy a picture first, or choose one with \"Choose...\"."));
     }
     history_.Record({}, [&] { doc_.TakeOverlayPicture(std::move(picture)); });
 }
 
 void DesignerActions::DropFiles(const std::vector<std::string>& paths) {
     if (paths.size() != 1) {
-        throw BannerError("Drop one file at a time: a project (.vzk) or a picture (.png, .jpg, .gif, .bmp). " +
-                          std::to_string(paths.size()) + " files were dropped.");
+        throw BannerError(Tr("Drop one file at a time: a project (.vzk) or a picture (.png, .jpg, .gif, .bmp). "
+                             "{1} files were dropped.",
+                             {std::to_string(paths.size())}));
     }
     OpenFile(paths.front());
 }

@@ -21,13 +21,14 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Form.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
 // The window's question before unsaved work is let go.
-inline constexpr const char* kSaveChangesQuestion = "Сохранить изменения в проекте?";
+inline constexpr const char* kSaveChangesQuestion = TrLater("Сохранить изменения в проекте?");
 // The task bar's name for a design that has no file yet.
-inline constexpr const char* kUntitledName = "Без имени";
+inline constexpr const char* kUntitledName = TrLater("Без имени");
 // The desktop's file type of projects.
 inline constexpr const char* kProjectMimeType = "application/x-veskel-project";
 

@@ -14,10 +14,11 @@ namespace veskel {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: veskel [FILE.vzk | PICTURE]\n"
+    "Usage: veskel [--lang ru|en] [FILE.vzk | PICTURE]\n"
     "Starts the banner designer. With a project file (.vzk) the designer opens that design; with a\n"
     "picture (.png, .jpg, .gif or .bmp) it starts a new design with that picture on the banner.\n"
     "\n"
+    "      --lang L   speak Russian (ru) or English (en) instead of the desktop's language\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "  --             the next argument is a file, even if it starts with \"-\"\n"
@@ -67,6 +68,7 @@ bool IsProjectFileName(const std::string& path) {
 
 StartArguments ParseStartArguments(const std::vector<std::string>& args) {
     std::vector<std::string> files;
+    std::optional<Language> language;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -77,6 +79,13 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args) {
             a.exit = true;
             a.output = arg == "--version" ? std::string("veskel ") + kVersion + "\n" : kUsage;
             return a;
+        } else if (!optionsEnded && (arg == "--lang" || arg.rfind("--lang=", 0) == 0)) {
+            if (arg == "--lang" && ++i == args.size()) return Fail(2, "option '--lang' needs a value (see --help)");
+            const std::string code = arg == "--lang" ? args[i] : arg.substr(7);
+            language = code == "ru" ? std::optional(Language::Russian)
+                     : code == "en" ? std::optional(Language::English)
+                                    : std::nullopt;
+            if (!language) return Fail(2, "unknown language '" + code + "' for --lang (ru or en)");
         } else if (const std::string_view option = optionsEnded ? "" : WindowOptionName(arg); !option.empty()) {
             if (TakesValue(option) && arg.find('=') == std::string::npos && ++i == args.size())
                 return Fail(2, "option '" + arg + "' needs a value (see --help)");
@@ -86,7 +95,11 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args) {
             files.push_back(arg);
         }
     }
-    if (files.empty()) return {};
+    if (files.empty()) {
+        StartArguments a;
+        a.language = language;
+        return a;
+    }
     if (files.size() > 1) {
         return Fail(2, "give one file to open, not " + std::to_string(files.size()) + " (the designer shows one design)");
     }
@@ -98,6 +111,7 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args) {
     if (std::filesystem::is_directory(status)) return Fail(1, "cannot open \"" + path + "\": it is a folder");
 
     StartArguments a;
+    a.language = language;
     a.file = path;
     a.kind = IsProjectFileName(path) ? StartArguments::FileKind::Project : StartArguments::FileKind::Picture;
     return a;

@@ -1,5 +1,5 @@
 #pragma once
-// The designer's command line: `veskel [FILE.vzk | PICTURE]`.
+// The designer's command line: `veskel [--lang ru|en] [FILE.vzk | PICTURE]`.
 //
 // The desktop starts the designer with the file the user opened (the desktop entry's %f): a
 // project opens as "Open..." would open it, a picture becomes the overlay picture as "Choose..."
@@ -7,10 +7,12 @@
 // window with the new design and a message. Mistakes that only a typed command line can make
 // (several files, an unknown option, a file that is not there) are reported on standard error
 // before any window opens.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "banner/BannerDocument.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
@@ -23,6 +25,7 @@ struct StartArguments {
     std::string error;    // one line for standard error, starting with "veskel: "
     FileKind kind = FileKind::None;
     std::string file;     // the path as given
+    std::optional<Language> language;  // --lang; otherwise the desktop's language
 };
 
 // Whether a path names a project file: it ends in ".vzk", in any letter case (files from other

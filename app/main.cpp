@@ -1,6 +1,7 @@
 // The designer: the main window and its hidden secondary form on the platform's windows, until
 // the main window is closed through its title bar. `veskel FILE.vzk` and `veskel PICTURE` open
-// that file at start (app/StartArguments.h). Built without a window system, the program says so
+// that file at start (app/StartArguments.h); the window speaks the desktop's language, or the one
+// `--lang` names. Built without a window system, the program says so
 // and renders the banner of that design to a PNG in the current folder instead.
 #include <cstdio>
 #include <exception>
@@ -17,6 +18,7 @@
 
 #ifdef VESKEL_WITH_QT
 #include "platform/backends/qt/QtBackend.h"
+#include "platform/backends/qt/QtLanguage.h"
 #endif
 
 namespace {
@@ -41,6 +43,10 @@ int main(int argc, char** argv) {
     try {
         auto backend = veskel::qt::MakeQtBackend(argc, argv);
         backend->SetDesktopIdentity(veskel::kAppId);
+        // After the window system has read the locale: the language is ours to choose, once.
+        const veskel::Language language = start.language.value_or(veskel::DesktopLanguage());
+        veskel::UseLanguage(language, veskel::FindCatalogDir());
+        veskel::qt::UseQtLanguage(language);
         veskel::Application app(*backend);
         app.Title = "Brannock Veskel generator.";
         veskel::TForm1* window = veskel::StartDesigner();

@@ -12,6 +12,7 @@
 #include "platform/io/Files.h"
 #include "platform/text/CodePage.h"
 #include "platform/text/FontEngine.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
@@ -27,8 +28,6 @@ Font MeasureFont() {
 // 32-bit steps wrap at the ends instead of overflowing.
 std::int32_t AddWrapping(std::int32_t v, int d) { return std::int32_t(std::uint32_t(v) + std::uint32_t(d)); }
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
-
 bool IsPictureExtension(const std::string& ext) {
     return ext == ".png" || ext == ".jpg" || ext == ".gif" || ext == ".bmp";
 }
@@ -39,8 +38,8 @@ bool SidesInRange(std::int64_t w, std::int64_t h) {
 
 void CheckSides(std::int64_t w, std::int64_t h) {
     if (!SidesInRange(w, h)) {
-        throw BannerError("The picture cannot be resized to " + std::to_string(w) + " x " + std::to_string(h) +
-                          " pixels: each side must be 1 to " + std::to_string(kMaxOverlaySide));
+        throw BannerError(Tr("The picture cannot be resized to {1} x {2} pixels: each side must be 1 to {3}",
+                             {std::to_string(w), std::to_string(h), std::to_string(kMaxOverlaySide)}));
     }
 }
 
@@ -200,14 +199,14 @@ bool BannerDocument::SetText(std::string_view utf8, std::string* reason) {
     try {
         cp = Utf8ToCp1251(utf8);
     } catch (const CodePageError& e) {
-        if (reason) *reason = std::string("The banner font cannot show this text: ") + e.what();
+        if (reason) *reason = Tr("The banner font cannot show this text: {1}", {e.what()});
         return false;
     }
     const int w = MeasureText(cp);
     if (w >= kMaxTextWidth) {
         if (reason) {
-            *reason = "The text is too wide for the banner: " + std::to_string(w) + " pixels, it must be under " +
-                      std::to_string(kMaxTextWidth) + ".";
+            *reason = Tr("The text is too wide for the banner: {1} pixels, it must be under {2}.",
+                         {std::to_string(w), std::to_string(kMaxTextWidth)});
         }
         return false;
     }
@@ -280,14 +279,15 @@ void BannerDocument::SetPatternStrength(int value) { settings_.SetPatternStrengt
 void BannerDocument::LoadOverlayPicture(const std::string& path) {
     const std::string ext = LowerExtension(path);
     if (!IsPictureExtension(ext)) {
-        throw BannerError("Cannot load the picture " + Quoted(path) + ": the file type \"" + ext +
-                          "\" is not supported (use .png, .jpg, .gif or .bmp)");
+        throw BannerError(Tr("Cannot load the picture \"{1}\": the file type \"{2}\" is not supported (use .png, "
+                             ".jpg, .gif or .bmp)",
+                             {path, ext}));
     }
     std::vector<std::uint8_t> data;
     try {
         data = ReadFileBytes(path, kMaxReadBytes, [&ext](auto head) { return PictureBytesNeeded(ext, head); });
     } catch (const FileError& e) {
-        throw BannerError("Cannot load the picture " + Quoted(path) + ": " + e.what());
+        throw BannerError(Tr("Cannot load the picture \"{1}\": {2}", {path, e.what()}));
     }
     LoadOverlayPictureFromBytes(path, data);
 }
@@ -305,19 +305,20 @@ void BannerDocument::LoadOverlayPictureFromBytes(const std::string& name, std::s
         } else if (ext == ".bmp") {
             decoded = DecodeBmp(data);
         } else {
-            throw BannerError("Cannot load the picture " + Quoted(name) + ": the file type \"" + ext +
-                              "\" is not supported (use .png, .jpg, .gif or .bmp)");
+            throw BannerError(Tr("Cannot load the picture \"{1}\": the file type \"{2}\" is not supported (use "
+                                 ".png, .jpg, .gif or .bmp)",
+                                 {name, ext}));
         }
     } catch (const CodecError& e) {
-        throw BannerError("Cannot load the picture " + Quoted(name) + ": " + e.what());
+        throw BannerError(Tr("Cannot load the picture \"{1}\": {2}", {name, e.what()}));
     }
     if (ext != ".png") decoded.DropAlpha();  // JPEG, BMP and GIF pictures are drawn opaque
-    if (decoded.IsEmpty()) throw BannerError("Cannot load the picture " + Quoted(name) + ": the image is empty");
+    if (decoded.IsEmpty()) throw BannerError(Tr("Cannot load the picture \"{1}\": the image is empty", {name}));
     LoadDecoded(std::move(decoded));
 }
 
 void BannerDocument::TakeOverlayPicture(Picture picture) {
-    if (picture.IsEmpty()) throw BannerError("The picture is empty");
+    if (picture.IsEmpty()) throw BannerError(Tr("The picture is empty"));
     LoadDecoded(std::move(picture));
 }
 
@@ -411,8 +412,8 @@ void BannerDocument::FitOverlay() {
 Picture BannerDocument::ResizeOverlay(int w, int h) {
     CheckSides(w, h);
     if (std::int64_t(w) * h > kMaxImagePixels) {
-        throw BannerError("The picture cannot be resized to " + std::to_string(w) + " x " + std::to_string(h) +
-                          " pixels: it may hold at most " + std::to_string(kMaxImagePixels) + " pixels");
+        throw BannerError(Tr("The picture cannot be resized to {1} x {2} pixels: it may hold at most {3} pixels",
+                             {std::to_string(w), std::to_string(h), std::to_string(kMaxImagePixels)}));
     }
     return scaler_.Scale(w, h, {0, 0, w, h});
 }

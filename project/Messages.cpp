@@ -1,13 +1,14 @@
 #include "project/Messages.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
 std::string CannotCreateMessage(const std::string& file, const std::string& reason) {
-    return "Не удается создать файл \"" + file + "\". " + reason;
+    return Tr("Не удается создать файл \"{1}\". {2}", {file, reason});
 }
 
 std::string CannotOpenMessage(const std::string& file, const std::string& reason) {
-    return "Не удается открыть файл \"" + file + "\". " + reason;
+    return Tr("Не удается открыть файл \"{1}\". {2}", {file, reason});
 }
 
 ProjectError::ProjectError(FileAction action, const std::string& file, const std::string& reason)

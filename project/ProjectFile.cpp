@@ -7,6 +7,7 @@
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
 #include "platform/text/CodePage.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 namespace {
@@ -36,10 +37,10 @@ std::string FileNameToCp1251(const std::string& name) {
 
 std::string OutOfRangeReason(const BannerSettings& s) {
     if (s.Pattern() < 0 || s.Pattern() >= kPatternCount)
-        return "the pattern number " + std::to_string(s.Pattern()) + " is outside 0..5 (the file is damaged)";
+        return Tr("the pattern number {1} is outside 0..5 (the file is damaged)", {std::to_string(s.Pattern())});
     if (s.MirrorPattern() < 0 || s.MirrorPattern() >= kPatternCount)
-        return "the highlight layer number " + std::to_string(s.MirrorPattern()) +
-               " is outside 0..5 (the file is damaged)";
+        return Tr("the highlight layer number {1} is outside 0..5 (the file is damaged)",
+                  {std::to_string(s.MirrorPattern())});
     return "";
 }
 
@@ -118,8 +119,8 @@ void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>&
     // design exactly as it was.
     if (bytes.size() < BannerSettings::kSize) {
         throw ProjectError(FileAction::Open, path,
-                           "the file is too short to be a project (" + std::to_string(bytes.size()) +
-                               " bytes; a project holds at least " + std::to_string(BannerSettings::kSize) + ")");
+                           Tr("the file is too short to be a project ({1} bytes; a project holds at least {2})",
+                              {std::to_string(bytes.size()), std::to_string(BannerSettings::kSize)}));
     }
     BannerSettings taken;
     taken.OverwriteLeading(std::span<const std::uint8_t>(bytes.data(), BannerSettings::kSize));

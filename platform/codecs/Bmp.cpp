@@ -10,6 +10,7 @@
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
@@ -21,7 +22,7 @@ namespace {
 
 constexpr std::uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3, kBiAlphaBitfields = 6;
 
-[[noreturn]] void Fail(const std::string& what) { throw CodecError("BMP: " + what); }
+[[noreturn]] void Fail(const std::string& what) { throw CodecError("BMP: " + Tr(what)); }
 
 // One colour channel described by a bit mask: extracts the bits and scales them to 0..255.
 struct MaskChannel {

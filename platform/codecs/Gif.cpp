@@ -11,6 +11,7 @@
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
@@ -18,7 +19,7 @@ using codec_detail::CheckSize;
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) { throw CodecError("GIF: " + what); }
+[[noreturn]] void Fail(const std::string& what) { throw CodecError("GIF: " + Tr(what)); }
 
 std::string DescribeGifError(int code) {
     switch (code) {

@@ -14,6 +14,7 @@
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
@@ -26,7 +27,7 @@ constexpr int kMaxProgressiveScans = 100;
 // Working memory for the library's whole-image buffers (progressive coefficients).
 constexpr long kMaxJpegWorkMemory = 512L << 20;
 
-[[noreturn]] void Fail(const std::string& what) { throw CodecError("JPEG: " + what); }
+[[noreturn]] void Fail(const std::string& what) { throw CodecError("JPEG: " + Tr(what)); }
 
 struct JpegErrorManager {
     jpeg_error_mgr pub;

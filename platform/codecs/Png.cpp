@@ -16,6 +16,7 @@
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
@@ -24,7 +25,7 @@ using codec_detail::CheckSize;
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) { throw CodecError("PNG: " + what); }
+[[noreturn]] void Fail(const std::string& what) { throw CodecError("PNG: " + Tr(what)); }
 
 void CopyMessage(char (&dst)[256], const char* msg) {
     std::strncpy(dst, msg ? msg : "unknown error", sizeof dst - 1);

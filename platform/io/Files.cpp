@@ -1,4 +1,5 @@
 #include "platform/io/Files.h"
+#include "platform/lang/Translate.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -60,7 +61,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw FileError(Reason(errno));
     if (S_ISDIR(st.st_mode)) throw FileError(Reason(EISDIR));
-    if (st.st_size > 0 && std::size_t(st.st_size) > maxBytes) throw FileError("file too large");
+    if (st.st_size > 0 && std::size_t(st.st_size) > maxBytes) throw FileError(Tr("file too large"));
     const bool stream = !S_ISREG(st.st_mode);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(st.st_size > 0 ? std::size_t(st.st_size) : 0);
@@ -73,7 +74,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
             throw FileError(Reason(errno));
         }
         if (n == 0) break;
-        if (bytes.size() + std::size_t(n) > maxBytes) throw FileError("file too large");
+        if (bytes.size() + std::size_t(n) > maxBytes) throw FileError(Tr("file too large"));
         bytes.insert(bytes.end(), buf, buf + n);
         // Asked again only once the bytes have doubled, so a walk over many small pieces of the
         // data stays linear in its length.
@@ -398,7 +399,7 @@ SaveTarget ResolveTarget(const std::string& path) {
             // A dangling link names the file to create, in a folder that must exist.
             struct stat folder {};
             if (::stat(FolderOf(at).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-                throw FileError("the symbolic link points to \"" + at + "\", whose folder does not exist");
+                throw FileError(Tr("the symbolic link points to \"{1}\", whose folder does not exist", {at}));
             return {at};
         }
         if (!S_ISLNK(st.st_mode)) {
@@ -451,7 +452,7 @@ void WriteThrough(const std::string& path, std::span<const std::uint8_t> data) {
         const int err = errno;
         struct stat st {};
         if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
-            throw FileError("it is a socket, which cannot be written as a file");
+            throw FileError(Tr("it is a socket, which cannot be written as a file"));
         throw FileError(Reason(err));
     }
     WriteAll(fd.get(), data);

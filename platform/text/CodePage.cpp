@@ -1,4 +1,5 @@
 #include "platform/text/CodePage.h"
+#include "platform/lang/Translate.h"
 
 #include <cstdio>
 
@@ -116,7 +117,7 @@ std::optional<std::string> TryUtf8ToCp1251(std::string_view utf8) {
 
 std::string Utf8ToCp1251(std::string_view utf8) {
     std::optional<std::u32string> wide = DecodeUtf8(utf8);
-    if (!wide) throw CodePageError("the text is not valid UTF-8");
+    if (!wide) throw CodePageError(Tr("the text is not valid UTF-8"));
     std::string out;
     out.reserve(wide->size());
     for (char32_t c : *wide) {
@@ -129,8 +130,9 @@ std::string Utf8ToCp1251(std::string_view utf8) {
             if (kHighHalf[i] == c) { found = i; break; }
         if (found < 0) {
             std::string one = EncodeUtf8(std::u32string(1, c));
-            throw CodePageError("the character \"" + one + "\" (" + DescribeCodePoint(c) +
-                                ") cannot be stored in the banner's code page (Windows-1251)");
+            throw CodePageError(Tr("the character \"{1}\" ({2}) cannot be stored in the banner's code page "
+                                   "(Windows-1251)",
+                                   {one, DescribeCodePoint(c)}));
         }
         out += char(0x80 + found);
     }

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/ui/Control.h"
+#include "platform/ui/LayoutTexts.h"
 #include "platform/ui/NoCase.h"
 
 namespace veskel {
@@ -48,7 +49,7 @@ void ApplyProperties(Control& c, const LayoutObject& o, const LoadOptions& optio
                 std::vector<std::uint8_t> encoded = EncodeBinaryValue(p.value.binary);
                 known = c.ReadBinaryProperty(p.name, encoded);
             } else {
-                known = c.SetProperty(p.name, p.value);
+                known = c.SetProperty(p.name, ShownLayoutValue(p.name, p.value));
             }
             if (!known && p.value.kind == LayoutValue::Kind::Identifier && detail::StartsWithNoCase(p.name, "On")) {
                 c.StoredEvents().emplace_back(p.name, p.value.text);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/codecs/Codecs.h"
 #include "project/ProjectFile.h"
@@ -47,11 +48,14 @@ TEST(StartArguments, FilesAndHelpAreAccepted) {
         std::vector<std::string> args;
         Kind kind;
         std::string file;
+        std::optional<Language> language = {};
     };
     for (const Case& c : {Case{{f.project}, Kind::Project, f.project},
                           Case{{f.upperProject}, Kind::Project, f.upperProject},
                           Case{{f.picture}, Kind::Picture, f.picture},
                           Case{{"--", f.dashed}, Kind::Picture, f.dashed},
+                          Case{{"--lang", "en", f.project}, Kind::Project, f.project, Language::English},
+                          Case{{f.picture, "--lang=ru"}, Kind::Picture, f.picture, Language::Russian},
                           // The window system's own options are left to it, with their values.
                           Case{{"-platform", "offscreen", "--style=fusion", "-reverse", f.picture, "--display", ":9"},
                                Kind::Picture, f.picture}}) {
@@ -59,6 +63,7 @@ TEST(StartArguments, FilesAndHelpAreAccepted) {
         EXPECT_FALSE(a.exit) << c.file << ": " << a.error;
         EXPECT_EQ(a.kind, c.kind) << c.file;
         EXPECT_EQ(a.file, c.file);
+        EXPECT_EQ(a.language, c.language) << c.file;
     }
 
     const StartArguments version = ParseStartArguments({"--version", "--bogus"});
@@ -71,7 +76,7 @@ TEST(StartArguments, FilesAndHelpAreAccepted) {
         const StartArguments a = ParseStartArguments({help, "ignored-after-help"});
         EXPECT_TRUE(a.exit);
         EXPECT_EQ(a.exitCode, 0);
-        EXPECT_NE(a.output.find("Usage: veskel [FILE.vzk | PICTURE]"), std::string::npos);
+        EXPECT_NE(a.output.find("Usage: veskel [--lang ru|en] [FILE.vzk | PICTURE]"), std::string::npos);
         EXPECT_TRUE(a.error.empty());
     }
 }
@@ -87,6 +92,8 @@ TEST(StartArguments, MistakesGetOneClearLineAndNoWindow) {
              Case{{f.project, f.picture}, 2, "veskel: give one file to open, not 2 (the designer shows one design)\n"},
              Case{{"--geometry"}, 2, "veskel: option '--geometry' needs a value (see --help)\n"},
              Case{{"--bogus"}, 2, "veskel: unknown option '--bogus' (see --help)\n"},
+             Case{{"--lang"}, 2, "veskel: option '--lang' needs a value (see --help)\n"},
+             Case{{"--lang", "de", f.picture}, 2, "veskel: unknown language 'de' for --lang (ru or en)\n"},
              Case{{f.picture, "-x"}, 2, "veskel: unknown option '-x' (see --help)\n"},
              Case{{"-odd.png"}, 2, "veskel: unknown option '-odd.png' (see --help)\n"},
              Case{{"--", "-gone.png"}, 1, "veskel: cannot open \"-gone.png\": there is no such file\n"},

@@ -1,0 +1,126 @@
+// The window in each language it speaks: every page against its reviewed image, no Russian
+// left in an English window (texts of the controls, the palette pop-up and the messages), and the
+// messages of one run in one language down to the system's reason.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <functional>
+
+#include "../components/GoldenCheck.h"
+#include "Components/ColorBox/ColorBox.h"
+#include "Components/ColorBox/PaletteForm.h"
+#include "Components/GlassEdit/GlassEdit.h"
+#include "app/DesignerActions.h"
+#include "platform/lang/Translate.h"
+#include "platform/ui/LayoutTexts.h"
+#include "platform/ui/StoredLayout.h"
+#include "tests/app/DesignerFixture.h"
+#include "tests/project/TestFiles.h"
+
+namespace veskel {
+namespace {
+
+bool HasCyrillic(const std::string& utf8) {
+    for (std::size_t i = 0; i + 1 < utf8.size(); ++i)
+        if (utf8[i] == '\xD0' || utf8[i] == '\xD1') return true;  // lead bytes of U+0400..U+047F
+    return false;
+}
+
+// Every text a control tree shows through its stored properties, with where it comes from.
+void CollectShownTexts(const LayoutObject& o, std::vector<std::string>& out) {
+    for (const LayoutProperty& p : o.properties) {
+        if (!IsShownTextProperty(p.name)) continue;
+        if (p.value.kind == LayoutValue::Kind::String) out.push_back(o.name + "." + p.name + ": " + p.value.text);
+        for (const LayoutValue& line : p.value.list) out.push_back(o.name + "." + p.name + ": " + line.text);
+    }
+    for (const LayoutObject& child : o.children) CollectShownTexts(child, out);
+}
+
+struct LanguageTest : testing::DesignerFixture, ::testing::WithParamInterface<Language> {
+    void SetUp() override {
+        UseLanguage(GetParam(), FindCatalogDir());
+        DesignerFixture::SetUp();
+    }
+    void TearDown() override { UseTextsAsWritten(); }
+    bool English() const { return GetParam() == Language::English; }
+};
+
+// The Russian window is the reviewed one of every other test; the English one has its own images.
+TEST_P(LanguageTest, EveryPageAndPopUpShowsItsLanguage) {
+    const char* names[] = {"page1-text-colors", "page2-effects", "page3-overlay", "page4-save-open",
+                           "page1-after-effects"};
+    for (int i = 0; i < 5; ++i) {
+        ShowPage(i % 4);
+        backend.MouseMove(*form, 5, 470);  // off every control
+        backend.AdvanceClock(500);
+        form->PaintAll();
+        testing::ExpectGolden(form->Surface(), English() ? "mainwindow-en" : "mainwindow", names[i]);
+    }
+    form->ClrBox1->OpenPalette();
+    ASSERT_NE(form->ClrBox1->Palette(), nullptr);
+    std::vector<std::string> texts;
+    CollectShownTexts(SaveLayout(*form), texts);
+    CollectShownTexts(SaveLayout(*form->ClrBox1->Palette()), texts);
+    texts.push_back("title: " + form->Caption());
+    if (English()) {
+        for (const std::string& t : texts) EXPECT_FALSE(HasCyrillic(t)) << t;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, LanguageTest, ::testing::Values(Language::Russian, Language::English),
+                         [](const auto& info) { return std::string(LanguageCode(info.param)); });
+
+// Each message of the window in the run's language: our own texts and causes from the catalogs,
+// the system's reason as the C library words it.
+TEST_P(LanguageTest, MessagesSpeakOneLanguage) {
+    testing::ScratchDir dir;
+    const std::string shortProject = dir / "short.vzk", notPng = dir / "fake.png", missing = dir / "gone.vzk";
+    testing::WriteAll(shortProject, std::vector<std::uint8_t>(10, 0));
+    testing::WriteAll(notPng, std::vector<std::uint8_t>(64, 'x'));
+    struct Case {
+        std::function<void()> act;
+        std::string russian, english;
+    };
+    const Case cases[] = {
+        {[&] { form->Actions().OpenFile(shortProject); },
+         "Не удается открыть файл \"" + shortProject + "\". файл слишком короток для проекта (10 байт; в проекте не меньше 593)",
+         "Cannot open the file \"" + shortProject + "\". the file is too short to be a project (10 bytes; a project holds at least 593)"},
+        {[&] { form->Actions().OpenFile(missing); },
+         "Не удается открыть файл \"" + missing + "\". Нет такого файла или каталога",
+         "Cannot open the file \"" + missing + "\". No such file or directory"},
+        {[&] { form->Actions().OpenFile(notPng); },
+         "Не удается загрузить изображение \"" + notPng + "\": PNG: это не файл PNG",
+         "Cannot load the picture \"" + notPng + "\": PNG: not a PNG file"},
+        {[&] { form->Actions().DropFiles({notPng, missing}); },
+         "Перетаскивайте по одному файлу: проект (.vzk) или изображение (.png, .jpg, .gif, .bmp). Перетащено файлов: 2.",
+         "Drop one file at a time: a project (.vzk) or a picture (.png, .jpg, .gif, .bmp). 2 files were dropped."},
+    };
+    for (const Case& c : cases) {
+        errors.clear();
+        try {
+            c.act();
+        } catch (const std::exception& e) {
+            app.ShowException(e);
+        }
+        ASSERT_EQ(errors.size(), 1u) << c.english;
+        EXPECT_EQ(errors[0], English() ? c.english : c.russian);
+    }
+    // The question before a design is let go.
+    form->GlassEdit1->Edit->SetText("changed");
+    backend.messageBoxAnswers.push_back(kIdCancel);
+    form->Actions().NewDesign();
+    ASSERT_EQ(backend.messageBoxes.size(), 1u);
+    EXPECT_EQ(backend.messageBoxes[0].text, English() ? "Save the changes to the project?" : "Сохранить изменения в проекте?");
+}
+
+// The window system sets every locale category from the environment before the language is
+// chosen; the numeric one must come back to "C" (file names, messages and fields are written with
+// the C library's number formatting in places).
+TEST_P(LanguageTest, NumbersStayInTheCLocale) {
+    std::setlocale(LC_NUMERIC, "C.UTF-8");
+    UseLanguage(GetParam(), FindCatalogDir());
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+}
+
+}  // namespace
+}  // namespace veskel

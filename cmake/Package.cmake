@@ -87,4 +87,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VESKEL_HOMEPAGE})
 # controls ask for by name are found through fontconfig at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, fonts-liberation2, fonts-dejavu-core, qt6-wayland")
+# Qt's own buttons and dialogs in the window's language; the C library's reasons in Russian.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libc-l10n")
 include(CPack)

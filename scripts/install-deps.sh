@@ -13,6 +13,8 @@ PACKAGES=(
   fonts-wine fonts-liberation2 fonts-dejavu-core
   # the window backend
   qt6-base-dev libgl-dev
+  # the window's languages: msgfmt and xgettext (catalogs), Qt's and the C library's translations
+  gettext qt6-translations-l10n libc-l10n
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # the command-line renderer's comparison with ImageMagick (bench/cli)

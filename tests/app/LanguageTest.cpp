@@ -5,6 +5,7 @@
 
 #include <clocale>
 #include <functional>
+#include <map>
 
 #include "../components/GoldenCheck.h"
 #include "Components/ColorBox/ColorBox.h"
@@ -64,6 +65,40 @@ TEST_P(LanguageTest, EveryPageAndPopUpShowsItsLanguage) {
     texts.push_back("title: " + form->Caption());
     if (English()) {
         for (const std::string& t : texts) EXPECT_FALSE(HasCyrillic(t)) << t;
+    }
+}
+
+// The desktop's language as the C library reads the variables: LANGUAGE first (its first entry
+// with a catalog) unless the locale is plain C, then LC_ALL, LC_MESSAGES, LANG; English otherwise.
+TEST(DesktopLanguage, FollowsTheVariablesInTheirOrder) {
+    struct Case {
+        std::map<std::string, std::string> environment;
+        Language expected;
+    };
+    static const std::map<std::string, std::string>* environment = nullptr;
+    const Case cases[] = {
+        {{}, Language::English},
+        {{{"LANG", "ru_RU.UTF-8"}}, Language::Russian},
+        {{{"LANG", "de_DE.UTF-8"}}, Language::English},
+        {{{"LC_ALL", "ru_RU.UTF-8"}, {"LANG", "en_US.UTF-8"}}, Language::Russian},
+        {{{"LC_MESSAGES", "en_GB.UTF-8"}, {"LANG", "ru_RU.UTF-8"}}, Language::English},
+        {{{"LC_ALL", ""}, {"LC_MESSAGES", "ru_UA.UTF-8@euro"}}, Language::Russian},
+        {{{"LANGUAGE", "de:ru:en"}, {"LANG", "en_US.UTF-8"}}, Language::Russian},
+        {{{"LANGUAGE", "en"}, {"LANG", "ru_RU.UTF-8"}}, Language::English},
+        {{{"LANGUAGE", "ru"}, {"LANG", "C.UTF-8"}}, Language::Russian},
+        {{{"LANGUAGE", "ru"}, {"LANG", "C"}}, Language::English},
+        {{{"LANGUAGE", "ru"}}, Language::English},
+        {{{"LANGUAGE", "fr"}, {"LANG", "ru_RU.UTF-8"}}, Language::Russian},
+    };
+    for (const Case& c : cases) {
+        environment = &c.environment;
+        const Language got = DesktopLanguage([](const char* name) -> const char* {
+            const auto it = environment->find(name);
+            return it == environment->end() ? nullptr : it->second.c_str();
+        });
+        std::string shown;
+        for (const auto& [k, v] : c.environment) shown += k + "=" + v + " ";
+        EXPECT_EQ(got, c.expected) << shown;
     }
 }
 

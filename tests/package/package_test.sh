@@ -40,6 +40,8 @@ expected=(
   ./usr/share/zsh/vendor-completions/_veskel-render
   ./usr/share/fish/vendor_completions.d/veskel.fish
   ./usr/share/fish/vendor_completions.d/veskel-render.fish
+  ./usr/share/locale/en/LC_MESSAGES/veskel.mo
+  ./usr/share/locale/ru/LC_MESSAGES/veskel.mo
 )
 sizes=(16 24 32 48 64 128 256 512)
 for s in "${sizes[@]}"; do expected+=("./usr/share/icons/hicolor/${s}x${s}/apps/$id.png"); done

@@ -98,7 +98,7 @@ inode=$(stat -c %i "$WORK/banner.png")
 retry "the export dialog closed" only_main
 click 105 264
 accept_path "$WORK/banner.png"
-answer y "$OTHER"
+answer "$KEY_YES" "$OTHER"
 replaced() { [ "$(stat -c %i "$WORK/banner.png")" != "$inode" ]; }
 retry "banner.png replaced after a yes" replaced
 [ -e "$WORK/banner.png.png" ] && fail "the export wrote banner.png.png"
@@ -110,14 +110,14 @@ retry "the question closed" only_main
 expect_preview new-cancelled "$WORK/x15.png"
 expect_title "*refused.vzk — Veskel"
 click 105 120
-answer n
+answer "$KEY_NO"
 expect_preview new "$WORK/default.png"
 expect_title "Без имени — Veskel"
 # "Open..." over the work brought back by Ctrl+Z: Yes saves it first, through the save dialog.
 xdo key ctrl+z
 expect_preview undone "$WORK/x15.png"
 click 105 160
-answer y
+answer "$KEY_YES"
 accept_path "$WORK/kept" "$OTHER"
 retry "kept.vzk written" written "$WORK/kept.vzk"
 accept_path "$WORK/refused.vzk" "$OTHER"
@@ -139,7 +139,7 @@ answer Escape
 retry "the question closed" only_main
 app_alive || fail "Cancel closed the window"
 click $((12 + 445 - 12)) 25
-answer n
+answer "$KEY_NO"
 ended() { ! app_alive; }
 retry "the window closed after No" ended
 APP_PID=""

@@ -120,7 +120,7 @@ for _ in $(seq 50); do
     [ -n "$focus" ] && [ "$focus" != "$WINDOW" ] && break
     sleep 0.2
 done
-xdo key n
+xdo key "$KEY_NO"
 for _ in $(seq 50); do app_alive || break; sleep 0.1; done
 app_alive && fail "the window did not close through its title bar"
 log "ok: closed through the title bar"

@@ -410,7 +410,7 @@ sleep 0.5
 [ "$(stat -c %i "$file")" = "$inode" ] && cmp -s "$file" "$WORK/export-png-first.png" ||
     fail "$file was replaced although the question was answered no"
 log "ok: answering no keeps $file"
-export_again y                       # the "Yes" button's mnemonic
+export_again "$KEY_YES"              # the "Yes" button's mnemonic
 for _ in $(seq 50); do [ "$(stat -c %i "$file")" != "$inode" ] && break; sleep 0.2; done
 [ "$(stat -c %i "$file")" != "$inode" ] || fail "$file was not written anew after a yes"
 same_pixels "$WORK/export-png-first.png" "$file" || fail "the PNG written after a yes differs from the first one"

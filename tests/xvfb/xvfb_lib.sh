@@ -2,6 +2,15 @@
 # Every step has a time limit; the X server and the program under test are always stopped, and
 # the images of a failed comparison stay in the output folder.
 
+# The reviewed images show the window on a Russian desktop (VESKEL_TEST_LANGUAGE=en shows the
+# English one); nothing else of the environment may choose another language. C.UTF-8 is the one
+# locale every machine has, and xdotool needs UTF-8 to type Russian.
+export LANG=C.UTF-8 LANGUAGE="${VESKEL_TEST_LANGUAGE:-ru}"
+unset LC_ALL LC_MESSAGES
+# The keys that answer a question Yes and No: the underlined letters of its buttons, which Qt
+# words in the window's language.
+if [ "$LANGUAGE" = ru ]; then KEY_YES=Cyrillic_de KEY_NO=Cyrillic_en; else KEY_YES=y KEY_NO=n; fi
+
 XVFB_PID=""
 APP_PID=""
 WORK=""

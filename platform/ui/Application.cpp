@@ -235,7 +235,7 @@ void Application::Guarded(F&& f) {
     } catch (const std::exception& e) {
         ShowException(e);
     } catch (...) {
-        ShowException(std::runtime_error("Unknown error"));
+        ShowException(std::runtime_error(Tr("Unknown error")));
     }
 }
 

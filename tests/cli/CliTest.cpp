@@ -574,5 +574,37 @@ TEST(CliBatch, ProgressOnATerminalUnlessQuiet) {
     EXPECT_EQ(run(args, RenderEnvironment{true, std::chrono::hours(1)}), "");
 }
 
+// The desktop's language and locale change no byte: not the files, not the messages (English,
+// the system's reason included), not the numbers.
+TEST(CliOutput, TheDesktopsLanguageChangesNothing) {
+    ScratchDir dir;
+    const std::string picture = dir / "in.jpg";
+    WriteAll(picture, std::vector<std::uint8_t>(40, 'x'));
+    std::vector<std::vector<std::uint8_t>> reference;
+    std::vector<Result> referenceRuns;
+    for (const char* language : {"", "ru", "ru:en"}) {
+        setenv("LANGUAGE", language, 1);
+        setenv("LC_ALL", *language ? "C.UTF-8" : "C", 1);  // under plain C the C library ignores LANGUAGE
+        const std::vector<Result> runs = {
+            RunCli({"--text", "Привет 1.5", "--set", "TextX=-7", "--save-project", dir / "p.vzk", "-o", dir / "b.gif"}),
+            RunCli({"--project", dir / "missing.vzk", "-o", dir / "x.png"}),
+            RunCli({"--overlay", picture, "-o", dir / "y.png"}),
+        };
+        const std::vector<std::vector<std::uint8_t>> files = {ReadAll(dir / "p.vzk"), ReadAll(dir / "b.gif")};
+        if (reference.empty()) {
+            reference = files;
+            referenceRuns = runs;
+            continue;
+        }
+        EXPECT_EQ(files, reference) << language;
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].status, referenceRuns[i].status) << language << " " << i;
+            EXPECT_EQ(runs[i].err, referenceRuns[i].err) << language << " " << i;
+        }
+    }
+    unsetenv("LANGUAGE");
+    unsetenv("LC_ALL");
+}
+
 }  // namespace
 }  // namespace veskel

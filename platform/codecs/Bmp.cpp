@@ -64,7 +64,7 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> data) {
     BmpHeader h;
     h.headerSize = Le32(&data[14]);
     const std::uint32_t hs = h.headerSize;
-    if (hs != 12 && (hs < 16 || hs > 124)) Fail("unsupported header size " + std::to_string(hs));
+    if (hs != 12 && (hs < 16 || hs > 124)) Fail(Tr("unsupported header size {1}", {std::to_string(hs)}));
     if (data.size() < 14 + std::size_t(hs)) Fail("truncated data");
     const std::uint8_t* info = &data[14];
 
@@ -91,13 +91,13 @@ BmpHeader ParseHeader(std::span<const std::uint8_t> data) {
 
     switch (h.bitCount) {
         case 1: case 2: case 4: case 8: case 16: case 24: case 32: break;
-        default: Fail("unsupported bit depth " + std::to_string(h.bitCount));
+        default: Fail(Tr("unsupported bit depth {1}", {std::to_string(h.bitCount)}));
     }
     // OS/2 2.x numbers its compressions differently: 3 is Huffman 1D and 4 is RLE24, neither supported.
     const std::uint32_t c = h.compression;
     const bool bitfields = !os2v2 && (c == kBiBitfields || c == kBiAlphaBitfields);
     const bool known = c == kBiRgb || c == kBiRle8 || c == kBiRle4 || bitfields;
-    if (!known) Fail("unsupported compression " + std::to_string(c));
+    if (!known) Fail(Tr("unsupported compression {1}", {std::to_string(c)}));
     if (c == kBiRle8 && h.bitCount != 8) Fail("RLE8 compression needs 8 bits per pixel");
     if (c == kBiRle4 && h.bitCount != 4) Fail("RLE4 compression needs 4 bits per pixel");
     if (bitfields && h.bitCount != 16 && h.bitCount != 32) Fail("bit-field masks need 16 or 32 bits per pixel");

@@ -6,6 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "platform/lang/Translate.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/HintWindow.h"
 

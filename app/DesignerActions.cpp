@@ -5,10 +5,10 @@
 #include "app/ProgramName.h"
 #include "app/StartArguments.h"
 #include "platform/io/Files.h"
+#include "platform/lang/Translate.h"
 #include "platform/ui/Edit.h"
 #include "project/Export.h"
 #include "project/ProjectFile.h"
-#include "platform/lang/Translate.h"
 
 namespace veskel {
 

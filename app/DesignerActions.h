@@ -18,10 +18,10 @@
 
 #include "banner/BannerDocument.h"
 #include "banner/History.h"
+#include "platform/lang/Translate.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Form.h"
-#include "platform/lang/Translate.h"
 
 namespace veskel {
 

@@ -1,8 +1,8 @@
 // The designer: the main window and its hidden secondary form on the platform's windows, until
 // the main window is closed through its title bar. `veskel FILE.vzk` and `veskel PICTURE` open
 // that file at start (app/StartArguments.h); the window speaks the desktop's language, or the one
-// `--lang` names. Built without a window system, the program says so
-// and renders the banner of that design to a PNG in the current folder instead.
+// `--lang` names. Built without a window system, the program says so and renders the banner of
+// that design to a PNG in the current folder instead.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -40,11 +40,12 @@ int main(int argc, char** argv) {
     const veskel::StartArguments start = veskel::ParseStartArguments(Arguments(argc, argv));
     if (Finish(start)) return start.exitCode;
 #ifdef VESKEL_WITH_QT
+    // Read before the window system starts, which may change the locale.
+    const veskel::Language language = start.language.value_or(veskel::DesktopLanguage());
     try {
         auto backend = veskel::qt::MakeQtBackend(argc, argv);
         backend->SetDesktopIdentity(veskel::kAppId);
-        // After the window system has read the locale: the language is ours to choose, once.
-        const veskel::Language language = start.language.value_or(veskel::DesktopLanguage());
+        // Once the window system has set the locale from the environment: ours to finish.
         veskel::UseLanguage(language, veskel::FindCatalogDir());
         veskel::qt::UseQtLanguage(language);
         veskel::Application app(*backend);

@@ -10,9 +10,9 @@
 #include "platform/graphics/Resample.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/io/Files.h"
+#include "platform/lang/Translate.h"
 #include "platform/text/CodePage.h"
 #include "platform/text/FontEngine.h"
-#include "platform/lang/Translate.h"
 
 namespace veskel {
 

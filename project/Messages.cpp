@@ -1,4 +1,5 @@
 #include "project/Messages.h"
+
 #include "platform/lang/Translate.h"
 
 namespace veskel {

@@ -6,8 +6,8 @@
 
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
-#include "platform/text/CodePage.h"
 #include "platform/lang/Translate.h"
+#include "platform/text/CodePage.h"
 
 namespace veskel {
 namespace {

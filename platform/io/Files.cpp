@@ -1,5 +1,4 @@
 #include "platform/io/Files.h"
-#include "platform/lang/Translate.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,6 +20,8 @@
 #include <mutex>
 #include <set>
 #include <string_view>
+
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 namespace {

@@ -24,6 +24,11 @@ std::optional<Before> g_before;
 
 const char* Environment(const char* name) { return std::getenv(name); }
 
+void SetLanguageVariable(const std::optional<std::string>& value) {
+    if (value) setenv("LANGUAGE", value->c_str(), 1);
+    else unsetenv("LANGUAGE");
+}
+
 }  // namespace
 
 const char* LanguageCode(Language language) { return language == Language::Russian ? "ru" : "en"; }
@@ -86,11 +91,18 @@ void UseLanguage(Language language, const std::string& catalogDir) {
 void UseTextsAsWritten() {
     g_language.reset();
     if (!g_before) return;
-    if (g_before->language) setenv("LANGUAGE", g_before->language->c_str(), 1);
-    else unsetenv("LANGUAGE");
+    SetLanguageVariable(g_before->language);
     std::setlocale(LC_CTYPE, g_before->characters.c_str());
     std::setlocale(LC_MESSAGES, g_before->messages.c_str());
     g_before.reset();
+}
+
+DesktopLanguageScope::DesktopLanguageScope() {
+    if (g_before && g_language) SetLanguageVariable(g_before->language);
+}
+
+DesktopLanguageScope::~DesktopLanguageScope() {
+    if (g_before && g_language) setenv("LANGUAGE", LanguageCode(*g_language), 1);
 }
 
 std::optional<Language> ChosenLanguage() { return g_language; }

@@ -45,6 +45,16 @@ void UseLanguage(Language language, const std::string& catalogDir);
 // characters' locales are as before (tests that speak one language after another).
 void UseTextsAsWritten();
 
+// While one lives, LANGUAGE is as the desktop set it: a program started meanwhile (the browser
+// a link opens) speaks the desktop's language, not the one chosen here.
+class DesktopLanguageScope {
+public:
+    DesktopLanguageScope();
+    ~DesktopLanguageScope();
+    DesktopLanguageScope(const DesktopLanguageScope&) = delete;
+    DesktopLanguageScope& operator=(const DesktopLanguageScope&) = delete;
+};
+
 // The language UseLanguage chose; nullopt before.
 std::optional<Language> ChosenLanguage();
 

@@ -1,7 +1,8 @@
 #include "platform/text/CodePage.h"
-#include "platform/lang/Translate.h"
 
 #include <cstdio>
+
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 namespace {

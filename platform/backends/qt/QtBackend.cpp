@@ -27,6 +27,7 @@
 #include "platform/backends/qt/QtConvert.h"
 #include "platform/backends/qt/QtDialogs.h"
 #include "platform/io/RecentFiles.h"
+#include "platform/lang/Translate.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
 
@@ -682,6 +683,7 @@ void QtBackend::SetDesktopIdentity(const std::string& id) {
 bool QtBackend::OpenUrl(const std::string& url) {
     const QUrl u = QUrl::fromUserInput(ToQString(url));
     if (!u.isValid()) return false;
+    const DesktopLanguageScope desktopLanguage;  // the browser speaks the desktop's language
     return QDesktopServices::openUrl(u);
 }
 

@@ -151,5 +151,23 @@ TEST_P(LanguageTest, MessagesSpeakOneLanguage) {
               English() ? "Save the changes to the project?" : "Сохранить изменения в проекте?");
 }
 
+// A program the window starts (the browser of a link) gets the desktop's LANGUAGE.
+TEST_P(LanguageTest, OtherProgramsKeepTheDesktopsLanguage) {
+    UseTextsAsWritten();
+    const char* original = std::getenv("LANGUAGE");
+    const bool wasSet = original != nullptr;
+    const std::string restore = wasSet ? original : "";
+    setenv("LANGUAGE", "de:fr", 1);
+    UseLanguage(GetParam(), FindCatalogDir());
+    {
+        const DesktopLanguageScope desktop;
+        EXPECT_STREQ(std::getenv("LANGUAGE"), "de:fr");
+    }
+    EXPECT_STREQ(std::getenv("LANGUAGE"), LanguageCode(GetParam()));
+    UseTextsAsWritten();
+    if (wasSet) setenv("LANGUAGE", restore.c_str(), 1);
+    else unsetenv("LANGUAGE");
+}
+
 }  // namespace
 }  // namespace veskel

@@ -11,8 +11,6 @@
 namespace veskel {
 namespace {
 
-constexpr int kPatternCount = 6;
-
 std::string FileNamePart(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -35,12 +33,10 @@ std::string FileNameToCp1251(const std::string& name) {
 }
 
 std::string OutOfRangeReason(const BannerSettings& s) {
-    if (s.Pattern() < 0 || s.Pattern() >= kPatternCount)
-        return "the pattern number " + std::to_string(s.Pattern()) + " is outside 0..5 (the file is damaged)";
-    if (s.MirrorPattern() < 0 || s.MirrorPattern() >= kPatternCount)
-        return "the highlight layer number " + std::to_string(s.MirrorPattern()) +
-               " is outside 0..5 (the file is damaged)";
-    return "";
+    const FieldInfo* f = s.UndrawableField();
+    if (!f) return "";
+    return "the " + std::string(f->drawnAs) + " number " + std::to_string(s.GetInt(f->offset)) + " is outside " +
+           std::to_string(f->min) + ".." + std::to_string(f->max) + " (the file is damaged)";
 }
 
 }  // namespace
@@ -123,7 +119,7 @@ void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>&
     }
     BannerSettings taken;
     taken.OverwriteLeading(std::span<const std::uint8_t>(bytes.data(), BannerSettings::kSize));
-    // A pattern index outside the tables cannot be drawn.
+    // An index outside its table cannot be drawn.
     if (std::string reason = OutOfRangeReason(taken); !reason.empty())
         throw ProjectError(FileAction::Open, path, reason);
 

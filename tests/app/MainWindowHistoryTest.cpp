@@ -153,7 +153,7 @@ TEST_F(MainWindowHistoryTest, CopyAndPasteOutsideTheEditFields) {
 TEST_F(MainWindowHistoryTest, DroppedProjectsAndPicturesOpen) {
     BannerDocument other;
     other.NewDocument();
-    other.SetPattern(5);
+    other.Set(Field("Pattern"), 5);
     ASSERT_TRUE(other.SetText("Dropped"));
     const std::string project = SaveProject(other, dir / "dropped");
     const std::string picture = dir / "pic.png";

@@ -185,6 +185,29 @@ TEST(Document, EveryChangeRunsTheListenersOnce) {
     EXPECT_NE(plain.CurrentBanner(), first);
 }
 
+// Every number field of the table through the one setter: a new value is stored and told once,
+// the stored value again changes nothing, and a field the controls change only with the overlay
+// on is refused while it is off.
+TEST(Document, TableFieldsAreToldOnceAndNotForTheirOwnValue) {
+    for (const FieldInfo& f : BannerSettings::Fields()) {
+        if (f.kind != FieldKind::Int && f.kind != FieldKind::Color && f.kind != FieldKind::Flag) continue;
+        CountingDocument d;
+        d.doc.Settings().SetOverlay(true);
+        const std::int64_t old = d.doc.Settings().Value(f);
+        const std::int64_t next = f.kind == FieldKind::Flag ? !old : f.HasRange() && old == f.max ? f.min : old + 1;
+        EXPECT_TRUE(d.doc.Set(f, next)) << f.name;
+        EXPECT_EQ(d.doc.Settings().Value(f), next) << f.name;
+        EXPECT_EQ(d.changes, 1) << f.name;
+        EXPECT_FALSE(d.doc.Set(f, next)) << f.name;
+        EXPECT_EQ(d.changes, 1) << f.name;
+        if (f.needsOverlay) {
+            d.doc.Settings().SetOverlay(false);
+            EXPECT_FALSE(d.doc.Set(f, old)) << f.name;
+            EXPECT_EQ(d.doc.Settings().Value(f), next) << f.name;
+        }
+    }
+}
+
 TEST(Document, DamagedPatternIndexIsReportedByTheChange) {
     CountingDocument d;
     const Bitmap before = d.doc.BannerImage();

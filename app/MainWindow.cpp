@@ -86,8 +86,9 @@ struct Overloaded : F... {
 };
 }  // namespace
 
-// A bound control's value as its field holds it, and the field's value shown in the control (a
-// write only where it differs, so an unchanged control is not repainted).
+// A bound control's value as its field holds it, and the field's value shown in the control
+// (colour boxes and check boxes are written only where they differ, so they are not repainted
+// for nothing).
 std::int64_t TForm1::BoundControl::Value() const {
     return std::visit(Overloaded{[](TClrBox* c) { return std::int64_t(c->ForeColor()); },
                                  [](TGlassCheckBox* c) { return std::int64_t(c->Checked()); },
@@ -106,7 +107,8 @@ void TForm1::BoundControl::Show(const BannerSettings& s) const {
     std::visit(Overloaded{[v](TClrBox* c) { if (c->ForeColor() != Color(v)) c->SetForeColor(Color(v)); },
                           [v](TGlassCheckBox* c) { if (c->Checked() != (v != 0)) c->SetChecked(v != 0); },
                           [v](TGlassListBox* c) { c->ItemIndex = int(v); },
-                          [v](TGlassSlider* c) { if (c->Value() != int(v)) c->SetValue(int(v)); },
+                          // Always written: the write also snaps a dragged thumb to the value.
+                          [v](TGlassSlider* c) { c->SetValue(int(v)); },
                           [v](TGlassEdit* c) { ShowFieldNumber(*c->Edit, std::int32_t(v)); }},
                 control);
 }

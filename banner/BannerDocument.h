@@ -7,11 +7,11 @@
 // Changes flow one way: an operation changes the document and then tells its change listeners
 // (the window's controls and preview, for instance). The document never renders by itself:
 // whoever shows or writes the banner renders it (RenderBanner, or CurrentBanner when only a
-// change since the last render needs one). Listeners run once per outermost change: operations
-// made inside a ChangeScope (opening a project, an undo, events that the listeners set off
-// themselves) are told once, when the outermost scope ends. An operation that changes nothing (a
-// value equal to the stored one) or refuses (a text too wide, a size step below 1, an overlay
-// operation while Overlay is off) tells nobody; the refusals return false.
+// change since the last render needs one). Listeners run once per outermost change: changes
+// made inside a ChangeScope (an assignment with its after-set action, the control events that
+// the listeners set off themselves) are told once, when the outermost scope ends. An operation
+// that changes nothing (a value equal to the stored one) or refuses (a text too wide, a size step
+// below 1, an overlay operation while Overlay is off) tells nobody; the refusals return false.
 //
 // Text crosses this interface in UTF-8; the record holds it in Windows-1251. Failures (a picture
 // that cannot be read, an out-of-range pattern index) throw BannerError with a message fit to show
@@ -104,8 +104,9 @@ public:
     void RemoveChangeListener(int id);
 
     // ---- record operations
-    // Resets the document fields to their defaults (Overlay off); keeps the overlay's position,
-    // size, PictureSize, the reserved fields and the pictures.
+    // Resets the fields whose row says so to their defaults (Overlay off); keeps the overlay's
+    // position and size, PictureSize, Reserved2, Reserved3 and the pictures. Always tells the
+    // listeners.
     void NewDocument();
     // TextY = 5, TextX = 346 - width of Text.
     void ResetTextPosition();

@@ -428,6 +428,35 @@ TEST(OverlayFromRecord, ResamplesToTheStoredSizeAndKeepsPositionAndOverlayByte) 
     EXPECT_EQ(empty.changes, 0);
 }
 
+// Listeners hear of the outermost change once: nested scopes and a change that a listener makes
+// itself add no nested round, and a scope left by an exception tells nobody.
+TEST(DocumentListeners, TheOutermostChangeIsToldOnce) {
+    BannerDocument doc;
+    doc.NewDocument();
+    int told = 0;
+    doc.AddChangeListener([&] {
+        ++told;
+        doc.Set(Field("Glow"), false);  // a control event that sets the document again
+    });
+    {
+        BannerDocument::ChangeScope outer(doc);
+        doc.Set(Field("Pattern"), 1);
+        {
+            BannerDocument::ChangeScope inner(doc);
+            doc.NudgeText(1, 0);
+        }
+        EXPECT_EQ(told, 0);
+    }
+    EXPECT_EQ(told, 2);  // the change, then the listener's own change once more
+    try {
+        BannerDocument::ChangeScope scope(doc);
+        doc.Set(Field("Border"), false);
+        throw std::runtime_error("half-way");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(told, 2);
+}
+
 TEST(DocumentListeners, EveryListenerRunsInOrderUntilRemoved) {
     BannerDocument doc;
     std::vector<std::string> calls;

@@ -441,19 +441,16 @@ TEST(DocumentListeners, TheOutermostChangeIsToldOnce) {
     {
         BannerDocument::ChangeScope outer(doc);
         doc.Set(Field("Pattern"), 1);
-        {
-            BannerDocument::ChangeScope inner(doc);
-            doc.NudgeText(1, 0);
-        }
+        BannerDocument::ChangeScope inner(doc);
+        doc.NudgeText(1, 0);
         EXPECT_EQ(told, 0);
     }
     EXPECT_EQ(told, 2);  // the change, then the listener's own change once more
-    try {
+    EXPECT_THROW(([&] {
         BannerDocument::ChangeScope scope(doc);
         doc.Set(Field("Border"), false);
         throw std::runtime_error("half-way");
-    } catch (const std::runtime_error&) {
-    }
+    }()), std::runtime_error);
     EXPECT_EQ(told, 2);
 }
 

@@ -107,7 +107,7 @@ bool DesignerActions::ExportBanner() {
     const std::string path = AskSavePath(dialog, "");
     if (path.empty()) return false;
     BusyCursor busy(app_);
-    ExportImage(doc_.BannerImage(), path, dialog.FilterIndex);
+    ExportImage(doc_.CurrentBanner(), path, dialog.FilterIndex);
     return true;
 }
 
@@ -168,7 +168,7 @@ void DesignerActions::AddToRecentFiles(const std::string& path) {
 
 // ---------------------------------------------------------------- undo, clipboard, drops
 
-void DesignerActions::CopyBanner() { app_.SetClipboardPicture(doc_.BannerImage()); }
+void DesignerActions::CopyBanner() { app_.SetClipboardPicture(doc_.CurrentBanner()); }
 
 void DesignerActions::PastePicture() {
     Picture picture = app_.ClipboardPicture();

@@ -12,9 +12,11 @@
 #include "Components/GlassSlider/GlassSlider.h"
 #include "Components/Registration/Registration.h"
 #include "Components/TestPanel/TestPanel.h"
+#include "app/FieldNumber.h"
 #include "app/Form2.h"
 #include "banner/Patterns.h"
 #include "platform/Resources.h"
+#include "platform/text/CodePage.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Edit.h"
 #include "platform/ui/StockControls.h"
@@ -51,7 +53,83 @@ void ShowFieldNumber(Edit& field, std::int32_t value) {
     }
     ShowFieldText(field, std::to_string(value));
 }
+
+// The controls that edit one field each, in the order SyncControls writes them. Each row gives
+// the control's handler (its name and the event without "On": "ClrBox1PreChange"), which assigns
+// the control's value to the field, and its line of SyncControls, which shows the field in it.
+struct Binding {
+    std::string_view control;
+    std::string_view event;
+    const FieldInfo& field;
+};
+constexpr Binding kBindings[] = {
+    {"ClrBox1", "OnPreChange", Field("Color1")},
+    {"ClrBox2", "OnPreChange", Field("Color2")},
+    {"GlassEdit1", "OnChange", Field("Text")},
+    {"GlassEdit2", "OnChange", Field("TextX")},
+    {"GlassEdit3", "OnChange", Field("TextY")},
+    {"GlassCheckBox3", "OnChange", Field("Glow")},
+    {"ClrBox3", "OnPreChange", Field("BorderColor")},
+    {"GlassCheckBox1", "OnChange", Field("Border")},
+    {"GlassCheckBox2", "OnChange", Field("Horizontal")},
+    {"GlassListBox2", "OnSelect", Field("MirrorPattern")},
+    {"GlassSlider2", "OnPreChange", Field("MirrorStrength")},
+    {"GlassListBox1", "OnSelect", Field("Pattern")},
+    {"GlassSlider1", "OnPreChange", Field("PatternStrength")},
+    {"GlassSlider4", "OnPreChange", Field("OverlayOpacity")},
+    {"GlassCheckBox4", "OnChange", Field("Overlay")},
+};
+
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
 }  // namespace
+
+// A bound control's value as its field holds it, and the field's value shown in the control
+// (colour boxes and check boxes are written only where they differ, so they are not repainted
+// for nothing).
+std::int64_t TForm1::BoundControl::Value() const {
+    return std::visit(Overloaded{[](TClrBox* c) { return std::int64_t(c->ForeColor()); },
+                                 [](TGlassCheckBox* c) { return std::int64_t(c->Checked()); },
+                                 [](TGlassListBox* c) { return std::int64_t(c->ItemIndex); },
+                                 [](TGlassSlider* c) { return std::int64_t(c->Value()); },
+                                 [](TGlassEdit* c) { return std::int64_t(ParseFieldNumber(c->Edit->Text())); }},
+                      control);
+}
+
+void TForm1::BoundControl::Show(const BannerSettings& s) const {
+    if (field->kind == FieldKind::String) {
+        ShowFieldText(*std::get<TGlassEdit*>(control)->Edit, Cp1251ToUtf8(s.GetString(field->offset)));
+        return;
+    }
+    const std::int64_t v = s.Value(*field);
+    std::visit(Overloaded{[v](TClrBox* c) { if (c->ForeColor() != Color(v)) c->SetForeColor(Color(v)); },
+                          [v](TGlassCheckBox* c) { if (c->Checked() != (v != 0)) c->SetChecked(v != 0); },
+                          [v](TGlassListBox* c) { c->ItemIndex = int(v); },
+                          // Always written: the write also snaps a dragged thumb to the value.
+                          [v](TGlassSlider* c) { c->SetValue(int(v)); },
+                          [v](TGlassEdit* c) { ShowFieldNumber(*c->Edit, std::int32_t(v)); }},
+                control);
+}
+
+void TForm1::BoundControlChanged(const BoundControl& b) {
+    BannerDocument& d = document_;
+    if (auto* edit = std::get_if<TGlassEdit*>(&b.control)) {
+        Edit& field = *(*edit)->Edit;
+        if (b.field->kind == FieldKind::String) {
+            // A refused text (too wide, or a character the banner font lacks) gives way to the stored one.
+            if (!d.SetText(field.Text())) ShowFieldText(field, d.Settings().TextUtf8());
+            return;
+        }
+        // The stored number is always what the field reads as; a keystroke that does not change
+        // it ("12" -> "12a") still shows at once that it was not taken.
+        d.Set(*b.field, b.Value());
+        b.Show(d.Settings());
+        return;
+    }
+    d.Set(*b.field, b.Value());
+}
 
 TForm1::TForm1() {
     actions_ = std::make_unique<DesignerActions>(*Application::Current(), document_, history_);
@@ -99,6 +177,17 @@ void TForm1::FindControls() {
     GlassSlider1 = Need<TGlassSlider>("GlassSlider1");
     GlassSlider2 = Need<TGlassSlider>("GlassSlider2");
     GlassSlider4 = Need<TGlassSlider>("GlassSlider4");
+    for (const Binding& b : kBindings) {
+        BoundControl bound{{}, &b.field};
+        Control* c = FindComponent(std::string(b.control));
+        if (auto* box = dynamic_cast<TClrBox*>(c)) bound.control = box;
+        else if (auto* check = dynamic_cast<TGlassCheckBox*>(c)) bound.control = check;
+        else if (auto* list = dynamic_cast<TGlassListBox*>(c)) bound.control = list;
+        else if (auto* slider = dynamic_cast<TGlassSlider*>(c)) bound.control = slider;
+        else if (auto* edit = dynamic_cast<TGlassEdit*>(c)) bound.control = edit;
+        else throw LayoutError(std::string(kLayout) + ": the window has no " + std::string(b.control) + " that can show a field");
+        bound_.push_back(bound);
+    }
     OpenDialog1 = Need<TDialogComponent>("OpenDialog1");
     SaveDialog1 = Need<TDialogComponent>("SaveDialog1");
     OpenPictureDialog1 = Need<TDialogComponent>("OpenPictureDialog1");
@@ -110,13 +199,14 @@ void TForm1::FindControls() {
 void TForm1::DefineHandlers() {
     BannerDocument& d = document_;
     auto on = [this](const char* name, Handler h) { handlers_[name] = std::move(h); };
-    // Page 1: text and colours.
-    on("GlassEdit1Change", [this, &d](Control&) {
-        // A refused text (too wide, or a character the banner font lacks) gives way to the stored one.
-        if (!d.SetText(GlassEdit1->Edit->Text())) ShowFieldText(*GlassEdit1->Edit, d.Settings().TextUtf8());
-    });
-    on("GlassEdit2Change", [this, &d](Control&) { d.SetTextX(GlassEdit2->Edit->Text()); });
-    on("GlassEdit3Change", [this, &d](Control&) { d.SetTextY(GlassEdit3->Edit->Text()); });
+    // The controls that edit one field each; the stored layout names them and their handlers.
+    for (std::size_t i = 0; i < std::size(kBindings); ++i) {
+        const Binding& b = kBindings[i];
+        handlers_[std::string(b.control) + std::string(b.event.substr(2))] = [this, i](Control&) {
+            BoundControlChanged(bound_[i]);
+        };
+    }
+    // Page 1: the text's position and the colours' buttons.
     on("PulseButton2Click", [&d](Control&) { d.NudgeText(0, -1); });
     on("PulseButton1Click", [&d](Control&) { d.NudgeText(-1, 0); });
     on("PulseButton4Click", [&d](Control&) { d.NudgeText(1, 0); });
@@ -126,24 +216,11 @@ void TForm1::DefineHandlers() {
     on("SmallGlassButton3Click", [&d](Control&) { d.NudgeText(0, 1); });
     on("SmallGlassButton4Click", [&d](Control&) { d.NudgeText(0, -1); });
     on("GlassButton4Click", [&d](Control&) { d.ResetTextPosition(); });
-    on("ClrBox1PreChange", [this, &d](Control&) { d.SetColor1(ClrBox1->ForeColor()); });
     on("GlassButton1Click", [&d](Control&) { d.RandomColor1(); });
-    on("ClrBox2PreChange", [this, &d](Control&) { d.SetColor2(ClrBox2->ForeColor()); });
     on("GlassButton2Click", [&d](Control&) { d.RandomColor2(); });
     on("GlassButton3Click", [&d](Control&) { d.SwapColors(); });
-    on("GlassCheckBox2Change", [this, &d](Control&) { d.SetHorizontal(GlassCheckBox2->Checked()); });
-    // Page 2: effects.
-    on("GlassSlider1PreChange", [this, &d](Control&) { d.SetPatternStrength(GlassSlider1->Value()); });
-    on("GlassListBox1Select", [this, &d](Control&) { d.SetPattern(GlassListBox1->ItemIndex); });
-    on("GlassSlider2PreChange", [this, &d](Control&) { d.SetMirrorStrength(GlassSlider2->Value()); });
-    on("GlassListBox2Select", [this, &d](Control&) { d.SetMirrorPattern(GlassListBox2->ItemIndex); });
-    on("GlassCheckBox1Change", [this, &d](Control&) { d.SetBorder(GlassCheckBox1->Checked()); });
-    on("ClrBox3PreChange", [this, &d](Control&) { d.SetBorderColor(ClrBox3->ForeColor()); });
-    on("GlassCheckBox3Change", [this, &d](Control&) { d.SetGlow(GlassCheckBox3->Checked()); });
     // Page 3: the overlay picture.
     on("GlassButton8Click", [this](Control&) { actions_->ChoosePicture(); });
-    on("GlassSlider4PreChange", [this, &d](Control&) { d.SetOverlayOpacity(GlassSlider4->Value()); });
-    on("GlassCheckBox4Change", [this, &d](Control&) { d.SetOverlay(GlassCheckBox4->Checked()); });
     on("PulseButton6Click", [&d](Control&) { d.MoveOverlayLeft(); });
     on("PulseButton8Click", [&d](Control&) { d.MoveOverlayRight(); });
     on("PulseButton5Click", [&d](Control&) { d.MoveOverlayUp(); });
@@ -240,7 +317,9 @@ void TForm1::FormCreate() {
     TestPanel1->SetActivePage(0);
     TestPanel1->SetVisiblePage(0);
 
-    document_.SetChangedHook([this] {
+    // The window follows the document: once per change it shows the settings in the controls
+    // and renders the banner into the preview.
+    document_.AddChangeListener([this] {
         SyncControls();
         RenderBanner();
         SetCaption(actions_->WindowTitle());
@@ -274,24 +353,8 @@ void TForm1::FormDestroy() {
 
 // ---------------------------------------------------------------- settings to controls
 
-
 void TForm1::SyncControls() {
-    const BannerSettings& s = document_.Settings();
-    ClrBox1->SetForeColor(s.Color1());
-    ClrBox2->SetForeColor(s.Color2());
-    ShowFieldText(*GlassEdit1->Edit, s.TextUtf8());
-    ShowFieldNumber(*GlassEdit2->Edit, s.TextX());
-    ShowFieldNumber(*GlassEdit3->Edit, s.TextY());
-    GlassCheckBox3->SetChecked(s.Glow());
-    ClrBox3->SetForeColor(s.BorderColor());
-    GlassCheckBox1->SetChecked(s.Border());
-    GlassCheckBox2->SetChecked(s.Horizontal());
-    GlassListBox2->ItemIndex = s.MirrorPattern();
-    GlassSlider2->SetValue(s.MirrorStrength());
-    GlassListBox1->ItemIndex = s.Pattern();
-    GlassSlider1->SetValue(s.PatternStrength());
-    GlassSlider4->SetValue(s.OverlayOpacity());
-    GlassCheckBox4->SetChecked(s.Overlay());
+    for (const BoundControl& b : bound_) b.Show(document_.Settings());
 }
 
 void TForm1::RenderBanner() {

@@ -4,13 +4,17 @@
 // banner design, the live preview and two link labels.
 //
 // The window owns the BannerDocument (settings, BannerImage, overlay pictures). Each control
-// event runs one document operation; the document's changed hook then copies every setting back
-// into the controls (SyncControls) and renders the banner into the preview. Errors of file and
+// event runs one document operation: the controls that edit one field each do it through the
+// binding table (MainWindow.cpp), the buttons through their own handlers. The window listens to
+// the document: once per change it copies every setting back into the controls (SyncControls)
+// and renders the banner into the preview. Errors of file and
 // codec operations propagate out of the handlers to the Application, which shows them in a
 // message box while the window goes on.
 #include <map>
 #include <memory>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "app/DesignerActions.h"
 #include "banner/BannerDocument.h"
@@ -69,6 +73,14 @@ public:
 
 private:
     using Handler = std::function<void(Control& sender)>;
+    // A control of the binding table with the field it edits.
+    struct BoundControl {
+        std::variant<TClrBox*, TGlassCheckBox*, TGlassListBox*, TGlassSlider*, TGlassEdit*> control;
+        const FieldInfo* field;
+        std::int64_t Value() const;
+        void Show(const BannerSettings& settings) const;
+    };
+    void BoundControlChanged(const BoundControl& bound);
     void DefineHandlers();
     bool BindEvent(Control& control, const std::string& event, const std::string& handler);
     template <class T>
@@ -83,6 +95,7 @@ private:
     FontHandle fontHandle_ = 0;
     bool fontRegistered_ = false;
     std::map<std::string, Handler> handlers_;
+    std::vector<BoundControl> bound_;  // in the binding table's order
 };
 
 // Starts the designer in the running Application: the main window from its stored layout, then

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <mutex>
 
 #include "banner/Renderer.h"
 #include "platform/Resources.h"
@@ -12,18 +11,10 @@
 #include "platform/io/Files.h"
 #include "platform/lang/Translate.h"
 #include "platform/text/CodePage.h"
-#include "platform/text/FontEngine.h"
 
 namespace veskel {
 
 namespace {
-
-Font MeasureFont() {
-    Font f;
-    f.family = kBannerFontFamily;
-    f.size = 9;
-    return f;
-}
 
 // 32-bit steps wrap at the ends instead of overflowing.
 std::int32_t AddWrapping(std::int32_t v, int d) { return std::int32_t(std::uint32_t(v) + std::uint32_t(d)); }
@@ -77,83 +68,54 @@ std::shared_ptr<const Picture> WithOpacity(const Picture& working, std::int32_t 
 
 }  // namespace
 
-void EnsureBannerFont() {
-    static std::once_flag once;
-    std::call_once(once, [] { RegisterPrivateFont(Resource(kBannerFontResource)); });
-}
 
-int MeasureText(std::string_view cp1251) {
-    if (cp1251.empty()) return 0;
-    EnsureBannerFont();
-    const Font font = MeasureFont();
-    const std::optional<std::u32string> chars = DecodeUtf8(Cp1251ToUtf8(cp1251));
-    int width = 0;
-    for (char32_t ch : *chars) width += CharAdvance(font, ch);
-    return width;
-}
-
-int MeasureTextUtf8(std::string_view utf8) { return MeasureText(Utf8ToCp1251(utf8)); }
-
-FieldNumber ReadFieldNumber(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    bool hex = false;
-    if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
-        hex = true;
-        ++i;
-    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        hex = true;
-        i += 2;
-    }
-    // Decimal digits may reach 2^31 only with a minus sign; hexadecimal ones fill 32 bits.
-    const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
-    std::uint64_t value = 0;
-    bool anyDigit = false;
-    for (; i < s.size(); ++i) {
-        int d = -1;
-        const char c = s[i];
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        const std::uint64_t next = value * (hex ? 16 : 10) + std::uint64_t(d);
-        if (d < 0 || next > limit) {
-            // Invalid from here: the digits so far count, without their sign.
-            return {std::int32_t(std::uint32_t(value)), false};
-        }
-        value = next;
-        anyDigit = true;
-    }
-    if (!anyDigit) return {0, true};
-    const std::uint32_t bits = std::uint32_t(value);
-    return {std::int32_t(negative ? 0u - bits : bits), true};
-}
-
-std::int32_t ParseFieldNumber(std::string_view s) { return ReadFieldNumber(s).value; }
 
 BannerDocument::BannerDocument() : image_(kBannerWidth, kBannerHeight) {
     rng_.seed(std::uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
 }
 
-void BannerDocument::SetChangedHook(ChangedHook hook) { hook_ = std::move(hook); }
-
 void BannerDocument::Changed() {
-    if (hook_) {
-        hook_();
-    } else {
-        RenderBanner();
+    imageStale_ = true;
+    pending_ = true;
+    if (scopeDepth_ == 0) Notify();
+}
+
+void BannerDocument::Notify() {
+    // The listeners run inside a scope of their own: what they change in turn (a control whose
+    // event sets the document again) makes one more round rather than a nested one.
+    while (pending_) {
+        pending_ = false;
+        ++scopeDepth_;
+        try {
+            // A copy, so a listener may add or remove listeners; one removed meanwhile is skipped.
+            const auto listeners = listeners_;
+            for (const auto& [id, listener] : listeners) {
+                const bool present = std::any_of(listeners_.begin(), listeners_.end(),
+                                                 [id = id](const auto& l) { return l.first == id; });
+                if (present && listener) listener();
+            }
+        } catch (...) {
+            --scopeDepth_;
+            pending_ = false;
+            throw;
+        }
+        --scopeDepth_;
     }
-    if (listeners_.empty()) return;
-    // A copy, so a listener may add or remove listeners; one removed meanwhile is skipped.
-    const auto listeners = listeners_;
-    for (const auto& [id, listener] : listeners) {
-        const bool present = std::any_of(listeners_.begin(), listeners_.end(), [id = id](const auto& l) { return l.first == id; });
-        if (present && listener) listener();
+}
+
+BannerDocument::ChangeScope::ChangeScope(BannerDocument& document)
+    : doc_(document), exceptions_(std::uncaught_exceptions()) {
+    ++doc_.scopeDepth_;
+}
+
+BannerDocument::ChangeScope::~ChangeScope() noexcept(false) {
+    if (--doc_.scopeDepth_ > 0) return;
+    // An operation that throws half-way tells nobody, as it would without the scope.
+    if (std::uncaught_exceptions() > exceptions_) {
+        doc_.pending_ = false;
+        return;
     }
+    doc_.Notify();
 }
 
 int BannerDocument::AddChangeListener(ChangeListener listener) {
@@ -167,31 +129,27 @@ void BannerDocument::RemoveChangeListener(int id) {
 }
 
 void BannerDocument::NewDocument() {
-    BannerSettings& s = settings_;
-    s.SetText(kDefaultBannerText);
-    s.SetProjectName(kDefaultProjectName);
-    s.SetReserved1(0);
-    s.SetTextY(kDefaultTextY);
-    s.SetColor1(RGB(241, 77, 33));
-    s.SetColor2(RGB(89, 194, 13));
-    s.SetGlow(true);
-    s.SetBorder(true);
-    s.SetBorderColor(kBlack);
-    s.SetHorizontal(true);
-    s.SetMirrorPattern(5);
-    s.SetMirrorStrength(90);
-    s.SetPattern(2);
-    s.SetPatternStrength(95);
-    s.SetOverlay(false);
-    s.SetOverlayOpacity(180);
-    s.SetTextX(kTextRightEdge - MeasureText(s.Text()));
+    // In the table's order, so Text is in place before TextX is aligned to it.
+    for (const FieldInfo& f : BannerSettings::Fields()) {
+        switch (f.reset) {
+            case FieldReset::Kept: break;
+            case FieldReset::ToDefault:
+                if (f.kind == FieldKind::String) settings_.SetString(f.offset, f.defaultText);
+                else settings_.SetValue(f, f.defaultValue);
+                break;
+            case FieldReset::RightAlignText:
+                settings_.SetValue(f, kTextRightEdge - MeasureText(settings_.Text()));
+                break;
+        }
+    }
     Changed();
 }
 
 void BannerDocument::ResetTextPosition() {
+    const BannerSettings before = settings_;
     settings_.SetTextY(kDefaultTextY);
     settings_.SetTextX(kTextRightEdge - MeasureText(settings_.Text()));
-    Changed();
+    if (settings_ != before) Changed();
 }
 
 bool BannerDocument::SetText(std::string_view utf8, std::string* reason) {
@@ -210,23 +168,14 @@ bool BannerDocument::SetText(std::string_view utf8, std::string* reason) {
         }
         return false;
     }
+    const BannerSettings before = settings_;
     // Pull the text back once its right end would pass x = 354.
     if (std::int64_t(settings_.TextX()) + w - kTextRightMargin > kBannerWidth) {
         settings_.SetTextX(kTextRightEdge - w);
     }
     settings_.SetText(cp);  // keeps the first 255 characters
-    Changed();
+    if (settings_ != before) Changed();
     return true;
-}
-
-void BannerDocument::SetTextX(std::string_view fieldText) {
-    settings_.SetTextX(ParseFieldNumber(fieldText));
-    Changed();
-}
-
-void BannerDocument::SetTextY(std::string_view fieldText) {
-    settings_.SetTextY(ParseFieldNumber(fieldText));
-    Changed();
 }
 
 void BannerDocument::NudgeText(int dx, int dy) {
@@ -257,22 +206,42 @@ void BannerDocument::RandomColor2() {
 
 void BannerDocument::SwapColors() {
     const Color c1 = settings_.Color1();
+    if (c1 == settings_.Color2()) return;
     settings_.SetColor1(settings_.Color2());
     settings_.SetColor2(c1);
     Changed();
 }
 
-void BannerDocument::SetColor1(Color c) { settings_.SetColor1(c); Changed(); }
-void BannerDocument::SetColor2(Color c) { settings_.SetColor2(c); Changed(); }
-void BannerDocument::SetBorderColor(Color c) { settings_.SetBorderColor(c); Changed(); }
-void BannerDocument::SetGlow(bool on) { settings_.SetGlow(on); Changed(); }
-void BannerDocument::SetBorder(bool on) { settings_.SetBorder(on); Changed(); }
-void BannerDocument::SetHorizontal(bool on) { settings_.SetHorizontal(on); Changed(); }
-void BannerDocument::SetOverlay(bool on) { settings_.SetOverlay(on); Changed(); }
-void BannerDocument::SetMirrorPattern(int index) { settings_.SetMirrorPattern(index); Changed(); }
-void BannerDocument::SetPattern(int index) { settings_.SetPattern(index); Changed(); }
-void BannerDocument::SetMirrorStrength(int value) { settings_.SetMirrorStrength(value); Changed(); }
-void BannerDocument::SetPatternStrength(int value) { settings_.SetPatternStrength(value); Changed(); }
+bool BannerDocument::Set(const FieldInfo& field, std::int64_t value) {
+    if (field.needsOverlay && !settings_.Overlay()) return false;
+    BannerSettings next = settings_;
+    next.SetValue(field, value);
+    if (next == settings_) return false;
+    ChangeScope scope(*this);  // the after-set action and the assignment are one change
+    settings_ = next;
+    RunAfterSet(field);
+    Changed();
+    return true;
+}
+
+void BannerDocument::SetFromText(std::string_view name, std::string_view value) {
+    ChangeScope scope(*this);
+    settings_.SetFieldFromString(name, value);
+    RunAfterSet(*BannerSettings::FindField(name));
+    Changed();
+}
+
+void BannerDocument::RunAfterSet(const FieldInfo& field) {
+    switch (field.afterSet) {
+        case AfterSet::None: break;
+        case AfterSet::Reshape:
+            // Shown at once, as if the size buttons had been pressed up to it; the position and
+            // the Overlay flag stay as they are.
+            PreparePictureFromRecord();
+            break;
+        case AfterSet::Refade: ApplyOverlayOpacity(); break;
+    }
+}
 
 // ---- overlay picture
 
@@ -493,14 +462,6 @@ bool BannerDocument::PreparePictureFromRecord() {
     return true;
 }
 
-bool BannerDocument::SetOverlayOpacity(int value) {
-    if (!settings_.Overlay()) return false;
-    settings_.SetOverlayOpacity(value);
-    ApplyOverlayOpacity();
-    Changed();
-    return true;
-}
-
 // ---- rendering
 
 const Bitmap& BannerDocument::RenderBanner() {
@@ -510,7 +471,10 @@ const Bitmap& BannerDocument::RenderBanner() {
         VisiblePart(p.size, settings_.OverlayX(), settings_.OverlayY()) != p.part)
         Take(Shaped(scaler_, p.size, settings_.OverlayX(), settings_.OverlayY(), p.opacity));
     ComposeBanner(image_, settings_, PreparedPicture(), {pictures_.part.left, pictures_.part.top});
+    imageStale_ = false;
     return image_;
 }
+
+const Bitmap& BannerDocument::CurrentBanner() { return imageStale_ ? RenderBanner() : image_; }
 
 }  // namespace veskel

@@ -4,10 +4,14 @@
 // (SourcePicture as loaded, WorkingPicture as resized, PreparedPicture with opacity applied),
 // and carries every operation that the designer window binds to its controls.
 //
-// Every operation that changes the record ends by calling the changed hook. By default the hook
-// renders the banner; the window replaces it with "copy the settings into the controls, then
-// render". Change listeners (the preview, an undo recorder) run after the hook. Operations that refuse (a text too wide, a size step below 1, an overlay operation
-// while Overlay is off) change nothing and do not call the hook; they return false.
+// Changes flow one way: an operation changes the document and then tells its change listeners
+// (the window's controls and preview, for instance). The document never renders by itself:
+// whoever shows or writes the banner renders it (RenderBanner, or CurrentBanner when only a
+// change since the last render needs one). Listeners run once per outermost change: changes
+// made inside a ChangeScope (an assignment with its after-set action, the control events that
+// the listeners set off themselves) are told once, when the outermost scope ends. An operation
+// that changes nothing (a value equal to the stored one) or refuses (a text too wide, a size step
+// below 1, an overlay operation while Overlay is off) tells nobody; the refusals return false.
 //
 // Text crosses this interface in UTF-8; the record holds it in Windows-1251. Failures (a picture
 // that cannot be read, an out-of-range pattern index) throw BannerError with a message fit to show
@@ -24,24 +28,16 @@
 #include <vector>
 
 #include "banner/BannerSettings.h"
+#include "banner/BannerText.h"
 #include "banner/PictureScaler.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
 
 namespace veskel {
 
-class BannerError : public std::runtime_error {
-public:
-    explicit BannerError(const std::string& message) : std::runtime_error(message) {}
-};
+// Where a position reset puts the text's top edge.
+inline constexpr int kDefaultTextY = int(Field("TextY").defaultValue);
 
-// Defaults of a new document.
-inline constexpr const char* kDefaultBannerText = "Brannock veskel generator";
-inline constexpr const char* kDefaultProjectName = "untitled";
-inline constexpr int kDefaultTextY = 5;
-
-// Largest overlay side a step or a stored size may reach (the decoders' limit).
-inline constexpr int kMaxOverlaySide = 16384;
 // An overlay of more pixels than this is held only as far as the banner shows it (see
 // OverlayPictures); a smaller one is held whole.
 inline constexpr std::int64_t kWholeOverlayPixels = std::int64_t(1) << 16;
@@ -61,28 +57,6 @@ struct OverlayPictures {
     std::int32_t opacity = 0;  // the OverlayOpacity that prepared was made with
     friend bool operator==(const OverlayPictures&, const OverlayPictures&) = default;
 };
-
-// The width in pixels of a Windows-1251 text in the banner font: the sum of the advances of its
-// characters, each measured alone (no kerning). Registers the embedded font on first use.
-int MeasureText(std::string_view cp1251);
-int MeasureTextUtf8(std::string_view utf8);  // throws CodePageError for characters outside the page
-
-// Reads a numeric field's text the way the position fields take it: leading blanks skipped, an
-// optional sign, decimal digits or hexadecimal ones after "$", "x", "X", "0x" or "0X". A valid text
-// gives its number; otherwise the digits before the first invalid character, without the sign
-// ("12a" -> 12, "-12a" -> 12, "-" -> 0, "" -> 0). A digit that would overflow 32 bits counts as
-// invalid; hexadecimal covers the full 32 bits ("$FFFFFFFF" -> -1).
-std::int32_t ParseFieldNumber(std::string_view text);
-// The same reading, saying also whether every character was part of the number: true for a valid
-// number and for one still being typed ("", "-", "0x"), false for "12a" or "15 ".
-struct FieldNumber {
-    std::int32_t value = 0;
-    bool whole = true;
-};
-FieldNumber ReadFieldNumber(std::string_view text);
-
-// Registers the embedded banner font for this process (once; later calls do nothing).
-void EnsureBannerFont();
 
 class BannerDocument {
 public:
@@ -104,23 +78,35 @@ public:
     // comparing pixels while it stays the same).
     std::uint64_t PictureGeneration() const { return pictureGeneration_; }
 
-    // ---- the changed hook
-    using ChangedHook = std::function<void()>;
-    // An empty hook restores the default (render the banner).
-    void SetChangedHook(ChangedHook hook);
-    // Runs the hook, then every change listener; callers that changed Settings() directly
-    // (opening a project) call it too.
+    // ---- change listeners
+    // Tells the listeners that the document changed: at once, or when the outermost ChangeScope
+    // ends. Callers that changed Settings() directly call it too.
     void Changed();
-    // Listeners run after the hook on every change, in the order they were added; any number
-    // may be added. Returns an id for RemoveChangeListener (ids are never reused).
+    // Holds the listeners back while it lives: however many changes are made inside it (and
+    // inside the listeners it sets off), the listeners run once when the outermost scope ends,
+    // and not at all when nothing changed or an exception leaves it.
+    class ChangeScope {
+    public:
+        explicit ChangeScope(BannerDocument& document);
+        ~ChangeScope() noexcept(false);
+        ChangeScope(const ChangeScope&) = delete;
+        ChangeScope& operator=(const ChangeScope&) = delete;
+
+    private:
+        BannerDocument& doc_;
+        int exceptions_;
+    };
+    // Listeners run on every change, in the order they were added; any number may be added.
+    // Returns an id for RemoveChangeListener (ids are never reused).
     using ChangeListener = std::function<void()>;
     int AddChangeListener(ChangeListener listener);
     // Removes a listener (also from inside a listener); unknown ids are ignored.
     void RemoveChangeListener(int id);
 
     // ---- record operations
-    // Resets the document fields to their defaults (Overlay off); keeps the overlay's position,
-    // size, PictureSize, the reserved fields and the pictures.
+    // Resets the fields whose row says so to their defaults (Overlay off); keeps the overlay's
+    // position and size, PictureSize, Reserved2, Reserved3 and the pictures. Always tells the
+    // listeners.
     void NewDocument();
     // TextY = 5, TextX = 346 - width of Text.
     void ResetTextPosition();
@@ -128,9 +114,6 @@ public:
     // text's right end would pass x = 354. Returns false and changes nothing when the text is too
     // wide or holds a character outside Windows-1251; `reason` (if given) then says why.
     bool SetText(std::string_view utf8, std::string* reason = nullptr);
-    // The position fields' text, read by ParseFieldNumber; the value is always stored.
-    void SetTextX(std::string_view fieldText);
-    void SetTextY(std::string_view fieldText);
     // One pixel per press (dx, dy in -1..1); no bounds (wraps at the 32-bit ends).
     void NudgeText(int dx, int dy);
     // Three draws 0..255: blue, then green, then red.
@@ -140,18 +123,15 @@ public:
     // For tests and scripts: a repeatable colour sequence.
     void SeedRandom(std::uint32_t seed) { rng_.seed(seed); }
 
-    // Direct assignments from the controls.
-    void SetColor1(Color c);
-    void SetColor2(Color c);
-    void SetBorderColor(Color c);
-    void SetGlow(bool on);
-    void SetBorder(bool on);
-    void SetHorizontal(bool on);
-    void SetOverlay(bool on);  // the pictures stay as they are
-    void SetMirrorPattern(int index);
-    void SetPattern(int index);
-    void SetMirrorStrength(int value);
-    void SetPatternStrength(int value);
+    // Assigns an Int, Color or Flag field as the window's controls do: Set(Field("Color1"), c).
+    // Returns false, changing nothing, while the row needs Overlay and it is off, or when the
+    // value is the one stored; otherwise stores it, runs the row's after-set action and tells
+    // the listeners.
+    bool Set(const FieldInfo& field, std::int64_t value);
+    // Sets any field from its text form as scripts do (BannerSettings::SetFieldFromString, no
+    // range check and no Overlay condition), then runs the row's after-set action and tells the
+    // listeners. Throws FieldError, changing nothing, for an unknown name or a malformed value.
+    void SetFromText(std::string_view name, std::string_view value);
 
     // ---- overlay picture
     // Decodes a ".png", ".jpg", ".gif" or ".bmp" file (chosen by the lower-cased extension) into
@@ -162,21 +142,21 @@ public:
     // The same from bytes already in memory; `name` is used for the extension and the message.
     void LoadOverlayPictureFromBytes(const std::string& name, std::span<const std::uint8_t> data);
     // Takes a picture from elsewhere (the clipboard) exactly as a decoded file: SourcePicture =
-    // picture, Overlay on, FitOverlay, ApplyOverlayOpacity, then the hook. Throws BannerError for an
+    // picture, Overlay on, FitOverlay, ApplyOverlayOpacity, then the listeners. Throws BannerError for an
     // empty picture, changing nothing.
     void TakeOverlayPicture(Picture picture);
     // Takes a picture at its own size: SourcePicture = picture, WorkingPicture = an unscaled copy,
     // then ApplyOverlayOpacity. OverlayWidth/OverlayHeight are left for the next size step. Does
-    // not call the hook. (Opening a project shows its picture at the stored size: TakeProject.)
+    // not tell the listeners. (Opening a project shows its picture at the stored size: TakeProject.)
     void AdoptProjectPicture(Picture picture);
     // Takes a whole opened project at once: the record, and the picture when `picture` is not
     // null, shown at the record's OverlayWidth x OverlayHeight (unscaled when a stored side is out
     // of range), as PreparePictureFromRecord would. Everything is made before anything is
-    // replaced, so a failure (out of memory) leaves the document as it was. Then the hook.
+    // replaced, so a failure (out of memory) leaves the document as it was. Then the listeners.
     void TakeProject(const BannerSettings& settings, std::shared_ptr<const Picture> picture);
     // Drops all three pictures (scripts; the window never does this).
     void ClearPictures();
-    // Puts back the pictures as they were kept aside (the undo history). Does not call the hook;
+    // Puts back the pictures as they were kept aside (the undo history). Does not tell the listeners;
     // the caller does once the record is back too.
     void RestorePictures(const OverlayPictures& pictures);
 
@@ -217,17 +197,19 @@ public:
     bool ResetOverlaySize();        // FitOverlay, then ApplyOverlayOpacity
     // Shows the record's overlay size at once (a size written straight into the record, by a
     // script): WorkingPicture = SourcePicture resampled to OverlayWidth x OverlayHeight, then
-    // ApplyOverlayOpacity and the hook. Position and Overlay stay as they are. Returns false and
+    // ApplyOverlayOpacity and the listeners. Position and Overlay stay as they are. Returns false and
     // does nothing without a source picture or while a stored side is below 1; throws BannerError
     // (changing nothing) for a side above kMaxOverlaySide.
     bool PreparePictureFromRecord();
-    bool SetOverlayOpacity(int value);  // OverlayOpacity = value, then ApplyOverlayOpacity
 
     // ---- rendering
     // Composes BannerImage from scratch and returns it (first making the part of a large overlay
     // that the banner now shows, when it moved). Throws BannerError when Pattern or MirrorPattern
     // is outside 0..5; BannerImage is then left as it was.
     const Bitmap& RenderBanner();
+    // BannerImage as the design now stands: rendered first when the document changed since the
+    // last render (export and the clipboard write what the preview shows).
+    const Bitmap& CurrentBanner();
 
 private:
     static const Picture& PictureOrNone(const std::shared_ptr<const Picture>& p);
@@ -245,8 +227,13 @@ private:
     OverlayPictures pictures_;
     PictureScaler scaler_;  // the source with its reduced copies
     std::uint64_t pictureGeneration_ = 0;
-    ChangedHook hook_;
+    void RunAfterSet(const FieldInfo& field);
+    void Notify();
+
     std::vector<std::pair<int, ChangeListener>> listeners_;
+    int scopeDepth_ = 0;   // ChangeScopes alive
+    bool pending_ = false; // changed inside a scope, listeners not yet told
+    bool imageStale_ = true;
     int nextListenerId_ = 1;
     std::mt19937 rng_;
 };

@@ -11,45 +11,21 @@ namespace veskel {
 
 namespace {
 
-using S = BannerSettings;
-
-constexpr FieldInfo kFields[] = {
-    {"Text", S::kText, 256, FieldKind::String},
-    {"ProjectName", S::kProjectName, 256, FieldKind::String},
-    {"Reserved1", S::kReserved1, 1, FieldKind::Reserved},
-    {"TextX", S::kTextX, 4, FieldKind::Int},
-    {"TextY", S::kTextY, 4, FieldKind::Int},
-    {"Color1", S::kColor1, 4, FieldKind::Color},
-    {"Color2", S::kColor2, 4, FieldKind::Color},
-    {"Glow", S::kGlow, 1, FieldKind::Flag},
-    {"Border", S::kBorder, 1, FieldKind::Flag},
-    {"BorderColor", S::kBorderColor, 4, FieldKind::Color},
-    {"Horizontal", S::kHorizontal, 1, FieldKind::Flag},
-    {"MirrorPattern", S::kMirrorPattern, 4, FieldKind::Int},
-    {"MirrorStrength", S::kMirrorStrength, 4, FieldKind::Int},
-    {"Pattern", S::kPattern, 4, FieldKind::Int},
-    {"PatternStrength", S::kPatternStrength, 4, FieldKind::Int},
-    {"Overlay", S::kOverlay, 1, FieldKind::Flag},
-    {"OverlayX", S::kOverlayX, 4, FieldKind::Int},
-    {"OverlayY", S::kOverlayY, 4, FieldKind::Int},
-    {"OverlayWidth", S::kOverlayWidth, 4, FieldKind::Int},
-    {"OverlayHeight", S::kOverlayHeight, 4, FieldKind::Int},
-    {"Reserved2", S::kReserved2, 8, FieldKind::Reserved},
-    {"OverlayOpacity", S::kOverlayOpacity, 4, FieldKind::Int},
-    {"PictureSize", S::kPictureSize, 4, FieldKind::Int},
-    {"Reserved3", S::kReserved3, 8, FieldKind::Reserved},
-};
+constexpr std::span<const FieldInfo> kFields = field_table::kRows;
 
 // The table must tile the record exactly, with no gaps and no overlaps.
 constexpr bool TableTilesRecord() {
+    // Ranges fit the 32-bit values, and a default lies in its range.
     std::size_t next = 0;
     for (const FieldInfo& f : kFields) {
         if (f.offset != next) return false;
+        if (f.reset == FieldReset::ToDefault && f.kind == FieldKind::Int && !f.InRange(f.defaultValue)) return false;
+        if (!f.drawnAs.empty() && !f.HasRange()) return false;
         next += f.size;
     }
     return next == BannerSettings::kSize;
 }
-static_assert(TableTilesRecord(), "field table must cover the 593-byte record without gaps");
+static_assert(TableTilesRecord(), "field table must cover the 593-byte record without gaps, defaults in range");
 
 std::string Quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
@@ -98,6 +74,37 @@ void BannerSettings::SetTextUtf8(std::string_view utf8) { SetText(Utf8ToCp1251(u
 void BannerSettings::SetProjectNameUtf8(std::string_view utf8) { SetProjectName(Utf8ToCp1251(utf8)); }
 
 std::span<const FieldInfo> BannerSettings::Fields() { return kFields; }
+
+std::int64_t BannerSettings::Value(const FieldInfo& f) const {
+    switch (f.kind) {
+        case FieldKind::Int: return GetInt(f.offset);
+        case FieldKind::Color: return GetU32(f.offset);
+        case FieldKind::Flag: return bytes_[f.offset] != 0 ? 1 : 0;
+        case FieldKind::String:
+        case FieldKind::Reserved: break;
+    }
+    throw std::logic_error("field " + std::string(f.name) + " has no number value");
+}
+
+void BannerSettings::SetValue(const FieldInfo& f, std::int64_t v) {
+    switch (f.kind) {
+        case FieldKind::Int: SetInt(f.offset, std::int32_t(v)); return;
+        case FieldKind::Color: SetU32(f.offset, std::uint32_t(v)); return;
+        case FieldKind::Flag: bytes_[f.offset] = v != 0 ? 1 : 0; return;
+        case FieldKind::Reserved:
+            for (std::size_t i = 0; i < f.size; ++i) bytes_[f.offset + i] = std::uint8_t(std::uint64_t(v) >> (8 * i));
+            return;
+        case FieldKind::String: break;
+    }
+    throw std::logic_error("field " + std::string(f.name) + " has no number value");
+}
+
+const FieldInfo* BannerSettings::UndrawableField() const {
+    // From the end of the record: Pattern comes before MirrorPattern, as the renderer meets them.
+    for (auto f = kFields.rbegin(); f != kFields.rend(); ++f)
+        if (!f->drawnAs.empty() && !f->InRange(GetInt(f->offset))) return &*f;
+    return nullptr;
+}
 
 const FieldInfo* BannerSettings::FindField(std::string_view name) {
     for (const FieldInfo& f : kFields) {

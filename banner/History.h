@@ -5,7 +5,7 @@
 // pictures. The caller commits after every operation (including one that threw, since a failed
 // open can leave the record taken); a commit that finds the document as it was adds nothing.
 // Undo and redo put a kept state back, byte for byte and pixel for pixel, and then run the
-// document's changed hook, so the controls and the banner follow.
+// document's change listeners, so the controls and the banner follow.
 //
 // Pictures are the document's own shared pixels: a state points at them rather than copying
 // them, and a step that did not change a picture points at the same pixels as the step before it,
@@ -46,7 +46,7 @@ public:
     void Seal() { group_.clear(); }
     // Runs `change` and commits it with `group` once it returns or throws (a failed operation may
     // have changed the document half-way). Inside another Record it joins the outer one's step:
-    // an operation and the control events its hook sets off are one step.
+    // an operation and the control events its listeners set off are one step.
     template <class F>
     void Record(std::string_view group, F&& change) {
         ++depth_;
@@ -62,7 +62,7 @@ public:
     // can be redone: for changes that are no design change, such as the name and picture size
     // that saving writes into the record.
     void Absorb();
-    // True while undo or redo runs the document's hook: controls that follow the restored
+    // True while undo or redo runs the document's listeners: controls that follow the restored
     // settings must not turn that into new edits.
     bool Restoring() const { return restoring_; }
 
@@ -76,9 +76,9 @@ public:
 
     bool CanUndo() const { return current_ > 0; }
     bool CanRedo() const { return current_ + 1 < states_.size(); }
-    // Put back the state before (after) the current one and run the changed hook. Uncommitted
+    // Put back the state before (after) the current one and tell the document's listeners. Uncommitted
     // changes are committed first, so an undo never loses them. Return false when there is
-    // nothing to undo (redo). The hook's exception (a render failure) passes through, with the
+    // nothing to undo (redo). A listener's exception (a render failure) passes through, with the
     // state already put back.
     bool Undo();
     bool Redo();

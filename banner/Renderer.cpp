@@ -9,10 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "banner/BannerDocument.h"
+#include "banner/BannerText.h"
 #include "banner/Patterns.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/lang/Translate.h"
 #include "platform/text/CodePage.h"
 #include "platform/text/FontCache.h"
 #include "platform/text/FontEngine.h"
@@ -41,13 +42,10 @@ std::int64_t RoundQuotient(std::int64_t numerator, std::int64_t denominator, Rou
 std::uint8_t ClampByte(std::int64_t v) { return std::uint8_t(std::clamp<std::int64_t>(v, 0, 255)); }
 
 void CheckIndices(const BannerSettings& s) {
-    if (s.Pattern() < 0 || s.Pattern() >= kPatternCount) {
-        throw BannerError("The banner cannot be drawn: pattern number " + std::to_string(s.Pattern()) +
-                          " is outside 0.." + std::to_string(kPatternCount - 1) + " (damaged project file?)");
-    }
-    if (s.MirrorPattern() < 0 || s.MirrorPattern() >= kMirrorLayerCount) {
-        throw BannerError("The banner cannot be drawn: mirror pattern number " + std::to_string(s.MirrorPattern()) +
-                          " is outside 0.." + std::to_string(kMirrorLayerCount - 1) + " (damaged project file?)");
+    if (const FieldInfo* f = s.UndrawableField()) {
+        throw BannerError(Tr("The banner cannot be drawn: the {1} number {2} is outside {3}..{4} (damaged project file?)",
+                             {Tr(std::string(f->drawnAs)), std::to_string(s.GetInt(f->offset)),
+                              std::to_string(f->min), std::to_string(f->max)}));
     }
 }
 

@@ -15,7 +15,8 @@ namespace veskel {
 // Rewrites every pixel of `image` (resized to 350 x 20 if it is not) from the settings and the
 // prepared overlay picture. The picture may be a part of the overlay: `partOffset` is where its
 // top-left pixel lies inside the overlay, which itself starts at (OverlayX, OverlayY). Throws
-// BannerError, leaving `image` untouched, when Pattern or MirrorPattern is outside 0..5.
+// BannerError, leaving `image` untouched, when an index the table marks as drawn (Pattern,
+// MirrorPattern) is outside its range.
 void ComposeBanner(Bitmap& image, const BannerSettings& settings, const Picture& preparedPicture,
                    Point partOffset = {});
 

@@ -115,9 +115,7 @@ int Run(const std::vector<std::string>& args, const TextOut& out, const TextOut&
     // Everything below (the edits, the render, the GIF reduction) rounds in the chosen mode.
     RoundingModeScope rounding(o.rounding == std::string("downward") ? RoundingMode::Downward
                                                                       : RoundingMode::NearestEven);
-    BannerDocument doc;
-    // Render once at the end, not after every edit.
-    doc.SetChangedHook([] {});
+    BannerDocument doc;  // renders once, below, after every edit
     doc.NewDocument();
     if (o.project) OpenProject(doc, *o.project);
     for (const cli::DocumentEdit& edit : o.edits) cli::ApplyEdit(doc, edit);

@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     veskel::BannerDocument document;
     int changes = 0;
-    document.SetChangedHook([&] { ++changes; });
+    document.AddChangeListener([&] { ++changes; });
     const std::vector<std::uint8_t> bytes(data, data + size);
     try {
         veskel::OpenProjectBytes(document, bytes, "fuzz.vzk");

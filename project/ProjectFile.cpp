@@ -12,8 +12,6 @@
 namespace veskel {
 namespace {
 
-constexpr int kPatternCount = 6;
-
 std::string FileNamePart(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -36,12 +34,11 @@ std::string FileNameToCp1251(const std::string& name) {
 }
 
 std::string OutOfRangeReason(const BannerSettings& s) {
-    if (s.Pattern() < 0 || s.Pattern() >= kPatternCount)
-        return Tr("the pattern number {1} is outside 0..5 (the file is damaged)", {std::to_string(s.Pattern())});
-    if (s.MirrorPattern() < 0 || s.MirrorPattern() >= kPatternCount)
-        return Tr("the highlight layer number {1} is outside 0..5 (the file is damaged)",
-                  {std::to_string(s.MirrorPattern())});
-    return "";
+    const FieldInfo* f = s.UndrawableField();
+    if (!f) return "";
+    return Tr("the {1} number {2} is outside {3}..{4} (the file is damaged)",
+              {Tr(std::string(f->drawnAs)), std::to_string(s.GetInt(f->offset)), std::to_string(f->min),
+               std::to_string(f->max)});
 }
 
 }  // namespace
@@ -124,7 +121,7 @@ void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>&
     }
     BannerSettings taken;
     taken.OverwriteLeading(std::span<const std::uint8_t>(bytes.data(), BannerSettings::kSize));
-    // A pattern index outside the tables cannot be drawn.
+    // An index outside its table cannot be drawn.
     if (std::string reason = OutOfRangeReason(taken); !reason.empty())
         throw ProjectError(FileAction::Open, path, reason);
 

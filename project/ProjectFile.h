@@ -43,9 +43,10 @@ std::string SaveProject(BannerDocument& document, const std::string& chosenPath)
 
 // What "Open..." does for `path`, all or nothing: the file's 593-byte record and, when its
 // PictureSize is not zero, the PNG after it (SourcePicture, shown at the record's OverlayWidth x
-// OverlayHeight) are read and decoded first, then replace the design together; then the changed
-// hook runs (render). Throws ProjectError «Не удается открыть файл "path". reason», leaving the
-// document exactly as it was and the hook not run, when the file cannot be read, is shorter than
+// OverlayHeight) are read and decoded first, then replace the design together; then the
+// document's listeners run (the window renders). Throws ProjectError «Не удается открыть файл
+// "path". reason», leaving the document exactly as it was and no listener run, when the file
+// cannot be read, is shorter than
 // the record, holds Pattern or MirrorPattern outside 0..5, or its picture cannot be decoded.
 void OpenProject(BannerDocument& document, const std::string& path);
 

@@ -12,7 +12,6 @@ namespace {
 void BM_CommitTextStepOverPicture(benchmark::State& state) {
     const int side = int(state.range(0));
     BannerDocument doc;
-    doc.SetChangedHook([] {});
     doc.NewDocument();
     Picture pic(Bitmap(side, side));
     pic.color.Fill(RGB(10, 200, 30));
@@ -32,10 +31,10 @@ void BM_UndoRedoOpacityStep(benchmark::State& state) {
     Picture pic(Bitmap(400, 100));
     pic.color.Fill(RGB(10, 200, 30));
     doc.AdoptProjectPicture(pic);
-    doc.SetOverlay(true);
+    doc.Set(Field("Overlay"), true);
     doc.ResetOverlaySize();
     DocumentHistory history(doc);
-    doc.SetOverlayOpacity(120);
+    doc.Set(Field("OverlayOpacity"), 120);
     history.Commit();
     for (auto _ : state) {
         history.Undo();

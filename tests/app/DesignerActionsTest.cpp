@@ -66,9 +66,9 @@ struct DesignerActionsTest : ::testing::Test {
 
 TEST_F(DesignerActionsTest, UndoAndRedoKeysWorkWhereverTheFocusIs) {
     const Snapshot start(doc);
-    Change([&] { doc.SetGlow(false); });
+    Change([&] { doc.Set(Field("Glow"), false); });
     const Snapshot noGlow(doc);
-    Change([&] { doc.SetPattern(1); });
+    Change([&] { doc.Set(Field("Pattern"), 1); });
     const Snapshot pattern(doc);
 
     Key('Z', kCtrl);
@@ -94,7 +94,7 @@ TEST_F(DesignerActionsTest, UndoAndRedoKeysWorkWhereverTheFocusIs) {
 }
 
 TEST_F(DesignerActionsTest, CopyPutsTheBannerOnTheClipboardOutsideAnEditField) {
-    doc.SetColor1(RGB(1, 2, 3));
+    doc.Set(Field("Color1"), RGB(1, 2, 3));
     for (auto [key, shift] : {std::pair{int('C'), kCtrl}, {int(kKeyInsert), kCtrl}}) {
         backend.SetClipboardText("old");
         Key(key, shift);
@@ -158,9 +158,9 @@ TEST_F(DesignerActionsTest, DroppedFilesOpenAsTheirOperationsWould) {
     BannerDocument other;
     other.NewDocument();
     other.LoadOverlayPicture(dir / "pic.png");
-    other.SetPattern(4);
+    other.Set(Field("Pattern"), 4);
     const std::string project = SaveProject(other, dir / "design");
-    other.SetBorder(false);
+    other.Set(Field("Border"), false);
     std::vector<std::uint8_t> damaged = testing::ReadAll(SaveProject(other, dir / "damaged"));
     damaged.resize(BannerSettings::kSize + 30);
     WriteAll(dir / "damaged.vzk", damaged);
@@ -203,7 +203,7 @@ TEST_F(DesignerActionsTest, DroppedFilesOpenAsTheirOperationsWould) {
 TEST_F(DesignerActionsTest, UnsavedWorkIsLetGoOnlyAfterTheQuestion) {
     BannerDocument other;
     other.NewDocument();
-    other.SetPattern(4);
+    other.Set(Field("Pattern"), 4);
     const std::string project = SaveProject(other, dir / "other");
     struct Case {
         const char* name;
@@ -225,7 +225,7 @@ TEST_F(DesignerActionsTest, UnsavedWorkIsLetGoOnlyAfterTheQuestion) {
         backend.messageBoxAnswers = {kIdNo};  // a new, unmodified design to start from
         actions.NewDesign();
         backend.messageBoxAnswers.clear();
-        Change([&] { doc.SetGlow(!doc.Settings().Glow()); });
+        Change([&] { doc.Set(Field("Glow"), !doc.Settings().Glow()); });
         const Snapshot before(doc);
         const bool glow = doc.Settings().Glow();
         const std::string saved = dir / (std::string("saved ") + c.name);
@@ -250,7 +250,7 @@ TEST_F(DesignerActionsTest, UnsavedWorkIsLetGoOnlyAfterTheQuestion) {
     EXPECT_EQ(backend.recentFiles[1].path, project);
     EXPECT_EQ(backend.recentFiles[1].mimeType, kProjectMimeType);
     EXPECT_EQ(actions.WindowTitle(), "saved Close, Yes.vzk — Veskel");
-    Change([&] { doc.SetPattern(1); });
+    Change([&] { doc.Set(Field("Pattern"), 1); });
     EXPECT_EQ(actions.WindowTitle(), "*saved Close, Yes.vzk — Veskel");
     EXPECT_NE(std::find(backend.cursorsAtPendingPaints.begin(), backend.cursorsAtPendingPaints.end(), kCrHourGlass),
               backend.cursorsAtPendingPaints.end());

@@ -118,6 +118,26 @@ TEST_F(MainWindowHistoryTest, SavingMakesNoUndoStep) {
     EXPECT_EQ(form->History().RedoSteps(), 1u);
 }
 
+// Showing an opened design writes new texts into the three edit fields, whose change events
+// set the document again: that must not sync and render the window again for each of them.
+TEST_F(MainWindowHistoryTest, OpeningAProjectShowsItOnceAndTakesOneStep) {
+    BannerDocument other;
+    other.NewDocument();
+    ASSERT_TRUE(other.SetText("Opened"));
+    other.NudgeText(-1, 1);
+    other.Set(Field("Pattern"), 4);
+    const std::string path = SaveProject(other, dir / "opened");
+    int shown = 0;
+    form->Document().AddChangeListener([&] { ++shown; });
+    form->Actions().OpenProjectFile(path);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(form->GlassEdit1->Edit->Text(), "Opened");
+    EXPECT_EQ(form->Image1->GetPicture().color, Rendered());
+    EXPECT_EQ(form->History().UndoSteps(), 1u);
+    Key('Z', kCtrl);
+    EXPECT_EQ(form->GlassEdit1->Edit->Text(), "Brannock veskel generator");
+}
+
 TEST_F(MainWindowHistoryTest, CopyAndPasteOutsideTheEditFields) {
     form->SetActiveControl(nullptr);
     Key('C', kCtrl);
@@ -153,7 +173,7 @@ TEST_F(MainWindowHistoryTest, CopyAndPasteOutsideTheEditFields) {
 TEST_F(MainWindowHistoryTest, DroppedProjectsAndPicturesOpen) {
     BannerDocument other;
     other.NewDocument();
-    other.SetPattern(5);
+    other.Set(Field("Pattern"), 5);
     ASSERT_TRUE(other.SetText("Dropped"));
     const std::string project = SaveProject(other, dir / "dropped");
     const std::string picture = dir / "pic.png";

@@ -125,7 +125,7 @@ struct NewDoc {
     BannerDocument doc;
     int changes = 0;
     NewDoc() {
-        doc.SetChangedHook([this] { ++changes; });
+        doc.AddChangeListener([this] { ++changes; });
         doc.NewDocument();
         changes = 0;
     }
@@ -137,7 +137,7 @@ TEST(StartArguments, AStartFileOpensAsTheWindowsOwnOperationsWould) {
     BannerDocument saved;
     saved.NewDocument();
     saved.LoadOverlayPicture(dir / "wide.png");
-    saved.SetPattern(4);
+    saved.Set(Field("Pattern"), 4);
     const std::string project = SaveProject(saved, dir / "design");
 
     // A project: as OpenProject on a new document, with its picture, and the window told once.
@@ -171,7 +171,7 @@ TEST(StartArguments, AFailingStartFileGivesTheOperationsMessage) {
     saved.NewDocument();
     WriteAll(dir / "p.png", EncodePng(Stripes(30, 30)));
     saved.LoadOverlayPicture(dir / "p.png");
-    saved.SetBorder(false);
+    saved.Set(Field("Border"), false);
     std::vector<std::uint8_t> bytes = testing::ReadAll(SaveProject(saved, dir / "damaged"));
     bytes.resize(BannerSettings::kSize + 10);
     WriteAll(dir / "damaged.vzk", bytes);

@@ -36,13 +36,13 @@ inline Picture SolidPicture(int w, int h, Color c) {
     return p;
 }
 
-// A document with a new design whose hook counts changes (and still renders, so rendering faults
-// surface in every test).
+// A document with a new design whose listener counts changes (and renders, as the window's does,
+// so rendering faults surface in every test).
 struct CountingDocument {
     BannerDocument doc;
     int changes = 0;
     CountingDocument() {
-        doc.SetChangedHook([this] {
+        doc.AddChangeListener([this] {
             ++changes;
             doc.RenderBanner();
         });

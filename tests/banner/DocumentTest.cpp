@@ -1,5 +1,5 @@
 // The document's record operations: defaults, text placement and refusal, the position fields'
-// number rule, colours, and the changed hook.
+// colours, the field table's setter and the change listeners.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -11,20 +11,6 @@ namespace veskel {
 namespace {
 
 using testing::CountingDocument;
-
-TEST(ParseFieldNumber, PartialNumbersAndHexadecimal) {
-    const std::pair<const char*, std::int32_t> cases[] = {
-        {"12", 12},          {"12a", 12},           {"-", 0},           {"", 0},
-        {"+", 0},            {"   ", 0},            {"$1F", 31},        {"0x1F", 31},
-        {"0X1f", 31},        {"x1F", 31},           {"X10", 16},        {"$", 0},
-        {"0x", 0},           {"-12", -12},          {"+7", 7},          {"  42", 42},
-        {"-12a", 12},        {"12 ", 12},           {"1 2", 1},         {"-$10", -16},
-        {"007", 7},          {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
-        {"2147483648", 214748364},                  {"$FFFFFFFF", -1},  {"$100000000", 0x10000000},
-        {"99999999999", 999999999},                 {"abc", 0},         {"1e3", 1},
-    };
-    for (const auto& [text, value] : cases) EXPECT_EQ(ParseFieldNumber(text), value) << '"' << text << '"';
-}
 
 TEST(Document, NewDocumentSetsDefaultsAndKeepsTheOverlay) {
     BannerDocument doc;
@@ -135,20 +121,6 @@ TEST(Document, SetTextPullsTheTextBackOnlyPastX354) {
     EXPECT_EQ(s.TextX(), 346 - w);
 }
 
-TEST(Document, PositionFieldsStoreThePartialNumberAndShowIt) {
-    CountingDocument d;
-    BannerSettings& s = d.doc.Settings();
-    const std::pair<const char*, const char*> cases[] = {
-        {"12a", "12"}, {"", "0"}, {"-", "0"}, {"$1F", "31"}, {"0x1F", "31"}, {"-40", "-40"}};
-    for (const auto& [typed, shown] : cases) {
-        d.doc.SetTextX(typed);
-        EXPECT_EQ(s.FieldToString("TextX"), shown) << typed;
-        d.doc.SetTextY(typed);
-        EXPECT_EQ(s.FieldToString("TextY"), shown) << typed;
-    }
-    EXPECT_EQ(d.changes, 2 * int(std::size(cases)));  // stored (and re-rendered) every time
-}
-
 TEST(Document, NudgeSwapAndRandomColours) {
     CountingDocument d;
     BannerSettings& s = d.doc.Settings();
@@ -180,43 +152,66 @@ TEST(Document, NudgeSwapAndRandomColours) {
     EXPECT_EQ(first, RGB(r, g, b));
 }
 
-TEST(Document, EveryChangeRunsTheHookOnce) {
+TEST(Document, EveryChangeRunsTheListenersOnce) {
     CountingDocument d;
     int expected = 0;
     auto step = [&](auto&& op) {
         op();
         EXPECT_EQ(d.changes, ++expected);
     };
-    step([&] { d.doc.SetColor1(kWhite); });
-    step([&] { d.doc.SetColor2(kBlack); });
-    step([&] { d.doc.SetBorderColor(RGB(1, 2, 3)); });
-    step([&] { d.doc.SetGlow(false); });
-    step([&] { d.doc.SetBorder(false); });
-    step([&] { d.doc.SetHorizontal(false); });
-    step([&] { d.doc.SetOverlay(true); });
-    step([&] { d.doc.SetPattern(4); });
-    step([&] { d.doc.SetMirrorPattern(1); });
-    step([&] { d.doc.SetPatternStrength(50); });
-    step([&] { d.doc.SetMirrorStrength(10); });
+    step([&] { d.doc.Set(Field("Color1"), kWhite); });
+    step([&] { d.doc.Set(Field("Color2"), kBlack); });
+    step([&] { d.doc.Set(Field("BorderColor"), RGB(1, 2, 3)); });
+    step([&] { d.doc.Set(Field("Glow"), false); });
+    step([&] { d.doc.Set(Field("Border"), false); });
+    step([&] { d.doc.Set(Field("Horizontal"), false); });
+    step([&] { d.doc.Set(Field("Overlay"), true); });
+    step([&] { d.doc.Set(Field("Pattern"), 4); });
+    step([&] { d.doc.Set(Field("MirrorPattern"), 1); });
+    step([&] { d.doc.Set(Field("PatternStrength"), 50); });
+    step([&] { d.doc.Set(Field("MirrorStrength"), 10); });
+    step([&] { d.doc.NudgeText(1, 0); });
     step([&] { d.doc.ResetTextPosition(); });
     step([&] { d.doc.NewDocument(); });
     const BannerSettings& s = d.doc.Settings();
     EXPECT_EQ(s.Pattern(), 2);
 
-    // Without a hook the document renders by itself.
+    // Without a listener that renders, the banner is drawn when it is asked for.
     BannerDocument plain;
     plain.NewDocument();
-    const Bitmap first = plain.BannerImage();
-    plain.SetColor1(kBlack);
-    EXPECT_NE(plain.BannerImage(), first);
+    const Bitmap first = plain.CurrentBanner();
+    plain.Set(Field("Color1"), kBlack);
+    EXPECT_EQ(plain.BannerImage(), first);
+    EXPECT_NE(plain.CurrentBanner(), first);
+}
+
+// Every number field of the table through the one setter: a new value is stored and told once,
+// the stored value again changes nothing, and a field the controls change only with the overlay
+// on is refused while it is off.
+TEST(Document, TableFieldsAreToldOnceAndNotForTheirOwnValue) {
+    for (const FieldInfo& f : BannerSettings::Fields()) {
+        if (f.kind != FieldKind::Int && f.kind != FieldKind::Color && f.kind != FieldKind::Flag) continue;
+        CountingDocument d;
+        d.doc.Settings().SetOverlay(true);
+        const std::int64_t old = d.doc.Settings().Value(f);
+        const std::int64_t next = f.kind == FieldKind::Flag ? !old : f.HasRange() && old == f.max ? f.min : old + 1;
+        EXPECT_TRUE(d.doc.Set(f, next) && d.doc.Settings().Value(f) == next) << f.name;
+        EXPECT_FALSE(d.doc.Set(f, next)) << f.name;
+        EXPECT_EQ(d.changes, 1) << f.name;
+        if (f.needsOverlay) {
+            d.doc.Settings().SetOverlay(false);
+            EXPECT_FALSE(d.doc.Set(f, old)) << f.name;
+            EXPECT_EQ(d.doc.Settings().Value(f), next) << f.name;
+        }
+    }
 }
 
 TEST(Document, DamagedPatternIndexIsReportedByTheChange) {
     CountingDocument d;
     const Bitmap before = d.doc.BannerImage();
-    EXPECT_THROW(d.doc.SetPattern(-1), BannerError);  // a list box with no selection
+    EXPECT_THROW(d.doc.Set(Field("Pattern"), -1), BannerError);  // a list box with no selection
     EXPECT_EQ(d.doc.BannerImage(), before);
-    d.doc.SetPattern(3);  // a valid choice draws again
+    d.doc.Set(Field("Pattern"), 3);  // a valid choice draws again
     EXPECT_NE(d.doc.BannerImage(), before);
 }
 

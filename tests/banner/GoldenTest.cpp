@@ -55,8 +55,8 @@ TEST(Golden, EveryPattern) {
     ScopedRoundingModeForTesting nearest(RoundingMode::NearestEven);
     for (int i = 0; i < kPatternCount; ++i) {
         BannerDocument doc = NewDesign();
-        doc.SetPattern(i);
-        CheckGolden(doc.BannerImage(), "pattern" + std::to_string(i));
+        doc.Set(Field("Pattern"), i);
+        CheckGolden(doc.CurrentBanner(), "pattern" + std::to_string(i));
     }
 }
 
@@ -64,8 +64,8 @@ TEST(Golden, EveryMirrorLayer) {
     ScopedRoundingModeForTesting nearest(RoundingMode::NearestEven);
     for (int i = 0; i < kMirrorLayerCount; ++i) {
         BannerDocument doc = NewDesign();
-        doc.SetMirrorPattern(i);
-        CheckGolden(doc.BannerImage(), "mirror" + std::to_string(i));
+        doc.Set(Field("MirrorPattern"), i);
+        CheckGolden(doc.CurrentBanner(), "mirror" + std::to_string(i));
     }
 }
 
@@ -74,10 +74,10 @@ TEST(Golden, RussianTextVerticalGradientNoGlow) {
     BannerDocument doc = NewDesign();
     ASSERT_TRUE(doc.SetText("Привет, баннер! Ёё 0123"));
     doc.ResetTextPosition();
-    doc.SetHorizontal(false);
-    doc.SetGlow(false);
-    doc.SetBorderColor(RGB(40, 40, 160));
-    CheckGolden(doc.BannerImage(), "russian-vertical");
+    doc.Set(Field("Horizontal"), false);
+    doc.Set(Field("Glow"), false);
+    doc.Set(Field("BorderColor"), RGB(40, 40, 160));
+    CheckGolden(doc.CurrentBanner(), "russian-vertical");
 }
 
 }  // namespace

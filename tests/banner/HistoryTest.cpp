@@ -46,23 +46,23 @@ const std::vector<Operation>& Operations() {
         {"ResetTextPosition", [](BannerDocument& d) { d.ResetTextPosition(); }},
         {"SetText", [](BannerDocument& d) { ASSERT_TRUE(d.SetText("Привет, мир")); }},
         {"SetText empty", [](BannerDocument& d) { ASSERT_TRUE(d.SetText("")); }},
-        {"SetTextX", [](BannerDocument& d) { d.SetTextX("12a"); }},
-        {"SetTextY", [](BannerDocument& d) { d.SetTextY("-3"); }},
+        {"SetTextX", [](BannerDocument& d) { d.Set(Field("TextX"), 12); }},
+        {"SetTextY", [](BannerDocument& d) { d.Set(Field("TextY"), -3); }},
         {"NudgeText", [](BannerDocument& d) { d.NudgeText(-1, 1); }},
         {"RandomColor1", [](BannerDocument& d) { d.RandomColor1(); }},
         {"RandomColor2", [](BannerDocument& d) { d.RandomColor2(); }},
         {"SwapColors", [](BannerDocument& d) { d.SwapColors(); }},
-        {"SetColor1", [](BannerDocument& d) { d.SetColor1(RGB(1, 2, 3)); }},
-        {"SetColor2", [](BannerDocument& d) { d.SetColor2(RGB(4, 5, 6)); }},
-        {"SetBorderColor", [](BannerDocument& d) { d.SetBorderColor(RGB(250, 0, 9)); }},
-        {"SetGlow", [](BannerDocument& d) { d.SetGlow(false); }},
-        {"SetBorder", [](BannerDocument& d) { d.SetBorder(false); }},
-        {"SetHorizontal", [](BannerDocument& d) { d.SetHorizontal(false); }},
-        {"SetOverlay", [](BannerDocument& d) { d.SetOverlay(false); }},
-        {"SetMirrorPattern", [](BannerDocument& d) { d.SetMirrorPattern(1); }},
-        {"SetPattern", [](BannerDocument& d) { d.SetPattern(4); }},
-        {"SetMirrorStrength", [](BannerDocument& d) { d.SetMirrorStrength(10); }},
-        {"SetPatternStrength", [](BannerDocument& d) { d.SetPatternStrength(20); }},
+        {"SetColor1", [](BannerDocument& d) { d.Set(Field("Color1"), RGB(1, 2, 3)); }},
+        {"SetColor2", [](BannerDocument& d) { d.Set(Field("Color2"), RGB(4, 5, 6)); }},
+        {"SetBorderColor", [](BannerDocument& d) { d.Set(Field("BorderColor"), RGB(250, 0, 9)); }},
+        {"SetGlow", [](BannerDocument& d) { d.Set(Field("Glow"), false); }},
+        {"SetBorder", [](BannerDocument& d) { d.Set(Field("Border"), false); }},
+        {"SetHorizontal", [](BannerDocument& d) { d.Set(Field("Horizontal"), false); }},
+        {"SetOverlay", [](BannerDocument& d) { d.Set(Field("Overlay"), false); }},
+        {"SetMirrorPattern", [](BannerDocument& d) { d.Set(Field("MirrorPattern"), 1); }},
+        {"SetPattern", [](BannerDocument& d) { d.Set(Field("Pattern"), 4); }},
+        {"SetMirrorStrength", [](BannerDocument& d) { d.Set(Field("MirrorStrength"), 10); }},
+        {"SetPatternStrength", [](BannerDocument& d) { d.Set(Field("PatternStrength"), 20); }},
         {"LoadOverlayPicture", [](BannerDocument& d) {
              d.LoadOverlayPictureFromBytes("other.bmp", EncodeBmp(MakePicture(90, 30, false).color));
          }},
@@ -80,7 +80,7 @@ const std::vector<Operation>& Operations() {
         {"GrowOverlayTopRight", [](BannerDocument& d) { ASSERT_TRUE(d.GrowOverlayTopRight()); }},
         {"GrowOverlayTopLeft", [](BannerDocument& d) { ASSERT_TRUE(d.GrowOverlayTopLeft()); }},
         {"ResetOverlaySize", [](BannerDocument& d) { ASSERT_TRUE(d.ResetOverlaySize()); }},
-        {"SetOverlayOpacity", [](BannerDocument& d) { ASSERT_TRUE(d.SetOverlayOpacity(37)); }},
+        {"SetOverlayOpacity", [](BannerDocument& d) { ASSERT_TRUE(d.Set(Field("OverlayOpacity"), 37)); }},
         {"PreparePictureFromRecord", [](BannerDocument& d) {
              d.Settings().SetOverlayWidth(50);
              ASSERT_TRUE(d.PreparePictureFromRecord());
@@ -156,17 +156,17 @@ TEST(History, StepsAreMadeOnlyByChangesAndANewChangeDropsTheRedoLine) {
     CountingDocument d;
     DocumentHistory history(d.doc);
     EXPECT_FALSE(history.Commit()) << "nothing changed";
-    d.doc.SetGlow(d.doc.Settings().Glow());
+    d.doc.Set(Field("Glow"), d.doc.Settings().Glow());
     EXPECT_FALSE(history.Commit()) << "a setter that stores the same value makes no step";
 
     d.doc.NudgeText(1, 0);
     d.doc.NudgeText(1, 0);
     ASSERT_TRUE(history.Commit());
-    d.doc.SetBorder(false);
+    d.doc.Set(Field("Border"), false);
     ASSERT_TRUE(history.Commit());
     ASSERT_TRUE(history.Undo());
     EXPECT_EQ(history.RedoSteps(), 1u);
-    d.doc.SetGlow(false);
+    d.doc.Set(Field("Glow"), false);
     ASSERT_TRUE(history.Commit());
     EXPECT_EQ(history.RedoSteps(), 0u);
     EXPECT_TRUE(d.doc.Settings().Border()) << "the undone border change is gone for good";
@@ -177,7 +177,7 @@ TEST(History, UndoTakesUncommittedChangesAsTheirOwnStep) {
     CountingDocument d;
     DocumentHistory history(d.doc);
     const Snapshot start(d.doc);
-    d.doc.SetPattern(0);
+    d.doc.Set(Field("Pattern"), 0);
     const Snapshot changed(d.doc);
     ASSERT_TRUE(history.Undo());
     start.ExpectIn(d.doc, "undo");
@@ -192,7 +192,7 @@ TEST(History, ADragOrARunOfTypingIsOneStep) {
 
     // A slider drag: live values, then the release seals the step.
     for (int v : {80, 60, 41, 40}) {
-        d.doc.SetPatternStrength(v);
+        d.doc.Set(Field("PatternStrength"), v);
         history.Commit("pattern strength");
     }
     history.Seal();
@@ -207,7 +207,7 @@ TEST(History, ADragOrARunOfTypingIsOneStep) {
     history.Seal();
     const Snapshot typed(d.doc);
     // A second drag of the same slider after the seal is a step of its own.
-    d.doc.SetPatternStrength(5);
+    d.doc.Set(Field("PatternStrength"), 5);
     history.Commit("pattern strength");
     EXPECT_EQ(history.UndoSteps(), 3u);
 
@@ -226,31 +226,31 @@ TEST(History, GroupsEndAtOtherCommitsAtUndoAndWhereTheyBegan) {
     const Snapshot start(d.doc);
 
     // Another control used in between splits a drag.
-    d.doc.SetOverlayOpacity(100);
+    d.doc.Set(Field("OverlayOpacity"), 100);
     history.Commit("opacity");
-    d.doc.SetGlow(false);
+    d.doc.Set(Field("Glow"), false);
     history.Commit();
-    d.doc.SetOverlayOpacity(90);
+    d.doc.Set(Field("OverlayOpacity"), 90);
     history.Commit("opacity");
     EXPECT_EQ(history.UndoSteps(), 3u);
 
     // A drag that returns to its start leaves no step, pictures included.
     history.Reset();
     const Snapshot before(d.doc);
-    d.doc.SetOverlayOpacity(20);
+    d.doc.Set(Field("OverlayOpacity"), 20);
     history.Commit("opacity");
-    d.doc.SetOverlayOpacity(90);
+    d.doc.Set(Field("OverlayOpacity"), 90);
     history.Commit("opacity");
     EXPECT_EQ(history.UndoSteps(), 0u);
     before.ExpectIn(d.doc, "drag back");
 
     // After an undo the group does not reach into the undone step: the next drag value is a new
     // step and the undone one cannot be redone any more.
-    d.doc.SetOverlayOpacity(50);
+    d.doc.Set(Field("OverlayOpacity"), 50);
     history.Commit("opacity");
     const Snapshot at50(d.doc);
     ASSERT_TRUE(history.Undo());
-    d.doc.SetOverlayOpacity(60);
+    d.doc.Set(Field("OverlayOpacity"), 60);
     history.Commit("opacity");
     EXPECT_EQ(history.UndoSteps(), 1u);
     EXPECT_EQ(history.RedoSteps(), 0u);
@@ -264,7 +264,7 @@ TEST(History, RecordMakesOneStepOfAnOperationAndWhatItSetsOff) {
     // An operation whose hook sets off another (a control that follows the settings and raises
     // its own event): one step.
     history.Record({}, [&] {
-        d.doc.SetGlow(false);
+        d.doc.Set(Field("Glow"), false);
         history.Record("text", [&] { d.doc.NudgeText(1, 0); });
         EXPECT_EQ(history.UndoSteps(), 0u) << "nothing is committed before the outer operation ends";
     });
@@ -272,7 +272,7 @@ TEST(History, RecordMakesOneStepOfAnOperationAndWhatItSetsOff) {
 
     // A failing operation is committed as far as it got, and its error passes on.
     EXPECT_THROW(history.Record({}, [&] {
-        d.doc.SetBorder(false);
+        d.doc.Set(Field("Border"), false);
         throw BannerError("half-way");
     }),
                  BannerError);
@@ -282,14 +282,14 @@ TEST(History, RecordMakesOneStepOfAnOperationAndWhatItSetsOff) {
     EXPECT_FALSE(d.doc.Settings().Glow());
 }
 
-TEST(History, TheHookKnowsWhenItFollowsAnUndoAndAbsorbKeepsTheRedoLine) {
+TEST(History, ListenersKnowWhenTheyFollowAnUndoAndAbsorbKeepsTheRedoLine) {
     BannerDocument doc;
     DocumentHistory history(doc);
     std::vector<bool> restoring;
-    doc.SetChangedHook([&] { restoring.push_back(history.Restoring()); });
+    doc.AddChangeListener([&] { restoring.push_back(history.Restoring()); });
     doc.NewDocument();
     history.Reset();
-    doc.SetPattern(3);
+    doc.Set(Field("Pattern"), 3);
     history.Commit();
     ASSERT_TRUE(history.Undo());
     ASSERT_TRUE(history.Redo());
@@ -346,7 +346,7 @@ TEST(History, StepsThatLeaveAPictureAloneShareItsPixels) {
     EXPECT_EQ(history.PictureBytes(), oneState) << "text steps hold no picture of their own";
 
     // An opacity step makes a new PreparedPicture only; the source stays shared.
-    ASSERT_TRUE(d.doc.SetOverlayOpacity(150));
+    ASSERT_TRUE(d.doc.Set(Field("OverlayOpacity"), 150));
     ASSERT_TRUE(history.Commit());
     EXPECT_EQ(history.PictureBytes(), oneState + bytesOf(d.doc.PreparedPicture()));
 

@@ -103,7 +103,7 @@ TEST(OverlayLoad, FailuresNameTheFileAndLeaveEverythingIntact) {
 
     CountingDocument d;
     d.doc.LoadOverlayPictureFromBytes("first.png", EncodePng(MakePicture(50, 12, true)));
-    d.doc.SetOverlay(false);
+    d.doc.Set(Field("Overlay"), false);
     d.doc.MoveOverlayRight();
     d.changes = 0;
     const Snapshot before(d.doc);
@@ -179,7 +179,7 @@ TEST(OverlayOpacity, OffsetsAlphaAndKeepsItAt200) {
     ASSERT_TRUE(working.HasAlpha());
     const std::pair<int, int> cases[] = {{200, 0}, {180, -20}, {0, -200}, {150, -50}};
     for (const auto& [opacity, offset] : cases) {
-        ASSERT_TRUE(d.doc.SetOverlayOpacity(opacity));
+        ASSERT_TRUE(d.doc.Set(Field("OverlayOpacity"), opacity));
         const Picture& p = d.doc.PreparedPicture();
         for (std::size_t i = 0; i < p.alpha.size(); ++i) {
             ASSERT_EQ(p.alpha[i], std::clamp(working.alpha[i] + offset, 0, 255)) << opacity;
@@ -188,7 +188,7 @@ TEST(OverlayOpacity, OffsetsAlphaAndKeepsItAt200) {
     }
     // An opaque picture at opacity 0 keeps alpha 55.
     d.doc.LoadOverlayPictureFromBytes("o.bmp", EncodeBmp(MakePicture(10, 10, false).color));
-    ASSERT_TRUE(d.doc.SetOverlayOpacity(0));
+    ASSERT_TRUE(d.doc.Set(Field("OverlayOpacity"), 0));
     for (std::uint8_t a : d.doc.PreparedPicture().alpha) ASSERT_EQ(a, 55);
     // Hostile values from a damaged file clamp instead of wrapping.
     d.doc.Settings().SetOverlayOpacity(INT_MIN);
@@ -250,7 +250,7 @@ TEST(OverlayControls, StepsBelowOneAreRefusedAndChangeNothing) {
 TEST(OverlayControls, OverlayOffBlocksAllButThePositionSteps) {
     CountingDocument d;
     d.doc.LoadOverlayPictureFromBytes("p.png", EncodePng(MakePicture(30, 10, false)));
-    d.doc.SetOverlay(false);
+    d.doc.Set(Field("Overlay"), false);
     d.changes = 0;
     const Snapshot before(d.doc);
     for (auto op : {&BannerDocument::ResetOverlayPosition, &BannerDocument::WidenOverlay,
@@ -260,7 +260,7 @@ TEST(OverlayControls, OverlayOffBlocksAllButThePositionSteps) {
                     &BannerDocument::ResetOverlaySize}) {
         EXPECT_FALSE((d.doc.*op)());
     }
-    EXPECT_FALSE(d.doc.SetOverlayOpacity(10));
+    EXPECT_FALSE(d.doc.Set(Field("OverlayOpacity"), 10));
     before.ExpectIn(d.doc, "overlay off");
     EXPECT_EQ(d.changes, 0);
 
@@ -270,7 +270,7 @@ TEST(OverlayControls, OverlayOffBlocksAllButThePositionSteps) {
     d.doc.MoveOverlayDown();
     d.doc.MoveOverlayUp();
     EXPECT_EQ(d.doc.Settings().OverlayX(), x0 + 400);
-    d.doc.SetOverlay(true);
+    d.doc.Set(Field("Overlay"), true);
     EXPECT_EQ(d.doc.BannerImage(), [&] {
         BannerDocument plain;
         plain.Settings() = d.doc.Settings();
@@ -327,7 +327,7 @@ TEST(OverlayLarge, OnlyThePartOnTheBannerIsHeldAndDrawsAsTheWhole) {
     expectWholeDrawn("moved");
     ASSERT_TRUE(d.doc.GrowOverlayTopLeft());
     expectWholeDrawn("grown");
-    ASSERT_TRUE(d.doc.SetOverlayOpacity(120));
+    ASSERT_TRUE(d.doc.Set(Field("OverlayOpacity"), 120));
     expectWholeDrawn("fainter");
     s.SetOverlayX(kBannerWidth);
     d.doc.RenderBanner();
@@ -351,7 +351,7 @@ TEST(OverlayControls, PositionResetWithoutAPictureOnlyMoves) {
     ASSERT_EQ(std::pair(s.OverlayWidth(), s.OverlayHeight()), std::pair(0, 0));
     s.SetOverlayX(40);
     s.SetOverlayY(-6);
-    d.doc.SetOverlay(true);
+    d.doc.Set(Field("Overlay"), true);
     d.changes = 0;
     ASSERT_TRUE(d.doc.ResetOverlayPosition());
     EXPECT_EQ(std::pair(s.OverlayX(), s.OverlayY()), std::pair(1, 1));
@@ -371,7 +371,7 @@ TEST(OverlayLifecycle, NewDocumentHidesThePictureAndTheCheckBoxBringsItBack) {
     d.doc.NewDocument();
     EXPECT_EQ(d.doc.BannerImage(), plain);
     EXPECT_EQ(d.doc.Settings().OverlayX(), 1);
-    d.doc.SetOverlay(true);
+    d.doc.Set(Field("Overlay"), true);
     EXPECT_EQ(d.doc.BannerImage(), shown);
 }
 
@@ -428,25 +428,51 @@ TEST(OverlayFromRecord, ResamplesToTheStoredSizeAndKeepsPositionAndOverlayByte) 
     EXPECT_EQ(empty.changes, 0);
 }
 
-TEST(DocumentListeners, EveryListenerRunsAfterTheHookInOrderUntilRemoved) {
+// Listeners hear of the outermost change once: nested scopes and a change that a listener makes
+// itself add no nested round, and a scope left by an exception tells nobody.
+TEST(DocumentListeners, TheOutermostChangeIsToldOnce) {
+    BannerDocument doc;
+    doc.NewDocument();
+    int told = 0;
+    doc.AddChangeListener([&] {
+        ++told;
+        doc.Set(Field("Glow"), false);  // a control event that sets the document again
+    });
+    {
+        BannerDocument::ChangeScope outer(doc);
+        doc.Set(Field("Pattern"), 1);
+        BannerDocument::ChangeScope inner(doc);
+        doc.NudgeText(1, 0);
+        EXPECT_EQ(told, 0);
+    }
+    EXPECT_EQ(told, 2);  // the change, then the listener's own change once more
+    EXPECT_THROW(([&] {
+        BannerDocument::ChangeScope scope(doc);
+        doc.Set(Field("Border"), false);
+        throw std::runtime_error("half-way");
+    }()), std::runtime_error);
+    EXPECT_EQ(told, 2);
+}
+
+TEST(DocumentListeners, EveryListenerRunsInOrderUntilRemoved) {
     BannerDocument doc;
     std::vector<std::string> calls;
-    doc.SetChangedHook([&] { calls.push_back("hook"); });
+    doc.AddChangeListener([&] { calls.push_back("hook"); });
     const int preview = doc.AddChangeListener([&] { calls.push_back("preview"); });
     int undo = 0;
     undo = doc.AddChangeListener([&] {
         calls.push_back("undo");
         doc.RemoveChangeListener(undo);  // a listener may remove itself
     });
-    doc.SetGlow(true);
+    doc.Set(Field("Glow"), true);
     EXPECT_EQ(calls, (std::vector<std::string>{"hook", "preview", "undo"}));
     calls.clear();
-    doc.SetGlow(false);
+    doc.Set(Field("Glow"), false);
     EXPECT_EQ(calls, (std::vector<std::string>{"hook", "preview"}));
     doc.RemoveChangeListener(preview);
     doc.RemoveChangeListener(12345);
     calls.clear();
-    doc.SetGlow(true);
+    doc.Set(Field("Glow"), true);
     EXPECT_EQ(calls, (std::vector<std::string>{"hook"}));
 }
 

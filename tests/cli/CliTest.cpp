@@ -268,7 +268,7 @@ TEST(CliDesign, RoundingModeRendersAsTheWindowBeforeAndAfterTheSwitch) {
         ScopedRoundingModeForTesting scope(mode);
         BannerDocument doc;
         doc.NewDocument();
-        doc.SetPattern(3);
+        doc.Set(Field("Pattern"), 3);
         return doc.RenderBanner();
     };
     const Bitmap nearest = renderIn(RoundingMode::NearestEven), downward = renderIn(RoundingMode::Downward);

@@ -104,7 +104,6 @@ TEST(ProjectMemory, AnOpenedPictureIsHeldOnceWithItsHistory) {
     const std::vector<std::uint8_t> bytes = Hostile("zero_picture_small.vzk");
     const std::size_t pictureBytes = std::size_t(2000) * 1500 * 4;
     BannerDocument doc;
-    doc.SetChangedHook([] {});
     doc.NewDocument();
     DocumentHistory history(doc);
     const std::size_t before = memory::Current();

@@ -39,10 +39,10 @@ TEST(HistoryOfProjects, OpenIsOneStepAndAFailedOpenNone) {
     other.NewDocument();
     WriteAll(dir / "pic.png", EncodePng(Gradient(260, 40)));
     other.LoadOverlayPicture(dir / "pic.png");
-    other.SetPattern(1);
+    other.Set(Field("Pattern"), 1);
     other.NudgeText(-30, 2);
     const std::string withPicture = SaveProject(other, dir / "with-picture");
-    other.SetBorder(false);
+    other.Set(Field("Border"), false);
     std::vector<std::uint8_t> damaged = ReadAll(SaveProject(other, dir / "then-damaged"));
     damaged.resize(BannerSettings::kSize + 20);  // the PNG breaks off
     WriteAll(dir / "damaged.vzk", damaged);
@@ -79,7 +79,7 @@ TEST(HistoryOfProjects, SavingIsNoStepYetUndoRestoresEarlierRecordsExactly) {
     doc.NewDocument();
     DocumentHistory history(doc);
     const State start(doc);
-    doc.SetGlow(false);
+    doc.Set(Field("Glow"), false);
     ASSERT_TRUE(history.Commit());
     SaveProject(doc, dir / "named");
     history.Absorb();

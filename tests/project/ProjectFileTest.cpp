@@ -19,11 +19,11 @@ using testing::ReadAll;
 using testing::ScratchDir;
 using testing::WriteAll;
 
-// A document whose hook only counts (no font or rendering needed).
+// A document whose listener only counts (no font or rendering needed).
 struct Doc {
     BannerDocument doc;
     int changes = 0;
-    Doc() { doc.SetChangedHook([this] { ++changes; }); }
+    Doc() { doc.AddChangeListener([this] { ++changes; }); }
 };
 
 // A record with every byte random, except what must hold for the file to open: patterns in 0..5.

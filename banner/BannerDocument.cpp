@@ -7,6 +7,7 @@
 #include "banner/Renderer.h"
 #include "platform/Resources.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/ImageFormats.h"
 #include "platform/graphics/Resample.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/io/Files.h"
@@ -28,10 +29,6 @@ Font MeasureFont() {
 std::int32_t AddWrapping(std::int32_t v, int d) { return std::int32_t(std::uint32_t(v) + std::uint32_t(d)); }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
-
-bool IsPictureExtension(const std::string& ext) {
-    return ext == ".png" || ext == ".jpg" || ext == ".gif" || ext == ".bmp";
-}
 
 bool SidesInRange(std::int64_t w, std::int64_t h) {
     return w >= 1 && h >= 1 && w <= kMaxOverlaySide && h <= kMaxOverlaySide;
@@ -278,40 +275,29 @@ void BannerDocument::SetPatternStrength(int value) { settings_.SetPatternStrengt
 // ---- overlay picture
 
 void BannerDocument::LoadOverlayPicture(const std::string& path) {
-    const std::string ext = LowerExtension(path);
-    if (!IsPictureExtension(ext)) {
-        throw BannerError("Cannot load the picture " + Quoted(path) + ": the file type \"" + ext +
-                          "\" is not supported (use .png, .jpg, .gif or .bmp)");
-    }
     std::vector<std::uint8_t> data;
     try {
-        data = ReadFileBytes(path, kMaxReadBytes, [&ext](auto head) { return PictureBytesNeeded(ext, head); });
+        // A file whose name names no picture format is looked at only as far as its first bytes.
+        if (!ImageFormatOfExtension(LowerExtension(path))) {
+            if (const std::optional<std::vector<std::uint8_t>> head = ReadFileHead(path, kSignatureBytes))
+                if (!SniffImageFormat(*head)) (void)DecodeImage(path, *head);  // throws "not supported"
+        }
+        data = ReadFileBytes(path, kMaxReadBytes, [](auto head) { return PictureBytesNeeded(head); });
     } catch (const FileError& e) {
+        throw BannerError("Cannot load the picture " + Quoted(path) + ": " + e.what());
+    } catch (const CodecError& e) {
         throw BannerError("Cannot load the picture " + Quoted(path) + ": " + e.what());
     }
     LoadOverlayPictureFromBytes(path, data);
 }
 
 void BannerDocument::LoadOverlayPictureFromBytes(const std::string& name, std::span<const std::uint8_t> data) {
-    const std::string ext = LowerExtension(name);
     Picture decoded;
     try {
-        if (ext == ".png") {
-            decoded = DecodePng(data);  // keeps its alpha or transparent colour
-        } else if (ext == ".jpg") {
-            decoded = DecodeJpeg(data);
-        } else if (ext == ".gif") {
-            decoded = DecodeGif(data);
-        } else if (ext == ".bmp") {
-            decoded = DecodeBmp(data);
-        } else {
-            throw BannerError("Cannot load the picture " + Quoted(name) + ": the file type \"" + ext +
-                              "\" is not supported (use .png, .jpg, .gif or .bmp)");
-        }
+        decoded = DecodeImage(name, data);  // the bytes choose the decoder; only a PNG keeps its alpha
     } catch (const CodecError& e) {
         throw BannerError("Cannot load the picture " + Quoted(name) + ": " + e.what());
     }
-    if (ext != ".png") decoded.DropAlpha();  // JPEG, BMP and GIF pictures are drawn opaque
     if (decoded.IsEmpty()) throw BannerError("Cannot load the picture " + Quoted(name) + ": the image is empty");
     LoadDecoded(std::move(decoded));
 }

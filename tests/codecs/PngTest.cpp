@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
+#include "platform/codecs/ImageFormats.h"
 #include "tests/codecs/CodecTestUtil.h"
 
 namespace veskel {
@@ -209,18 +211,30 @@ TEST(PngDecode, ExplainsWhatIsWrong) {
     EXPECT_EQ(message(png), "PNG: truncated data");
 }
 
-// What a reader of an endless stream stops at: a PNG ends with its IEND chunk; bytes that are not
-// the named format are known by their first bytes.
+// What a reader of an endless stream stops at: a PNG ends with its IEND chunk; bytes that are no
+// picture (or not the one format asked for) are known by their first bytes.
 TEST(PictureBytesNeeded, TheFirstBytesTellWhereAPictureEnds) {
     const std::vector<std::uint8_t> png = EncodePng(PatternBitmap());
     std::vector<std::uint8_t> more = png;
     more.resize(png.size() + 1000, 0);
-    EXPECT_EQ(PictureBytesNeeded(".png", more), png.size());
-    EXPECT_EQ(PictureBytesNeeded(".png", std::span(png).first(png.size() - 1)), png.size());  // at IEND
-    EXPECT_EQ(PictureBytesNeeded(".png", std::span(png).first(png.size() - 12)), SIZE_MAX);
-    EXPECT_EQ(PictureBytesNeeded(".jpg", Sample("smooth.jpg")), SIZE_MAX);
-    for (const char* extension : {".png", ".jpg", ".gif", ".bmp"})
-        EXPECT_EQ(PictureBytesNeeded(extension, std::vector<std::uint8_t>(64)), 64u) << extension;
+    const std::vector<std::uint8_t> zeros(64), jpeg = Sample("smooth.jpg"), b = {'B'};
+    const struct {
+        std::span<const std::uint8_t> head;
+        std::optional<ImageFormat> only;
+        std::size_t needed;
+    } cases[] = {
+        {more, std::nullopt, png.size()},
+        {more, ImageFormat::Png, png.size()},
+        {std::span(png).first(png.size() - 1), std::nullopt, png.size()},  // reaches IEND's header
+        {std::span(png).first(png.size() - 12), std::nullopt, SIZE_MAX},
+        {jpeg, std::nullopt, SIZE_MAX},
+        {jpeg, ImageFormat::Png, jpeg.size()},
+        {b, std::nullopt, SIZE_MAX},  // could still become a BMP
+        {zeros, std::nullopt, 64},
+        {zeros, ImageFormat::Gif, 64},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PictureBytesNeeded(c.head, c.only), c.needed) << c.head.size() << " bytes";
 }
 
 }  // namespace

@@ -29,6 +29,13 @@ constexpr ImageFormatInfo kFormats[] = {
     {ImageFormat::Bmp, "BMP", kBmpExtensions, kBmpSignature, DecodeBmp, false, "Bitmaps (*.bmp)", "*.bmp"},
 };
 
+constexpr bool InFormatOrder() {
+    for (std::size_t i = 0; i < std::size(kFormats); ++i)
+        if (kFormats[i].format != ImageFormat(i)) return false;
+    return true;
+}
+static_assert(InFormatOrder(), "InfoOf finds a format's row by its number");
+
 // The open-picture dialog's first entry names the patterns in this order.
 constexpr ImageFormat kAllPicturesOrder[] = {ImageFormat::Gif, ImageFormat::Bmp, ImageFormat::Png,
                                              ImageFormat::Jpeg};

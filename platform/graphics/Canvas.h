@@ -56,7 +56,7 @@ public:
 
     Pen pen;
     Brush brush;
-    Font font;  // what platform/text/CanvasText.h draws text in
+    Font font;  // the font text is drawn in
 
     // ---- coordinate system and clipping
     void SetOrigin(Point origin) { origin_ = origin; }

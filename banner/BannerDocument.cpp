@@ -6,6 +6,7 @@
 #include "banner/Renderer.h"
 #include "platform/Resources.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/ImageFormats.h"
 #include "platform/graphics/Resample.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/io/Files.h"
@@ -19,9 +20,6 @@ namespace {
 // 32-bit steps wrap at the ends instead of overflowing.
 std::int32_t AddWrapping(std::int32_t v, int d) { return std::int32_t(std::uint32_t(v) + std::uint32_t(d)); }
 
-bool IsPictureExtension(const std::string& ext) {
-    return ext == ".png" || ext == ".jpg" || ext == ".gif" || ext == ".bmp";
-}
 
 bool SidesInRange(std::int64_t w, std::int64_t h) {
     return w >= 1 && h >= 1 && w <= kMaxOverlaySide && h <= kMaxOverlaySide;
@@ -246,42 +244,29 @@ void BannerDocument::RunAfterSet(const FieldInfo& field) {
 // ---- overlay picture
 
 void BannerDocument::LoadOverlayPicture(const std::string& path) {
-    const std::string ext = LowerExtension(path);
-    if (!IsPictureExtension(ext)) {
-        throw BannerError(Tr("Cannot load the picture \"{1}\": the file type \"{2}\" is not supported (use .png, "
-                             ".jpg, .gif or .bmp)",
-                             {path, ext}));
-    }
     std::vector<std::uint8_t> data;
     try {
-        data = ReadFileBytes(path, kMaxReadBytes, [&ext](auto head) { return PictureBytesNeeded(ext, head); });
+        // A file whose name names no picture format is looked at only as far as its first bytes.
+        if (!ImageFormatOfExtension(LowerExtension(path))) {
+            if (const std::optional<std::vector<std::uint8_t>> head = ReadFileHead(path, kSignatureBytes))
+                if (!SniffImageFormat(*head)) (void)DecodeImage(path, *head);  // throws "not supported"
+        }
+        data = ReadFileBytes(path, kMaxReadBytes, [](auto head) { return PictureBytesNeeded(head); });
     } catch (const FileError& e) {
+        throw BannerError(Tr("Cannot load the picture \"{1}\": {2}", {path, e.what()}));
+    } catch (const CodecError& e) {
         throw BannerError(Tr("Cannot load the picture \"{1}\": {2}", {path, e.what()}));
     }
     LoadOverlayPictureFromBytes(path, data);
 }
 
 void BannerDocument::LoadOverlayPictureFromBytes(const std::string& name, std::span<const std::uint8_t> data) {
-    const std::string ext = LowerExtension(name);
     Picture decoded;
     try {
-        if (ext == ".png") {
-            decoded = DecodePng(data);  // keeps its alpha or transparent colour
-        } else if (ext == ".jpg") {
-            decoded = DecodeJpeg(data);
-        } else if (ext == ".gif") {
-            decoded = DecodeGif(data);
-        } else if (ext == ".bmp") {
-            decoded = DecodeBmp(data);
-        } else {
-            throw BannerError(Tr("Cannot load the picture \"{1}\": the file type \"{2}\" is not supported (use "
-                                 ".png, .jpg, .gif or .bmp)",
-                                 {name, ext}));
-        }
+        decoded = DecodeImage(name, data);  // the bytes choose the decoder; only a PNG keeps its alpha
     } catch (const CodecError& e) {
         throw BannerError(Tr("Cannot load the picture \"{1}\": {2}", {name, e.what()}));
     }
-    if (ext != ".png") decoded.DropAlpha();  // JPEG, BMP and GIF pictures are drawn opaque
     if (decoded.IsEmpty()) throw BannerError(Tr("Cannot load the picture \"{1}\": the image is empty", {name}));
     LoadDecoded(std::move(decoded));
 }

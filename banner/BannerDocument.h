@@ -134,12 +134,13 @@ public:
     void SetFromText(std::string_view name, std::string_view value);
 
     // ---- overlay picture
-    // Decodes a ".png", ".jpg", ".gif" or ".bmp" file (chosen by the lower-cased extension) into
-    // SourcePicture, switches Overlay on, fits and prepares it. OverlayX/OverlayY are kept. When the
-    // file cannot be read or its type is not one of the four, throws BannerError naming the file and
-    // the reason, and the document (pictures and record) stays exactly as it was.
+    // Decodes a PNG, JPEG, GIF or BMP file (told by its first bytes, or by its extension when they
+    // tell nothing: DecodeImage) into SourcePicture, switches Overlay on, fits and prepares it.
+    // OverlayX/OverlayY are kept. When the file cannot be read or is none of the four, throws
+    // BannerError naming the file and the reason, and the document (pictures and record) stays
+    // exactly as it was.
     void LoadOverlayPicture(const std::string& path);
-    // The same from bytes already in memory; `name` is used for the extension and the message.
+    // The same from bytes already in memory; `name` gives the extension and the message.
     void LoadOverlayPictureFromBytes(const std::string& name, std::span<const std::uint8_t> data);
     // Takes a picture from elsewhere (the clipboard) exactly as a decoded file: SourcePicture =
     // picture, Overlay on, FitOverlay, ApplyOverlayOpacity, then the listeners. Throws BannerError for an

@@ -45,10 +45,10 @@ The design (the edits run in the order given, after --project):
                             is refused
       --reset-position      put the text back at the right edge (TextX = 346 - width,
                             TextY = 5)
-      --overlay PICTURE     load a .png, .jpg, .gif or .bmp picture onto the banner
-                            (at most 16384 pixels a side and 64 million in all);
-                            OverlayWidth and OverlayHeight may then be set to any
-                            size up to 16384 x 16384
+      --overlay PICTURE     load a PNG, JPEG, GIF or BMP picture onto the banner,
+                            whatever its name says (at most 16384 pixels a side
+                            and 64 million in all); OverlayWidth and OverlayHeight
+                            may then be set to any size up to 16384 x 16384
       --rounding MODE       nearest (the default) or downward: the designer window
                             rounds to nearest until its effect lists are first shown
                             and downward from then on, which changes some colours by
@@ -174,11 +174,9 @@ std::string FieldKindName(FieldKind kind) {
     return "";
 }
 
+// A format named as --format names it ("jpeg") or by an extension without its point.
 std::optional<ExportFormat> FormatFromName(const std::string& name) {
-    if (name == "png") return ExportFormat::Png;
-    if (name == "jpg" || name == "jpeg") return ExportFormat::Jpeg;
-    if (name == "gif") return ExportFormat::Gif;
-    if (name == "bmp") return ExportFormat::Bmp;
+    if (const std::optional<ImageFormat> format = ImageFormatOfExtension("." + name)) return ExportFormatOf(*format);
     return std::nullopt;
 }
 

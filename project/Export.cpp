@@ -9,19 +9,12 @@
 namespace veskel {
 
 std::optional<ExportFormat> ExportFormatFromFilterIndex(int filterIndex) {
-    if (filterIndex < 1 || filterIndex > 4) return std::nullopt;
+    if (filterIndex < 1 || filterIndex > int(ImageFormats().size())) return std::nullopt;
     return ExportFormat(filterIndex);
 }
 
-const char* ExportExtension(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::Png: return ".png";
-        case ExportFormat::Jpeg: return ".jpg";
-        case ExportFormat::Gif: return ".gif";
-        case ExportFormat::Bmp: return ".bmp";
-    }
-    return "";
-}
+// The table's extensions are string literals, so their data ends in a null.
+const char* ExportExtension(ExportFormat format) { return InfoOf(ImageFormatOf(format)).extensions.front().data(); }
 
 std::vector<std::uint8_t> EncodeExport(const Bitmap& image, ExportFormat format, int jpegQuality) {
     switch (format) {

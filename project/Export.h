@@ -5,17 +5,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/codecs/ImageFormats.h"
 #include "platform/graphics/Bitmap.h"
 #include "project/Messages.h"
 
 namespace veskel {
 
-// The export dialog's filter; its entries are chosen by a 1-based index in this order.
-inline constexpr const char* kExportFilter =
-    "Portable Network Graphics (*.png)|*.png|JPEG Image File (*.jpg)|*.jpg|Gif Image (*.gif)|*.gif|"
-    "Bitmaps (*.bmp)|*.bmp";
+// The export dialog's filter, one entry per picture format; its entries are chosen by a 1-based
+// index in this order.
+inline const std::string kExportFilter = PictureSaveFilter();
 
+// The filter entry's index of each format: ImageFormat's order, from 1.
 enum class ExportFormat { Png = 1, Jpeg = 2, Gif = 3, Bmp = 4 };
+static_assert(int(ExportFormat::Bmp) == int(ImageFormat::Bmp) + 1);
+inline ImageFormat ImageFormatOf(ExportFormat format) { return ImageFormat(int(format) - 1); }
+inline ExportFormat ExportFormatOf(ImageFormat format) { return ExportFormat(int(format) + 1); }
 
 inline constexpr int kExportJpegQuality = 70;
 

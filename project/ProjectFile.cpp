@@ -5,6 +5,7 @@
 #include <span>
 
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/ImageFormats.h"
 #include "platform/io/Files.h"
 #include "platform/lang/Translate.h"
 #include "platform/text/CodePage.h"
@@ -96,7 +97,7 @@ std::size_t ProjectBytesNeeded(std::span<const std::uint8_t> head) {
     BannerSettings record;
     record.OverwriteLeading(head.first(BannerSettings::kSize));
     if (record.PictureSize() == 0) return BannerSettings::kSize;
-    const std::size_t png = PictureBytesNeeded(".png", head.subspan(BannerSettings::kSize));
+    const std::size_t png = PictureBytesNeeded(head.subspan(BannerSettings::kSize), ImageFormat::Png);
     return png == SIZE_MAX ? kReadAll : BannerSettings::kSize + png;
 }
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/text/CodePage.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/PropertyTable.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -86,7 +87,7 @@ void TAALabel::SetCaption(std::string caption) {
         Canvas c(scratch);
         c.font = f;
         Rect r{0, 0, Width(), 0};
-        c.DrawText(lastText_, r, kDtCalcRect | kDtWordBreak);
+        DrawText(c, lastText_, r, kDtCalcRect | kDtWordBreak);
         textHeight_ = r.Height();
         measuredFont_ = f;
     }
@@ -153,14 +154,14 @@ void TAALabel::DrawScaledText(Bitmap& scaled, const Rect& part) const {
     }
     Canvas sc(scaled);
     sc.font = small;
-    const int smallLine = sc.TextHeight("Ag");
+    const int smallLine = veskel::TextHeight(sc, "Ag");
     sc.font = big;
-    const int bigLine = sc.TextHeight("Ag");
+    const int bigLine = veskel::TextHeight(sc, "Ag");
     if (4 * bigLine >= 3 * 3 * smallLine) {
         // Laid out over the whole enlarged text area; the scratch image holds the part's piece.
         sc.SetOrigin({Triple(-part.left), Triple(-part.top)});
         Rect r{0, 0, Triple(textWidth_), Triple(textHeight_)};
-        sc.DrawText(text, r, kDtWordBreak);
+        DrawText(sc, text, r, kDtWordBreak);
         return;
     }
     // A bitmap-only face has no strike three times as large (it would fall back to a much
@@ -174,7 +175,7 @@ void TAALabel::DrawScaledText(Bitmap& scaled, const Rect& part) const {
         pc.font = small;
         pc.SetOrigin({-part.left, -part.top});
         Rect r{0, 0, textWidth_, textHeight_};
-        pc.DrawText(text, r, kDtWordBreak);
+        DrawText(pc, text, r, kDtWordBreak);
     }
     for (int y = 0; y < scaled.Height(); ++y) {
         const std::uint8_t* src = plain.Row(y / 3);

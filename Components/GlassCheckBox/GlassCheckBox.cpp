@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/ChangeNotice.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -65,8 +66,8 @@ void TGlassCheckBox::Paint(Canvas& canvas) {
     const int top = Round(Height() / 2.0 - checked.Height() / 2.0);
     canvas.Draw(0, top, checked_ ? checked : UncheckedSkin());
     canvas.font = GetFont();
-    const int th = canvas.TextHeight(Caption());
-    canvas.TextOut(checked.Width() + kCaptionGap, Round(Height() / 2.0 - th / 2.0), Caption());
+    const int th = TextHeight(canvas, Caption());
+    TextOut(canvas, checked.Width() + kCaptionGap, Round(Height() / 2.0 - th / 2.0), Caption());
 }
 
 void TGlassCheckBox::MouseDown(MouseButton, ShiftState, int, int) {

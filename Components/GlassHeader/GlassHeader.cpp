@@ -8,6 +8,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/PropertyTable.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -111,7 +112,7 @@ void TGlassHeader::PaintCaption(Canvas& canvas) {
     measure.family = "Times new roman";
     measure.size = 11;
     canvas.font = measure;
-    const Size extent = canvas.TextExtent(text);
+    const Size extent = TextExtent(canvas, text);
     const int tw = extent.width, th = extent.height;
 
     Bitmap ink(3 * tw + 24, 3 * th + 24);
@@ -122,7 +123,7 @@ void TGlassHeader::PaintCaption(Canvas& canvas) {
         ic.font = measure;
         ic.font.size = 33;
         ic.font.color = kBlack;
-        ic.TextOut(0, 1, text);
+        TextOut(ic, 0, 1, text);
     }
 
     const int boxW = tw + 4, boxH = th + 4;

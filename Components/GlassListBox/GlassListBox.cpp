@@ -5,6 +5,7 @@
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/PropertyTable.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -116,7 +117,7 @@ void TGlassListBox::Paint(Canvas& canvas) {
     if (rows == 0) return;
 
     canvas.font = GetFont();
-    const int textHeight = canvas.TextHeight("ASD");
+    const int textHeight = TextHeight(canvas, "ASD");
     canvas.brush.style = BrushStyle::Solid;
     for (int r = 1; r <= rows; ++r) {
         const int g = r - 1;
@@ -138,7 +139,7 @@ void TGlassListBox::Paint(Canvas& canvas) {
         }
         if (showText_) {
             const int x = item.PNGIcon && item.IconFlag != 0 ? iconWidth + kTextAfterIcon : kTextLeft;
-            canvas.TextOut(x, r * itemHeight_ + scrollOffset_ - textHeight - kTextAboveBottom, item.Caption());
+            TextOut(canvas, x, r * itemHeight_ + scrollOffset_ - textHeight - kTextAboveBottom, item.Caption());
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "platform/Resources.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -55,7 +56,7 @@ const Picture& TintedSkin::Get() const {
 
 Size GlassCaptionSize(Canvas& canvas, std::string_view text, const Font& font) {
     canvas.font = font;
-    const Size s = canvas.TextExtent(text);
+    const Size s = TextExtent(canvas, text);
     return {s.width + 4, s.height + 4};
 }
 
@@ -83,7 +84,7 @@ void DrawGlassCaption(Canvas& canvas, std::string_view text, const Font& font, P
         large.pixelHeight = font.pixelHeight * 3;
         large.color = kBlack;
         bc.font = large;
-        bc.TextOut(4 - 3 * cx0, 1 - 3 * cy0, text);
+        TextOut(bc, 4 - 3 * cx0, 1 - 3 * cy0, text);
     }
 
     // The pixels under the caption, then the ink blended over them by coverage.

@@ -6,6 +6,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/Control.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -49,7 +50,7 @@ Bitmap ImageMenuItemBitmap(const Picture& image, const std::string& description,
     Bitmap measure(1, 1);
     Canvas probe(measure);
     probe.font = font;
-    const Size text = probe.TextExtent(description);
+    const Size text = TextExtent(probe, description);
     const int w = image.Width(), h = image.Height();
     // A description of any length gets a bitmap no wider than a screen; the rest is cut off.
     Bitmap item(std::min(w + text.width + 20, kMaxMenuItemWidth), h);
@@ -58,7 +59,7 @@ Bitmap ImageMenuItemBitmap(const Picture& image, const std::string& description,
     Canvas canvas(item);
     canvas.font = font;
     // Truncation toward zero, as the item's text is placed.
-    canvas.TextOut(w + 10, int(h / 2.0 - text.height / 2.0), description);
+    TextOut(canvas, w + 10, int(h / 2.0 - text.height / 2.0), description);
     canvas.Draw(0, 0, image);
     return item;
 }

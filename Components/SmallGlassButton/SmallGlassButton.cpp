@@ -7,6 +7,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/text/CodePage.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -93,10 +94,10 @@ void TSmallGlassButton::Paint(Canvas& canvas) {
     canvas.Draw(backgroundAt_.x, backgroundAt_.y, background_);
 
     const std::string text = ThroughAnsi(Caption());
-    const Size extent = canvas.TextExtent(text);
+    const Size extent = TextExtent(canvas, text);
     const int x = Round(Width() / 2.0 - extent.width / 2.0);
     const int y = Round((Height() - 1) / 2.0 - extent.height / 2.0) - (IsPressed() ? 1 : 2);
-    canvas.TextOut(x, y, text);
+    TextOut(canvas, x, y, text);
 
     if (++paintCount_ > 5) paintCount_ = 4;
 }

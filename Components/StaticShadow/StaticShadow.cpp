@@ -3,6 +3,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/StoredLayout.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -148,8 +149,8 @@ void TStaticShadow::Paint(Canvas& canvas) {
     canvas.LineTo(-1, h - 1);
     if (!Caption().empty()) {
         canvas.font = GetFont();
-        const Size t = canvas.TextExtent(Caption());
-        canvas.TextOut((w - t.width) / 2, (h - t.height) / 2, Caption());
+        const Size t = TextExtent(canvas, Caption());
+        TextOut(canvas, (w - t.width) / 2, (h - t.height) / 2, Caption());
     }
     canvas.Draw(0, 0, composite_);
     recomposePending_ = true;

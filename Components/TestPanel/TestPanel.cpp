@@ -7,6 +7,7 @@
 #include "platform/ui/Form.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredPng.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -160,8 +161,8 @@ void TTestPanel::Paint(Canvas& canvas) {
         }
         const Picture& image = page->LeafImage();
         if (!image.IsEmpty()) canvas.Draw(Round(x0 + lw / 2.0 - image.Width() / 2.0), 4, image);
-        const Size text = canvas.TextExtent(page->Caption());
-        canvas.TextOut(Round(x0 + lw / 2.0 - text.width / 2.0), h - text.height - 3, page->Caption());
+        const Size text = TextExtent(canvas, page->Caption());
+        TextOut(canvas, Round(x0 + lw / 2.0 - text.width / 2.0), h - text.height - 3, page->Caption());
         x0 = std::uint16_t(x0 + lw);
     }
 }

@@ -6,6 +6,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/text/CodePage.h"
 #include "platform/text/FontEngine.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 namespace {
@@ -27,7 +28,7 @@ void BM_TextOutBannerLine(benchmark::State& state) {
     Canvas c(banner);
     c.font = BannerFont();
     for (auto _ : state) {
-        c.TextOut(223, 5, kLine);
+        TextOut(c, 223, 5, kLine);
         benchmark::DoNotOptimize(banner.Data());
     }
     state.SetItemsProcessed(state.iterations() * std::int64_t(kLine.size()));
@@ -42,10 +43,10 @@ void BM_OutlinedBannerLine(benchmark::State& state) {
     for (auto _ : state) {
         for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {-1, 1}, {1, -1}, {1, 1}, {-1, -1}}) {
             c.font.color = kBlack;
-            c.TextOut(223 + dx, 5 + dy, kLine);
+            TextOut(c, 223 + dx, 5 + dy, kLine);
         }
         c.font.color = kWhite;
-        c.TextOut(223, 5, kLine);
+        TextOut(c, 223, 5, kLine);
         benchmark::DoNotOptimize(banner.Data());
     }
 }
@@ -67,7 +68,7 @@ void BM_TextExtentBannerLine(benchmark::State& state) {
     Bitmap banner(1, 1);
     Canvas c(banner);
     c.font = BannerFont();
-    for (auto _ : state) benchmark::DoNotOptimize(c.TextWidth(kLine));
+    for (auto _ : state) benchmark::DoNotOptimize(TextWidth(c, kLine));
 }
 BENCHMARK(BM_TextExtentBannerLine);
 
@@ -79,7 +80,7 @@ void BM_DrawTextWrappedCaption(benchmark::State& state) {
     const std::string caption = "Программа для создания баннеров: выберите цвет, узор и текст";
     for (auto _ : state) {
         Rect r{0, 0, 150, 120};
-        benchmark::DoNotOptimize(c.DrawText(caption, r, kDtWordBreak));
+        benchmark::DoNotOptimize(DrawText(c, caption, r, kDtWordBreak));
     }
 }
 BENCHMARK(BM_DrawTextWrappedCaption);

@@ -56,12 +56,6 @@ Picture DecodeGif(std::span<const std::uint8_t> data);
 // 12- to 124-byte headers. Opaque 24-bit result.
 Picture DecodeBmp(std::span<const std::uint8_t> data);
 
-// For reading a picture from a stream that may never end: how many bytes of a file of the format
-// that `extension` (".png", ".jpg", ".gif", ".bmp") names the start `head` needs. SIZE_MAX while
-// the head cannot tell; head.size() once it shows the data is no such file (the decoder then says
-// why); for a PNG, the end of its IEND chunk once the head reaches that chunk.
-std::size_t PictureBytesNeeded(std::string_view extension, std::span<const std::uint8_t> head);
-
 // ---- encoding
 enum class PngFilter { None, Sub, Up, Average, Paeth };
 

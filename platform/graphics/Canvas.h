@@ -47,18 +47,6 @@ struct Brush {
     std::shared_ptr<const Bitmap> pattern;
 };
 
-// Flags for Canvas::DrawText.
-enum DrawTextFlags : unsigned {
-    kDtLeft = 0,
-    kDtCenter = 1,
-    kDtRight = 2,
-    kDtVCenter = 4,
-    kDtBottom = 8,
-    kDtWordBreak = 16,
-    kDtSingleLine = 32,
-    kDtCalcRect = 1024,  // measure only: adjusts the rectangle's bottom (and right), draws nothing
-};
-
 class Canvas {
 public:
     explicit Canvas(Bitmap& target);
@@ -68,7 +56,7 @@ public:
 
     Pen pen;
     Brush brush;
-    Font font;
+    Font font;  // the font text is drawn in
 
     // ---- coordinate system and clipping
     void SetOrigin(Point origin) { origin_ = origin; }
@@ -118,17 +106,6 @@ public:
     // Parts of srcRect outside src read as black; empty rectangles draw nothing.
     void StretchDraw(const Rect& dst, const Bitmap& src, const Rect& srcRect);
     void StretchDraw(const Rect& dst, const Bitmap& src) { StretchDraw(dst, src, src.Bounds()); }
-
-    // ---- text (implemented by the font engine in platform/text)
-    // Transparent background: only glyph pixels are painted, in font.color. (x, y) is the
-    // top-left corner of the character cell. UTF-8.
-    void TextOut(int x, int y, std::string_view text);
-    Size TextExtent(std::string_view text);               // width = sum of advances, height = line height
-    int TextWidth(std::string_view text) { return TextExtent(text).width; }
-    int TextHeight(std::string_view text) { return TextExtent(text).height; }
-    // Draws text inside r with DrawTextFlags; returns the height of the text drawn. With
-    // kDtCalcRect nothing is drawn and r's bottom (and right, for single lines) is adjusted.
-    int DrawText(std::string_view text, Rect& r, unsigned flags);
 
 private:
     Bitmap* target_;

@@ -90,6 +90,30 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
     return bytes;
 }
 
+std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::string& path, std::size_t count) {
+    // Looked at before it is opened: opening a named pipe would let its writer go on, and
+    // closing it again would cut the writer off before the real read.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw FileError(Reason(errno));
+    if (S_ISDIR(st.st_mode)) throw FileError(Reason(EISDIR));
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) throw FileError(Reason(errno));
+    if (::fstat(fd.get(), &st) != 0) throw FileError(Reason(errno));
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    std::vector<std::uint8_t> head(count);
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::read(fd.get(), head.data() + got, count - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw FileError(Reason(errno));
+        if (n == 0) break;
+        got += std::size_t(n);
+    }
+    head.resize(got);
+    return head;
+}
+
 namespace {
 
 // Our temporary files and locks beside the files they become:

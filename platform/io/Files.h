@@ -2,6 +2,7 @@
 // Reading and writing whole files, with clear error messages.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -28,6 +29,11 @@ inline constexpr std::size_t kReadAll = SIZE_MAX;
 inline constexpr std::size_t kMaxReadBytes = std::size_t(512) << 20;
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes = kMaxReadBytes,
                                         const NeededBytes& needed = {});
+
+// The first `count` bytes of a regular file (fewer when it is shorter), to tell what it is before
+// reading it whole; nullopt for anything else (a pipe or a device cannot be looked at without
+// taking its bytes). Throws FileError when the file cannot be opened or read.
+std::optional<std::vector<std::uint8_t>> ReadFileHead(const std::string& path, std::size_t count);
 
 // How WriteFileAtomic holds the data before it becomes `path`.
 enum class TempFileKind {

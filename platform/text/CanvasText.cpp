@@ -1,12 +1,10 @@
-// The Canvas text operations: TextOut, TextExtent and DrawText on top of the font engine. Text is
-// drawn aliased with a transparent background, and measuring and drawing share one layout so that
-// what is measured is exactly what is drawn.
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/graphics/Canvas.h"
+#include "platform/text/CanvasText.h"
+
 #include "platform/text/CodePage.h"
 #include "platform/text/FontCache.h"
 
@@ -54,7 +52,7 @@ int PaintRun(Bitmap& bmp, const Rect& clip, FontInstance& f, std::int64_t x, std
     return int(std::clamp<std::int64_t>(pen - x, INT32_MIN, INT32_MAX));
 }
 
-Rect DeviceClip(Canvas& canvas) { return canvas.ClipRect().Intersect(canvas.Target().Bounds()); }
+Rect DeviceClip(const Canvas& canvas) { return canvas.ClipRect().Intersect(canvas.Target().Bounds()); }
 
 struct Line {
     std::u32string_view text;
@@ -119,24 +117,24 @@ std::vector<Line> LayoutLines(FontInstance& f, std::u32string_view s, int maxWid
 
 }  // namespace
 
-void Canvas::TextOut(int x, int y, std::string_view utf8) {
+void TextOut(Canvas& canvas, int x, int y, std::string_view utf8) {
     auto lock = text::LockEngine();
-    FontInstance& f = text::Instance(font);
+    FontInstance& f = text::Instance(canvas.font);
     const std::u32string s = DecodeUtf8Lossy(utf8);
-    const Point o = Origin();
-    PaintRun(Target(), DeviceClip(*this), f, std::int64_t(x) + o.x, std::int64_t(y) + o.y, s, font.color,
-             font.underline);
+    const Point o = canvas.Origin();
+    PaintRun(canvas.Target(), DeviceClip(canvas), f, std::int64_t(x) + o.x, std::int64_t(y) + o.y, s,
+             canvas.font.color, canvas.font.underline);
 }
 
-Size Canvas::TextExtent(std::string_view utf8) {
+Size TextExtent(const Canvas& canvas, std::string_view utf8) {
     auto lock = text::LockEngine();
-    FontInstance& f = text::Instance(font);
+    FontInstance& f = text::Instance(canvas.font);
     return {Advance(f, DecodeUtf8Lossy(utf8)), f.Height()};
 }
 
-int Canvas::DrawText(std::string_view utf8, Rect& r, unsigned flags) {
+int DrawText(Canvas& canvas, std::string_view utf8, Rect& r, unsigned flags) {
     auto lock = text::LockEngine();
-    FontInstance& f = text::Instance(font);
+    FontInstance& f = text::Instance(canvas.font);
     const std::u32string s = DecodeUtf8Lossy(utf8);
     if (s.empty()) {
         if (flags & kDtCalcRect) r.bottom = r.top;
@@ -165,15 +163,15 @@ int Canvas::DrawText(std::string_view utf8, Rect& r, unsigned flags) {
     else if (singleLine && (flags & kDtVCenter))
         y = r.top + (std::int64_t(r.Height()) - lineHeight) / 2;
 
-    const Point o = Origin();
-    const Rect clip = DeviceClip(*this).Intersect(r.Offset(o.x, o.y));
+    const Point o = canvas.Origin();
+    const Rect clip = DeviceClip(canvas).Intersect(r.Offset(o.x, o.y));
     for (const Line& l : lines) {
         std::int64_t x = r.left;
         if (flags & kDtRight)
             x = std::int64_t(r.right) - l.width;
         else if (flags & kDtCenter)
             x = r.left + (std::int64_t(r.Width()) - l.width) / 2;
-        PaintRun(Target(), clip, f, x + o.x, y + o.y, l.text, font.color, font.underline);
+        PaintRun(canvas.Target(), clip, f, x + o.x, y + o.y, l.text, canvas.font.color, canvas.font.underline);
         y += lineHeight;
     }
     return height;

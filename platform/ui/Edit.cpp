@@ -10,6 +10,7 @@
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 #include "platform/ui/UiInternal.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -247,7 +248,7 @@ void Edit::Paint(Canvas& canvas) {
     if (!EffectivelyEnabled()) f.color = ResolveColor(kClGrayText);
     canvas.font = f;
     int x = TextMargin - scroll_;
-    if (!text_.empty()) canvas.TextOut(x, 0, text_);
+    if (!text_.empty()) TextOut(canvas, x, 0, text_);
     if (Focused()) {
         int cx = x + XOfChar(caret_);
         canvas.brush.style = BrushStyle::Solid;
@@ -263,7 +264,7 @@ void Edit::Paint(Canvas& canvas) {
         canvas.FillRect(sel);
         canvas.IntersectClip(sel);
         canvas.font.color = ResolveColor(kClHighlightText);
-        canvas.TextOut(x, 0, text_);
+        TextOut(canvas, x, 0, text_);
     }
 }
 

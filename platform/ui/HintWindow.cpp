@@ -4,6 +4,7 @@
 
 #include "platform/graphics/Canvas.h"
 #include "platform/ui/Application.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 
@@ -37,7 +38,7 @@ void HintWindow::SetText(std::string utf8) {
     Bitmap scratch(1, 1);
     Canvas measure(scratch);
     measure.font = GetFont();
-    const Size extent = measure.TextExtent(text_.empty() ? std::string(" ") : text_);
+    const Size extent = TextExtent(measure, text_.empty() ? std::string(" ") : text_);
     SetBounds(Left(), Top(), extent.width + 2 * (kPadX + 1), extent.height + 2 * (kPadY + 1));
     Invalidate();
 }
@@ -57,7 +58,7 @@ void HintWindow::Paint(Canvas& canvas) {
     canvas.FillRect(ClientRect());
     canvas.FrameRect(ClientRect(), kBorder);
     canvas.font = GetFont();
-    canvas.TextOut(kPadX + 1, kPadY + 1, text_);
+    TextOut(canvas, kPadX + 1, kPadY + 1, text_);
 }
 
 // ---------------------------------------------------------------- when it shows

@@ -1,4 +1,5 @@
 #include "platform/ui/StandardControls.h"
+#include "platform/text/CanvasText.h"
 
 #include <algorithm>
 
@@ -94,7 +95,7 @@ void Panel::Paint(Canvas& canvas) {
     Bevel(canvas, r, bevelInner_, bevelWidth_);
     if (!Caption().empty()) {
         canvas.font = GetFont();
-        canvas.DrawText(Caption(), r, kDtCenter | kDtVCenter | kDtSingleLine);
+        DrawText(canvas, Caption(), r, kDtCenter | kDtVCenter | kDtSingleLine);
     }
 }
 
@@ -164,7 +165,7 @@ void Label::AdjustSize() {
     Bitmap scratch(1, 1);
     Canvas measure(scratch);
     measure.font = GetFont();
-    const Size s = measure.TextExtent(Caption().empty() ? std::string_view(" ") : std::string_view(Caption()));
+    const Size s = TextExtent(measure, Caption().empty() ? std::string_view(" ") : std::string_view(Caption()));
     SetBounds(Left(), Top(), Caption().empty() ? Width() : s.width, s.height);
 }
 
@@ -175,7 +176,7 @@ void Label::Paint(Canvas& canvas) {
         canvas.FillRect(ClientRect());
     }
     canvas.font = GetFont();
-    canvas.TextOut(0, 0, Caption());
+    TextOut(canvas, 0, 0, Caption());
 }
 
 }  // namespace veskel

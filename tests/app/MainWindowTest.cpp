@@ -177,6 +177,7 @@ TEST_F(MainWindowTest, EveryControlAtItsPlace) {
     EXPECT_TRUE(form->SaveDialog1->Dialog().OverwritePrompt);
     EXPECT_TRUE(form->SaveDialog1->Dialog().HideReadOnly);
     EXPECT_TRUE(form->OpenPictureDialog1->Dialog().PicturePreview);
+    EXPECT_EQ(form->OpenPictureDialog1->Dialog().Filter, PictureOpenFilter());  // the stored text is the table's
     EXPECT_EQ(form->SavePictureDialog1->Dialog().Filter, kExportFilter);
     EXPECT_TRUE(form->SavePictureDialog1->Dialog().OverwritePrompt);
     EXPECT_TRUE(form->SavePictureDialog1->Dialog().PicturePreview);

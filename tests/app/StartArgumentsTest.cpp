@@ -165,7 +165,7 @@ TEST(StartArguments, AStartFileOpensAsTheWindowsOwnOperationsWould) {
 
 TEST(StartArguments, AFailingStartFileGivesTheOperationsMessage) {
     ScratchDir dir;
-    // A damaged project (its picture breaks off), a picture type the loader does not take, and a
+    // A damaged project (its picture breaks off), a file type the loader does not take, and a
     // picture that is no picture.
     BannerDocument saved;
     saved.NewDocument();
@@ -175,10 +175,10 @@ TEST(StartArguments, AFailingStartFileGivesTheOperationsMessage) {
     std::vector<std::uint8_t> bytes = testing::ReadAll(SaveProject(saved, dir / "damaged"));
     bytes.resize(BannerSettings::kSize + 10);
     WriteAll(dir / "damaged.vzk", bytes);
-    WriteAll(dir / "photo.jpeg", EncodeJpeg(Stripes(30, 30).color));
+    WriteAll(dir / "notes.txt", std::vector<std::uint8_t>(100, 'x'));
     WriteAll(dir / "fake.gif", std::vector<std::uint8_t>(100, 'x'));
 
-    for (const std::string name : {"damaged.vzk", "photo.jpeg", "fake.gif"}) {
+    for (const std::string name : {"damaged.vzk", "notes.txt", "fake.gif"}) {
         SCOPED_TRACE(name);
         const std::string path = dir / name;
         NewDoc viaArgs, direct;

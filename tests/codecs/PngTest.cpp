@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/codecs/ImageFormats.h"
 #include "tests/codecs/CodecTestUtil.h"
 
 namespace veskel {
@@ -209,18 +210,19 @@ TEST(PngDecode, ExplainsWhatIsWrong) {
     EXPECT_EQ(message(png), "PNG: truncated data");
 }
 
-// What a reader of an endless stream stops at: a PNG ends with its IEND chunk; bytes that are not
-// the named format are known by their first bytes.
+// What a reader of an endless stream stops at: a PNG ends with its IEND chunk; bytes that are no
+// picture (or not the format asked for) are known by their first bytes.
 TEST(PictureBytesNeeded, TheFirstBytesTellWhereAPictureEnds) {
-    const std::vector<std::uint8_t> png = EncodePng(PatternBitmap());
+    const std::vector<std::uint8_t> png = EncodePng(PatternBitmap()), jpeg = Sample("smooth.jpg"), zeros(64);
     std::vector<std::uint8_t> more = png;
     more.resize(png.size() + 1000, 0);
-    EXPECT_EQ(PictureBytesNeeded(".png", more), png.size());
-    EXPECT_EQ(PictureBytesNeeded(".png", std::span(png).first(png.size() - 1)), png.size());  // at IEND
-    EXPECT_EQ(PictureBytesNeeded(".png", std::span(png).first(png.size() - 12)), SIZE_MAX);
-    EXPECT_EQ(PictureBytesNeeded(".jpg", Sample("smooth.jpg")), SIZE_MAX);
-    for (const char* extension : {".png", ".jpg", ".gif", ".bmp"})
-        EXPECT_EQ(PictureBytesNeeded(extension, std::vector<std::uint8_t>(64)), 64u) << extension;
+    EXPECT_EQ(PictureBytesNeeded(more), png.size());
+    EXPECT_EQ(PictureBytesNeeded(std::span(png).first(png.size() - 1), ImageFormat::Png), png.size());  // at IEND
+    EXPECT_EQ(PictureBytesNeeded(std::span(png).first(png.size() - 12)), SIZE_MAX);
+    EXPECT_EQ(PictureBytesNeeded(jpeg), SIZE_MAX);
+    EXPECT_EQ(PictureBytesNeeded(jpeg, ImageFormat::Png), jpeg.size());  // not the format asked for
+    EXPECT_EQ(PictureBytesNeeded(std::vector<std::uint8_t>{'B'}), SIZE_MAX);  // may still become a BMP
+    EXPECT_EQ(PictureBytesNeeded(zeros), 64u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ControlTestSupport.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 namespace {
@@ -195,7 +196,7 @@ TEST(AALabelPaint, BitmapFacesKeepTheirSizeAtThreeTimes) {
     Canvas c(plain);
     c.font = l->GetFont();
     Rect r{0, 0, 250, l->Height()};
-    c.DrawText(l->Caption(), r, kDtWordBreak);
+    DrawText(c, l->Caption(), r, kDtWordBreak);
     EXPECT_EQ(shot, plain);
 }
 

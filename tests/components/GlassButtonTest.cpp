@@ -12,6 +12,7 @@
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/StoredLayout.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 namespace {
@@ -374,7 +375,7 @@ TEST_F(GlassButtonCaption, CentringRoundsInTheProcessModeAndPressingSinksOneRow)
     Canvas measure(scratch);
     measure.font.family = "Verdana";
     measure.font.size = 9;
-    const int cacheW = measure.TextExtent("Save...").width + 4;
+    const int cacheW = TextExtent(measure, "Save...").width + 4;
     // A width that makes Width / 2 - cacheW / 2 = k + 0.5 with k odd.
     int width = cacheW + 3;
     while ((width - cacheW) % 4 != 3) ++width;

@@ -4,6 +4,7 @@
 
 #include "platform/graphics/Rounding.h"
 #include "platform/ui/Control.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 namespace {
@@ -76,7 +77,7 @@ TEST(ImageMenuItem, ImageThenDescriptionOnButtonFace) {
     Bitmap probe(1, 1);
     Canvas c(probe);
     c.font = font;
-    const Size text = c.TextExtent("Swap");
+    const Size text = TextExtent(c, "Swap");
 
     const Bitmap item = ImageMenuItemBitmap(image, "Swap", font);
     EXPECT_EQ(item.Width(), 6 + text.width + 20);

@@ -370,6 +370,18 @@ TEST_F(FilesTest, SavingIntoAPipeWhoseReaderLeavesFails) {
     reader.join();
 }
 
+// A look at a file's first bytes takes nothing from a pipe: its writer's bytes all reach the read.
+TEST_F(FilesTest, AHeadIsReadFromRegularFilesOnly) {
+    WriteFileAtomic(Path("long"), std::vector<std::uint8_t>(100, 7));
+    EXPECT_EQ(ReadFileHead(Path("long"), 8), std::vector<std::uint8_t>(8, 7));
+    const std::string pipe = Path("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::thread writer([&] { WriteFileAtomic(pipe, std::vector<std::uint8_t>(100, 7)); });
+    EXPECT_EQ(ReadFileHead(pipe, 8), std::nullopt);
+    EXPECT_EQ(ReadFileBytes(pipe).size(), 100u);
+    writer.join();
+}
+
 TEST(Files, LowerExtension) {
     EXPECT_EQ(LowerExtension("/a/b/Picture.PNG"), ".png");
     EXPECT_EQ(LowerExtension("banner.tar.JpG"), ".jpg");

@@ -56,9 +56,9 @@ TEST(ExportNames, FilterIndexOutsideTheFourEntriesWritesNothing) {
     EXPECT_THROW(ExportImage(TestBanner(), dir / "banner", 0), std::invalid_argument);
     EXPECT_THROW(ExportImage(TestBanner(), dir / "banner", 5), std::invalid_argument);
     EXPECT_TRUE(dir.Names().empty());
-    EXPECT_STREQ(kExportFilter,
-                 "Portable Network Graphics (*.png)|*.png|JPEG Image File (*.jpg)|*.jpg|Gif Image (*.gif)|*.gif|"
-                 "Bitmaps (*.bmp)|*.bmp");
+    EXPECT_EQ(kExportFilter,
+              "Portable Network Graphics (*.png)|*.png|JPEG Image File (*.jpg)|*.jpg|Gif Image (*.gif)|*.gif|"
+              "Bitmaps (*.bmp)|*.bmp");
 }
 
 TEST(ExportFormats, PngIsExactRgbWithoutAlpha) {

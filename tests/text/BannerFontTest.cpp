@@ -9,6 +9,7 @@
 #include "platform/text/FontCache.h"
 #include "platform/text/FontEngine.h"
 #include "tests/text/TextTestSupport.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 namespace {
@@ -25,7 +26,7 @@ std::string CompareWithArt(char32_t ch, const Art& art) {
     Bitmap bmp(width + 6, 14);
     Canvas canvas(bmp);
     canvas.font = BannerFont(kWhite);
-    canvas.TextOut(1, 0, EncodeUtf8(std::u32string(1, ch)));
+    TextOut(canvas, 1, 0, EncodeUtf8(std::u32string(1, ch)));
     std::ostringstream diff;
     for (int y = 0; y < bmp.Height(); ++y)
         for (int x = 0; x < bmp.Width(); ++x) {
@@ -84,11 +85,11 @@ TEST(BannerFont, DefaultTextFitsTheBannerAndSitsInTheMiddleRows) {
     canvas.font = BannerFont(kWhite);
     int sum = 0;
     for (char32_t c : DecodeUtf8Lossy(text)) sum += CharAdvance(canvas.font, c);
-    EXPECT_EQ(canvas.TextWidth(text), sum);  // the extent is the per-character advance sum
+    EXPECT_EQ(TextWidth(canvas, text), sum);  // the extent is the per-character advance sum
     EXPECT_LT(sum, 340);
 
     // Right-aligned 4 pixels before the edge at TextY 5, as a new document places it.
-    canvas.TextOut(346 - sum, 5, text);
+    TextOut(canvas, 346 - sum, 5, text);
     testing::Bounds ink = testing::InkBounds(banner, kBlack);
     ASSERT_FALSE(ink.empty);
     EXPECT_EQ(ink.left, 346 - sum);
@@ -104,8 +105,8 @@ TEST(BannerFont, LowercaseSharesTheCapitals) {
         Bitmap a(10, 12), b(10, 12);
         Canvas ca(a), cb(b);
         ca.font = cb.font = f;
-        ca.TextOut(0, 0, EncodeUtf8(std::u32string(1, lower)));
-        cb.TextOut(0, 0, EncodeUtf8(std::u32string(1, upper)));
+        TextOut(ca, 0, 0, EncodeUtf8(std::u32string(1, lower)));
+        TextOut(cb, 0, 0, EncodeUtf8(std::u32string(1, upper)));
         EXPECT_EQ(a, b) << "U+" << std::hex << unsigned(lower);
         EXPECT_GT(testing::CountPixels(a, kWhite), 0);
     }

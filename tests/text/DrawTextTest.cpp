@@ -5,6 +5,7 @@
 
 #include "platform/graphics/Canvas.h"
 #include "tests/text/TextTestSupport.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 namespace {
@@ -37,15 +38,15 @@ TEST(DrawText, WordBreakingLaysOutLinesAndMeasuresWhatItDraws) {
         cd.font = ce.font = testing::BannerFont(kWhite);
 
         Rect calc{5, 3, 5 + c.width, 3};
-        const int measured = cd.DrawText(c.text, calc, kDtWordBreak | kDtCalcRect);
+        const int measured = DrawText(cd, c.text, calc, kDtWordBreak | kDtCalcRect);
         EXPECT_EQ(measured, 12 * int(c.lines.size()));
         EXPECT_EQ(calc.bottom, 3 + measured);
         EXPECT_EQ(testing::CountPixels(drawn, kBlack), 120 * 80);  // measuring draws nothing
 
         Rect box{5, 3, 5 + c.width, 3 + measured};
-        EXPECT_EQ(cd.DrawText(c.text, box, kDtWordBreak), measured);
+        EXPECT_EQ(DrawText(cd, c.text, box, kDtWordBreak), measured);
         ce.SetClipRect(box);  // DrawText clips to its rectangle
-        for (std::size_t i = 0; i < c.lines.size(); ++i) ce.TextOut(5, 3 + 12 * int(i), c.lines[i]);
+        for (std::size_t i = 0; i < c.lines.size(); ++i) TextOut(ce, 5, 3 + 12 * int(i), c.lines[i]);
         EXPECT_EQ(drawn, expected);
     }
 }
@@ -55,20 +56,20 @@ TEST(DrawText, CalcRectGrowsTheWidthOnlyForAWordThatDoesNotFit) {
     Canvas c(bmp);
     c.font = testing::BannerFont();
     Rect r{0, 0, 20, 0};
-    c.DrawText("A WWWWWWWWWW A", r, kDtWordBreak | kDtCalcRect);
+    DrawText(c, "A WWWWWWWWWW A", r, kDtWordBreak | kDtCalcRect);
     EXPECT_EQ(r.right, 60);
     Rect wide{0, 0, 200, 0};
-    c.DrawText("AAA AAA", wide, kDtWordBreak | kDtCalcRect);
+    DrawText(c, "AAA AAA", wide, kDtWordBreak | kDtCalcRect);
     EXPECT_EQ(wide.right, 200);
     // Without word breaking the rectangle takes the widest line's width.
     Rect single{7, 0, 8, 0};
-    EXPECT_EQ(c.DrawText("AAA AAA AAA", single, kDtCalcRect | kDtSingleLine), 12);
+    EXPECT_EQ(DrawText(c, "AAA AAA AAA", single, kDtCalcRect | kDtSingleLine), 12);
     EXPECT_EQ(single.right, 7 + 53);
     Rect lines{7, 0, 8, 0};
-    EXPECT_EQ(c.DrawText("AA\nAAAA", lines, kDtCalcRect), 24);
+    EXPECT_EQ(DrawText(c, "AA\nAAAA", lines, kDtCalcRect), 24);
     EXPECT_EQ(lines.right, 7 + 20);
     Rect empty{1, 2, 30, 40};
-    EXPECT_EQ(c.DrawText("", empty, kDtWordBreak | kDtCalcRect), 0);
+    EXPECT_EQ(DrawText(c, "", empty, kDtWordBreak | kDtCalcRect), 0);
     EXPECT_EQ(empty.bottom, 2);
 }
 
@@ -91,8 +92,8 @@ TEST(DrawText, AlignmentPlacesEachLine) {
         Canvas cd(drawn), ce(expected);
         cd.font = ce.font = testing::BannerFont(kWhite);
         Rect box{5, 3, 35, 33};
-        cd.DrawText("AB", box, c.flags);
-        ce.TextOut(c.x, c.y, "AB");
+        DrawText(cd, "AB", box, c.flags);
+        TextOut(ce, c.x, c.y, "AB");
         EXPECT_EQ(drawn, expected) << "flags " << c.flags;
     }
 }
@@ -109,12 +110,12 @@ TEST(DrawText, MeasuredHeightBoundsTheDrawnInkInUiFonts) {
         c.font.pixelHeight = 11 * scale;
         c.font.color = kBlack;
         Rect r{0, 0, 150 * scale, 0};
-        const int h = c.DrawText(caption, r, kDtWordBreak | kDtCalcRect);
-        const int lineHeight = c.TextHeight("ASD");
+        const int h = DrawText(c, caption, r, kDtWordBreak | kDtCalcRect);
+        const int lineHeight = TextHeight(c, "ASD");
         EXPECT_EQ(h % lineHeight, 0);
         EXPECT_GE(h / lineHeight, 3) << "scale " << scale;
         Rect box{0, 0, 150 * scale, 200 * scale};
-        EXPECT_EQ(c.DrawText(caption, box, kDtWordBreak), h);
+        EXPECT_EQ(DrawText(c, caption, box, kDtWordBreak), h);
         testing::Bounds ink = testing::InkBounds(bmp, kWhite);
         ASSERT_FALSE(ink.empty);
         EXPECT_LE(ink.bottom, h);

@@ -10,6 +10,7 @@
 #include "platform/text/FontCache.h"
 #include "platform/text/FontEngine.h"
 #include "tests/text/TextTestSupport.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 namespace {
@@ -84,10 +85,10 @@ TEST(FontEngine, BoldUsesARealBoldFaceOrSynthesisesIt) {
         Canvas ca(a), cb(b);
         ca.font = upright;
         cb.font = italic;
-        ca.TextOut(2, 2, "HI");
-        cb.TextOut(2, 2, "HI");
+        TextOut(ca, 2, 2, "HI");
+        TextOut(cb, 2, 2, "HI");
         EXPECT_NE(a, b) << family;
-        EXPECT_EQ(ca.TextWidth("HI"), cb.TextWidth("HI")) << family;
+        EXPECT_EQ(TextWidth(ca, "HI"), TextWidth(cb, "HI")) << family;
     }
 }
 
@@ -148,14 +149,14 @@ TEST(FontEngine, TextExtentMatchesTheDrawnAdvance) {
         pieces.Fill(kWhite);
         Canvas cw(whole), cp(pieces);
         cw.font = cp.font = f;
-        cw.TextOut(3, 4, text);
+        TextOut(cw, 3, 4, text);
         int pen = 3;
         for (char32_t c : chars) {
-            cp.TextOut(pen, 4, EncodeUtf8(std::u32string(1, c)));
+            TextOut(cp, pen, 4, EncodeUtf8(std::u32string(1, c)));
             pen += CharAdvance(f, c);
         }
         EXPECT_EQ(whole, pieces) << f.family;
-        Size ext = cw.TextExtent(text);
+        Size ext = TextExtent(cw, text);
         EXPECT_EQ(3 + ext.width, pen) << f.family;
         auto lock = text::LockEngine();
         EXPECT_EQ(ext.height, text::Instance(f).Height()) << f.family;
@@ -170,7 +171,7 @@ TEST(FontEngine, TextOutPaintsOnlyGlyphPixelsInsideTheClip) {
     c.font = testing::BannerFont(RGB(200, 10, 20));
     c.SetOrigin({10, 0});
     c.SetClipRect({12, 0, 20, 16});
-    c.TextOut(-8, 0, "HHHHHHHHHH");  // starts at device x 2, runs far past the clip
+    TextOut(c, -8, 0, "HHHHHHHHHH");  // starts at device x 2, runs far past the clip
     testing::Bounds ink = testing::InkBounds(bmp, RGB(1, 2, 3));
     ASSERT_FALSE(ink.empty);
     EXPECT_GE(ink.left, 12);
@@ -181,9 +182,9 @@ TEST(FontEngine, TextOutPaintsOnlyGlyphPixelsInsideTheClip) {
     Bitmap untouched = bmp;
     c.ResetClip();
     c.SetOrigin({0, 0});
-    c.TextOut(2000000000, 5, "HHHH");
-    c.TextOut(-2000000000, -2000000000, "HHHH");
-    c.TextOut(0, 100, "HHHH");
+    TextOut(c, 2000000000, 5, "HHHH");
+    TextOut(c, -2000000000, -2000000000, "HHHH");
+    TextOut(c, 0, 100, "HHHH");
     EXPECT_EQ(bmp, untouched);
 }
 
@@ -192,8 +193,8 @@ TEST(FontEngine, UnderlineSpansTheAdvanceBelowTheBaseline) {
     Canvas c(bmp);
     c.font = testing::BannerFont(kWhite);
     c.font.underline = true;
-    c.TextOut(2, 0, "A A");
-    const int width = c.TextWidth("A A");
+    TextOut(c, 2, 0, "A A");
+    const int width = TextWidth(c, "A A");
     // One full row under the descender row, from the pen start to the end of the advance.
     for (int x = 0; x < 60; ++x) EXPECT_EQ(bmp.Pixel(x, 9) == kWhite, x >= 2 && x < 2 + width) << x;
     for (int x = 0; x < 60; ++x) EXPECT_NE(bmp.Pixel(x, 10), kWhite) << x;
@@ -203,12 +204,12 @@ TEST(FontEngine, DamagedUtf8IsDrawnAsReplacementNotDropped) {
     Bitmap a(40, 12), b(40, 12);
     Canvas ca(a), cb(b);
     ca.font = cb.font = testing::BannerFont(kWhite);
-    ca.TextOut(0, 0, std::string("A\xFF" "B"));
-    cb.TextOut(0, 0, "A\xEF\xBF\xBD" "B");  // U+FFFD, which the font draws as its missing-glyph box
+    TextOut(ca, 0, 0, std::string("A\xFF" "B"));
+    TextOut(cb, 0, 0, "A\xEF\xBF\xBD" "B");  // U+FFFD, which the font draws as its missing-glyph box
     EXPECT_EQ(a, b);
-    EXPECT_EQ(ca.TextWidth(std::string("A\xFF" "B")), cb.TextWidth("A\xEF\xBF\xBD" "B"));
-    EXPECT_EQ(ca.TextExtent("").width, 0);
-    EXPECT_EQ(ca.TextExtent("").height, 12);
+    EXPECT_EQ(TextWidth(ca, std::string("A\xFF" "B")), TextWidth(cb, "A\xEF\xBF\xBD" "B"));
+    EXPECT_EQ(TextExtent(ca, "").width, 0);
+    EXPECT_EQ(TextExtent(ca, "").height, 12);
 }
 
 TEST(FontEngine, AbsurdSizesAreClampedNotAllocated) {

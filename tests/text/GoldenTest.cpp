@@ -10,6 +10,7 @@
 #include "platform/io/Files.h"
 #include "platform/text/CodePage.h"
 #include "tests/text/TextTestSupport.h"
+#include "platform/text/CanvasText.h"
 
 namespace veskel {
 namespace {
@@ -34,9 +35,9 @@ void CompareWithGolden(const Bitmap& actual, const std::string& name) {
 void OutlinedText(Canvas& c, int x, int y, const std::string& text) {
     c.font.color = kBlack;
     for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {-1, 1}, {1, -1}, {1, 1}, {-1, -1}})
-        c.TextOut(x + dx, y + dy, text);
+        TextOut(c, x + dx, y + dy, text);
     c.font.color = kWhite;
-    c.TextOut(x, y, text);
+    TextOut(c, x, y, text);
 }
 
 std::string Cp1251Range(int from, int to) {
@@ -56,7 +57,7 @@ TEST(Golden, BannerFontSheet) {
                                  "Съешь же ещё этих мягких французских булок, да выпей чаю."};
     int y = 2;
     for (const std::string& line : lines) {
-        c.TextOut(4, y, line);
+        TextOut(c, 4, y, line);
         y += 14;
     }
     // Two banners: the default text right-aligned 4 pixels before the edge at TextY 5, and Russian.
@@ -65,7 +66,7 @@ TEST(Golden, BannerFontSheet) {
         banner.Fill(RGB(166, 120, 60));
         Canvas b(banner);
         b.font = testing::BannerFont();
-        OutlinedText(b, 346 - b.TextWidth(text), 5, text);
+        OutlinedText(b, 346 - TextWidth(b, text), 5, text);
         c.Draw(5, y + 2, banner);
         y += 24;
     }
@@ -113,8 +114,8 @@ TEST(Golden, UiFamiliesSheet) {
         c.font.bold = l.bold;
         c.font.underline = l.underline;
         c.font.color = RGB(10, 10, 10);
-        c.TextOut(4, y, l.text);
-        y += c.TextHeight(l.text) + 2;
+        TextOut(c, 4, y, l.text);
+        y += TextHeight(c, l.text) + 2;
     }
     ASSERT_LE(y, sheet.Height());
     CompareWithGolden(sheet, "ui_families.png");

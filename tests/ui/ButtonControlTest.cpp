@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
-#include "platform/graphics/CanvasState.h"
 #include "platform/ui/ButtonControl.h"
 
 namespace veskel {
@@ -101,29 +100,6 @@ TEST_F(ButtonControlTest, AutoRepeatClicksAfterTheDelayThenEveryIntervalUntilRel
     button->SetEnabled(false);
     backend.AdvanceClock(1000);
     EXPECT_EQ(clicks, 9);
-}
-
-TEST(CanvasStateSaver, PutsClipOriginFontPenAndBrushBack) {
-    Bitmap bmp(20, 20);
-    Canvas c(bmp);
-    c.SetClipRect({2, 2, 18, 18});
-    c.SetOrigin({1, 1});
-    c.font.family = "Tahoma";
-    c.pen.color = kBlack;
-    c.brush.color = kWhite;
-    {
-        CanvasStateSaver saved(c);
-        c.IntersectClip({0, 0, 5, 5});
-        c.SetOrigin({7, 7});
-        c.font.family = "Verdana";
-        c.pen.color = RGB(1, 2, 3);
-        c.brush.style = BrushStyle::Clear;
-    }
-    EXPECT_EQ(c.ClipRect(), (Rect{2, 2, 18, 18}));
-    EXPECT_EQ(c.Origin(), (Point{1, 1}));
-    EXPECT_EQ(c.font.family, "Tahoma");
-    EXPECT_EQ(c.pen.color, kBlack);
-    EXPECT_EQ(c.brush.style, BrushStyle::Solid);
 }
 
 }  // namespace

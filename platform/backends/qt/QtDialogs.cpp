@@ -22,6 +22,7 @@
 
 #include "platform/backends/qt/QtConvert.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/ImageFormats.h"
 #include "platform/io/Files.h"
 
 namespace veskel::qt {
@@ -34,14 +35,16 @@ constexpr int kPreviewSide = 192;
 // Preview only what a picture file of ours can reasonably be; bigger files are not read.
 constexpr std::size_t kPreviewMaxBytes = std::size_t(64) << 20;
 
-Picture DecodeByExtension(const std::string& path) {
-    const std::string ext = LowerExtension(path);
-    if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif" && ext != ".bmp") return {};
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(path, kPreviewMaxBytes);
-    if (ext == ".png") return DecodePng(bytes);
-    if (ext == ".gif") return DecodeGif(bytes);
-    if (ext == ".bmp") return DecodeBmp(bytes);
-    return DecodeJpeg(bytes);
+// The picture in a file, told by its first bytes (or its extension when they tell nothing); a
+// file that is no picture is read no further than those bytes.
+Picture DecodePictureFile(const std::string& path) {
+    if (!ImageFormatOfExtension(LowerExtension(path))) {
+        const std::optional<std::vector<std::uint8_t>> head = ReadFileHead(path, kSignatureBytes);
+        if (!head || !SniffImageFormat(*head)) return {};
+    }
+    const std::vector<std::uint8_t> bytes =
+        ReadFileBytes(path, kPreviewMaxBytes, [](auto head) { return PictureBytesNeeded(head); });
+    return DecodeImage(path, bytes);
 }
 
 }  // namespace
@@ -69,7 +72,7 @@ void PicturePreview::ShowFile(const QString& path) {
     caption_->clear();
     if (path.isEmpty() || !QFileInfo(path).isFile()) return;
     try {
-        const Picture decoded = DecodeByExtension(ToStdString(path));
+        const Picture decoded = DecodePictureFile(ToStdString(path));
         if (decoded.IsEmpty()) return;
         shown_ = ToQImage(decoded);
     } catch (const std::exception&) {

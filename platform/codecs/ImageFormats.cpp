@@ -1,0 +1,138 @@
+#include "platform/codecs/ImageFormats.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/codecs/Codecs.h"
+#include "platform/io/Files.h"
+
+namespace veskel {
+
+namespace {
+
+constexpr std::string_view kPngExtensions[] = {".png"};
+constexpr std::string_view kJpegExtensions[] = {".jpg", ".jpeg"};
+constexpr std::string_view kGifExtensions[] = {".gif"};
+constexpr std::string_view kBmpExtensions[] = {".bmp"};
+
+constexpr std::uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint8_t kJpegSignature[] = {0xFF, 0xD8, 0xFF};
+constexpr std::uint8_t kGifSignature[] = {'G', 'I', 'F'};
+constexpr std::uint8_t kBmpSignature[] = {'B', 'M'};
+
+constexpr ImageFormatInfo kFormats[] = {
+    {ImageFormat::Png, "PNG", kPngExtensions, kPngSignature, DecodePng, true,
+     "Portable Network Graphics (*.png)", "*.png"},
+    {ImageFormat::Jpeg, "JPEG", kJpegExtensions, kJpegSignature, DecodeJpeg, false, "JPEG Image File (*.jpg)",
+     "*.jpg"},
+    {ImageFormat::Gif, "GIF", kGifExtensions, kGifSignature, DecodeGif, false, "Gif Image (*.gif)", "*.gif"},
+    {ImageFormat::Bmp, "BMP", kBmpExtensions, kBmpSignature, DecodeBmp, false, "Bitmaps (*.bmp)", "*.bmp"},
+};
+
+constexpr bool InFormatOrder() {
+    for (std::size_t i = 0; i < std::size(kFormats); ++i)
+        if (kFormats[i].format != ImageFormat(i)) return false;
+    return true;
+}
+static_assert(InFormatOrder(), "InfoOf finds a format's row by its number");
+
+// The open-picture dialog's first entry names the patterns in this order.
+constexpr ImageFormat kAllPicturesOrder[] = {ImageFormat::Gif, ImageFormat::Bmp, ImageFormat::Png,
+                                             ImageFormat::Jpeg};
+
+bool StartsWith(std::span<const std::uint8_t> data, std::span<const std::uint8_t> prefix) {
+    return data.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), data.begin());
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// "use .png, .jpg, .gif or .bmp": the extension each format is saved with.
+std::string ExtensionsInWords() {
+    std::string words = "use ";
+    for (std::size_t i = 0; i < std::size(kFormats); ++i) {
+        if (i > 0) words += i + 1 == std::size(kFormats) ? " or " : ", ";
+        words += kFormats[i].extensions.front();
+    }
+    return words;
+}
+
+// The end of a PNG datastream: the end of its IEND chunk, which the chunk headers lead to.
+std::size_t PngBytesNeeded(std::span<const std::uint8_t> head) {
+    for (std::uint64_t at = sizeof kPngSignature; at + 8 <= head.size();) {
+        const std::uint8_t* chunk = head.data() + at;
+        const std::uint32_t length = std::uint32_t(chunk[0]) << 24 | std::uint32_t(chunk[1]) << 16 |
+                                     std::uint32_t(chunk[2]) << 8 | std::uint32_t(chunk[3]);
+        if (length > 0x7FFFFFFFu) return head.size();  // no PNG chunk is this long
+        at += 12 + std::uint64_t(length);
+        if (std::equal(chunk + 4, chunk + 8, "IEND")) return std::size_t(at);
+    }
+    return SIZE_MAX;
+}
+
+}  // namespace
+
+std::span<const ImageFormatInfo> ImageFormats() { return kFormats; }
+
+const ImageFormatInfo& InfoOf(ImageFormat format) { return kFormats[std::size_t(format)]; }
+
+std::optional<ImageFormat> ImageFormatOfExtension(std::string_view extension) {
+    for (const ImageFormatInfo& info : kFormats)
+        for (std::string_view e : info.extensions)
+            if (std::ranges::equal(extension, e, [](char a, char b) { return Lower(a) == b; })) return info.format;
+    return std::nullopt;
+}
+
+std::optional<ImageFormat> SniffImageFormat(std::span<const std::uint8_t> data) {
+    for (const ImageFormatInfo& info : kFormats)
+        if (StartsWith(data, info.signature)) return info.format;
+    return std::nullopt;
+}
+
+Picture DecodeImage(std::string_view name, std::span<const std::uint8_t> bytes) {
+    const std::string extension = LowerExtension(std::string(name));
+    std::optional<ImageFormat> format = SniffImageFormat(bytes);
+    if (!format) format = ImageFormatOfExtension(extension);
+    if (!format)
+        throw CodecError("the file type \"" + extension + "\" is not supported (" + ExtensionsInWords() + ")");
+    const ImageFormatInfo& info = InfoOf(*format);
+    Picture picture = info.decode(bytes);
+    if (!info.keepsTransparency) picture.DropAlpha();
+    return picture;
+}
+
+std::size_t PictureBytesNeeded(std::span<const std::uint8_t> head, std::optional<ImageFormat> only) {
+    for (const ImageFormatInfo& info : kFormats) {
+        if (only && info.format != *only) continue;
+        const std::size_t n = std::min(head.size(), info.signature.size());
+        if (!std::equal(head.begin(), head.begin() + long(n), info.signature.begin())) continue;
+        if (n < info.signature.size()) return SIZE_MAX;  // too short to tell yet
+        return info.format == ImageFormat::Png ? PngBytesNeeded(head) : SIZE_MAX;
+    }
+    return head.size();
+}
+
+const std::string& PictureSaveFilter() {
+    static const std::string filter = [] {
+        std::string text;
+        for (const ImageFormatInfo& info : kFormats) {
+            if (!text.empty()) text += '|';
+            text += std::string(info.filterName) + '|' + std::string(info.filterPattern);
+        }
+        return text;
+    }();
+    return filter;
+}
+
+const std::string& PictureOpenFilter() {
+    static const std::string filter = [] {
+        std::string all;
+        for (ImageFormat format : kAllPicturesOrder) {
+            if (!all.empty()) all += ';';
+            all += InfoOf(format).filterPattern;
+        }
+        return "All supported images|" + all + '|' + PictureSaveFilter();
+    }();
+    return filter;
+}
+
+}  // namespace veskel

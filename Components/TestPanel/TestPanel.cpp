@@ -133,9 +133,12 @@ bool TTestPanel::StepPage(int step) {
     const int from = activePage_ >= 0 && activePage_ < count ? activePage_ : 0;
     const int to = ((from + step) % count + count) % count;
     Form* form = GetForm();
-    const bool inPage = form && form->ActiveControl() && form->ActiveControl() != this &&
-                        Contains(this, form->ActiveControl());
+    const bool onStrip = form && form->ActiveControl() == this;
+    const bool inPage = form && form->ActiveControl() && !onStrip && Contains(this, form->ActiveControl());
     SetVisiblePage(to);
+    // Switching moves the focus to the first focusable control inside (or nowhere); the keyboard
+    // keeps it where the user was: on the strip, or on the new page's first stop.
+    if (onStrip) focus::FocusByKeyboard(*this);
     if (inPage) {
         const std::vector<Control*> stops = focus::TabStops(*Page(to));
         focus::FocusByKeyboard(stops.empty() ? *static_cast<Control*>(this) : *stops.front());

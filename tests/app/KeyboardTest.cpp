@@ -2,6 +2,7 @@
 // kind of control, and that a key's change is the same history step as the mouse's.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,58 @@ TEST_F(KeyboardTest, TabVisitsEachPageInReadingOrderThenTheTabs) {
         form->SetActiveControl(nullptr);
         EXPECT_EQ(TabWalk(int(c.order.size()), c.shift), c.order);
     }
+}
+
+
+// What a key does to each kind of control, read off the design (or the page shown): the same
+// operation as the mouse's press. The cases run in order, each from where the last one left off.
+TEST_F(KeyboardTest, KeysOperateEachKindOfControl) {
+    const auto& s = [this]() -> const BannerSettings& { return form->Document().Settings(); };
+    const int page2 = form->GlassSlider2->Max() / 10;
+    struct Case {
+        int page;
+        const char* control;
+        int key;
+        std::function<int()> read;
+        std::function<int(int before)> expect;
+    };
+    const auto plus = [](int d) { return [d](int before) { return before + d; }; };
+    const auto is = [](int v) { return [v](int) { return v; }; };
+    const auto flip = [](int before) { return 1 - before; };
+    const Case cases[] = {
+        {0, "SmallGlassButton1", kKeySpace, [&] { return s().TextX(); }, plus(1)},
+        {0, "PulseButton1", kKeyReturn, [&] { return s().TextX(); }, plus(-1)},
+        {0, "PulseButton3", kKeySpace, [&] { return s().TextY(); }, plus(1)},
+        {0, "GlassCheckBox2", kKeySpace, [&] { return int(s().Horizontal()); }, flip},
+        {0, "GlassCheckBox2", kKeyReturn, [&] { return int(s().Horizontal()); }, flip},
+        {1, "GlassSlider1", kKeyHome, [&] { return s().PatternStrength(); }, is(0)},
+        {1, "GlassSlider1", kKeyRight, [&] { return s().PatternStrength(); }, plus(1)},
+        {1, "GlassSlider1", kKeyUp, [&] { return s().PatternStrength(); }, plus(1)},
+        {1, "GlassSlider1", kKeyDown, [&] { return s().PatternStrength(); }, plus(-1)},
+        {1, "GlassSlider1", kKeyEnd, [&] { return s().PatternStrength(); }, is(form->GlassSlider1->Max())},
+        {1, "GlassSlider2", kKeyHome, [&] { return s().MirrorStrength(); }, is(0)},
+        {1, "GlassSlider2", kKeyPrior, [&] { return s().MirrorStrength(); }, plus(page2)},
+        {1, "GlassListBox1", kKeyHome, [&] { return s().Pattern(); }, is(0)},
+        {1, "GlassListBox1", kKeyDown, [&] { return s().Pattern(); }, plus(1)},
+        {1, "GlassListBox1", kKeyEnd, [&] { return s().Pattern(); }, is(5)},
+        {1, "GlassListBox1", kKeyPrior, [&] { return s().Pattern(); }, is(0)},  // a boxful: all six rows
+        {1, "GlassListBox2", kKeyEnd, [&] { return s().MirrorPattern(); }, is(5)},
+        {1, "GlassListBox2", kKeyUp, [&] { return s().MirrorPattern(); }, is(4)},
+        {1, "GlassCheckBox1", kKeySpace, [&] { return int(s().Border()); }, flip},
+        {1, "TestPanel1", kKeyRight, [&] { return form->TestPanel1->ActivePage(); }, is(2)},
+        {2, "TestPanel1", kKeyLeft, [&] { return form->TestPanel1->ActivePage(); }, is(1)},
+        {0, "TestPanel1", kKeyLeft, [&] { return form->TestPanel1->ActivePage(); }, is(3)},
+        {2, "PulseButton8", kKeySpace, [&] { return s().OverlayX(); }, plus(1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " key " + std::to_string(c.key));
+        form->TestPanel1->SetVisiblePage(c.page);
+        focus::FocusByKeyboard(*form->FindComponent(c.control));
+        const int before = c.read();
+        backend.PressKey(*form, c.key);
+        EXPECT_EQ(c.read(), c.expect(before));
+    }
+    EXPECT_TRUE(errors.empty());
 }
 
 }  // namespace

@@ -122,5 +122,43 @@ TEST_F(KeyboardTest, KeysOperateEachKindOfControl) {
     EXPECT_TRUE(errors.empty());
 }
 
+
+// A held key is a drag: a slider's run of steps is one step of the history, and an arrow button
+// repeats on the mouse's timing, so holding either gives what holding the mouse gives.
+TEST_F(KeyboardTest, HeldKeysActAsAHeldMouseButton) {
+    form->TestPanel1->SetVisiblePage(1);
+    focus::FocusByKeyboard(*form->GlassSlider1);
+    const int strength = form->Document().Settings().PatternStrength();
+    const std::size_t steps = form->History().UndoSteps();
+    for (int i = 0; i < 5; ++i) {
+        backend.KeyDown(*form, kKeyLeft);
+        backend.AdvanceClock(60);  // each repeat rests long enough to be heard
+    }
+    backend.KeyUp(*form, kKeyLeft);
+    backend.KeyDown(*form, kKeyLeft);  // a second press is a step of its own
+    backend.KeyUp(*form, kKeyLeft);
+    EXPECT_EQ(form->Document().Settings().PatternStrength(), strength - 6);
+    EXPECT_EQ(form->History().UndoSteps(), steps + 2);
+    form->Actions().Undo();
+    EXPECT_EQ(form->Document().Settings().PatternStrength(), strength - 5);
+
+    form->TestPanel1->SetVisiblePage(0);
+    const auto hold = [&](auto press, auto release) {
+        const int x = form->Document().Settings().TextX();
+        press();
+        backend.AdvanceClock(500);
+        release();
+        return form->Document().Settings().TextX() - x;
+    };
+    const Point arrow = At("PulseButton4");
+    const int byMouse = hold([&] { backend.MouseDown(*form, arrow.x, arrow.y); },
+                             [&] { backend.MouseUp(*form, arrow.x, arrow.y); });
+    focus::FocusByKeyboard(*form->FindComponent("PulseButton4"));
+    const int byKey = hold([&] { backend.KeyDown(*form, kKeySpace); }, [&] { backend.KeyUp(*form, kKeySpace); });
+    EXPECT_GT(byMouse, 2);
+    EXPECT_EQ(byKey, byMouse);
+    EXPECT_TRUE(errors.empty());
+}
+
 }  // namespace
 }  // namespace veskel

@@ -12,6 +12,8 @@
 #include "Components/GlassEdit/GlassEdit.h"
 #include "Components/GlassListBox/GlassListBox.h"
 #include "Components/GlassSlider/GlassSlider.h"
+#include "Components/HLSColorTable/HLSColorTable.h"
+#include "Components/HLSSlider/HLSSlider.h"
 #include "Components/TestPanel/TestPanel.h"
 #include "platform/ui/Edit.h"
 #include "platform/ui/FocusChain.h"
@@ -157,6 +159,50 @@ TEST_F(KeyboardTest, HeldKeysActAsAHeldMouseButton) {
     const int byKey = hold([&] { backend.KeyDown(*form, kKeySpace); }, [&] { backend.KeyUp(*form, kKeySpace); });
     EXPECT_GT(byMouse, 2);
     EXPECT_EQ(byKey, byMouse);
+    EXPECT_TRUE(errors.empty());
+}
+
+
+// The colour box by keyboard: Enter opens the palette with the R field focused (its six fields
+// are the pop-up's first stops), the table and the hue bar pick with the arrows, the colours
+// reach the design as the mouse's do (one step for the session), and Escape closes it.
+TEST_F(KeyboardTest, PaletteByKeyboard) {
+    focus::FocusByKeyboard(*form->ClrBox1);
+    const Color before = form->Document().Settings().Color1();
+    const std::size_t steps = form->History().UndoSteps();
+    backend.PressKey(*form, kKeyReturn);
+    TPForm* palette = form->ClrBox1->Palette();
+    ASSERT_NE(palette, nullptr);
+    EXPECT_EQ(palette->ActiveControl(), palette->GlassEdits[0]->Edit);
+    backend.AdvanceClock(1000);  // the pointer is far away: the pop-up stays for the keyboard
+    ASSERT_EQ(form->ClrBox1->Palette(), palette);
+
+    std::vector<std::string> order;
+    for (int i = 0; i < 12; ++i) {
+        backend.PressKey(*palette, kKeyTab);
+        Control* c = palette->ActiveControl();
+        order.push_back(c->Name().empty() ? c->Parent()->Name() : c->Name());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"GlassEdit2", "GlassEdit3", "GlassEdit4", "GlassEdit5", "GlassEdit6",
+                                               "HLSSlider1", "Shape1", "GroupPNGButtons13", "HLSColorTable1", "Shape2",
+                                               "GroupPNGButtons1", "GlassEdit1"}));
+
+    focus::FocusByKeyboard(*palette->HLSColorTable1);
+    backend.PressKey(*palette, kKeyHome);  // no saturation: a grey
+    backend.PressKey(*palette, kKeyNext);
+    const Color grey = form->ClrBox1->ForeColor();
+    EXPECT_EQ(GetR(grey), GetG(grey));
+    EXPECT_EQ(GetG(grey), GetB(grey));
+    EXPECT_EQ(form->Document().Settings().Color1(), grey);
+    focus::FocusByKeyboard(*palette->HLSSlider1);
+    backend.PressKey(*palette, kKeyEnd);
+    EXPECT_EQ(palette->HLSSlider1->Positopn(), 255);
+
+    backend.KeyDown(*palette, kKeyEscape);  // the pop-up goes: its release reaches nothing
+    EXPECT_FALSE(form->ClrBox1->PaletteOpen());
+    EXPECT_EQ(form->History().UndoSteps(), steps + 1);
+    form->Actions().Undo();
+    EXPECT_EQ(form->Document().Settings().Color1(), before);
     EXPECT_TRUE(errors.empty());
 }
 

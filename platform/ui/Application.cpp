@@ -69,6 +69,7 @@ Application::Application(Backend& backend) : backend_(backend), hints_(std::make
     if (g_current) throw std::logic_error("only one Application may exist at a time");
     g_current = this;
     backend_.Attach(this);
+    focus::ApplicationStarted();
 }
 
 Application::~Application() {

@@ -139,6 +139,8 @@ bool NavigationKey(Form& form, int key, ShiftState shift) {
 
 bool RingVisible() { return ringVisible; }
 
+void ApplicationStarted() { ringVisible = false; }
+
 void PointerPressed(Form&) { SetRingVisible(false); }
 
 void FocusMoved(Form&, Control* from, Control* to) {

@@ -56,6 +56,8 @@ void FocusByKeyboard(Control& c);
 
 // Whether the ring is shown (on the focused control of each window).
 bool RingVisible();
+// A new Application starts without a ring.
+void ApplicationStarted();
 // The pointer was pressed in a window: the ring goes.
 void PointerPressed(Form& form);
 // The form's focus moved from one control to another (either may be null): both rings repaint.

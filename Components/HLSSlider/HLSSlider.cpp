@@ -86,8 +86,16 @@ void THLSSlider::KeyDown(int& key, ShiftState shift) {
         case kKeyEnd: to = 255; break;
         default: return;
     }
+    stepKey_ = key;
     key = 0;
     Pick(std::clamp(to, 0, 255));
+}
+
+void THLSSlider::KeyUp(int key, ShiftState shift) {
+    GraphicControl::KeyUp(key, shift);
+    if (key != stepKey_ || dragging_) return;
+    stepKey_ = 0;
+    if (OnFinalChange) OnFinalChange(*this);
 }
 
 void THLSSlider::MouseDown(MouseButton button, ShiftState shift, int x, int y) {

@@ -15,6 +15,11 @@ namespace {
 
 bool ringVisible = false;
 
+std::vector<std::pair<int, FocusListener>>& Listeners() {
+    static std::vector<std::pair<int, FocusListener>> listeners;
+    return listeners;
+}
+
 RingPainter& Painter() {
     static RingPainter painter = [](Canvas& canvas, const Rect& ring) { canvas.FrameRect(ring, kBlack); };
     return painter;
@@ -143,10 +148,24 @@ void ApplicationStarted() { ringVisible = false; }
 
 void PointerPressed(Form&) { SetRingVisible(false); }
 
-void FocusMoved(Form&, Control* from, Control* to) {
-    if (!ringVisible) return;
-    InvalidateRing(from);
-    InvalidateRing(to);
+void FocusMoved(Form& form, Control* from, Control* to) {
+    if (ringVisible) {
+        InvalidateRing(from);
+        InvalidateRing(to);
+    }
+    // A copy: a listener may remove itself.
+    const auto listeners = Listeners();
+    for (const auto& [id, listener] : listeners) listener(form, to);
+}
+
+int AddFocusListener(FocusListener listener) {
+    static int nextId = 1;
+    Listeners().push_back({nextId, std::move(listener)});
+    return nextId++;
+}
+
+void RemoveFocusListener(int id) {
+    std::erase_if(Listeners(), [id](const auto& l) { return l.first == id; });
 }
 
 void PaintRing(Form& form, Bitmap& surface, const Rect& area) {

@@ -65,6 +65,12 @@ void FocusMoved(Form& form, Control* from, Control* to);
 // Draws the ring of the form's focused control into the form's surface, inside area.
 void PaintRing(Form& form, Bitmap& surface, const Rect& area);
 
+// Listeners hear every move of a window's focus, by mouse, keyboard or code (a screen reader
+// follows it); focused is null when the focus left every control. Returns an id for removal.
+using FocusListener = std::function<void(Form& form, Control* focused)>;
+int AddFocusListener(FocusListener listener);
+void RemoveFocusListener(int id);
+
 // Draws a ring inside `ring`, a band kRingMargin wide (canvas coordinates, clip already set).
 using RingPainter = std::function<void(Canvas& canvas, const Rect& ring)>;
 void SetRingPainter(RingPainter painter);

@@ -32,12 +32,7 @@ struct KeyboardTest : testing::DesignerFixture {
 };
 
 TEST_F(KeyboardTest, TabVisitsEachPageInReadingOrderThenTheTabs) {
-    using Names = std::vector<std::string>;
-    struct Case {
-        int page;
-        ShiftState shift;
-        Names order;
-    };
+    struct Case { int page; ShiftState shift; std::vector<std::string> order; };
     // Each walk starts with no focus and ends back at its first stop.
     const Case cases[] = {
         {0, 0, {"GlassEdit1", "PulseButton2", "GlassEdit2", "SmallGlassButton1", "SmallGlassButton2", "PulseButton1",
@@ -70,13 +65,7 @@ TEST_F(KeyboardTest, TabVisitsEachPageInReadingOrderThenTheTabs) {
 // What a key does to each kind of control, read off the design (or the page shown): the same
 // operation as the mouse's press. The cases run in order, each from where the last one left off.
 TEST_F(KeyboardTest, KeysOperateEachKindOfControl) {
-    struct Case {
-        int page;
-        const char* control;
-        int key;
-        const char* field;  // "page": the page shown
-        const char* value;
-    };
+    struct Case { int page; const char* control; int key; const char* field /* "page": the page shown */; const char* value; };
     const Case cases[] = {
         {0, "SmallGlassButton1", kKeySpace, "TextX", "224"}, {0, "PulseButton1", kKeyReturn, "TextX", "223"},
         {0, "PulseButton3", kKeySpace, "TextY", "6"},        {0, "GlassCheckBox2", kKeySpace, "Horizontal", "0"},

@@ -68,7 +68,7 @@ void ButtonControl::MouseLeave() {
 
 void ButtonControl::KeyDown(int& key, ShiftState shift) {
     GraphicControl::KeyDown(key, shift);
-    if ((key != kKeySpace && key != kKeyReturn) || (shift & (kCtrl | kAlt))) return;
+    if ((key != kKeySpace && key != kKeyReturn) || (shift & (kCtrl | kAlt)) || !Enabled()) return;
     // The window system repeats a held key; the button's own auto-repeat runs as for the mouse.
     if (pressKey_ == 0) {
         pressKey_ = key;

@@ -37,7 +37,6 @@ std::optional<int> StoredTabOrder(const Control& c) {
 // Reading order: rows from the top, each from the left; stored tab orders first.
 void SortSiblings(std::vector<Control*>& kids) {
     std::stable_sort(kids.begin(), kids.end(), [](Control* a, Control* b) { return a->Top() < b->Top(); });
-    std::vector<Control*> sorted;
     for (std::size_t row = 0; row < kids.size();) {
         std::size_t end = row + 1;
         while (end < kids.size() && kids[end]->Top() - kids[row]->Top() <= kRowSlack) ++end;
@@ -155,7 +154,7 @@ void FocusMoved(Form& form, Control* from, Control* to) {
     }
     // A copy: a listener may remove itself.
     const auto listeners = Listeners();
-    for (const auto& [id, listener] : listeners) listener(form, to);
+    for (const auto& entry : listeners) entry.second(form, to);
 }
 
 int AddFocusListener(FocusListener listener) {

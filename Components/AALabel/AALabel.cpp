@@ -74,6 +74,7 @@ const PropertyTable& TAALabel::StoredProperties() const {
 void TAALabel::SetIsURL(bool v) {
     isURL_ = v;
     SetCursor(v ? kCrHandPoint : kCrDefault);
+    SetKeyboardStop(v);
     Repaint();
 }
 
@@ -187,6 +188,13 @@ void TAALabel::DrawScaledText(Bitmap& scaled, const Rect& part) const {
             dst[3 * x + 2] = p[2];
         }
     }
+}
+
+void TAALabel::KeyDown(int& key, ShiftState shift) {
+    GraphicControl::KeyDown(key, shift);
+    if (key != kKeyReturn || !isURL_ || (shift & (kCtrl | kAlt | kShift))) return;
+    key = 0;
+    MouseUp(MouseButton::Left, 0, 0, 0);
 }
 
 void TAALabel::MouseUp(MouseButton button, ShiftState shift, int x, int y) {

@@ -40,6 +40,8 @@ public:
 protected:
     void Paint(Canvas& canvas) override;
     void MouseUp(MouseButton button, ShiftState shift, int x, int y) override;
+    // A link opens with Enter, as with a click.
+    void KeyDown(int& key, ShiftState shift) override;
 
 private:
     // Draws the caption at three times its measured size into scaled, which holds the piece of

@@ -46,6 +46,7 @@ const PropertyTable& TClrBox::StoredProperties() const {
 
 TClrBox::TClrBox() {
     SetBounds(0, 0, 19, 18);
+    SetKeyboardStop(true);
     hoverTimer_.SetInterval(kHoverDelayMs);
     hoverTimer_.SetEnabled(false);
     hoverTimer_.OnTimer = [this] {
@@ -113,6 +114,15 @@ void TClrBox::MouseMove(ShiftState shift, int x, int y) {
 void TClrBox::MouseDown(MouseButton button, ShiftState shift, int x, int y) {
     if (PointerOverBox()) OpenPalette();
     CustomControl::MouseDown(button, shift, x, y);
+}
+
+void TClrBox::KeyDown(int& key, ShiftState shift) {
+    CustomControl::KeyDown(key, shift);
+    if ((key != kKeyReturn && key != kKeySpace) || (shift & (kCtrl | kAlt))) return;
+    key = 0;
+    if (paletteGuard_) return;
+    OpenPalette();
+    if (palette_) palette_->TakeKeyboard();
 }
 
 void TClrBox::OpenPalette() {

@@ -5,6 +5,8 @@
 // its owner can follow the colour while the pop-up is still open; the last OnPreChange before
 // the pop-up closes carries the final colour. Setting the colours from code raises nothing.
 //
+// With the keyboard focus, Enter or Space opens the pop-up for the keyboard (PaletteForm.h).
+//
 // The pop-up talks to the box through two messages to the box's window, both parameters 0:
 // kPaletteCloseNotice (the pop-up is done: release it) and kPaletteColourNotice (take its fore
 // and back colours).
@@ -52,6 +54,7 @@ protected:
     void Paint(Canvas& canvas) override;
     void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
     void MouseMove(ShiftState shift, int x, int y) override;
+    void KeyDown(int& key, ShiftState shift) override;
     void WndProc(Message& message) override;
 
 private:

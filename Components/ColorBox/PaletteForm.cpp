@@ -11,6 +11,7 @@
 #include "Components/Registration/Registration.h"
 #include "Components/StaticShadow/StaticShadow.h"
 #include "platform/Resources.h"
+#include "platform/ui/FocusChain.h"
 #include "platform/ui/StandardControls.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -64,6 +65,16 @@ TPForm::TPForm() {
     HLSSlider1 = Required<THLSSlider>(*this, "HLSSlider1");
     GroupPNGButtons13 = Required<Control>(*this, "GroupPNGButtons13");
     GroupPNGButtons1 = Required<Control>(*this, "GroupPNGButtons1");
+
+    for (Shape* swatch : {Shape1, Shape2}) {
+        swatch->SetKeyboardStop(true);
+        swatch->OnKeyDown = [this, swatch](Control&, int& key, ShiftState shift) {
+            if ((key != kKeySpace && key != kKeyReturn) || (shift & (kCtrl | kAlt))) return;
+            key = 0;
+            swatch == Shape1 ? Shape1MouseDown() : Shape2MouseDown();
+        };
+    }
+    OnShortcutKey = [this](Form&, int key, ShiftState shift) { return PaletteKey(key, shift); };
 
     ready_ = true;
     Timer1.SetInterval(kPointerWatchMs);
@@ -247,6 +258,31 @@ void TPForm::GroupPNGButtons1Click() {
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     LoadColor(Shared().editingFore ? foreColour_ : backColour_);
+}
+
+void TPForm::TakeKeyboard() {
+    Timer1.SetEnabled(false);
+    focus::FocusByKeyboard(*GlassEdits[0]->Edit);
+}
+
+bool TPForm::PaletteKey(int key, ShiftState shift) {
+    if (shift & (kCtrl | kAlt)) return false;
+    if (key == kKeyEscape) {
+        CloseByKeyboard();
+        return true;
+    }
+    if (key != kKeyReturn) return false;
+    // Enter presses the buttons and the swatches; anywhere else it is done.
+    Control* at = ActiveControl();
+    if (at == Shape1 || at == Shape2 || at == GroupPNGButtons13 || at == GroupPNGButtons1) return false;
+    CloseByKeyboard();
+    return true;
+}
+
+void TPForm::CloseByKeyboard() {
+    Form* owner = PopupOwner();
+    SendNotice(kPaletteCloseNotice);
+    if (owner) owner->Activate();
 }
 
 void TPForm::PrepareShadow() {

@@ -12,6 +12,11 @@
 //
 // The pop-up closes itself by sending the close notice to TargetWindow when it loses activation
 // or when, at a 300 ms check, the pointer lies outside both the pop-up and OwnerRect.
+//
+// Keyboard: every control is a Tab stop (the swatches choose their colour with Space or Enter);
+// Escape closes the pop-up, and so does Enter where it presses nothing. Opened from the
+// keyboard (TakeKeyboard), the R field takes the focus, as the six fields are the window's first
+// stops, and the pointer watch stays off: the pointer is wherever the user left it.
 #include <array>
 #include <string>
 
@@ -49,6 +54,8 @@ public:
     void LoadColor(Color c);
     // Readies the shadow frame for the window's final size and place, before the first show.
     void PrepareShadow();
+    // The pop-up was opened from the keyboard: the R field takes the focus, the pointer watch stops.
+    void TakeKeyboard();
 
     // Shared by every pop-up of the process: which colour is being edited, the working values of
     // the last conversion, and the screen rectangle of the box that opened the pop-up.
@@ -94,6 +101,9 @@ private:
     void WriteFields();
     void DeliverEdited();
     void SendNotice(unsigned msg);
+    bool PaletteKey(int key, ShiftState shift);
+    // Closes the pop-up from its keyboard and gives the keyboard back to the box's window.
+    void CloseByKeyboard();
 
     bool ready_ = false;  // every control of the layout found; handlers wait for it
     Color foreColour_ = RGB(0, 0, 0);

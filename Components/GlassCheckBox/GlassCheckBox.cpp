@@ -18,6 +18,7 @@ TGlassCheckBox::TGlassCheckBox() {
     // Press and release of every button are the box's own; the framework still raises OnClick
     // after a left press and release over it.
     SetHandlesPressRelease(true);
+    SetKeyboardStop(true);
     checkedSkin_.SetUntinted(GlassSkin(kCheckedSkin));
 }
 
@@ -74,6 +75,24 @@ void TGlassCheckBox::MouseDown(MouseButton, ShiftState, int, int) {
     // Toggle and show it, raise OnChange, then the parent's change notice, only when someone listens.
     SetChecked(!checked_, ChangeSource::User);
     if (OnChange) SendChangeNotice(*this);
+}
+
+// Space and Enter are the mouse's press and, when let go, its click.
+void TGlassCheckBox::KeyDown(int& key, ShiftState shift) {
+    GraphicControl::KeyDown(key, shift);
+    if ((key != kKeySpace && key != kKeyReturn) || (shift & (kCtrl | kAlt))) return;
+    if (pressKey_ != key) {
+        pressKey_ = key;
+        MouseDown(MouseButton::Left, kLeftHeld, 0, 0);
+    }
+    key = 0;
+}
+
+void TGlassCheckBox::KeyUp(int key, ShiftState shift) {
+    GraphicControl::KeyUp(key, shift);
+    if (key != pressKey_) return;
+    pressKey_ = 0;
+    Click();
 }
 
 }  // namespace veskel

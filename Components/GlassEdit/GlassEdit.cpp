@@ -9,10 +9,18 @@ namespace {
 constexpr int kFieldHeight = 18;
 constexpr int kEditInset = 3;  // the inner edit keeps 3 pixels from the frame's left, top and right
 constexpr int kEditHeight = 12;
+
+// The inner edit box rings the whole field, frame included.
+class FieldEdit : public veskel::Edit {
+public:
+    Rect FocusRingBounds() const override {
+        return {-kEditInset, -kEditInset, Width() + kEditInset, kFieldHeight - kEditInset};
+    }
+};
 }  // namespace
 
 TGlassEdit::TGlassEdit()
-    : Edit(CreateOwned<veskel::Edit>()),
+    : Edit(CreateOwned<FieldEdit>()),
       leftCap_(&GlassSkin("Components/GlassEdit/res/GlassEditLeft.bmp")),
       rightCap_(&GlassSkin("Components/GlassEdit/res/GlassEditRight.bmp")),
       middle_(&GlassSkin("Components/GlassEdit/res/GlassEditMiddle.bmp")) {

@@ -38,6 +38,7 @@ TGlassListBox::TGlassListBox() {
     f.size = 8;
     f.color = RGB(10, 10, 10);
     SetFont(f);
+    SetKeyboardStop(true);
 }
 
 const PropertyTable& TGlassListBox::StoredProperties() const {
@@ -167,6 +168,32 @@ void TGlassListBox::MouseDown(MouseButton button, ShiftState shift, int x, int y
     Select();
     Repaint();
     CustomControl::MouseDown(button, shift, x, y);
+}
+
+void TGlassListBox::KeyDown(int& key, ShiftState shift) {
+    CustomControl::KeyDown(key, shift);
+    if (Count() == 0 || (shift & (kCtrl | kAlt))) return;
+    const int rows = std::max(1, Height() / itemHeight_);
+    int to = ItemIndex;
+    switch (key) {
+        case kKeyUp: to -= 1; break;
+        case kKeyDown: to += 1; break;
+        case kKeyPrior: to -= rows; break;
+        case kKeyNext: to += rows; break;
+        case kKeyHome: to = 0; break;
+        case kKeyEnd: to = Count() - 1; break;
+        default: return;
+    }
+    key = 0;
+    to = std::clamp(to, 0, Count() - 1);
+    if (to == ItemIndex) return;
+    // Into view: the selected row becomes the first row when above the box, the last when below.
+    const int first = Round(topItem_ / 100.0);
+    if (to < first) SetTopItem(to * 100);
+    else if (to > first + rows - 1) SetTopItem(std::min((to - rows + 1) * 100, MaxWheelTop()));
+    ItemIndex = to;
+    Select();
+    Repaint();
 }
 
 int TGlassListBox::MaxWheelTop() const {

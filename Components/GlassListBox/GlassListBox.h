@@ -3,7 +3,8 @@
 // blue row under the pointer and a stronger blue row for the selected item. A press selects the
 // item under the pointer and raises OnSelect. There is no scroll bar: TopItem counts the first
 // visible position in hundredths of an item, so that a caller can scroll smoothly; the mouse
-// wheel scrolls by one item per notch.
+// wheel scrolls by one item per notch. With the keyboard focus, Up and Down, PageUp and PageDown
+// (a boxful) and Home and End move the selection as a press would, scrolling it into view.
 //
 // The first paint of any glass list box switches the process-wide rounding mode to rounding
 // downward, for good (platform/graphics/Rounding.h); every later round in the program, this
@@ -70,6 +71,7 @@ protected:
     void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
     void MouseMove(ShiftState shift, int x, int y) override;
     bool MouseWheel(ShiftState shift, int delta, int x, int y) override;
+    void KeyDown(int& key, ShiftState shift) override;
 
 private:
     // The pointer-movement step: finds the item under y and highlights it.

@@ -110,4 +110,29 @@ void DrawGlassCaption(Canvas& canvas, std::string_view text, const Font& font, P
     canvas.Draw(x + cx0, y + cy0, out);
 }
 
+void DrawGlassFocusRing(Canvas& canvas, const Rect& ring) {
+    constexpr Color kAccent = RGB(40, 120, 220);
+    // Coverage of the accent, by distance from the outer edge.
+    constexpr int kAlpha[2] = {90, 200};
+    const auto blend = [&](int x, int y, int alpha) {
+        const Color under = canvas.Pixel(x, y);
+        const auto mix = [alpha](int u, int a) { return (a * alpha + u * (255 - alpha) + 127) / 255; };
+        canvas.SetPixel(x, y, RGB(mix(GetR(under), GetR(kAccent)), mix(GetG(under), GetG(kAccent)),
+                                  mix(GetB(under), GetB(kAccent))));
+    };
+    for (int d = 0; d < 2; ++d) {
+        const Rect r{ring.left + d, ring.top + d, ring.right - d, ring.bottom - d};
+        if (r.Width() <= 0 || r.Height() <= 0) return;
+        const int cut = d == 0 ? 1 : 0;  // the outer band leaves its corner pixels out
+        for (int x = r.left + cut; x < r.right - cut; ++x) {
+            blend(x, r.top, kAlpha[d]);
+            if (r.Height() > 1) blend(x, r.bottom - 1, kAlpha[d]);
+        }
+        for (int y = r.top + 1; y < r.bottom - 1; ++y) {
+            blend(r.left, y, kAlpha[d]);
+            if (r.Width() > 1) blend(r.right - 1, y, kAlpha[d]);
+        }
+    }
+}
+
 }  // namespace veskel

@@ -59,4 +59,8 @@ Size GlassCaptionSize(Canvas& canvas, std::string_view text, const Font& font);
 void DrawGlassCaption(Canvas& canvas, std::string_view text, const Font& font, Point at, int ink, const Rect& bounds,
                       Bitmap* cache = nullptr);
 
+// The focus ring of the glass family: a soft blue band along the inside of `ring`, two pixels
+// wide, blended over what is beneath (light outside, strong inside) with its corners rounded off.
+void DrawGlassFocusRing(Canvas& canvas, const Rect& ring);
+
 }  // namespace veskel

@@ -23,6 +23,7 @@ TGlassSlider::TGlassSlider()
       thumb_(&GlassSkin("Components/GlassSlider/res/GlassSliderThumb.png")),
       thumbHover_(&GlassSkin("Components/GlassSlider/res/GlassSliderThumbHover.png")) {
     SetHandlesPressRelease(true);
+    SetKeyboardStop(true);
     restTimer_.SetInterval(kRestMs);
     restTimer_.OnTimer = [this] { Rested(); };
 }
@@ -83,13 +84,59 @@ void TGlassSlider::Rested() {
     restTimer_.SetEnabled(false);
 }
 
-void TGlassSlider::MouseUp(MouseButton, ShiftState, int, int) {
+void TGlassSlider::MouseUp(MouseButton, ShiftState, int, int) { Release(); }
+
+void TGlassSlider::Release() {
     dragging_ = false;
+    dragKey_ = 0;
     restTimer_.SetEnabled(false);
     // Released before the thumb rested on its last value: the listeners that follow the rests
     // hear that value now, once, or they would keep an older one than the thumb shows.
     if (value_ != heardValue_) Rested();
     if (OnFinalChange) OnFinalChange(*this);
+}
+
+void TGlassSlider::KeyDown(int& key, ShiftState shift) {
+    GraphicControl::KeyDown(key, shift);
+    if (shift & (kCtrl | kAlt)) return;
+    const int page = std::max(1, max_ / 10);
+    int to = 0;
+    switch (key) {
+        case kKeyLeft:
+        case kKeyDown: to = value_ - 1; break;
+        case kKeyRight:
+        case kKeyUp: to = value_ + 1; break;
+        case kKeyPrior: to = value_ + page; break;
+        case kKeyNext: to = value_ - page; break;
+        case kKeyHome: to = 0; break;
+        case kKeyEnd: to = max_; break;
+        default: return;
+    }
+    const int pressed = key;
+    key = 0;
+    if (dragging_ && dragKey_ == 0) return;  // the mouse is dragging
+    if (!dragging_) {
+        dragging_ = true;
+        heardValue_ = value_;
+    }
+    dragKey_ = pressed;
+    to = std::clamp(to, 0, max_);
+    if (to == value_ && thumbPos_ == lastThumbPos_) return;
+    SetValue(to);
+    lastThumbPos_ = thumbPos_;
+    if (OnChange) OnChange(*this);
+    restTimer_.SetEnabled(false);
+    restTimer_.SetEnabled(true);
+}
+
+void TGlassSlider::KeyUp(int key, ShiftState shift) {
+    GraphicControl::KeyUp(key, shift);
+    if (dragging_ && key == dragKey_) Release();
+}
+
+void TGlassSlider::FocusChanged(bool focused) {
+    GraphicControl::FocusChanged(focused);
+    if (!focused && dragging_ && dragKey_ != 0) Release();
 }
 
 void TGlassSlider::MouseEnter() {

@@ -8,6 +8,10 @@
 // does expensive work follows) and, when the button is released on a value that no rest has
 // reported yet, once more for that value, then OnFinalChange. Writing Max or
 // Value from code only repaints.
+//
+// With the keyboard focus the arrows move the value by one, PageUp and PageDown by a tenth of Max,
+// Home and End to 0 and Max; a key held down is a drag (OnChange for each step, OnPreChange at
+// each 50 ms rest) and letting it go is the release.
 #include <string>
 
 #include "platform/graphics/Picture.h"
@@ -51,8 +55,13 @@ protected:
     void MouseUp(MouseButton button, ShiftState shift, int x, int y) override;
     void MouseEnter() override;
     void MouseLeave() override;
+    void KeyDown(int& key, ShiftState shift) override;
+    void KeyUp(int key, ShiftState shift) override;
+    void FocusChanged(bool focused) override;
 
 private:
+    // Ends a drag: the rest not yet heard, then OnFinalChange.
+    void Release();
     // Track length in pixels (Width - 18), at least 1 so that a very narrow slider still maps.
     int TrackLength() const;
     void PositionFromX(int x);
@@ -64,6 +73,7 @@ private:
     int lastThumbPos_ = -30;  // so that the first press always counts as a change
     bool hovered_ = false;
     bool dragging_ = false;
+    int dragKey_ = 0;  // the key whose hold is the drag (0: the mouse, or none)
     int heardValue_ = 0;  // the value OnPreChange last reported in this press (before it: the value at the press)
     Timer restTimer_;
 

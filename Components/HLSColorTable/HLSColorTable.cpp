@@ -25,6 +25,7 @@ THLSColorTable::THLSColorTable() {
     SetBounds(0, 0, 257, 257);
     DrawHlsTableImage(tableImage_, hue_);
     RegisterPuraCursor();
+    SetKeyboardStop(true);
 }
 
 const PropertyTable& THLSColorTable::StoredProperties() const {
@@ -77,6 +78,28 @@ void THLSColorTable::PickAt(int x, int y) {
     if (y >= 1 && y <= 255) lightnes_ = 255 - y;
     if (OnChange) OnChange(*this);
     Repaint();
+}
+
+void THLSColorTable::KeyDown(int& key, ShiftState shift) {
+    CustomControl::KeyDown(key, shift);
+    if (shift & (kCtrl | kAlt)) return;
+    constexpr int kTop = 254;
+    constexpr int kPage = 16;
+    int s = saturation_, l = lightnes_;
+    switch (key) {
+        case kKeyLeft: s -= 1; break;
+        case kKeyRight: s += 1; break;
+        case kKeyUp: l += 1; break;
+        case kKeyDown: l -= 1; break;
+        case kKeyPrior: l += kPage; break;
+        case kKeyNext: l -= kPage; break;
+        case kKeyHome: s = 0; break;
+        case kKeyEnd: s = kTop; break;
+        default: return;
+    }
+    key = 0;
+    // The press's own road: the picked point of the table, in control coordinates.
+    PickAt(std::clamp(s, 0, kTop) + 1, 255 - std::clamp(l, 0, kTop));
 }
 
 void THLSColorTable::MouseDown(MouseButton button, ShiftState shift, int x, int y) {

@@ -6,7 +6,9 @@
 //
 // The values run on 0..254 and are drawn on the 240 scale of GlassTint unchanged, so the top
 // rows and right columns show clamped channels; the palette pop-up reads the same numbers on its
-// 254 scale. Saturation and Lightnes are stored silently: the cross-hair moves at the next
+// 254 scale. With the keyboard focus Left and Right move the saturation by one, Up and Down the
+// lightness, PageUp and PageDown the lightness by 16, Home and End the saturation to its ends;
+// each step raises OnChange as a press does. Saturation and Lightnes are stored silently: the cross-hair moves at the next
 // repaint (the pop-up repaints through HUE).
 #include <string>
 
@@ -46,6 +48,7 @@ protected:
     void MouseUp(MouseButton button, ShiftState shift, int x, int y) override;
     void MouseEnter() override;
     void MouseLeave() override;
+    void KeyDown(int& key, ShiftState shift) override;
 
 private:
     void PickAt(int x, int y);

@@ -62,10 +62,40 @@ void THLSSlider::Paint(Canvas& canvas) {
     canvas.Polygon({{x, kBarBottom}, {x - 5, 23}, {x + 5, 23}});
 }
 
-void THLSSlider::PickAt(int x) {
-    position_ = std::uint8_t(PositionAt(x));
+void THLSSlider::PickAt(int x) { Pick(PositionAt(x)); }
+
+void THLSSlider::Pick(int position) {
+    position_ = std::uint8_t(position);
     Repaint();
     if (OnChange) OnChange(*this);
+}
+
+void THLSSlider::KeyDown(int& key, ShiftState shift) {
+    GraphicControl::KeyDown(key, shift);
+    if (shift & (kCtrl | kAlt)) return;
+    const int page = 16;
+    int to = position_;
+    switch (key) {
+        case kKeyLeft:
+        case kKeyDown: to -= 1; break;
+        case kKeyRight:
+        case kKeyUp: to += 1; break;
+        case kKeyPrior: to += page; break;
+        case kKeyNext: to -= page; break;
+        case kKeyHome: to = 0; break;
+        case kKeyEnd: to = 255; break;
+        default: return;
+    }
+    stepKey_ = key;
+    key = 0;
+    Pick(std::clamp(to, 0, 255));
+}
+
+void THLSSlider::KeyUp(int key, ShiftState shift) {
+    GraphicControl::KeyUp(key, shift);
+    if (key != stepKey_ || dragging_) return;
+    stepKey_ = 0;
+    if (OnFinalChange) OnFinalChange(*this);
 }
 
 void THLSSlider::MouseDown(MouseButton button, ShiftState shift, int x, int y) {

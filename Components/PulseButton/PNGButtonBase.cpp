@@ -266,10 +266,22 @@ void TPNGButtonBase::MouseUp(MouseButton button, ShiftState shift, int x, int y)
     Repaint();
 }
 
-void TPNGButtonBase::RunImageMenu() {
+void TPNGButtonBase::KeyDown(int& key, ShiftState shift) {
+    const ShiftState mods = shift & (kShift | kCtrl | kAlt);
+    const bool menuKey = (key == kKeyApps && mods == 0) || (key == kKeyF1 + 9 && mods == kShift);
+    if (!menuKey || itemsCount_ <= 1) {
+        ButtonControl::KeyDown(key, shift);
+        return;
+    }
+    key = 0;
+    RunImageMenu(ClientToScreen({0, Height()}));
+    Repaint();
+}
+
+void TPNGButtonBase::RunImageMenu(std::optional<Point> where) {
     Application* app = Application::Current();
     if (!app) return;
-    const Point at = app->PointerPosition();
+    const Point at = where ? *where : app->PointerPosition();
     std::vector<MenuItem> menu;
     for (int i = 1; i <= itemsCount_; ++i) {
         const std::vector<std::uint8_t>& bytes =

@@ -8,6 +8,7 @@
 //
 // Images are decoded from their bytes whenever they are drawn; nothing decoded is kept.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,8 +84,12 @@ protected:
     // Recolours the decoded copy of the current image before it is drawn.
     virtual void Recolour(Picture& image) { (void)image; }
 
-    // Shows the image menu at the pointer and makes the chosen image current.
-    void RunImageMenu();
+    // Shows the image menu at a screen point (the pointer's by default) and makes the chosen
+    // image current.
+    void RunImageMenu(std::optional<Point> at = std::nullopt);
+    // With several images, the context-menu key or Shift+F10 shows the image menu below the
+    // button, as the right button shows it at the pointer; other keys are the button's.
+    void KeyDown(int& key, ShiftState shift) override;
 
 private:
     std::vector<std::string> descriptions_;

@@ -17,6 +17,8 @@
 #include "Components/SmallGlassButton/SmallGlassButton.h"
 #include "Components/StaticShadow/StaticShadow.h"
 #include "Components/TestPanel/TestPanel.h"
+#include "Components/GlassLook/GlassLook.h"
+#include "platform/ui/FocusChain.h"
 #include "platform/ui/StoredLayout.h"
 
 namespace veskel {
@@ -39,6 +41,8 @@ void RegisterComponentClasses() {
     RegisterControlClass<TTestPanel>("TTestPanel");
     RegisterControlClass<TGLeaf>("TGLeaf");
     RegisterControlClass<TClrBox>("TClrBox");
+    // The focus ring in the family's look.
+    focus::SetRingPainter(DrawGlassFocusRing);
 }
 
 }  // namespace veskel

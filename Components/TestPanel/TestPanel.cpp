@@ -64,6 +64,7 @@ TTestPanel::TTestPanel() {
     f.color = RGB(122, 122, 122);
     f.bold = true;
     SetFont(f);
+    SetKeyboardStop(true);
 }
 
 const PropertyTable& TTestPanel::StoredProperties() const {
@@ -125,6 +126,42 @@ void TTestPanel::SetVisiblePage(int v) {
     }
     visiblePage_ = v;
     Repaint();
+}
+
+bool TTestPanel::StepPage(int step) {
+    const int count = PageCount();
+    if (count == 0) return false;
+    const int from = activePage_ >= 0 && activePage_ < count ? activePage_ : 0;
+    const int to = ((from + step) % count + count) % count;
+    Form* form = GetForm();
+    const bool onStrip = form && form->ActiveControl() == this;
+    const bool inPage = form && form->ActiveControl() && !onStrip && Contains(this, form->ActiveControl());
+    SetVisiblePage(to);
+    // Switching moves the focus to the first focusable control inside (or nowhere); the keyboard
+    // keeps it where the user was: on the strip, or on the new page's first stop.
+    if (onStrip) focus::FocusByKeyboard(*this);
+    if (inPage) {
+        const std::vector<Control*> stops = focus::TabStops(*Page(to));
+        focus::FocusByKeyboard(stops.empty() ? *static_cast<Control*>(this) : *stops.front());
+    }
+    return true;
+}
+
+Rect TTestPanel::FocusRingBounds() const {
+    int x0 = 0;
+    for (int i = 0; TGLeaf* p = Page(i); ++i) {
+        const int x1 = std::uint16_t(x0 + p->LeafWidth());
+        if (i == visiblePage_) return {x0, 0, x1 + 1, leafHeight_ + 1};
+        x0 = x1;
+    }
+    return {0, 0, Width(), leafHeight_ + 1};
+}
+
+void TTestPanel::KeyDown(int& key, ShiftState shift) {
+    CustomControl::KeyDown(key, shift);
+    if ((key != kKeyLeft && key != kKeyRight) || (shift & (kCtrl | kAlt | kShift))) return;
+    StepPage(key == kKeyRight ? 1 : -1);
+    key = 0;
 }
 
 void TTestPanel::Paint(Canvas& canvas) {

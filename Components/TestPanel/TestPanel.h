@@ -10,18 +10,22 @@
 // ActivePage (the page shown) and VisiblePage (the tab drawn as selected) are kept apart: the
 // ActivePage setter only stores the index, SetVisiblePage always sets VisiblePage and switches
 // pages only when the index differs from ActivePage.
+//
+// Keyboard: the strip is the Tab stop after the shown page's controls; there Left and Right (and
+// anywhere in the window Ctrl+Tab, Ctrl+PageDown and back) show the neighbouring page, wrapping.
 #include <cstdint>
 #include <span>
 #include <string>
 
 #include "platform/graphics/Picture.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/FocusChain.h"
 
 namespace veskel {
 
 class TGLeaf;
 
-class TTestPanel : public CustomControl {
+class TTestPanel : public CustomControl, public PageSwitcher {
 public:
     TTestPanel();
     std::string ClassName() const override { return "TTestPanel"; }
@@ -52,6 +56,12 @@ public:
     // Repaints the control.
     void ready() { Repaint(); }
 
+    // Shows the page `step` places on from ActivePage, wrapping. Focus inside the old page moves
+    // to the new page's first stop (the strip when it has none).
+    bool StepPage(int step) override;
+    // The selected tab.
+    Rect FocusRingBounds() const override;
+
 protected:
     void Paint(Canvas& canvas) override;
     void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
@@ -59,6 +69,7 @@ protected:
     void MouseEnter() override;
     void MouseLeave() override;
     void Resized() override;
+    void KeyDown(int& key, ShiftState shift) override;
 
 private:
     int leafHeight_ = 57;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/lang/Translate.h"
+#include "platform/ui/FocusChain.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/HintWindow.h"
 
@@ -69,6 +70,7 @@ Application::Application(Backend& backend) : backend_(backend), hints_(std::make
     if (g_current) throw std::logic_error("only one Application may exist at a time");
     g_current = this;
     backend_.Attach(this);
+    focus::ApplicationStarted();
 }
 
 Application::~Application() {
@@ -371,6 +373,7 @@ void Application::DispatchMouseDown(Form& form, Point client, MouseButton button
     Guarded([&] {
         UpdateHover(form, client);
         hints_->Dismiss();
+        focus::PointerPressed(form);
         Control* target = capture_ ? capture_ : TargetAt(form, client, true);
         if (!target) return;
         // A left press on the form's own surface asks the form where it is: a caption answer
@@ -487,12 +490,20 @@ void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
             ~Reset() { s = 0; }
         } reset{keyShift_};
         if (form.OnShortcutKey && form.OnShortcutKey(form, key, keyShift_)) return;
+        if (focus::NavigationKey(form, key, keyShift_)) return;
         if (target->IsWindowed()) {
             target->Perform(kWmKeyDown, std::uintptr_t(key), 0);
         } else {
             int k = key;
             target->KeyDown(k, keyShift_);
         }
+    });
+}
+
+void Application::DispatchKeyUp(Form& form, int key, ShiftState shift) {
+    Guarded([&] {
+        Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
+        target->KeyUp(key, shift & (kShift | kAlt | kCtrl));
     });
 }
 

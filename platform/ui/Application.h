@@ -172,6 +172,8 @@ public:
     // The pointer left the form's window.
     void DispatchMouseExit(Form& form);
     void DispatchKeyDown(Form& form, int key, ShiftState shift);
+    // A key was let go (not the window system's repeats of a held key): the focused control's KeyUp.
+    void DispatchKeyUp(Form& form, int key, ShiftState shift);
     void DispatchTextInput(Form& form, const std::string& utf8);
     // Files were dropped onto the form's window at a client point: the form's OnDropFiles.
     void DispatchDropFiles(Form& form, Point client, const std::vector<std::string>& paths);

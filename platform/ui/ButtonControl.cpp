@@ -2,7 +2,10 @@
 
 namespace veskel {
 
-ButtonControl::ButtonControl() { SetHandlesPressRelease(true); }
+ButtonControl::ButtonControl() {
+    SetHandlesPressRelease(true);
+    SetKeyboardStop(true);
+}
 
 ButtonControl::~ButtonControl() = default;
 
@@ -61,6 +64,33 @@ void ButtonControl::MouseLeave() {
     if (leavingEndsPress_) pressed_ = false;
     ButtonStateChanged();
     GraphicControl::MouseLeave();
+}
+
+void ButtonControl::KeyDown(int& key, ShiftState shift) {
+    GraphicControl::KeyDown(key, shift);
+    if ((key != kKeySpace && key != kKeyReturn) || (shift & (kCtrl | kAlt)) || !Enabled()) return;
+    // The window system repeats a held key; the button's own auto-repeat runs as for the mouse.
+    if (pressKey_ == 0) {
+        pressKey_ = key;
+        MouseDown(MouseButton::Left, kLeftHeld, Width() / 2, Height() / 2);
+    }
+    key = 0;
+}
+
+void ButtonControl::KeyUp(int key, ShiftState shift) {
+    GraphicControl::KeyUp(key, shift);
+    if (key != pressKey_) return;
+    pressKey_ = 0;
+    // As the mouse has it: the click, then the release.
+    if (Enabled()) Click();
+    MouseUp(MouseButton::Left, 0, Width() / 2, Height() / 2);
+}
+
+void ButtonControl::FocusChanged(bool focused) {
+    GraphicControl::FocusChanged(focused);
+    if (focused || pressKey_ == 0) return;
+    pressKey_ = 0;
+    MouseUp(MouseButton::Left, 0, Width() / 2, Height() / 2);
 }
 
 void ButtonControl::EnabledChanged() {

@@ -13,6 +13,9 @@
 //    OnMouseUp.
 //  - Optional auto-repeat: while any mouse button is held, one click after the delay and then
 //    one on every interval tick until release (SetAutoRepeat(400, 20)).
+//  - Keyboard: a button is a Tab stop; Space or Enter presses it as the left mouse button would
+//    (the same press, auto-repeat and release), and letting the key go clicks it. Losing the
+//    focus while the key is held ends the press without a click.
 // Every change of Hovered or Pressed ends in ButtonStateChanged, which repaints by default.
 #include <memory>
 
@@ -51,6 +54,9 @@ protected:
     void MouseEnter() override;
     void MouseLeave() override;
     void EnabledChanged() override;
+    void KeyDown(int& key, ShiftState shift) override;
+    void KeyUp(int key, ShiftState shift) override;
+    void FocusChanged(bool focused) override;
 
 private:
     void StopRepeat();
@@ -58,6 +64,7 @@ private:
     bool hovered_ = false;
     bool pressed_ = false;
     bool leavingEndsPress_ = true;
+    int pressKey_ = 0;  // the key holding the button down (0: none)
     int repeatDelay_ = 0;
     int repeatInterval_ = 0;
     std::unique_ptr<Timer> delayTimer_;

@@ -439,6 +439,7 @@ void Control::DblClick() {
 void Control::KeyDown(int& key, ShiftState shift) {
     if (OnKeyDown) OnKeyDown(*this, key, shift);
 }
+void Control::KeyUp(int, ShiftState) {}
 void Control::TextInput(std::string_view) {}
 void Control::FocusChanged(bool) {}
 void Control::Resized() {}

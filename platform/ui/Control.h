@@ -194,6 +194,14 @@ public:
     // Focusable controls take the keyboard focus when pressed (an edit box is).
     void SetFocusable(bool v) { focusable_ = v; }
     bool Focusable() const { return focusable_; }
+    // Keyboard stops take the focus from Tab and Shift+Tab (FocusChain.h) without taking it on a
+    // press: a button keeps the text field's focus when clicked, and still answers Space once
+    // tabbed to. Focusable controls are stops as well.
+    void SetKeyboardStop(bool v) { keyboardStop_ = v; }
+    bool KeyboardStop() const { return keyboardStop_; }
+    // Where the focus ring goes round the control, in its own coordinates; it may reach past the
+    // control (a field's inner edit box rings the whole field).
+    virtual Rect FocusRingBounds() const { return ClientRect(); }
 
     // ---- events
     NotifyEvent OnClick;
@@ -254,6 +262,8 @@ protected:
     virtual void Click();
     virtual void DblClick();
     virtual void KeyDown(int& key, ShiftState shift);
+    // A key let go while the control has the focus (a button pressed by Space clicks now).
+    virtual void KeyUp(int key, ShiftState shift);
     // Text typed while focused (UTF-8, may be several characters, any script).
     virtual void TextInput(std::string_view utf8);
     virtual void FocusChanged(bool focused);
@@ -302,6 +312,7 @@ private:
     bool handlesPressRelease_ = false;
     std::optional<bool> acceptsDoubleClicks_;  // unset: when there is an OnDblClick handler
     bool focusable_ = false;
+    bool keyboardStop_ = false;
     std::vector<std::pair<std::string, std::string>> storedEvents_;
     std::vector<LayoutProperty> keptProperties_;  // framework properties kept only for writing back
 };

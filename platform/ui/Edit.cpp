@@ -255,7 +255,8 @@ void Edit::Paint(Canvas& canvas) {
         canvas.brush.color = f.color;
         canvas.FillRect({cx, 0, cx + 1, Height()});
     }
-    if (SelLength() > 0) {
+    // As the classic edit box: the selection shows only while the box has the focus.
+    if (SelLength() > 0 && Focused()) {
         int x0 = x + XOfChar(SelStart());
         int x1 = x + XOfChar(SelStart() + SelLength());
         Rect sel{x0, 0, x1, Height()};

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/FocusChain.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 #include "platform/ui/UiInternal.h"
@@ -250,6 +251,7 @@ void Form::SetActiveControl(Control* c) {
     if (c && c->GetForm() != this) return;
     Control* old = activeControl_;
     activeControl_ = c;
+    focus::FocusMoved(*this, old, c);
     if (old) {
         old->FocusChanged(false);
         old->Invalidate();
@@ -290,6 +292,7 @@ void Form::PaintArea(const Rect& area) {
     } guard(painting_);
     FormPainter painter(*this, surface_);
     painter.PaintControl(*this, area, {0, 0});
+    focus::PaintRing(*this, surface_, area);
 }
 
 void Form::WndProc(Message& m) {

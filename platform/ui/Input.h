@@ -37,6 +37,7 @@ enum KeyCode : int {
     kKeyDown = 40,
     kKeyInsert = 45,
     kKeyDelete = 46,
+    kKeyApps = 93,  // the context-menu key
     kKeyF1 = 112,
 };
 

@@ -88,6 +88,12 @@ void HeadlessBackend::KeyDown(Form& form, int key, ShiftState shift) {
     Settle();
 }
 
+void HeadlessBackend::KeyUp(Form& form, int key, ShiftState shift) {
+    if (!app_) return;
+    app_->DispatchKeyUp(form, key, shift);
+    Settle();
+}
+
 void HeadlessBackend::DropFiles(Form& form, int x, int y, const std::vector<std::string>& paths) {
     if (!app_) return;
     app_->DispatchDropFiles(form, {x, y}, paths);

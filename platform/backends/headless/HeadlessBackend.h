@@ -32,6 +32,12 @@ public:
     // The pointer leaves the form's window (to (x, y) on the screen, by default far away).
     void MouseExit(Form& form, Point screen = {-10000, -10000});
     void KeyDown(Form& form, int key, ShiftState shift = 0);
+    void KeyUp(Form& form, int key, ShiftState shift = 0);
+    // Presses and lets go.
+    void PressKey(Form& form, int key, ShiftState shift = 0) {
+        KeyDown(form, key, shift);
+        KeyUp(form, key, shift);
+    }
     void TypeText(Form& form, const std::string& utf8);
     // Files dropped at a client point of the form's window.
     void DropFiles(Form& form, int x, int y, const std::vector<std::string>& paths);

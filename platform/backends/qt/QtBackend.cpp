@@ -167,7 +167,11 @@ public:
         if (key == 0) return;
         Guard([&] { app_->DispatchKeyDown(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
     }
-    void KeyReleased(int, Qt::KeyboardModifiers) override {}
+    void KeyReleased(int qtKey, Qt::KeyboardModifiers mods) override {
+        const int key = ToVirtualKey(qtKey, mods);
+        if (key == 0) return;
+        Guard([&] { app_->DispatchKeyUp(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+    }
     void TextEntered(const QString& text) override {
         Guard([&] { app_->DispatchTextInput(form_, ToStdString(text)); });
     }

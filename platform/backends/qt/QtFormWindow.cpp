@@ -225,7 +225,8 @@ void FormWindow::keyPressEvent(QKeyEvent* e) {
 }
 
 void FormWindow::keyReleaseEvent(QKeyEvent* e) {
-    if (sink_) sink_->KeyReleased(e->key(), e->modifiers());
+    // A held key repeats as release-press pairs; only the last release lets it go.
+    if (sink_ && !e->isAutoRepeat()) sink_->KeyReleased(e->key(), e->modifiers());
 }
 
 void FormWindow::moveEvent(QMoveEvent* e) {

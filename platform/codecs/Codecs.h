@@ -6,6 +6,8 @@
 // what it delivered, not what it declared; a large picture that the data paints hardly any of
 // (a GIF screen round a tiny frame, RLE jumps, arithmetic-coded scans that end at once) is refused
 // with "the data paints too little of the W x H image it declares" before it is allocated.
+// A file of any of the formats is decoded through DecodeImage (ImageFormats.h), which tells the
+// format from the bytes.
 #include <array>
 #include <cstddef>
 #include <cstdint>

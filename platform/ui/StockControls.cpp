@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/ImageFormats.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -48,12 +49,10 @@ void TImage::SetStretch(bool v) {
 }
 
 void TImage::ReadPictureData(std::span<const std::uint8_t> file) {
-    static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
+    const std::optional<ImageFormat> format = SniffImageFormat(file);
     try {
-        if (file.size() >= 4 && std::equal(std::begin(kPng), std::end(kPng), file.begin()))
-            SetPicture(DecodePng(file));
-        else if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M')
-            SetPicture(DecodeBmp(file));
+        if (format == ImageFormat::Png || format == ImageFormat::Bmp)
+            SetPicture(InfoOf(*format).decode(file));
         else if (file.empty())
             SetPicture({});
         else

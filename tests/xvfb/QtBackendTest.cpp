@@ -283,11 +283,11 @@ TEST(QtFileDialog, PreviewShowsWhatOurDecodersRead) {
     WriteFileAtomic(base + "/notes.txt", std::vector<std::uint8_t>{'h', 'i'});
     WriteFileAtomic(base + "/small-png.txt", EncodePng(Pattern(5, 3)));
     PicturePreview preview;
-    for (const char* name : {"/small.png", "/small-png.txt"}) {  // the bytes tell, whatever the name
-        preview.ShowFile(ToQString(base + name));
-        ASSERT_EQ(preview.Shown().size(), QSize(5, 3)) << name;
-        EXPECT_EQ(ToBitmap(preview.Shown()), Pattern(5, 3)) << name;
-    }
+    preview.ShowFile(ToQString(base + "/small.png"));
+    ASSERT_EQ(preview.Shown().size(), QSize(5, 3));
+    EXPECT_EQ(ToBitmap(preview.Shown()), Pattern(5, 3));
+    preview.ShowFile(ToQString(base + "/small-png.txt"));  // the bytes tell, whatever the name
+    EXPECT_EQ(ToBitmap(preview.Shown()), Pattern(5, 3));
     for (const char* name : {"/broken.png", "/notes.txt", "/missing.png", ""}) {
         preview.ShowFile(ToQString(base + name));
         EXPECT_TRUE(preview.Shown().isNull()) << name;

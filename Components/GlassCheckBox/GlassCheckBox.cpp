@@ -1,6 +1,7 @@
 #include "Components/GlassCheckBox/GlassCheckBox.h"
 
 #include "platform/graphics/Rounding.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/ChangeNotice.h"
 
 namespace veskel {
@@ -73,6 +74,13 @@ void TGlassCheckBox::MouseDown(MouseButton, ShiftState, int, int) {
     // Toggle and show it, raise OnChange, then the parent's change notice, only when someone listens.
     SetChecked(!checked_, ChangeSource::User);
     if (OnChange) SendChangeNotice(*this);
+}
+
+void TGlassCheckBox::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::CheckBox;
+    d.checkable = true;
+    d.checked = checked_;
+    d.actions.push_back({AccessibleActionKind::Toggle, [this] { MouseDown(MouseButton::Left, {}, 0, 0); }});
 }
 
 }  // namespace veskel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/Accessibility.h"
+
 namespace veskel {
 
 namespace {
@@ -177,5 +179,7 @@ void Label::Paint(Canvas& canvas) {
     canvas.font = GetFont();
     canvas.TextOut(0, 0, Caption());
 }
+
+void Label::Describe(AccessibleDescription& d) { d.role = AccessibleRole::StaticText; }
 
 }  // namespace veskel

@@ -85,6 +85,7 @@ public:
     void SetTransparent(bool v);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool v);
+    void Describe(AccessibleDescription& d) override;
 
 protected:
     void Paint(Canvas& canvas) override;

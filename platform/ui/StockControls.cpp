@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "platform/codecs/Codecs.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -291,6 +292,12 @@ std::unique_ptr<Control> MakeOpenPictureDialog() {
 }
 std::unique_ptr<Control> MakeSavePictureDialog() {
     return std::make_unique<TDialogComponent>("TSavePictureDialog", true, true);
+}
+
+void TImage::Describe(AccessibleDescription& d) {
+    if (Hint().empty()) return;
+    d.role = AccessibleRole::Image;
+    d.labelledByNeighbour = true;
 }
 
 }  // namespace veskel

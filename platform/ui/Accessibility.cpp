@@ -11,7 +11,7 @@ namespace {
 
 // How far a label may stand from what it names: on its left in the same row, or above it.
 constexpr int kLabelGapLeft = 48;
-constexpr int kLabelGapAbove = 24;
+constexpr int kLabelGapAbove = 48;
 
 // The framework's part and the control's own, without a name taken from elsewhere.
 AccessibleDescription DescribeOwn(Control& control) {

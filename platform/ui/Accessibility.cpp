@@ -1,6 +1,7 @@
 #include "platform/ui/Accessibility.h"
 
 #include <climits>
+#include <utility>
 
 #include "platform/ui/Control.h"
 #include "platform/ui/Form.h"
@@ -12,6 +13,8 @@ namespace {
 // How far a label may stand from what it names: on its left in the same row, or above it.
 constexpr int kLabelGapLeft = 48;
 constexpr int kLabelGapAbove = 48;
+constexpr int kRowSlack = 4;
+constexpr int kOneRow = 30;
 
 // The framework's part and the control's own, without a name taken from elsewhere.
 AccessibleDescription DescribeOwn(Control& control) {
@@ -34,7 +37,7 @@ Rect RectInForm(Control& control, const AccessibleDescription& d) {
 bool Overlap(int a0, int a1, int b0, int b1) { return a0 < b1 && b0 < a1; }
 
 // The text of the label that names `control`: the nearest one on its left whose row it shares,
-// else the nearest one just above it that it lies under.
+// else the nearest one just above it that it lies under (the other way round for a tall control).
 std::string NeighbourLabel(Control& control, const Rect& target) {
     Control* parent = AccessibleParent(control);
     if (!parent) return {};
@@ -46,7 +49,8 @@ std::string NeighbourLabel(Control& control, const Rect& target) {
         if (d.role != AccessibleRole::StaticText || d.name.empty()) continue;
         const Rect r = RectInForm(*c, d);
         const int gapLeft = target.left - r.right;
-        if (Overlap(r.top, r.bottom, target.top, target.bottom) && gapLeft >= -2 && gapLeft <= kLabelGapLeft &&
+        const int middle = (target.top + target.bottom) / 2;  // a label in the same row is level with it
+        if (middle >= r.top - kRowSlack && middle < r.bottom + kRowSlack && gapLeft >= -2 && gapLeft <= kLabelGapLeft &&
             gapLeft < bestLeft) {
             bestLeft = gapLeft;
             left = d.name;
@@ -58,6 +62,9 @@ std::string NeighbourLabel(Control& control, const Rect& target) {
             above = d.name;
         }
     }
+    // A control taller than a row of text (a list, a colour table) has its label above it; the
+    // labels level with its middle belong to other rows.
+    if (target.Height() > kOneRow) std::swap(left, above);
     return NameFromLabel(left.empty() ? above : left);
 }
 

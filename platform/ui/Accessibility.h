@@ -55,6 +55,7 @@ struct AccessibleDescription {
     bool labelledByNeighbour = false;
     std::string description;  // longer text read after the name (the picture a preview shows)
     std::string value;        // a field's text, a slider's number, a list's selected entry
+    int caret = -1;           // in a field: the caret's place, in characters
     // A numeric value that can be set (sliders).
     struct Range {
         int minimum = 0, maximum = 0, current = 0;

@@ -280,6 +280,7 @@ void Edit::Describe(AccessibleDescription& d) {
     d.role = AccessibleRole::EditableText;
     d.labelledByNeighbour = true;
     d.value = text_;
+    d.caret = caret_;
 }
 
 }  // namespace veskel

@@ -167,7 +167,8 @@ void RunLater(Control* c, int part, std::function<void(const AccessibleDescripti
 
 class ControlAccessible : public QAccessibleInterface,
                           public QAccessibleActionInterface,
-                          public QAccessibleValueInterface {
+                          public QAccessibleValueInterface,
+                          public QAccessibleTextInterface {
 public:
     ControlAccessible(Control* control, int part) : control_(control), part_(part) {}
 
@@ -241,6 +242,8 @@ public:
         if (type == QAccessible::ActionInterface && (!d->actions.empty() || d->focusable))
             return static_cast<QAccessibleActionInterface*>(this);
         if (type == QAccessible::ValueInterface && d->range) return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::TextInterface && d->role == AccessibleRole::EditableText)
+            return static_cast<QAccessibleTextInterface*>(this);
         return nullptr;
     }
 
@@ -290,6 +293,60 @@ public:
         return d && d->range ? QVariant(d->range->minimum) : QVariant();
     }
     QVariant minimumStepSize() const override { return QVariant(1); }
+
+    // ---- text (a one-line field, read only through this interface)
+    QString Text() const {
+        const auto d = DescribeLive(control_, part_);
+        return d ? QString::fromStdString(d->value) : QString();
+    }
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override {
+        const auto d = DescribeLive(control_, part_);
+        return d && d->caret >= 0 ? d->caret : int(Text().size());
+    }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override {
+        const QString t = Text();
+        start = std::clamp(start, 0, int(t.size()));
+        end = end < 0 ? int(t.size()) : std::clamp(end, start, int(t.size()));
+        return t.mid(start, end - start);
+    }
+    // Characters one by one; any longer unit is the whole line.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override {
+        const QString t = Text();
+        if (boundary == QAccessible::CharBoundary) {
+            *start = std::clamp(offset, 0, int(t.size()));
+            *end = std::min(*start + 1, int(t.size()));
+        } else {
+            *start = 0;
+            *end = int(t.size());
+        }
+        return t.mid(*start, *end - *start);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override {
+        if (boundary == QAccessible::CharBoundary && offset > 0) return textAtOffset(offset - 1, boundary, start, end);
+        *start = *end = 0;
+        return {};
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override {
+        const int size = int(Text().size());
+        if (boundary == QAccessible::CharBoundary && offset + 1 < size)
+            return textAtOffset(offset + 1, boundary, start, end);
+        *start = *end = size;
+        return {};
+    }
+    int characterCount() const override { return int(Text().size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = *end = offset;
+        return {};
+    }
 
 private:
     Control* control_;

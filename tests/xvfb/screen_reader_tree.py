@@ -5,7 +5,8 @@ Prints every page's tree (role, name, value) on stdout and checks, reporting on 
   - every control on every page, outside the pages and in the palette pop-up is named and has a
     role a screen reader knows how to read; the controls a user looks for have the role expected;
   - pressing the X field's "+" through its action changes the design (the field's number);
-  - Tab, once it moves the keyboard focus, walks named controls and comes back round.
+  - Tab, once it moves the keyboard focus, walks named controls and comes back round;
+  - the question a message box asks is read out.
     screen_reader_tree.py PID WIN_X WIN_Y
 """
 import subprocess
@@ -121,10 +122,12 @@ def windows(app):
     return [w for w in children(app) if w.getRoleName() == 'frame' and w.childCount > 0]
 
 
-def list_and_check(title, nodes, must_show):
+def list_and_check(title, nodes, must_show, ours=True):
     print('== ' + title)
     for depth, acc in nodes:
         print('  ' * depth + describe(acc))
+        if not ours:  # Qt's own widgets: listed, not judged
+            continue
         role = acc.getRoleName()
         check(role in READABLE_ROLES, '%s: %s has a role a screen reader cannot use' % (title, describe(acc)))
         # A tab list is read through its tabs.
@@ -205,6 +208,18 @@ def main():
             print('== Tab order\n  ' + '\n  '.join(seen))
             check(focused_in(main_window) == text_field, 'Tab did not come back to the text field')
             check(len(seen) >= 10, 'Tab reached only %d controls' % len(seen))
+
+    # A message box is read out: closing the changed design asks whether to save it.
+    act(find(main_window, 'Close', 'push button'), 'Press')
+    box = wait_for(lambda: next((w for w in children(application()) if w.getRoleName() in ('alert', 'dialog')
+                                 and w.childCount > 0), None), 'the question before closing')
+    if box:
+        list_and_check('message box', descendants(box), must_show=False, ours=False)
+        check(any(a.getRoleName() == 'label' and len(a.name) > 10 for _, a in descendants(box)),
+              'the message box\'s question is readable')
+        xdotool('key', 'Escape')
+        wait_for(lambda: not any(w.getRoleName() in ('alert', 'dialog') for w in children(application())),
+                 'the question to go')
 
     log('%d failures' % len(failures))
     return 1 if failures else 0

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "Components/PulseButton/PNGButtonBase.h"
+
 namespace veskel {
 
 void GiveScreenReaderNames(Form& window) {
@@ -39,8 +41,11 @@ void GiveScreenReaderNames(Form& window) {
         {"GlassButton7", "Сохранить текущий проект"},
         {"GlassButton10", "Сохранить изображение"},
     };
-    for (const auto& [name, hint] : kHints)
-        if (Control* c = window.FindComponent(name)) c->SetHint(hint);
+    for (const auto& [name, text] : kHints) {
+        Control* c = window.FindComponent(name);
+        if (auto* imageButton = dynamic_cast<TPNGButtonBase*>(c)) imageButton->SetSpokenName(text);
+        else if (c) c->SetHint(text);
+    }
 }
 
 }  // namespace veskel

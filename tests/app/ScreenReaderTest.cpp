@@ -68,6 +68,8 @@ TEST_F(ScreenReaderTest, EveryControlIsNamedByItsOwnLabel) {
         EXPECT_EQ(d.role, row.role) << row.name;
         EXPECT_EQ(d.name, row.name);
     }
+    // The arrows show their hints as tool-tips: naming them leaves their own.
+    EXPECT_EQ(form->FindComponent("PulseButton2")->Hint(), "Вверх");
     // The preview tells what the banner says.
     EXPECT_EQ(DescribeControl(*form->Image1).description, form->Document().Settings().TextUtf8());
 }

@@ -1,7 +1,6 @@
 #include "Components/ColorBox/ColorBox.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "Components/ColorBox/PaletteForm.h"
 #include "platform/ui/Accessibility.h"
@@ -193,10 +192,7 @@ void TClrBox::WndProc(Message& message) {
 void TClrBox::Describe(AccessibleDescription& d) {
     d.role = AccessibleRole::PushButton;
     d.labelledByNeighbour = true;
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "#%02X%02X%02X", unsigned(GetR(foreColor_)), unsigned(GetG(foreColor_)),
-                  unsigned(GetB(foreColor_)));
-    d.value = hex;
+    d.value = ColorValue(foreColor_);
     d.actions.push_back({AccessibleActionKind::Press, [this] { OpenPalette(); }});
     d.actions.push_back({AccessibleActionKind::ShowMenu, [this] { OpenPalette(); }});
 }

@@ -185,6 +185,9 @@ void TPForm::DeliverEdited() {
 
 void TPForm::FormCreate() {
     for (TGlassEdit* e : GlassEdits) e->Edit->SetText("0");
+    // What a screen reader calls the two swatches (they show no hints).
+    Shape1->SetHint("Передний план");
+    Shape2->SetHint("Цвет фона");
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     Panel1->SetDoubleBuffered(true);

@@ -1,6 +1,7 @@
 #include "platform/ui/Accessibility.h"
 
 #include <climits>
+#include <cstdio>
 #include <utility>
 
 #include "platform/ui/Control.h"
@@ -69,6 +70,12 @@ std::string NeighbourLabel(Control& control, const Rect& target) {
 }
 
 }  // namespace
+
+std::string ColorValue(Color c) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "#%02X%02X%02X", unsigned(GetR(c)), unsigned(GetG(c)), unsigned(GetB(c)));
+    return hex;
+}
 
 std::string NameFromLabel(const std::string& caption) {
     std::size_t end = caption.size();

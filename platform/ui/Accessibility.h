@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
 
 namespace veskel {
@@ -94,6 +95,9 @@ std::vector<Control*> AccessibleChildren(Control& control);
 Control* AccessibleParent(Control& control);
 // The control a focus on `focused` is reported for: itself or its nearest described ancestor.
 Control* AccessibleFocusTarget(Control& focused);
+
+// A colour as a value a screen reader reads: "#RRGGBB".
+std::string ColorValue(Color c);
 
 // A label's text as a name: without the trailing colon, equals sign and spaces ("Цвет 1:").
 std::string NameFromLabel(const std::string& caption);

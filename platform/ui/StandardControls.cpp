@@ -182,4 +182,11 @@ void Label::Paint(Canvas& canvas) {
 
 void Label::Describe(AccessibleDescription& d) { d.role = AccessibleRole::StaticText; }
 
+void Shape::Describe(AccessibleDescription& d) {
+    if (!OnMouseDown) return;
+    d.role = AccessibleRole::PushButton;
+    d.value = ColorValue(brush_.color);
+    d.actions.push_back({AccessibleActionKind::Press, [this] { MouseDown(MouseButton::Left, 0, Width() / 2, Height() / 2); }});
+}
+
 }  // namespace veskel

@@ -19,17 +19,11 @@ from gi.repository import Atspi
 PID, WIN_X, WIN_Y = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3])
 READABLE_ROLES = {'frame', 'panel', 'page tab list', 'page tab', 'push button', 'check box', 'slider',
                   'list', 'list item', 'text', 'label', 'image', 'link', 'color chooser'}
-# Controls a user must find, by name and role.
-EXPECTED = [
-    ('Text & Colors', 'page tab'), ('Effects', 'page tab'), ('Close', 'push button'),
-    ('Текст', 'text'), ('Позиция текста X', 'text'), ('Позиция текста Y', 'text'),
-    ('Текст выше', 'push button'), ('Цвет 1', 'push button'), ('Цвет 2', 'push button'),
-    ('Swap', 'push button'), ('По горизонтали', 'check box'),
-    ('Образец узора', 'slider'), ('Образец узора', 'list'), ('Зеркальный узор', 'list'),
-    ('Dots pattern', 'list item'), ('Добавить рамку:', 'check box'), ('Цвет рамки', 'push button'),
-    ('Прозрачность', 'slider'), ('Растянуть изображение вправо и вниз', 'push button'),
-    ('Save...', 'push button'), ('Просмотр', 'image'), ('http://veskel.example.org/?veskel=1', 'link'),
-]
+# One control of each kind, by name and role: what each role becomes on the desktop.
+EXPECTED = [('Effects', 'page tab'), ('Close', 'push button'), ('Позиция текста X', 'text'),
+            ('Цвет 1', 'push button'), ('По горизонтали', 'check box'), ('Образец узора', 'slider'),
+            ('Зеркальный узор', 'list'), ('Dots pattern', 'list item'), ('Просмотр', 'image'),
+            ('http://veskel.example.org/?veskel=1', 'link')]
 failures = []
 
 
@@ -45,8 +39,7 @@ def check(ok, text):
 
 
 def wait_for(find, what, seconds=15):
-    end = time.time() + seconds
-    while time.time() < end:
+    for _ in range(seconds * 5):
         try:
             found = find()
         except Exception:  # an object that went away while it was read
@@ -55,7 +48,6 @@ def wait_for(find, what, seconds=15):
             return found
         time.sleep(0.2)
     check(False, 'timed out waiting for ' + what)
-    return None
 
 
 def application():
@@ -83,24 +75,16 @@ def states(acc):
 
 
 def text_of(acc):
-    try:
-        return acc.queryText().getText(0, -1)
-    except NotImplementedError:
-        return None
+    return acc.queryText().getText(0, -1) if 'Text' in pyatspi.listInterfaces(acc) else None
 
 
 def describe(acc):
     line = '[%s] %r' % (acc.getRoleName(), acc.name)
-    text = text_of(acc)
-    if text is not None:
-        line += ' text=%r' % text
-    try:
+    if text_of(acc) is not None:
+        line += ' text=%r' % text_of(acc)
+    if 'Value' in pyatspi.listInterfaces(acc):
         line += ' value=%g' % acc.queryValue().currentValue
-    except NotImplementedError:
-        pass
-    if acc.description:
-        line += ' description=%r' % acc.description
-    return line
+    return line + (' description=%r' % acc.description if acc.description else '')
 
 
 def act(acc, name):
@@ -112,10 +96,7 @@ def act(acc, name):
 
 
 def find(root, name, role):
-    for _, acc in descendants(root):
-        if acc.name == name and acc.getRoleName() == role:
-            return acc
-    return None
+    return next((a for _, a in descendants(root) if a.name == name and a.getRoleName() == role), None)
 
 
 def windows(app):
@@ -140,11 +121,6 @@ def xdotool(*args):
     subprocess.run(['timeout', '10', 'xdotool', *args], check=True)
 
 
-def point_at(acc):
-    box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    xdotool('mousemove', '--sync', str(box.x + box.width // 2), str(box.y + box.height // 2))
-
-
 def focused_in(root):
     return next((acc for _, acc in descendants(root) if 'focused' in states(acc)), None)
 
@@ -162,8 +138,8 @@ def main():
         act(tab, 'Press')
         wait_for(lambda: 'selected' in states(tab), 'the page "%s" to be selected' % tab.name)
         list_and_check('page "%s"' % tab.name, descendants(tab), must_show=True)
-    outside = [(d, a) for d, a in descendants(main_window, 0) if not any(a == t or a in [x for _, x in descendants(t)] for t in tabs)]
-    list_and_check('outside the pages', outside, must_show=False)
+    in_pages = [a for t in tabs for _, a in descendants(t)]
+    list_and_check('outside the pages', [(d, a) for d, a in descendants(main_window) if a not in in_pages], False)
     for name, role in EXPECTED:
         check(find(main_window, name, role) is not None, 'no %s named %r' % (role, name))
 
@@ -178,7 +154,8 @@ def main():
         log('ok: "+" pressed through its action moved the text from X = %d to %s' % (before, text_of(field)))
 
     # The palette pop-up, opened by resting the pointer on a colour box.
-    point_at(find(main_window, 'Цвет 1', 'push button'))
+    box = find(main_window, 'Цвет 1', 'push button').queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    xdotool('mousemove', '--sync', str(box.x + 5), str(box.y + 5))
     popup = wait_for(lambda: next((w for w in windows(application()) if w != main_window), None), 'the palette pop-up')
     if popup:
         list_and_check('palette pop-up', descendants(popup), must_show=True)

@@ -151,6 +151,7 @@ void RunLater(Control* c, int part, std::function<void(const AccessibleDescripti
         const std::optional<AccessibleDescription> d = DescribeLive(c, part);
         if (!d || !d->enabled) return;
         Application* app = Application::Current();
+        Watch(c);  // as it was: the paint that follows reports what the action changed
         try {
             run(*d);
         } catch (const std::exception& e) {
@@ -158,7 +159,6 @@ void RunLater(Control* c, int part, std::function<void(const AccessibleDescripti
         } catch (...) {
             if (app) app->ShowException(std::runtime_error("Unknown error"));
         }
-        Watch(c);
         if (app) app->ProcessMessages();
     });
 }

@@ -1,6 +1,7 @@
 // The main window as a screen reader is told of it (platform/ui/Accessibility.h), headless.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "Components/ColorBox/ColorBox.h"
@@ -76,10 +77,7 @@ struct Designer {
             state.push_back(std::uint8_t(n));
         return state;
     }
-    void ShowPage(int page) {
-        static constexpr int kTabCentres[] = {38, 103, 177, 266};
-        backend.Click(*form, 28 + kTabCentres[page], 62);
-    }
+    void ShowPage(int page) { backend.Click(*form, 28 + std::array{38, 103, 177, 266}[std::size_t(page)], 62); }
 };
 
 TEST(ScreenReaderActions, DoWhatTheMouseDoes) {
@@ -101,8 +99,7 @@ TEST(ScreenReaderActions, DoWhatTheMouseDoes) {
         {"ClrBox1", -1, Kind::ShowMenu},
         {"GLeaf2", -1, Kind::Press, 0, {103, 10}, false, "TestPanel1"},
         {"GlassListBox1", 4, Kind::Press, 1, {20, 4 * 18 + 9}},  // the fifth entry
-        // One step up from 95: the thumb pressed where 96 lies (rounding down, as after the list
-        // boxes' first paint), rested, released.
+        // Up from 95: pressed where 96 lies (rounding down after the lists' first paint), rested.
         {"GlassSlider1", -1, Kind::Increase, 1, {167, 12}, true},
     };
     for (const Row& row : rows) {

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The designer as a screen reader sees it: AT-SPI on a session bus of the test's own (and an
-# accessibility bus of its own), the program in a real window under Xvfb. The checks themselves
-# are in screen_reader_tree.py (each page's tree named and with sensible roles, the palette
-# pop-up, one button pressed through its action, Tab followed once Tab moves the focus).
+# The designer as a screen reader sees it (checks in screen_reader_tree.py): AT-SPI on session and
+# accessibility buses of the test's own, the program in a real window under Xvfb.
 #   screen_reader_test.sh VESKEL OUTDIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

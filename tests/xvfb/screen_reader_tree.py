@@ -1,14 +1,8 @@
 #!/usr/bin/python3
-"""The designer's window as a screen reader reads it, through AT-SPI.
-
-Prints every page's tree (role, name, value) on stdout and checks, reporting on stderr:
-  - every control on every page, outside the pages and in the palette pop-up is named and has a
-    role a screen reader knows how to read; the controls a user looks for have the role expected;
-  - pressing the X field's "+" through its action changes the design (the field's number);
-  - Tab, once it moves the keyboard focus, walks named controls and comes back round;
-  - the question a message box asks is read out.
-    screen_reader_tree.py PID WIN_X WIN_Y
-"""
+"""The designer through AT-SPI: prints each page's tree and checks, on stderr, that every control
+(pages, pop-up) is named with a usable role, that "+" pressed through its action changes the
+design, that Tab (once it moves the focus) walks named controls round, and that a message box
+is read out.   screen_reader_tree.py PID WIN_X WIN_Y"""
 import subprocess
 import sys
 import time
@@ -20,10 +14,9 @@ PID, WIN_X, WIN_Y = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3])
 READABLE_ROLES = {'frame', 'panel', 'page tab list', 'page tab', 'push button', 'check box', 'slider',
                   'list', 'list item', 'text', 'label', 'image', 'link', 'color chooser'}
 # One control of each kind, by name and role: what each role becomes on the desktop.
-EXPECTED = [('Effects', 'page tab'), ('Close', 'push button'), ('Позиция текста X', 'text'),
-            ('Цвет 1', 'push button'), ('По горизонтали', 'check box'), ('Образец узора', 'slider'),
-            ('Зеркальный узор', 'list'), ('Dots pattern', 'list item'), ('Просмотр', 'image'),
-            ('http://veskel.example.org/?veskel=1', 'link')]
+EXPECTED = [('Effects', 'page tab'), ('Close', 'push button'), ('Позиция текста X', 'text'), ('Просмотр', 'image'),
+            ('По горизонтали', 'check box'), ('Образец узора', 'slider'), ('Зеркальный узор', 'list'),
+            ('Dots pattern', 'list item'), ('http://veskel.example.org/?veskel=1', 'link')]
 failures = []
 
 

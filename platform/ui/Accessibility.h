@@ -24,6 +24,7 @@ class Form;
 enum class AccessibleRole {
     None,  // not shown to a screen reader; its children are
     Window,
+    ToolTip,
     TitleBar,
     Grouping,
     PushButton,

@@ -41,6 +41,7 @@ QAccessible::Role ToQtRole(AccessibleRole role) {
     switch (role) {
         case AccessibleRole::None: return QAccessible::NoRole;
         case AccessibleRole::Window: return QAccessible::Window;
+        case AccessibleRole::ToolTip: return QAccessible::ToolTip;
         // Qt hands a title bar on as plain text; a panel holding its buttons reads better.
         case AccessibleRole::TitleBar: return QAccessible::Grouping;
         case AccessibleRole::Grouping: return QAccessible::Grouping;
@@ -428,14 +429,17 @@ public:
     QString text(QAccessible::Text t) const override {
         Form* form = GetForm();
         if (!form || t != QAccessible::Name) return {};
-        return QString::fromStdString(form->Caption());
+        return QString::fromStdString(DescribeControl(*form).name);
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!window_) return {};
         return QRect(window_->mapToGlobal(QPoint(0, 0)), window_->size());
     }
-    QAccessible::Role role() const override { return QAccessible::Window; }
+    QAccessible::Role role() const override {
+        Form* form = GetForm();
+        return form ? ToQtRole(DescribeControl(*form).role) : QAccessible::Window;
+    }
     QAccessible::State state() const override {
         QAccessible::State s;
         Form* form = GetForm();

@@ -213,7 +213,14 @@ public:
         if (!d) return {};
         switch (t) {
             case QAccessible::Name: return QString::fromStdString(d->name);
-            case QAccessible::Description: return QString::fromStdString(d->description);
+            case QAccessible::Description: {
+                // A value no interface of Qt's carries to the desktop (a colour box's colour, a
+                // list's entry) is read with the description.
+                std::string text = d->description;
+                if (!d->value.empty() && !d->range && d->role != AccessibleRole::EditableText && d->value != d->name)
+                    text += (text.empty() ? "" : ", ") + d->value;
+                return QString::fromStdString(text);
+            }
             case QAccessible::Value: return QString::fromStdString(d->value);
             default: return {};
         }

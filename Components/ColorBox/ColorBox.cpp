@@ -193,8 +193,13 @@ void TClrBox::Describe(AccessibleDescription& d) {
     d.role = AccessibleRole::PushButton;
     d.labelledByNeighbour = true;
     d.value = ColorValue(foreColor_);
-    d.actions.push_back({AccessibleActionKind::Press, [this] { OpenPalette(); }});
-    d.actions.push_back({AccessibleActionKind::ShowMenu, [this] { OpenPalette(); }});
+    // Opened from a screen reader, the pop-up must not close at once because the pointer is elsewhere.
+    const auto open = [this] {
+        OpenPalette();
+        if (palette_) palette_->WaitForPointer();
+    };
+    d.actions.push_back({AccessibleActionKind::Press, open});
+    d.actions.push_back({AccessibleActionKind::ShowMenu, open});
 }
 
 }  // namespace veskel

@@ -205,7 +205,8 @@ void TPForm::Timer1Timer() {
     const Rect& owner = Shared().ownerRect;
     const bool overPopup = p.x >= Left() && p.x <= Left() + Width() && p.y >= Top() && p.y <= Top() + Height();
     const bool overOwner = p.x >= owner.left && p.x <= owner.right && p.y >= owner.top && p.y <= owner.bottom;
-    if (overPopup || overOwner) return;
+    if (overPopup || overOwner) pointerSeen_ = true;
+    if (overPopup || overOwner || !pointerSeen_) return;
     Timer1.SetEnabled(false);
     SendNotice(kPaletteCloseNotice);
 }

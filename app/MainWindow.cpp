@@ -14,6 +14,7 @@
 #include "Components/TestPanel/TestPanel.h"
 #include "app/FieldNumber.h"
 #include "app/Form2.h"
+#include "app/ScreenReaderNames.h"
 #include "banner/Patterns.h"
 #include "platform/Resources.h"
 #include "platform/text/CodePage.h"
@@ -338,6 +339,7 @@ void TForm1::FormCreate() {
     actions_->OnFileChanged = [this] { SetCaption(actions_->WindowTitle()); };
     SetCaption(actions_->WindowTitle());
     BindDesignerActions(*this, *actions_);
+    GiveScreenReaderNames(*this);
     // A number field left half typed ("" or "-") shows the number it stands for.
     for (TGlassEdit* e : {GlassEdit2, GlassEdit3}) e->Edit->OnExit = [this](Control&) { SyncControls(); };
     for (TGlassSlider* s : {GlassSlider1, GlassSlider2, GlassSlider4}) {
@@ -359,6 +361,8 @@ void TForm1::SyncControls() {
 
 void TForm1::RenderBanner() {
     Image1->SetPicture(Picture(document_.RenderBanner()));
+    // What a screen reader says the preview shows.
+    Image1->SetHint(document_.Settings().TextUtf8());
 }
 
 // ---------------------------------------------------------------- start-up

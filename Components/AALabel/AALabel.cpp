@@ -7,6 +7,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
 #include "platform/text/CodePage.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/text/CanvasText.h"
@@ -203,6 +204,14 @@ void TAALabel::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
     const std::string target = LinkTarget(Caption());
     if (target.empty()) return;
     if (Application* app = Application::Current()) app->OpenUrl(target);
+}
+
+void TAALabel::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::StaticText;
+    if (!isURL_ || LinkTarget(Caption()).empty()) return;
+    d.role = AccessibleRole::Link;
+    d.value = LinkTarget(Caption());
+    d.actions.push_back({AccessibleActionKind::Press, [this] { MouseUp(MouseButton::Left, {}, 0, 0); }});
 }
 
 }  // namespace veskel

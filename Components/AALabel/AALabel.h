@@ -27,6 +27,8 @@ public:
 
     bool isURL() const { return isURL_; }
     void SetIsURL(bool v);
+    // Static text, or a link whose press opens it as a click does.
+    void Describe(AccessibleDescription& d) override;
 
     // The measured text height (0 until a non-empty caption is set) and the width it was
     // measured at.

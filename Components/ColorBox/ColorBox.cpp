@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Components/ColorBox/PaletteForm.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/PropertyTable.h"
 
@@ -196,6 +197,19 @@ void TClrBox::WndProc(Message& message) {
         default:
             CustomControl::WndProc(message);
     }
+}
+
+void TClrBox::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::PushButton;
+    d.labelledByNeighbour = true;
+    d.value = ColorValue(foreColor_);
+    // Opened from a screen reader, the pop-up must not close at once because the pointer is elsewhere.
+    const auto open = [this] {
+        OpenPalette();
+        if (palette_) palette_->WaitForPointer();
+    };
+    d.actions.push_back({AccessibleActionKind::Press, open});
+    d.actions.push_back({AccessibleActionKind::ShowMenu, open});
 }
 
 }  // namespace veskel

@@ -45,6 +45,8 @@ public:
 
     // Opens the pop-up beside the box, unless one of this box is open already.
     void OpenPalette();
+    // A button whose press, like the mouse's, opens the pop-up; its value is the colour.
+    void Describe(AccessibleDescription& d) override;
     // The open pop-up (nullptr when none is open).
     TPForm* Palette() const { return palette_; }
     bool PaletteOpen() const { return paletteGuard_; }

@@ -196,6 +196,9 @@ void TPForm::DeliverEdited() {
 
 void TPForm::FormCreate() {
     for (TGlassEdit* e : GlassEdits) e->Edit->SetText("0");
+    // What a screen reader calls the two swatches (they show no hints).
+    Shape1->SetHint("Передний план");
+    Shape2->SetHint("Цвет фона");
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     Panel1->SetDoubleBuffered(true);
@@ -213,7 +216,8 @@ void TPForm::Timer1Timer() {
     const Rect& owner = Shared().ownerRect;
     const bool overPopup = p.x >= Left() && p.x <= Left() + Width() && p.y >= Top() && p.y <= Top() + Height();
     const bool overOwner = p.x >= owner.left && p.x <= owner.right && p.y >= owner.top && p.y <= owner.bottom;
-    if (overPopup || overOwner) return;
+    if (overPopup || overOwner) pointerSeen_ = true;
+    if (overPopup || overOwner || !pointerSeen_) return;
     Timer1.SetEnabled(false);
     SendNotice(kPaletteCloseNotice);
 }

@@ -80,6 +80,9 @@ public:
     Control* GroupPNGButtons13 = nullptr;  // swap
     Control* GroupPNGButtons1 = nullptr;   // defaults
     Timer Timer1;                          // the 300 ms pointer watch
+    // Opened without the pointer (a screen reader's action): the pointer watch closes it only
+    // once the pointer has been over it or the box, and not while the pointer is elsewhere.
+    void WaitForPointer() { pointerSeen_ = false; }
 
 private:
     void BindEvents(Control& control, const std::string& event, const std::string& handler, bool& bound);
@@ -106,6 +109,7 @@ private:
     void CloseByKeyboard();
 
     bool ready_ = false;  // every control of the layout found; handlers wait for it
+    bool pointerSeen_ = true;
     Color foreColour_ = RGB(0, 0, 0);
     Color backColour_ = RGB(0, 0, 0);
     WindowHandle targetWindow_ = 0;

@@ -1,6 +1,7 @@
 #include "Components/GlassCheckBox/GlassCheckBox.h"
 
 #include "platform/graphics/Rounding.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/ChangeNotice.h"
 #include "platform/text/CanvasText.h"
 
@@ -93,6 +94,13 @@ void TGlassCheckBox::KeyUp(int key, ShiftState shift) {
     if (key != pressKey_) return;
     pressKey_ = 0;
     Click();
+}
+
+void TGlassCheckBox::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::CheckBox;
+    d.checkable = true;
+    d.checked = checked_;
+    d.actions.push_back({AccessibleActionKind::Toggle, [this] { MouseDown(MouseButton::Left, {}, 0, 0); }});
 }
 
 }  // namespace veskel

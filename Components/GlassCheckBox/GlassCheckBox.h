@@ -21,6 +21,8 @@ public:
 
     bool Checked() const { return checked_; }
     void SetChecked(bool v, ChangeSource source = ChangeSource::Code);
+    // Its toggle action is a press.
+    void Describe(AccessibleDescription& d) override;
     int GlassColor() const { return glassColor_; }
     void SetGlassColor(int v);
     int GlassLightness() const { return glassLightness_; }

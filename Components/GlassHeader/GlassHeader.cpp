@@ -5,6 +5,7 @@
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/PropertyTable.h"
@@ -178,8 +179,10 @@ void TGlassHeader::MouseDown(MouseButton button, ShiftState shift, int x, int y)
         if (Parent()) SendMessage(Parent()->Handle(), kWmSysCommand, kScDragMove, 0);
         return;
     }
-    // Events first, then the actions on the window.
-    const bool close = hot_[kClose], max = hot_[kMax], min = hot_[kMin];
+    PressButtons(hot_[kClose], hot_[kMax], hot_[kMin]);
+}
+
+void TGlassHeader::PressButtons(bool close, bool max, bool min) {
     if (close && OnCloseButton) OnCloseButton(*this);
     if (max && OnMaxButton) OnMaxButton(*this);
     if (min && OnMinButton) OnMinButton(*this);
@@ -189,6 +192,24 @@ void TGlassHeader::MouseDown(MouseButton button, ShiftState shift, int x, int y)
     Form* form = dynamic_cast<Form*>(Parent());
     if (max && form) form->SetWindowState(WindowState::Maximized);
     if (min && form) form->SetWindowState(WindowState::Minimized);
+}
+
+void TGlassHeader::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::TitleBar;
+    static const char* const kNames[] = {"Close", "Maximize", "Minimize"};
+    for (Button b : {kClose, kMax, kMin}) {
+        if (!show_[b]) continue;
+        AccessibleDescription button;
+        button.role = AccessibleRole::PushButton;
+        button.name = kNames[b];
+        button.bounds = ButtonRect(b);
+        button.showing = d.showing;
+        button.enabled = d.enabled;
+        button.actions.push_back({AccessibleActionKind::Press, [this, b] {
+                                      PressButtons(b == kClose, b == kMax, b == kMin);
+                                  }});
+        d.parts.push_back(std::move(button));
+    }
 }
 
 }  // namespace veskel

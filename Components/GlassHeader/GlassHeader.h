@@ -42,6 +42,8 @@ public:
     Rect ButtonRect(Button b) const;
     // Where presses go to the buttons rather than dragging the window.
     Rect ButtonArea() const;
+    // The title bar; its shown buttons are its parts, pressed as the mouse presses them.
+    void Describe(AccessibleDescription& d) override;
 
 protected:
     void Paint(Canvas& canvas) override;
@@ -49,6 +51,8 @@ protected:
     void MouseMove(ShiftState shift, int x, int y) override;
 
 private:
+    // The press of the buttons that are true: their events first, then their actions on the window.
+    void PressButtons(bool close, bool max, bool min);
     void SetShow(Button b, bool v);
     void PollPointer(Button b);
     void PaintCaption(Canvas& canvas);

@@ -4,6 +4,7 @@
 
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/text/CanvasText.h"
 
@@ -218,6 +219,30 @@ bool TGlassListBox::MouseWheel(ShiftState shift, int delta, int x, int y) {
         TrackPointer(y);  // the highlight follows the item that is now under the pointer
     }
     return true;
+}
+
+void TGlassListBox::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::List;
+    d.labelledByNeighbour = true;
+    if (ItemIndex >= 0 && ItemIndex < Count()) d.value = Item(ItemIndex).Caption();
+    for (int i = 0; i < Count(); ++i) {
+        AccessibleDescription item;
+        item.role = AccessibleRole::ListItem;
+        item.name = Item(i).Caption();
+        item.bounds = Rect::FromSize(0, i * itemHeight_ - scrollOffset_, Width(), itemHeight_);
+        item.showing = d.showing && item.bounds->Intersect(ClientRect()).Width() > 0 &&
+                       item.bounds->Intersect(ClientRect()).Height() > 0;
+        item.enabled = d.enabled;
+        item.selectable = true;
+        item.selected = i == ItemIndex;
+        item.actions.push_back({AccessibleActionKind::Press, [this, i] {
+                                    hotItem_ = i;
+                                    ItemIndex = i;
+                                    Select();
+                                    Repaint();
+                                }});
+        d.parts.push_back(std::move(item));
+    }
 }
 
 }  // namespace veskel

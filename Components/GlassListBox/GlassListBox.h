@@ -57,6 +57,8 @@ public:
     int CellFromPoint(int y) const;
     // Raises OnSelect.
     void Select();
+    // A list whose entries are its parts; pressing an entry selects it as a press on it does.
+    void Describe(AccessibleDescription& d) override;
     // Move the highlight one item down or up, scrolling the list by one item when the highlight
     // would leave the first four rows' reach. Raise no event.
     void itemDown();

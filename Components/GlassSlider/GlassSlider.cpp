@@ -4,6 +4,7 @@
 
 #include "Components/GlassLook/GlassLook.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/PropertyTable.h"
 
 namespace veskel {
@@ -165,6 +166,24 @@ void TGlassSlider::Paint(Canvas& canvas) {
         canvas.FillRect({x, kTickTop, x + 1, kTickBottom});
     }
     canvas.FillRect({Width() - 10, kTickTop, Width() - 9, kTickBottom});
+}
+
+void TGlassSlider::DragTo(int value) {
+    heardValue_ = value_;
+    SetValue(std::clamp(value, 0, max_));
+    lastThumbPos_ = thumbPos_;
+    if (OnChange) OnChange(*this);
+    Rested();
+    if (OnFinalChange) OnFinalChange(*this);
+}
+
+void TGlassSlider::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::Slider;
+    d.labelledByNeighbour = true;
+    d.value = std::to_string(value_);
+    d.range = AccessibleDescription::Range{0, max_, value_, [this](int v) { DragTo(v); }};
+    d.actions.push_back({AccessibleActionKind::Increase, [this] { DragTo(value_ + 1); }});
+    d.actions.push_back({AccessibleActionKind::Decrease, [this] { DragTo(value_ - 1); }});
 }
 
 }  // namespace veskel

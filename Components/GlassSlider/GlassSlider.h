@@ -34,6 +34,8 @@ public:
     int Value() const { return value_; }
     // Stores (unclamped), moves the thumb to round(Value x (Width - 18) / Max) and repaints.
     void SetValue(int v);
+    // Increase and decrease move the thumb by one, as a drag there and a release would.
+    void Describe(AccessibleDescription& d) override;
 
     // Thumb offset in pixels from the start of the track, and whether the pointer is over the
     // control or a button is held after a press on it.
@@ -62,6 +64,8 @@ protected:
 private:
     // Ends a drag: the rest not yet heard, then OnFinalChange.
     void Release();
+    // The thumb dragged to a value (clamped to 0..Max) and released: every event of that drag.
+    void DragTo(int value);
     // Track length in pixels (Width - 18), at least 1 so that a very narrow slider still maps.
     int TrackLength() const;
     void PositionFromX(int x);

@@ -7,6 +7,7 @@
 #include "Components/HLSColorTable/HlsTableImage.h"
 #include "platform/Resources.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 
 namespace veskel {
@@ -126,6 +127,12 @@ void THLSColorTable::MouseEnter() {
 void THLSColorTable::MouseLeave() {
     if (Application* app = Application::Current()) app->SetScreenCursor(kCrDefault);
     CustomControl::MouseLeave();
+}
+
+void THLSColorTable::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::ColorChooser;
+    d.labelledByNeighbour = true;
+    d.value = "L " + std::to_string(lightnes_) + ", S " + std::to_string(saturation_);
 }
 
 }  // namespace veskel

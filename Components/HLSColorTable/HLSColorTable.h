@@ -34,6 +34,7 @@ public:
     void SetSaturation(int v) { saturation_ = v; }
     int Lightnes() const { return lightnes_; }
     void SetLightnes(int v) { lightnes_ = v; }
+    void Describe(AccessibleDescription& d) override;
 
     NotifyEvent OnChange;
 

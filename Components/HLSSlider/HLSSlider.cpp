@@ -5,6 +5,8 @@
 #include "Components/GlassTint/GlassTint.h"
 #include "platform/graphics/Rounding.h"
 
+#include "platform/ui/Accessibility.h"
+
 namespace veskel {
 
 namespace {
@@ -113,6 +115,20 @@ void THLSSlider::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
     if (dragging_ && OnFinalChange) OnFinalChange(*this);
     dragging_ = false;
     GraphicControl::MouseUp(button, shift, x, y);
+}
+
+void THLSSlider::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::Slider;
+    d.labelledByNeighbour = true;
+    if (d.name.empty()) d.name = "Hue";
+    d.value = std::to_string(position_);
+    const auto moveTo = [this](int v) {
+        SetPositopn(std::clamp(v, 0, 255));
+        if (OnFinalChange) OnFinalChange(*this);
+    };
+    d.range = AccessibleDescription::Range{0, 255, position_, moveTo};
+    d.actions.push_back({AccessibleActionKind::Increase, [this, moveTo] { moveTo(position_ + 1); }});
+    d.actions.push_back({AccessibleActionKind::Decrease, [this, moveTo] { moveTo(position_ - 1); }});
 }
 
 }  // namespace veskel

@@ -26,6 +26,8 @@ public:
     int Positopn() const { return position_; }
     // Stores the low eight bits, raises OnChange, then repaints.
     void SetPositopn(int v);
+    // The hue as a slider; a new value moves it there as a press and release would.
+    void Describe(AccessibleDescription& d) override;
 
     NotifyEvent OnChange;
     NotifyEvent OnFinalChange;  // the mouse button was released after a press on the slider

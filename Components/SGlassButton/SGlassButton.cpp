@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/PropertyTable.h"
 
 namespace veskel {
@@ -124,6 +125,11 @@ void TGlassButton::Paint(Canvas& canvas) {
     const Point at{Round(Width() / 2.0 - box.width / 2.0), IsPressed() ? kCaptionPressedTop : kCaptionTop};
     const int ink = IsPressed() ? kInkPressed : Enabled() ? kInkEnabled : kInkDisabled;
     DrawGlassCaption(canvas, buttonText_, small, at, ink, ClientRect(), &captionCache_);
+}
+
+void TGlassButton::Describe(AccessibleDescription& d) {
+    ButtonControl::Describe(d);
+    d.name = buttonText_;
 }
 
 }  // namespace veskel

@@ -37,6 +37,7 @@ public:
     void SetSaturation(int v);
     const std::string& ButtonText() const { return buttonText_; }
     void SetButtonText(std::string text);
+    void Describe(AccessibleDescription& d) override;
 
     // What the button shows (for tests and the demo).
     const Picture& NormalSkin() const { return *normalSkin_; }

@@ -4,6 +4,7 @@
 
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredPng.h"
@@ -293,6 +294,31 @@ void TGLeaf::ReadLeafImageData(std::span<const std::uint8_t> png) {
 std::vector<std::uint8_t> TGLeaf::LeafImageData() const {
     if (leafImage_.IsEmpty()) return {kPngSignature.begin(), kPngSignature.end()};
     return EncodePng(leafImage_);
+}
+
+void TTestPanel::Describe(AccessibleDescription& d) { d.role = AccessibleRole::PageTabList; }
+
+Rect TTestPanel::TabRect(int index) const {
+    std::uint16_t left = 0;
+    for (int i = 0; i < index && Page(i); ++i) left = std::uint16_t(left + Page(i)->LeafWidth());
+    const TGLeaf* page = Page(index);
+    return Rect::FromSize(left, 0, page ? page->LeafWidth() : 0, leafHeight_);
+}
+
+void TGLeaf::Describe(AccessibleDescription& d) {
+    auto* panel = dynamic_cast<TTestPanel*>(Parent());
+    if (!panel) return;
+    int index = 0;
+    while (panel->Page(index) && panel->Page(index) != this) ++index;
+    d.role = AccessibleRole::PageTab;
+    d.bounds = panel->TabRect(index).Offset(-Left(), -Top());
+    d.showing = panel->Showing();
+    d.selectable = true;
+    d.selected = panel->VisiblePage() == index;
+    d.actions.push_back({AccessibleActionKind::Press, [panel, index] {
+                             panel->SetVisiblePage(index);
+                             panel->Repaint();
+                         }});
 }
 
 }  // namespace veskel

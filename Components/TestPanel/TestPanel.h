@@ -55,6 +55,9 @@ public:
     int GetLeafFromPoint(int x) const;
     // Repaints the control.
     void ready() { Repaint(); }
+    void Describe(AccessibleDescription& d) override;
+    // A page's tab in the container's coordinates.
+    Rect TabRect(int index) const;
 
     // Shows the page `step` places on from ActivePage, wrapping. Focus inside the old page moves
     // to the new page's first stop (the strip when it has none).
@@ -99,6 +102,8 @@ public:
 
     // Places the page below its container's tab strip, as wide as the container.
     void fit();
+    // A page is a tab whose children are the page's controls; pressing it shows the page.
+    void Describe(AccessibleDescription& d) override;
 
     // A page keeps its place: moved, it goes back to (0, LeafHeight); resized, it fits again.
     // Outside a TTestPanel only its left is forced to 0.

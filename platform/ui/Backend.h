@@ -114,6 +114,9 @@ public:
     virtual void StartSystemMove(Form& form) = 0;
     // The pointer shape over a form's window.
     virtual void SetCursor(Form& form, const CursorShape& cursor) = 0;
+    // The keyboard focus inside a form moved to `focused` (nullptr: to the form itself), whoever
+    // moved it; screen readers follow it.
+    virtual void FocusMoved(Form& form, Control* focused) { (void)form, (void)focused; }
 
     // ---- loop and clock
     // Milliseconds on the Application's clock (monotonic; virtual in the headless backend).

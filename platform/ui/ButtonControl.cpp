@@ -1,5 +1,7 @@
 #include "platform/ui/ButtonControl.h"
 
+#include "platform/ui/Accessibility.h"
+
 namespace veskel {
 
 ButtonControl::ButtonControl() {
@@ -99,6 +101,12 @@ void ButtonControl::EnabledChanged() {
         pressed_ = false;
         StopRepeat();
     }
+}
+
+void ButtonControl::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::PushButton;
+    // A press and release over the button: its click.
+    d.actions.push_back({AccessibleActionKind::Press, [this] { Click(); }});
 }
 
 }  // namespace veskel

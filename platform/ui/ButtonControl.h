@@ -40,6 +40,9 @@ public:
     // The interval timer is running (the delay has passed and the button is still held).
     bool Repeating() const { return repeatTimer_ && repeatTimer_->Enabled(); }
 
+    // A push button whose press action clicks it.
+    void Describe(AccessibleDescription& d) override;
+
 protected:
     // Whether the pointer leaving ends the press (true by default).
     void SetLeavingEndsPress(bool v) { leavingEndsPress_ = v; }

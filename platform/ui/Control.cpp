@@ -382,6 +382,8 @@ void Control::Repaint() {
 
 void Control::Paint(Canvas&) {}
 
+void Control::Describe(AccessibleDescription&) {}
+
 // ---------------------------------------------------------------- input
 
 bool Control::Focused() const {

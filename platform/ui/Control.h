@@ -36,6 +36,7 @@ namespace veskel {
 
 class Form;
 class PropertyTable;
+struct AccessibleDescription;
 struct LayoutValue;
 struct LayoutProperty;
 
@@ -214,6 +215,12 @@ public:
     NotifyEvent OnMouseLeave;
     KeyEvent OnKeyDown;
     NotifyEvent OnResize;
+
+    // ---- screen readers (Accessibility.h)
+    // Fills in what a screen reader is told about the control: its role, value, states and
+    // actions (the name arrives as the caption). The default leaves the role None: the control is
+    // decoration and its children stand in its place.
+    virtual void Describe(AccessibleDescription& description);
 
     // ---- messages (windowed controls; a windowless control passes them to nothing)
     // Runs the message through the control's procedure and then every hook on its handle.

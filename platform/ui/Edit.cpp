@@ -6,6 +6,7 @@
 
 #include "platform/text/CodePage.h"
 #include "platform/text/FontEngine.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
@@ -275,6 +276,13 @@ const PropertyTable& Edit::StoredProperties() const {
         .Add("ReadOnly", &Edit::ReadOnly, &Edit::SetReadOnly, false)
         .Add("Text", &Edit::Text, &Edit::SetText);
     return table;
+}
+
+void Edit::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::EditableText;
+    d.labelledByNeighbour = true;
+    d.value = text_;
+    d.caret = caret_;
 }
 
 }  // namespace veskel

@@ -50,6 +50,7 @@ public:
     NotifyEvent OnExit;  // the field lost the keyboard focus
 
     const PropertyTable& StoredProperties() const override;
+    void Describe(AccessibleDescription& d) override;
 
 protected:
     void Paint(Canvas& canvas) override;

@@ -260,6 +260,7 @@ void Form::SetActiveControl(Control* c) {
         c->FocusChanged(true);
         c->Invalidate();
     }
+    if (Application* app = Application::Current(); app && activeControl_ == c) app->GetBackend().FocusMoved(*this, c);
 }
 
 void Form::InvalidateSurface(const Rect& r) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/graphics/Canvas.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 #include "platform/text/CanvasText.h"
 
@@ -130,6 +131,11 @@ void HintPresenter::Show() {
 void HintPresenter::Hide() {
     pause_.SetEnabled(false);
     if (window_) window_->HideForm();
+}
+
+void HintWindow::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::ToolTip;
+    d.name = text_;
 }
 
 }  // namespace veskel

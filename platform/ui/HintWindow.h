@@ -31,6 +31,8 @@ public:
     // Places the window below a pointer position, held inside the monitor's rectangle; where it
     // does not fit below, it goes above the pointer.
     void PlaceBelow(Point pointer, const Rect& monitor);
+    // A tool-tip that says its text.
+    void Describe(AccessibleDescription& d) override;
 
 protected:
     void Paint(Canvas& canvas) override;

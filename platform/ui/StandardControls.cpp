@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/Accessibility.h"
+
 namespace veskel {
 
 namespace {
@@ -177,6 +179,15 @@ void Label::Paint(Canvas& canvas) {
     }
     canvas.font = GetFont();
     TextOut(canvas, 0, 0, Caption());
+}
+
+void Label::Describe(AccessibleDescription& d) { d.role = AccessibleRole::StaticText; }
+
+void Shape::Describe(AccessibleDescription& d) {
+    if (!OnMouseDown) return;
+    d.role = AccessibleRole::PushButton;
+    d.value = ColorValue(brush_.color);
+    d.actions.push_back({AccessibleActionKind::Press, [this] { MouseDown(MouseButton::Left, 0, Width() / 2, Height() / 2); }});
 }
 
 }  // namespace veskel

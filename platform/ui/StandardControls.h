@@ -62,6 +62,8 @@ public:
     void SetPenColor(Color c);
     int ShapeKind() const { return 0; }
     void SetShapeKind(int) {}
+    // A shape that answers presses (a colour swatch) is a button; any other is decoration.
+    void Describe(AccessibleDescription& d) override;
 
 protected:
     void Paint(Canvas& canvas) override;
@@ -85,6 +87,7 @@ public:
     void SetTransparent(bool v);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool v);
+    void Describe(AccessibleDescription& d) override;
 
 protected:
     void Paint(Canvas& canvas) override;

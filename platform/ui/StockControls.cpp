@@ -5,6 +5,7 @@
 
 #include "platform/codecs/Codecs.h"
 #include "platform/codecs/ImageFormats.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -290,6 +291,12 @@ std::unique_ptr<Control> MakeOpenPictureDialog() {
 }
 std::unique_ptr<Control> MakeSavePictureDialog() {
     return std::make_unique<TDialogComponent>("TSavePictureDialog", true, true);
+}
+
+void TImage::Describe(AccessibleDescription& d) {
+    if (Hint().empty()) return;
+    d.role = AccessibleRole::Image;
+    d.labelledByNeighbour = true;
 }
 
 }  // namespace veskel

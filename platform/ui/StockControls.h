@@ -34,6 +34,8 @@ public:
     // The stored form of the picture: a PNG or BMP file. Anything else is refused (LayoutError).
     void ReadPictureData(std::span<const std::uint8_t> file);
     std::vector<std::uint8_t> PictureData() const;  // PNG
+    // A picture with a hint is content (its hint describes it); without one it is decoration.
+    void Describe(AccessibleDescription& d) override;
 
 protected:
     void Paint(Canvas& canvas) override;

@@ -23,6 +23,7 @@
 #include <exception>
 #include <utility>
 
+#include "platform/backends/qt/QtAccessibility.h"
 #include "platform/backends/qt/QtBackendImpl.h"
 #include "platform/backends/qt/QtConvert.h"
 #include "platform/backends/qt/QtDialogs.h"
@@ -191,6 +192,7 @@ public:
         if (!active) backend_->DismissFocuslessPopups(form_);
         if (active == form_.Active()) return;
         Guard([&] { app_->DispatchActivate(form_, active); });
+        if (active) ReportAccessibleFocus(*backend_, form_, form_.ActiveControl());
     }
     void StateChanged(Qt::WindowState state) override {
         const WindowState s = state == Qt::WindowMinimized                                   ? WindowState::Minimized
@@ -281,6 +283,7 @@ QtBackend::QtBackend(int& argc, char** argv) {
         }
         if (app_) app_->DispatchTimers();
     });
+    InstallAccessibility(*this);
 }
 
 QtBackend::~QtBackend() {
@@ -307,6 +310,12 @@ const QtBackend::Entry* QtBackend::Find(const Form& form) const {
 FormWindow* QtBackend::WindowOf(const Form& form) const {
     const Entry* e = Find(form);
     return e ? e->window : nullptr;
+}
+
+Form* QtBackend::FormOf(const FormWindow* window) const {
+    for (const auto& [form, entry] : windows_)
+        if (entry.window == window) return const_cast<Form*>(form);
+    return nullptr;
 }
 
 bool QtBackend::OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
@@ -411,12 +420,16 @@ void QtBackend::ShowWindow(Form& form, bool activate) {
     // Whatever the form painted while hidden is what the window shows first.
     window->Present(form.Surface(), form.Surface().Bounds(), &form.SurfaceOpacity());
     window->show();
+    ReportAccessibleWindow(*window, true);
     ToTop(window);
     if (activate && !(window->flags() & Qt::WindowDoesNotAcceptFocus)) window->requestActivate();
 }
 
 void QtBackend::HideWindow(Form& form) {
-    if (Entry* e = Find(form)) e->window->hide();
+    if (Entry* e = Find(form)) {
+        e->window->hide();
+        ReportAccessibleWindow(*e->window, false);
+    }
 }
 
 void QtBackend::MoveWindow(Form& form) {
@@ -437,7 +450,10 @@ void QtBackend::UpdateWindowStyle(Form& form) {
 
 void QtBackend::Present(Form& form, const Rect& area) {
     if (Entry* e = Find(form)) e->window->Present(form.Surface(), area, &form.SurfaceOpacity());
+    ReportAccessibleChanges(*this, form);
 }
+
+void QtBackend::FocusMoved(Form& form, Control* focused) { ReportAccessibleFocus(*this, form, focused); }
 
 void QtBackend::RaiseWindow(Form& form, bool activate) {
     Entry* e = Find(form);

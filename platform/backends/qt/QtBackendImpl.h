@@ -43,6 +43,7 @@ public:
     void SetWindowState(Form& form, WindowState state) override;
     void StartSystemMove(Form& form) override;
     void SetCursor(Form& form, const CursorShape& cursor) override;
+    void FocusMoved(Form& form, Control* focused) override;
 
     std::int64_t NowMs() override;
     void RequestWakeAt(std::int64_t timeMs) override;
@@ -75,6 +76,8 @@ public:
 
     // The native window of a form (nullptr when it has none); for tests.
     FormWindow* WindowOf(const Form& form) const;
+    // The form a window shows (nullptr once the window is no longer a form's).
+    Form* FormOf(const FormWindow* window) const;
     // The fallback capture: our own shown windows, bottom to top, over a plain desktop colour.
     Bitmap ComposeOwnWindows(const Rect& screenRect, const Form* exclude = nullptr) const;
     // Whether CaptureScreen may ask the platform at all (tests switch it off to check the fallback).

@@ -1,5 +1,6 @@
 #include "platform/backends/qt/QtFormWindow.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDropEvent>
@@ -80,6 +81,10 @@ bool FormWindow::SetTranslucent(bool on) {
     setFormat(format);
     frame_ = frame_.convertToFormat(on ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     return on;
+}
+
+QAccessibleInterface* FormWindow::accessibleRoot() const {
+    return QAccessible::queryAccessibleInterface(const_cast<FormWindow*>(this));
 }
 
 int FormWindow::PixelScale() const {

@@ -66,6 +66,10 @@ public:
     // the window now has it.
     bool SetTranslucent(bool on);
     bool Translucent() const { return frame_.hasAlphaChannel(); }
+    // The screen readers' view of the window (the factory QtAccessibility installs); a plain
+    // QWindow offers none.
+    QAccessibleInterface* accessibleRoot() const override;
+
     // What the window shows, one pixel per form pixel.
     const QImage& Frame() const { return frame_; }
 

@@ -5,6 +5,7 @@
 #include "Components/GlassTint/GlassTint.h"
 #include "platform/graphics/Rounding.h"
 
+#include "platform/lang/Translate.h"
 #include "platform/ui/Accessibility.h"
 
 namespace veskel {
@@ -120,7 +121,7 @@ void THLSSlider::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
 void THLSSlider::Describe(AccessibleDescription& d) {
     d.role = AccessibleRole::Slider;
     d.labelledByNeighbour = true;
-    if (d.name.empty()) d.name = "Hue";
+    if (d.name.empty()) d.name = Tr("Hue");
     d.value = std::to_string(position_);
     const auto moveTo = [this](int v) {
         SetPositopn(std::clamp(v, 0, 255));

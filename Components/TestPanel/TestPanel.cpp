@@ -296,7 +296,11 @@ std::vector<std::uint8_t> TGLeaf::LeafImageData() const {
     return EncodePng(leafImage_);
 }
 
-void TTestPanel::Describe(AccessibleDescription& d) { d.role = AccessibleRole::PageTabList; }
+// The strip takes the keyboard focus as a whole; it is read as the page it shows.
+void TTestPanel::Describe(AccessibleDescription& d) {
+    d.role = AccessibleRole::PageTabList;
+    if (const TGLeaf* shown = Page(visiblePage_)) d.name = shown->Caption();
+}
 
 Rect TTestPanel::TabRect(int index) const {
     std::uint16_t left = 0;

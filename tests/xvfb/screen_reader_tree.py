@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The designer through AT-SPI: prints each page's tree and checks, on stderr, that every control
 (pages, pop-up) is named with a usable role, that "+" pressed through its action changes the
-design, that Tab (once it moves the focus) walks named controls round, and that a message box
+design, that Tab walks named controls round, and that a message box
 is read out.   screen_reader_tree.py PID WIN_X WIN_Y"""
 import subprocess
 import sys
@@ -155,14 +155,14 @@ def main():
     xdotool('mousemove', str(WIN_X + 8), str(WIN_Y + 472), 'click', '1')
     wait_for(lambda: len(windows(application())) == 1, 'the pop-up to close')
 
-    # Tab: from the text field round the window and back, where Tab moves the focus.
+    # Tab: from the text field round the window and back.
     text_field = find(main_window, 'Текст', 'text')
     act(text_field, 'SetFocus')
     if wait_for(lambda: 'focused' in states(text_field), 'the text field to take the focus'):
         xdotool('key', 'Tab')
         time.sleep(1)
         if focused_in(main_window) in (None, text_field):
-            log('SKIPPED (Tab): Tab does not move the keyboard focus yet; the rest of the checks ran')
+            check(False, 'Tab did not move the keyboard focus')
         else:
             seen = []
             for _ in range(80):

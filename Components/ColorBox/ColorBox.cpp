@@ -40,7 +40,8 @@ const PropertyTable& TClrBox::StoredProperties() const {
         .Add("ForeColor", &TClrBox::ForeColor, &TClrBox::SetForeColor, RGB(255, 255, 255))
         .Add("BackColor", &TClrBox::BackColor, &TClrBox::SetBackColor, RGB(0, 0, 0))
         .Add("SingleColor", &TClrBox::SingleColor, &TClrBox::SetSingleColor, false)
-        .Add("OpenAtClick", &TClrBox::OpenAtClick, &TClrBox::SetOpenAtClick, false);
+        .Add("OpenAtClick", &TClrBox::OpenAtClick, &TClrBox::SetOpenAtClick, false)
+        .Event("OnPreChange", &TClrBox::OnPreChange);
     return table;
 }
 

@@ -8,7 +8,6 @@
 #include "Components/GlassTint/GlassTint.h"
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSSlider/HLSSlider.h"
-#include "Components/Registration/Registration.h"
 #include "Components/StaticShadow/StaticShadow.h"
 #include "platform/Resources.h"
 #include "platform/ui/StandardControls.h"
@@ -39,18 +38,9 @@ TPForm::Working& TPForm::Shared() {
 }
 
 TPForm::TPForm() {
-    // The layout names framework and glass classes; make sure the reader knows them all.
-    static const bool registered = [] {
-        RegisterFrameworkClasses();
-        RegisterComponentClasses();
-        return true;
-    }();
-    (void)registered;
     LoadOptions options;
     options.bindEvent = [this](Control& control, const std::string& event, const std::string& handler) {
-        bool bound = false;
-        BindEvents(control, event, handler, bound);
-        return bound;
+        return BindEvent(control, event, handler);
     };
     LoadLayout(*this, PaletteFormLayout(), options);
 
@@ -77,7 +67,7 @@ TPForm::~TPForm() {
 }
 
 // Connects the handler names of the stored layout to this form's handlers.
-void TPForm::BindEvents(Control& control, const std::string& event, const std::string& handler, bool& bound) {
+bool TPForm::BindEvent(Control& control, const std::string& event, const std::string& handler) {
     using Handler = void (TPForm::*)();
     static const std::map<std::string, Handler> handlers{
         {"FormCreate", &TPForm::FormCreate},
@@ -92,29 +82,13 @@ void TPForm::BindEvents(Control& control, const std::string& event, const std::s
         {"GlassEdit1Change", &TPForm::GlassEdit1Change},
     };
     auto it = handlers.find(handler);
-    if (it == handlers.end()) return;
+    if (it == handlers.end()) return false;
     const Handler h = it->second;
     // Values applied while the layout is still being read may raise events; they wait until
     // every control has been found.
-    auto notify = [this, h](Control&) {
+    return control.StoredProperties().BindEvent(control, event, [this, h](Control&) {
         if (ready_) (this->*h)();
-    };
-    if (event == "OnCreate" && &control == this) OnCreate = notify;
-    else if (event == "OnDeactivate" && &control == this) OnDeactivate = notify;
-    else if (event == "OnShow" && &control == this) OnShow = notify;
-    else if (event == "OnClick") control.OnClick = notify;
-    else if (event == "OnMouseDown") control.OnMouseDown = [this, h](Control&, MouseButton, ShiftState, int, int) {
-            if (ready_) (this->*h)();
-        };
-    else if (event == "OnChange") {
-        if (auto* s = dynamic_cast<THLSSlider*>(&control)) s->OnChange = notify;
-        else if (auto* t = dynamic_cast<THLSColorTable*>(&control)) t->OnChange = notify;
-        else if (auto* e = dynamic_cast<TGlassEdit*>(&control)) e->OnChange = notify;
-        else return;
-    } else {
-        return;
-    }
-    bound = true;
+    });
 }
 
 // ---------------------------------------------------------------- colours

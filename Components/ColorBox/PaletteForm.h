@@ -75,7 +75,7 @@ public:
     Timer Timer1;                          // the 300 ms pointer watch
 
 private:
-    void BindEvents(Control& control, const std::string& event, const std::string& handler, bool& bound);
+    bool BindEvent(Control& control, const std::string& event, const std::string& handler);
 
     // Handlers named as the stored layout names them.
     void FormCreate();

@@ -25,7 +25,8 @@ const PropertyTable& TGlassCheckBox::StoredProperties() const {
         .Add("Checked", &TGlassCheckBox::Checked, &TGlassCheckBox::SetChecked, false)
         .Add("GlassColor", &TGlassCheckBox::GlassColor, &TGlassCheckBox::SetGlassColor)
         .Add("GlassLightness", &TGlassCheckBox::GlassLightness, &TGlassCheckBox::SetGlassLightness)
-        .Add("GlassSaturation", &TGlassCheckBox::GlassSaturation, &TGlassCheckBox::SetGlassSaturation);
+        .Add("GlassSaturation", &TGlassCheckBox::GlassSaturation, &TGlassCheckBox::SetGlassSaturation)
+        .Event("OnChange", &TGlassCheckBox::OnChange);
     return table;
 }
 

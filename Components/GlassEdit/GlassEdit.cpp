@@ -2,6 +2,7 @@
 
 #include "Components/GlassLook/GlassLook.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -34,6 +35,12 @@ TGlassEdit::TGlassEdit()
     Edit->OnKeyDown = [this](Control&, int& key, ShiftState) {
         if (key == kKeyReturn || key == kKeyEscape) ForwardKey(key);
     };
+}
+
+const PropertyTable& TGlassEdit::StoredProperties() const {
+    static const PropertyTable table =
+        PropertyTable(CustomControl::StoredProperties()).Event("OnChange", &TGlassEdit::OnChange);
+    return table;
 }
 
 void TGlassEdit::SetBounds(int left, int top, int width, int) {

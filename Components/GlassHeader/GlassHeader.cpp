@@ -50,7 +50,10 @@ const PropertyTable& TGlassHeader::StoredProperties() const {
     static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
         .Add("ShowClose", &TGlassHeader::ShowClose, &TGlassHeader::SetShowClose, true)
         .Add("ShowMax", &TGlassHeader::ShowMax, &TGlassHeader::SetShowMax, false)
-        .Add("ShowMin", &TGlassHeader::ShowMin, &TGlassHeader::SetShowMin, false);
+        .Add("ShowMin", &TGlassHeader::ShowMin, &TGlassHeader::SetShowMin, false)
+        .Event("OnCloseButton", &TGlassHeader::OnCloseButton)
+        .Event("OnMaxButton", &TGlassHeader::OnMaxButton)
+        .Event("OnMinButton", &TGlassHeader::OnMinButton);
     return table;
 }
 

@@ -127,7 +127,8 @@ const PropertyTable& TPNGButtonBase::StoredProperties() const {
                                                                                   : std::vector<std::uint8_t>{})});
                       }
                   },
-                  [](std::string_view name) { return PngBlockIndex(name).has_value(); }});
+                  [](std::string_view name) { return PngBlockIndex(name).has_value(); }})
+            .Event("OnSendHint", &B::OnSendHint);
         return t;
     }(ButtonControl::StoredProperties());
     return table;

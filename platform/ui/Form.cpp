@@ -395,7 +395,15 @@ const PropertyTable& Form::StoredProperties() const {
             .Add(FormEntry("Height", clientHeight, nullptr))
             .AddFrom(base, {"ParentFont"})
             .ReadOnly("ParentFont")
-            .Add(FormEntry("Visible", [](Form&, const LayoutValue& v) { v.AsBool(); }, nullptr));
+            .Add(FormEntry("Visible", [](Form&, const LayoutValue& v) { v.AsBool(); }, nullptr))
+            .EventsFrom(base, {"OnClick", "OnDblClick", "OnMouseDown", "OnMouseUp", "OnMouseMove", "OnMouseWheel",
+                               "OnKeyDown", "OnResize"})
+            .Event("OnCreate", &Form::OnCreate)
+            .Event("OnShow", &Form::OnShow)
+            .Event("OnHide", &Form::OnHide)
+            .Event("OnDestroy", &Form::OnDestroy)
+            .Event("OnActivate", &Form::OnActivate)
+            .Event("OnDeactivate", &Form::OnDeactivate);
         return t;
     }();
     return table;

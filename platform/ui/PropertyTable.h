@@ -17,6 +17,11 @@
 // Value types: bool, int, std::intptr_t, std::string, std::vector<std::string> (a list of
 // strings) and Color (an integer or a clXxx name); enumerations go through AddNamed; anything
 // else (conditions, groups such as "Font.", binary blocks) through an Entry of its own.
+//
+// The table lists the class's events too, next to its properties:
+//   .Event("OnPreChange", &TGlassSlider::OnPreChange)
+// so the reader connects a stored binding ("OnPreChange = GlassSlider1PreChange") to a handler
+// by the event's name, whatever the control's class. Events are never written as properties.
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -137,6 +142,29 @@ public:
     }
     // Any other entry. An entry of a name already in the table replaces it where it stands.
     PropertyTable& Add(Entry entry);
+
+    // An event the stored layout may bind by name. A handler bound to an event with more
+    // arguments than the sender (a mouse event) receives only the sender.
+    template <class C, class E>
+    PropertyTable& Event(std::string name, E C::*member) {
+        return AddEvent(std::move(name), [member](Control& c, NotifyEvent h) {
+            E& slot = static_cast<C&>(c).*member;
+            if constexpr (std::is_same_v<E, NotifyEvent>) {
+                slot = std::move(h);
+            } else {
+                slot = [h = std::move(h)](Control& sender, auto&&...) {
+                    if (h) h(sender);
+                };
+            }
+        });
+    }
+    // The named events of another table, appended in the order given (std::logic_error for one
+    // it lacks).
+    PropertyTable& EventsFrom(const PropertyTable& other, std::initializer_list<std::string_view> names);
+    // Connects a handler to the control's event of that name; false when the class has no such
+    // event.
+    bool BindEvent(Control& control, std::string_view name, NotifyEvent handler) const;
+    bool HasEvent(std::string_view name) const;
     // Copies of the named entries of another table (usually the base class's), appended in the
     // order given; an entry that table does not have is a programming error (std::logic_error).
     PropertyTable& AddFrom(const PropertyTable& other, std::initializer_list<std::string_view> names);
@@ -179,7 +207,16 @@ private:
                          {}});
     }
 
+    using EventBinding = std::function<void(Control& control, NotifyEvent handler)>;
+    struct EventEntry {
+        std::string name;
+        EventBinding bind;
+    };
+    PropertyTable& AddEvent(std::string name, EventBinding bind);
+    const EventEntry* FindEvent(std::string_view name) const;
+
     std::vector<Entry> entries_;
+    std::vector<EventEntry> events_;
 };
 
 }  // namespace veskel

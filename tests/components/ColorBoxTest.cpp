@@ -20,6 +20,7 @@ namespace {
 class ColorBoxTest : public ::testing::Test {
 protected:
     ColorBoxTest() : rounding(RoundingMode::NearestEven), app(backend) {
+        RegisterComponentClasses();  // the pop-up's stored layout names glass classes
         form = app.CreateForm<Form>();
         form->SetBounds(100, 100, 300, 200);
         form->SetColor(RGB(232, 232, 232));

@@ -58,7 +58,7 @@ TClrBox::TClrBox() {
 TClrBox::~TClrBox() {
     hoverTimer_.SetEnabled(false);
     // The pop-up is owned by the box and goes with it; it must not notify a box being destroyed.
-    if (palette_) palette_->SetTargetWindow(0);
+    if (palette_) palette_->ClearListener();
 }
 
 void TClrBox::SetForeColor(Color c) {
@@ -138,7 +138,7 @@ void TClrBox::OpenPalette() {
 
     // Loading the colours raises the pop-up's colour notices; they go nowhere until the pop-up is
     // targeted at the box, so opening changes nothing here and raises no OnPreChange.
-    palette->SetTargetWindow(0);
+    palette->ClearListener();
     palette->SetForeColour(foreColor_);
     palette->SetBackColour(backColor_);
     palette->LoadColor(foreColor_);
@@ -147,7 +147,8 @@ void TClrBox::OpenPalette() {
     // own colour, so that a colour notice about the other colour (editing the back colour) does
     // not shift the fore colour the user never touched.
     palette->SetForeColour(foreColor_);
-    palette->SetTargetWindow(Handle());
+    palette->SetListener({[this](Color fore, Color back) { ApplyPaletteColor(fore, back); },
+                          [this] { ClosePalette(); }});
 
     palette->SetBounds(paletteAt_.x, paletteAt_.y, palette->Width(), palette->Height());
     palette->PrepareShadow();
@@ -160,33 +161,20 @@ void TClrBox::ClosePalette() {
     if (!paletteGuard_) return;
     if (Application* app = Application::Current()) app->SetScreenCursor(kCrDefault);
     if (palette_) {
-        palette_->SetTargetWindow(0);
-        palette_->Release();  // destroyed once the message being handled has returned
+        palette_->ClearListener();
+        palette_->Release();  // destroyed once the call being handled has returned
         palette_ = nullptr;
     }
     paletteGuard_ = false;
     Repaint();
 }
 
-void TClrBox::ApplyPaletteColor() {
-    if (!palette_) return;
-    foreColor_ = palette_->ForeColour();
-    backColor_ = palette_->BackColour();
+void TClrBox::ApplyPaletteColor(Color fore, Color back) {
+    // Plain stores, not the setters: the box repaints once, at once.
+    foreColor_ = fore;
+    backColor_ = back;
     Repaint();
     if (OnPreChange) OnPreChange(*this);
-}
-
-void TClrBox::WndProc(Message& message) {
-    switch (message.msg) {
-        case kPaletteCloseNotice:
-            ClosePalette();
-            break;
-        case kPaletteColourNotice:
-            ApplyPaletteColor();
-            break;
-        default:
-            CustomControl::WndProc(message);
-    }
 }
 
 }  // namespace veskel

@@ -63,7 +63,7 @@ TPForm::TPForm() {
 
 TPForm::~TPForm() {
     Timer1.SetEnabled(false);
-    targetWindow_ = 0;
+    ClearListener();
 }
 
 // Connects the handler names of the stored layout to this form's handlers.
@@ -103,8 +103,13 @@ void TPForm::SetBackColour(Color c) {
     Shape2->SetBrushColor(c);
 }
 
-void TPForm::SendNotice(unsigned msg) {
-    if (targetWindow_) SendMessage(targetWindow_, msg, 0, 0);
+// The calls run on copies: a listener may clear or replace itself while it runs.
+void TPForm::NotifyColour() {
+    if (auto colour = listener_.colour) colour(foreColour_, backColour_);
+}
+
+void TPForm::NotifyClose() {
+    if (auto close = listener_.close) close();
 }
 
 void TPForm::LoadColor(Color c) {
@@ -146,11 +151,11 @@ void TPForm::DeliverEdited() {
     const Color c = RGB(w.r, w.g, w.b);
     if (w.editingFore) {
         foreColour_ = c;
-        SendNotice(kPaletteColourNotice);
+        NotifyColour();
         Shape1->SetBrushColor(c);
     } else {
         backColour_ = c;
-        SendNotice(kPaletteColourNotice);
+        NotifyColour();
         Shape2->SetBrushColor(c);
     }
 }
@@ -167,7 +172,7 @@ void TPForm::FormCreate() {
     LoadColor(foreColour_);
 }
 
-void TPForm::FormDeactivate() { SendNotice(kPaletteCloseNotice); }
+void TPForm::FormDeactivate() { NotifyClose(); }
 
 void TPForm::Timer1Timer() {
     Application* app = Application::Current();
@@ -178,7 +183,7 @@ void TPForm::Timer1Timer() {
     const bool overOwner = p.x >= owner.left && p.x <= owner.right && p.y >= owner.top && p.y <= owner.bottom;
     if (overPopup || overOwner) return;
     Timer1.SetEnabled(false);
-    SendNotice(kPaletteCloseNotice);
+    NotifyClose();
 }
 
 void TPForm::HLSSlider1Change() {
@@ -208,7 +213,7 @@ void TPForm::Shape2MouseDown() {
 
 void TPForm::GroupPNGButtons13Click() {
     std::swap(foreColour_, backColour_);
-    SendNotice(kPaletteColourNotice);
+    NotifyColour();
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     LoadColor(Shared().editingFore ? foreColour_ : backColour_);
@@ -217,7 +222,7 @@ void TPForm::GroupPNGButtons13Click() {
 void TPForm::GroupPNGButtons1Click() {
     foreColour_ = RGB(255, 255, 255);
     backColour_ = RGB(0, 0, 0);
-    SendNotice(kPaletteColourNotice);
+    NotifyColour();
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     LoadColor(Shared().editingFore ? foreColour_ : backColour_);

@@ -53,7 +53,7 @@ void TGlassEdit::ForwardKey(int key) {
     Control* container = Parent();
     Control* outer = container ? container->Parent() : nullptr;
     if (!outer) return;
-    SendMessage(outer->WindowedAncestor()->Handle(), kWmKeyDown, std::uintptr_t(key), 0);
+    outer->WindowedAncestor()->PressKey(key);
 }
 
 void TGlassEdit::Paint(Canvas& canvas) {

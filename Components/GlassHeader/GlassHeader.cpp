@@ -26,8 +26,8 @@ constexpr const char* kTooltips[3] = {"Close", "Maximize", "Minimize"};
 constexpr int kBarHeight = 23;
 constexpr int kButtonTop = 3;
 constexpr int kPollMs = 100;
-// The system command that drags a window by its caption (move, with the caption hit code).
-constexpr std::uintptr_t kScDragMove = kScMove | std::uintptr_t(kHtCaption);
+
+Form* ParentFormOf(const Control& c) { return dynamic_cast<Form*>(c.Parent()); }
 
 bool Inside(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
@@ -177,7 +177,7 @@ void TGlassHeader::MouseDown(MouseButton button, ShiftState shift, int x, int y)
     CustomControl::MouseDown(button, shift, x, y);
     if (!Inside(ButtonArea(), x, y)) {
         ReleaseCapture();
-        if (Parent()) SendMessage(Parent()->Handle(), kWmSysCommand, kScDragMove, 0);
+        if (Form* form = ParentFormOf(*this)) form->StartWindowDrag();
         return;
     }
     // Events first, then the actions on the window.
@@ -185,10 +185,10 @@ void TGlassHeader::MouseDown(MouseButton button, ShiftState shift, int x, int y)
     if (close && OnCloseButton) OnCloseButton(*this);
     if (max && OnMaxButton) OnMaxButton(*this);
     if (min && OnMinButton) OnMinButton(*this);
-    if (close && Parent()) SendMessage(Parent()->Handle(), kWmClose);
-    // The window states belong to a form: a bar placed on any other parent (a panel, a page)
-    // only raises the two events rather than treating that parent as a window.
-    Form* form = dynamic_cast<Form*>(Parent());
+    // The window actions belong to a form: a bar placed on any other parent (a panel, a page)
+    // only raises the events rather than treating that parent as a window.
+    Form* form = ParentFormOf(*this);
+    if (close && form) form->Close();
     if (max && form) form->SetWindowState(WindowState::Maximized);
     if (min && form) form->SetWindowState(WindowState::Minimized);
 }

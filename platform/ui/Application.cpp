@@ -24,22 +24,6 @@ unsigned ButtonBit(MouseButton b) {
 }
 }  // namespace
 
-// ---------------------------------------------------------------- messages
-
-std::intptr_t SendMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    Control* c = FindControl(window);
-    if (!c) return 0;
-    return c->Perform(msg, wParam, lParam);
-}
-
-bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    Application* app = Application::Current();
-    if (!app || !FindControl(window)) return false;
-    app->posted_.push_back({window, Message{msg, wParam, lParam, 0}});
-    app->backend_.RequestIdle();
-    return true;
-}
-
 // ---------------------------------------------------------------- timers (scheduling in Timer.cpp)
 
 void Application::DispatchTimers() {
@@ -77,8 +61,6 @@ Application::~Application() {
         f.reset();
     }
     timers_.clear();
-    hooks_.clear();
-    posted_.clear();
     backend_.Attach(nullptr);
     g_current = nullptr;
 }
@@ -134,12 +116,6 @@ void Application::ForgetControl(Control* c) {
     if (dispatchTarget_ == c) dispatchTarget_ = nullptr;
     if (lastClickControl_ == c) lastClickControl_ = nullptr;
     for (Form* f : forms_) f->ForgetActiveControl(c);
-    if (WindowHandle h = c->Handle()) {
-        hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [h](const Hook& k) { return k.window == h; }),
-                     hooks_.end());
-        posted_.erase(std::remove_if(posted_.begin(), posted_.end(), [h](const Posted& p) { return p.window == h; }),
-                      posted_.end());
-    }
 }
 
 void Application::RequestRelease(Form* f) {
@@ -166,13 +142,6 @@ void Application::ProcessMessages() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{inIdle_};
-    // A handler may post again; a bound keeps a message that always re-posts itself from
-    // starving the loop.
-    for (std::size_t budget = 10000; !posted_.empty() && budget > 0; --budget) {
-        Posted p = posted_.front();
-        posted_.pop_front();
-        Guarded([&] { SendMessage(p.window, p.message.msg, p.message.wParam, p.message.lParam); });
-    }
     while (!released_.empty()) {
         Form* f = released_.front();
         released_.erase(released_.begin());
@@ -198,31 +167,6 @@ void Application::PaintPendingForms() {
     for (Form* f : forms) {
         if (std::find(forms_.begin(), forms_.end(), f) == forms_.end()) continue;
         Guarded([&] { f->UpdateSurface(); });
-    }
-}
-
-// ---------------------------------------------------------------- hooks
-
-int Application::HookWindow(WindowHandle window, std::function<void(Message&)> hook) {
-    int id = nextHookId_++;
-    hooks_.push_back({id, window, std::move(hook)});
-    return id;
-}
-
-void Application::Unhook(int hookId) {
-    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [hookId](const Hook& h) { return h.id == hookId; }),
-                 hooks_.end());
-}
-
-void Application::RunHooks(WindowHandle window, Message& m) {
-    std::vector<int> ids;
-    for (const Hook& h : hooks_)
-        if (h.window == window) ids.push_back(h.id);
-    for (int id : ids) {
-        auto it = std::find_if(hooks_.begin(), hooks_.end(), [id](const Hook& h) { return h.id == id; });
-        if (it == hooks_.end()) continue;  // removed by an earlier hook
-        std::function<void(Message&)> fn = it->fn;
-        fn(m);
     }
 }
 
@@ -373,10 +317,9 @@ void Application::DispatchMouseDown(Form& form, Point client, MouseButton button
         Control* target = capture_ ? capture_ : TargetAt(form, client, true);
         if (!target) return;
         // A left press on the form's own surface asks the form where it is: a caption answer
-        // (from a hook on the form) turns the press into a window drag.
+        // (from a listener of the form's HitTest) turns the press into a window drag.
         if (!capture_ && button == MouseButton::Left && target->WindowedAncestor() == &form) {
-            Point s = form.ClientToScreen(client);
-            if (form.Perform(kWmNcHitTest, 0, MakePointParam(s.x, s.y)) == kHtCaption) {
+            if (form.HitTestAt(form.ClientToScreen(client)) == HitArea::Caption) {
                 StartWindowDrag(form);
                 return;
             }
@@ -486,12 +429,8 @@ void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
             ~Reset() { s = 0; }
         } reset{keyShift_};
         if (form.OnShortcutKey && form.OnShortcutKey(form, key, keyShift_)) return;
-        if (target->IsWindowed()) {
-            target->Perform(kWmKeyDown, std::uintptr_t(key), 0);
-        } else {
-            int k = key;
-            target->KeyDown(k, keyShift_);
-        }
+        int k = key;
+        target->KeyDown(k, keyShift_);
     });
 }
 
@@ -524,21 +463,21 @@ void Application::DispatchActivate(Form& form, bool active) {
             activeForm_ = &form;
             if (old && old != &form && old->active_) {
                 old->SetActiveFlag(false);
-                old->Perform(kWmActivate, kWaInactive, 0);
+                old->ActivationChanged(false);
             }
             form.SetActiveFlag(true);
-            form.Perform(kWmActivate, kWaActive, 0);
+            form.ActivationChanged(true);
         } else {
             if (!form.active_) return;
             form.SetActiveFlag(false);
             if (activeForm_ == &form) activeForm_ = nullptr;
-            form.Perform(kWmActivate, kWaInactive, 0);
+            form.ActivationChanged(false);
         }
     });
 }
 
 void Application::DispatchCloseRequest(Form& form) {
-    Guarded([&] { form.Perform(kWmClose, 0, 0); });
+    Guarded([&] { form.Close(); });
 }
 
 void Application::DispatchExpose(Form& form, const Rect& area) {

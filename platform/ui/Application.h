@@ -1,8 +1,7 @@
 #pragma once
 // The Application: one per process, on the one UI thread. It owns the message loop (driven by the
-// backend), the message timers and their clock, the window-handle table with posted and sent
-// messages and window-procedure hooks, pointer capture, enter/leave tracking, keyboard focus,
-// cursors, and the exception boundary: an exception escaping an event handler is shown in a
+// backend), the message timers and their clock, pointer capture, enter/leave tracking, keyboard
+// focus, cursors, and the exception boundary: an exception escaping an event handler is shown in a
 // message box and the program keeps running.
 #include <cstdint>
 #include <deque>
@@ -40,13 +39,6 @@ private:
 class HintWindow;
 class HintPresenter;
 
-// Sends a message to a window and returns its result; runs synchronously through the window's
-// procedure and its hooks. Unknown handles return 0.
-std::intptr_t SendMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
-// Queues a message for the window; it runs from the loop's next idle pass. False for unknown handles.
-bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
-// The control that owns a window handle, or nullptr.
-Control* FindControl(WindowHandle window);
 
 class Application {
 public:
@@ -96,12 +88,6 @@ public:
     // The hint window while one is shown, else nullptr.
     HintWindow* ShownHint() const;
 
-    // ---- messages
-    // Hooks on a window's procedure: each runs after the window's own handling (and earlier
-    // hooks), sees the message with its result and may change the result. Returns an id for Unhook.
-    int HookWindow(WindowHandle window, std::function<void(Message&)> hook);
-    void Unhook(int hookId);
-
     // ---- pointer and desktop
     Point PointerPosition() { return backend_.PointerPosition(); }
     Size MonitorSize(const Form& form);
@@ -129,10 +115,8 @@ public:
     // The modifiers of the key being dispatched (0 outside a key event).
     ShiftState KeyShift() const { return keyShift_; }
     // A control is being destroyed: forgets it as capture, hover, press, focus and click
-    // candidate, and drops its window hooks and posted messages.
+    // candidate.
     void ForgetControl(Control* c);
-    // Runs the hooks of a window on a message its procedure has handled (Control::Perform).
-    void RunHooks(WindowHandle window, Message& m);
 
     // ---- cursors
     // Shows the cursor that now applies over the form (a control's cursor changed).
@@ -193,18 +177,6 @@ private:
 
     friend class Form;
     friend class Timer;
-    friend std::intptr_t SendMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
-    friend bool PostMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
-
-    struct Posted {
-        WindowHandle window;
-        Message message;
-    };
-    struct Hook {
-        int id;
-        WindowHandle window;
-        std::function<void(Message&)> fn;
-    };
 
     template <class F>
     void Guarded(F&& f);
@@ -228,10 +200,7 @@ private:
     std::vector<Timer*> timers_;
     std::uint64_t timerOrder_ = 0;
 
-    std::deque<Posted> posted_;
     std::vector<Form*> released_;
-    std::vector<Hook> hooks_;
-    int nextHookId_ = 1;
 
     Control* capture_ = nullptr;
     MouseButton captureButton_ = MouseButton::Left;

@@ -39,7 +39,6 @@ Control* LookupHandle(WindowHandle handle) {
 
 }  // namespace detail
 
-Control* FindControl(WindowHandle window) { return detail::LookupHandle(window); }
 
 using detail::EqualsNoCase;
 
@@ -443,21 +442,9 @@ void Control::TextInput(std::string_view) {}
 void Control::FocusChanged(bool) {}
 void Control::Resized() {}
 
-void Control::WndProc(Message& message) {
-    if (message.msg == kWmKeyDown) {
-        Application* app = Application::Current();
-        int key = int(message.wParam);
-        KeyDown(key, app ? app->KeyShift() : 0);
-    }
-}
-
-std::intptr_t Control::Perform(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    Message m{msg, wParam, lParam, 0};
-    WndProc(m);
-    if (handle_) {
-        if (Application* app = Application::Current()) app->RunHooks(handle_, m);
-    }
-    return m.result;
+void Control::PressKey(int key) {
+    Application* app = Application::Current();
+    KeyDown(key, app ? app->KeyShift() : 0);
 }
 
 }  // namespace veskel

@@ -117,7 +117,7 @@ void Form::SetPopupOf(Form* owner, PopupRole role) {
 // Held by handle: an owner destroyed first leaves no dangling pointer behind.
 Form* Form::PopupOwner() const {
     if (!popupOwner_) return nullptr;
-    return dynamic_cast<Form*>(FindControl(popupOwner_));
+    return dynamic_cast<Form*>(detail::LookupHandle(popupOwner_));
 }
 
 Rect Form::PlaceInOwner() const {
@@ -158,13 +158,13 @@ void Form::SetBounds(int left, int top, int width, int height) {
         Realign();
     }
     if (nativeWindow_) Application::Current()->GetBackend().MoveWindow(*this);
-    if (moved) Perform(kWmMove, 0, MakePointParam(left, top));
+    if (moved) Moved(Point{left, top});
 }
 
 void Form::NativeMoved(Point p) {
     if (p.x == Left() && p.y == Top()) return;
     bounds_ = bounds_.Offset(p.x - Left(), p.y - Top());
-    Perform(kWmMove, 0, MakePointParam(p.x, p.y));
+    Moved(p);
 }
 
 void Form::FinishCreate() {
@@ -292,30 +292,23 @@ void Form::PaintArea(const Rect& area) {
     painter.PaintControl(*this, area, {0, 0});
 }
 
-void Form::WndProc(Message& m) {
-    switch (m.msg) {
-        case kWmClose:
-            Close();
-            break;
-        case kWmSysCommand:
-            if ((m.wParam & 0xFFF0) == kScMove) {
-                if (Application* app = Application::Current(); app && nativeWindow_)
-                    app->StartWindowDrag(*this);
-            }
-            break;
-        case kWmNcHitTest:
-            m.result = kHtClient;
-            break;
-        case kWmActivate:
-            if ((m.wParam & 0xFFFF) != kWaInactive) {
-                if (OnActivate) OnActivate(*this);
-            } else {
-                if (OnDeactivate) OnDeactivate(*this);
-            }
-            break;
-        default:
-            CustomControl::WndProc(m);
+void Form::StartWindowDrag() {
+    if (Application* app = Application::Current(); app && nativeWindow_) app->StartWindowDrag(*this);
+}
+
+HitArea Form::HitTestAt(Point screen) {
+    HitArea area = HitArea::Client;
+    HitTest(screen, area);
+    return area;
+}
+
+void Form::ActivationChanged(bool active) {
+    if (active) {
+        if (OnActivate) OnActivate(*this);
+    } else {
+        if (OnDeactivate) OnDeactivate(*this);
     }
+    Activated(active);
 }
 
 namespace {

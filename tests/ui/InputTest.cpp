@@ -187,8 +187,8 @@ TEST_F(InputTest, KeysGoToTheFocusedControlElseTheForm) {
     EXPECT_EQ(formKeys, (std::vector<int>{kKeyReturn}));
     EXPECT_EQ(editKeys, (std::vector<int>{kKeyEscape}));
     EXPECT_EQ(edit->Text(), "x");
-    // A key-down message sent to a window reaches its key handler.
-    SendMessage(form.Handle(), kWmKeyDown, kKeyReturn, 0);
+    // A key handed to a window reaches its key handler.
+    form.PressKey(kKeyReturn);
     EXPECT_EQ(formKeys, (std::vector<int>{kKeyReturn, kKeyReturn}));
 }
 
@@ -212,8 +212,8 @@ TEST_F(InputTest, CursorComesFromTheControlUnderThePointerUnlessTheScreenCursorI
 }
 
 TEST_F(InputTest, CaptionHitTestTurnsAPressIntoAWindowDrag) {
-    int hook = app.HookWindow(form.Handle(), [](Message& m) {
-        if (m.msg == kWmNcHitTest && m.result == kHtClient) m.result = kHtCaption;
+    Connection hook = form.HitTest.Connect([](Point, HitArea& area) {
+        if (area == HitArea::Client) area = HitArea::Caption;
     });
     int presses = 0;
     form.OnMouseDown = [&](Control&, MouseButton, ShiftState, int, int) { ++presses; };
@@ -221,13 +221,13 @@ TEST_F(InputTest, CaptionHitTestTurnsAPressIntoAWindowDrag) {
     backend.MouseUp(form, 150, 80);
     EXPECT_EQ(backend.systemMoves, 1);
     EXPECT_EQ(presses, 0);
-    app.Unhook(hook);
+    hook.Disconnect();
     backend.MouseDown(form, 150, 80);
     EXPECT_EQ(backend.systemMoves, 1);
     EXPECT_EQ(presses, 1);
-    // The title bar's way: the move system command, sent while its press holds the pointer.
+    // The title bar's way: a drag started while its press holds the pointer.
     EXPECT_NE(app.Capture(), nullptr);
-    SendMessage(form.Handle(), kWmSysCommand, kScMove | kHtCaption, 0);
+    form.StartWindowDrag();
     EXPECT_EQ(backend.systemMoves, 2);
     // The window manager's move loop swallows the release: nothing may stay captured or held.
     EXPECT_EQ(app.Capture(), nullptr);

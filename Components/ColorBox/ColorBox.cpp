@@ -99,7 +99,7 @@ void TClrBox::Paint(Canvas& canvas) {
 bool TClrBox::PointerOverBox() const {
     Application* app = Application::Current();
     if (!app) return false;
-    const Point p = app->PointerPosition();
+    const Point p = app->GetBackend().PointerPosition();
     const Point o = ClientToScreen({0, 0});
     return p.x >= o.x && p.x <= o.x + Width() && p.y >= o.y && p.y <= o.y + Height();
 }

@@ -177,7 +177,7 @@ void TPForm::FormDeactivate() { NotifyClose(); }
 void TPForm::Timer1Timer() {
     Application* app = Application::Current();
     if (!app) return;
-    const Point p = app->PointerPosition();
+    const Point p = app->GetBackend().PointerPosition();
     const Rect& owner = Shared().ownerRect;
     const bool overPopup = p.x >= Left() && p.x <= Left() + Width() && p.y >= Top() && p.y <= Top() + Height();
     const bool overOwner = p.x >= owner.left && p.x <= owner.right && p.y >= owner.top && p.y <= owner.bottom;

@@ -165,7 +165,7 @@ void TGlassHeader::MouseMove(ShiftState shift, int x, int y) {
 void TGlassHeader::PollPointer(Button b) {
     Application* app = Application::Current();
     if (!app) return;
-    const Point p = ScreenToClient(app->PointerPosition());
+    const Point p = ScreenToClient(app->GetBackend().PointerPosition());
     if (!Inside(ButtonRect(b), p.x, p.y)) {
         timers_[b].SetEnabled(false);
         hot_[b] = false;

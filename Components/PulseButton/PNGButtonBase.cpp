@@ -270,7 +270,7 @@ void TPNGButtonBase::MouseUp(MouseButton button, ShiftState shift, int x, int y)
 void TPNGButtonBase::RunImageMenu() {
     Application* app = Application::Current();
     if (!app) return;
-    const Point at = app->PointerPosition();
+    const Point at = app->GetBackend().PointerPosition();
     std::vector<MenuItem> menu;
     for (int i = 1; i <= itemsCount_; ++i) {
         const std::vector<std::uint8_t>& bytes =
@@ -287,7 +287,7 @@ void TPNGButtonBase::RunImageMenu() {
         item.bitmap = ImageMenuItemBitmap(image, item.text, itemsFont_);
         menu.push_back(std::move(item));
     }
-    const int chosen = app->PopupMenu(menu, at);
+    const int chosen = app->GetBackend().PopupMenu(menu, at);
     if (chosen != 0) SetCurrentItem(chosen);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The Application: one per process, on the one UI thread. It owns the message loop (driven by the
-// backend), the message timers and their clock, pointer capture, enter/leave tracking, keyboard
-// focus, cursors, and the exception boundary: an exception escaping an event handler is shown in a
-// message box and the program keeps running.
+// The Application: one per process, on the one UI thread. It owns the forms, the loop (driven by
+// the backend) with its idle work (releasing forms, painting), the message timers and their
+// clock, the cursors, the input router (InputRouter.h: capture, hover, clicks, focus, keys) and
+// the exception boundary: an exception escaping an event handler is shown in a message box and
+// the program keeps running.
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "platform/graphics/Picture.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/InputRouter.h"
 #include "platform/ui/Timer.h"
 
 namespace veskel {
@@ -36,8 +38,6 @@ private:
     Application& app_;
     CursorId before_;
 };
-class HintWindow;
-class HintPresenter;
 
 
 class Application {
@@ -50,7 +50,11 @@ public:
 
     // The running Application (nullptr when there is none).
     static Application* Current();
+    // The desktop services (pointer position, monitors, screen capture, menus, dialogs, links)
+    // are the backend's own.
     Backend& GetBackend() { return backend_; }
+    // Where pointer and key events go (capture, hover, clicks, focus, keys).
+    InputRouter& Input() { return *input_; }
 
     std::string Title = "veskel";
 
@@ -79,44 +83,14 @@ public:
     // when it has nothing else to do). Tests with the headless backend get it after every event.
     void ProcessMessages();
 
-    // ---- clock and timers
+    // ---- clock
     std::int64_t NowMs() { return backend_.NowMs(); }
-    // Milliseconds between two presses that make a double click.
-    int DoubleClickTime = 500;
-    // Milliseconds the pointer rests on a control before its hint shows (HintWindow.h).
-    int HintPause = 500;
-    // The hint window while one is shown, else nullptr.
-    HintWindow* ShownHint() const;
 
-    // ---- pointer and desktop
-    Point PointerPosition() { return backend_.PointerPosition(); }
-    Size MonitorSize(const Form& form);
-    // Starts the window manager's move of a form. The move loop swallows the button release,
-    // so the pointer state (held buttons, capture, the pending click) is dropped first.
-    void StartWindowDrag(Form& form);
-    Control* Hovered() const { return hovered_; }
-    Bitmap CaptureScreen(const Rect& screenRect) { return backend_.CaptureScreen(screenRect); }
-    bool OpenUrl(const std::string& url) { return backend_.OpenUrl(url); }
+    // ---- clipboard
     std::string ClipboardText() { return backend_.ClipboardText(); }
     void SetClipboardText(const std::string& utf8) { backend_.SetClipboardText(utf8); }
     Picture ClipboardPicture() { return backend_.ClipboardPicture(); }
     void SetClipboardPicture(const Bitmap& image) { backend_.SetClipboardPicture(image); }
-
-    // ---- capture and focus (the Application keeps both; controls go through these calls)
-    // Pointer capture: every pointer event goes to the capturing control until every button is
-    // released. A press captures the pointer for the control pressed on by itself.
-    Control* Capture() const { return capture_; }
-    void SetCapture(Control* c) { capture_ = c; }
-    // Releases the capture if c holds it, dropping the held-button state with it.
-    void ReleaseCapture(const Control* c);
-    // Keyboard focus: the focused control of the active form (each form remembers its own,
-    // Form::ActiveControl / SetActiveControl); nullptr when none.
-    Control* FocusedControl() const;
-    // The modifiers of the key being dispatched (0 outside a key event).
-    ShiftState KeyShift() const { return keyShift_; }
-    // A control is being destroyed: forgets it as capture, hover, press, focus and click
-    // candidate.
-    void ForgetControl(Control* c);
 
     // ---- cursors
     // Shows the cursor that now applies over the form (a control's cursor changed).
@@ -135,8 +109,6 @@ public:
 
     // ---- modal interaction
     int MessageBox(const std::string& text, const std::string& caption = {}, unsigned flags = kMbOk);
-    int PopupMenu(const std::vector<MenuItem>& items, Point screen) { return backend_.PopupMenu(items, screen); }
-    std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& r) { return backend_.RunFileDialog(r); }
 
     // ---- exception boundary
     // Shows the exception's message in a message box (caption: Title). Called for anything an
@@ -145,18 +117,8 @@ public:
     // Replaces ShowException's default message box (tests, logging).
     std::function<void(const std::string& message)> OnException;
 
-    // ---- entry points for backends (all run inside the exception boundary)
-    void DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift);
-    void DispatchMouseMove(Form& form, Point client, ShiftState shift);
-    void DispatchMouseUp(Form& form, Point client, MouseButton button, ShiftState shift);
-    // The wheel turned by delta (120 per notch, positive away from the user) with the pointer at
-    // client. It goes to the control under the pointer (the capturing control while there is
-    // one) and on up its parents until one uses it.
-    void DispatchMouseWheel(Form& form, Point client, int delta, ShiftState shift);
-    // The pointer left the form's window.
-    void DispatchMouseExit(Form& form);
-    void DispatchKeyDown(Form& form, int key, ShiftState shift);
-    void DispatchTextInput(Form& form, const std::string& utf8);
+    // ---- entry points for backends (all run inside the exception boundary); pointer and keys
+    // go to Input()
     // Files were dropped onto the form's window at a client point: the form's OnDropFiles.
     void DispatchDropFiles(Form& form, Point client, const std::vector<std::string>& paths);
     // The window was moved by the user (screen position of the client area).
@@ -185,9 +147,6 @@ private:
     void StopTimer(Timer* t);
     void ForgetForm(Form* f);
     void RequestRelease(Form* f);
-    void UpdateHover(Form& form, Point client);
-    void SetHovered(Control* c);
-    Control* TargetAt(Form& form, Point client, bool enabledOnly);
 
     Backend& backend_;
     std::vector<std::unique_ptr<Form>> ownedForms_;
@@ -202,20 +161,7 @@ private:
 
     std::vector<Form*> released_;
 
-    Control* capture_ = nullptr;
-    MouseButton captureButton_ = MouseButton::Left;
-    unsigned buttonsHeld_ = 0;
-    Control* pressed_ = nullptr;      // the control a left press started on (for the click)
-    bool pressWasDouble_ = false;
-    Control* hovered_ = nullptr;
-    Control* dispatchTarget_ = nullptr;  // cleared if the control dies while handling an event
-    ShiftState keyShift_ = 0;            // modifiers of the key being dispatched
-    Form* hoverForm_ = nullptr;
-    Control* lastClickControl_ = nullptr;
-    std::int64_t lastClickTime_ = 0;
-    Point lastClickPos_{};
-
-    std::unique_ptr<HintPresenter> hints_;
+    std::unique_ptr<InputRouter> input_;
 
     CursorId screenCursor_ = kCrDefault;
     struct CustomCursor {

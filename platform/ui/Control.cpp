@@ -58,7 +58,7 @@ Control::~Control() {
         auto& v = owner_->owned_;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
-    if (Application* app = Application::Current()) app->ForgetControl(this);
+    if (Application* app = Application::Current()) app->Input().ForgetControl(this);
     if (handle_) detail::FreeHandle(handle_);
 }
 
@@ -397,16 +397,16 @@ void Control::SetFocus() {
 }
 
 void Control::SetCapture() {
-    if (Application* app = Application::Current()) app->SetCapture(this);
+    if (Application* app = Application::Current()) app->Input().SetCapture(this);
 }
 
 void Control::ReleaseCapture() {
-    if (Application* app = Application::Current()) app->ReleaseCapture(this);
+    if (Application* app = Application::Current()) app->Input().ReleaseCapture(this);
 }
 
 bool Control::HasCapture() const {
     Application* app = Application::Current();
-    return app && app->Capture() == this;
+    return app && app->Input().Capture() == this;
 }
 
 void Control::MouseDown(MouseButton button, ShiftState shift, int x, int y) {
@@ -444,7 +444,7 @@ void Control::Resized() {}
 
 void Control::PressKey(int key) {
     Application* app = Application::Current();
-    KeyDown(key, app ? app->KeyShift() : 0);
+    KeyDown(key, app ? app->Input().KeyShift() : 0);
 }
 
 }  // namespace veskel

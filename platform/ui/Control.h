@@ -272,7 +272,7 @@ protected:
     virtual void FontChanged() {}
 
 private:
-    friend class Application;
+    friend class InputRouter;  // raises the pointer, key and click handlers
     friend class Form;
     friend class FormPainter;
 

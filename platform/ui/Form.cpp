@@ -293,7 +293,7 @@ void Form::PaintArea(const Rect& area) {
 }
 
 void Form::StartWindowDrag() {
-    if (Application* app = Application::Current(); app && nativeWindow_) app->StartWindowDrag(*this);
+    if (Application* app = Application::Current(); app && nativeWindow_) app->Input().StartWindowDrag(*this);
 }
 
 HitArea Form::HitTestAt(Point screen) {

@@ -285,27 +285,27 @@ TEST_F(UiTest, MenusMessageBoxesUrlsAndScreenCaptureGoToTheBackend) {
     items[0].bitmap = Bitmap(30, 14);
     items[1].command = 2;
     backend.menuAnswers.push_back(2);
-    EXPECT_EQ(app.PopupMenu(items, {40, 50}), 2);
-    EXPECT_EQ(app.PopupMenu(items, {40, 50}), 0) << "dismissed";
+    EXPECT_EQ(app.GetBackend().PopupMenu(items, {40, 50}), 2);
+    EXPECT_EQ(app.GetBackend().PopupMenu(items, {40, 50}), 0) << "dismissed";
     EXPECT_EQ(backend.menus[0].items[0].bitmap.Width(), 30);
 
     EXPECT_EQ(app.MessageBox("Sure?", "Q", kMbYesNo), kIdNo);
     backend.messageBoxAnswers.push_back(kIdYes);
     EXPECT_EQ(app.MessageBox("Sure?", "Q", kMbYesNo), kIdYes);
 
-    EXPECT_TRUE(app.OpenUrl("http://example.org/?veskel=1"));
+    EXPECT_TRUE(app.GetBackend().OpenUrl("http://example.org/?veskel=1"));
     EXPECT_EQ(backend.openedUrls, (std::vector<std::string>{"http://example.org/?veskel=1"}));
 
     TestForm form;  // at 100, 50, 200 x 100, colour (10, 20, 30)
     form.ShowForm();
-    Bitmap shot = app.CaptureScreen({90, 40, 110, 60});
+    Bitmap shot = app.GetBackend().CaptureScreen({90, 40, 110, 60});
     EXPECT_EQ(shot.Pixel(0, 0), backend.desktopColor);
     EXPECT_EQ(shot.Pixel(15, 15), RGB(10, 20, 30));
     form.HideForm();
-    EXPECT_EQ(app.CaptureScreen({90, 40, 110, 60}).Pixel(15, 15), backend.desktopColor);
+    EXPECT_EQ(app.GetBackend().CaptureScreen({90, 40, 110, 60}).Pixel(15, 15), backend.desktopColor);
 
     backend.monitorSize = {800, 600};
-    EXPECT_EQ(app.MonitorSize(form), (Size{800, 600}));
+    EXPECT_EQ(app.GetBackend().MonitorSize(form.ScreenRect()), (Size{800, 600}));
     TestForm centred;
     centred.SetPosition(FormPosition::ScreenCenter);
     centred.ShowForm();

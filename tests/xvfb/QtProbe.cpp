@@ -90,7 +90,7 @@ private:
         items[2].command = 3;
         items[2].text = "Third";
         const Point at = ClientToScreen({Width() / 2, Height() / 2});
-        Say("menu " + std::to_string(Application::Current()->PopupMenu(items, at)));
+        Say("menu " + std::to_string(Application::Current()->GetBackend().PopupMenu(items, at)));
     }
     bool hover_ = false;
     bool down_ = false;

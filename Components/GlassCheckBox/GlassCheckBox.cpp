@@ -32,10 +32,9 @@ const PropertyTable& TGlassCheckBox::StoredProperties() const {
 
 const Picture& TGlassCheckBox::UncheckedSkin() const { return GlassSkin(kUncheckedSkin); }
 
-void TGlassCheckBox::SetChecked(bool v, ChangeSource source) {
+void TGlassCheckBox::SetChecked(bool v) {
     checked_ = v;
     Repaint();
-    Notify(OnChange, *this, source);
 }
 
 // Each colour setter starts again from the stock skin, so offsets never accumulate; a stored
@@ -72,8 +71,11 @@ void TGlassCheckBox::Paint(Canvas& canvas) {
 
 void TGlassCheckBox::MouseDown(MouseButton, ShiftState, int, int) {
     // Toggle and show it, raise OnChange, then the parent's change notice, only when someone listens.
-    SetChecked(!checked_, ChangeSource::User);
-    if (OnChange) SendChangeNotice(*this);
+    SetChecked(!checked_);
+    if (OnChange) {
+        OnChange(*this);
+        SendChangeNotice(*this);
+    }
 }
 
 }  // namespace veskel

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "Components/GlassLook/GlassLook.h"
-#include "platform/ui/Notify.h"
 #include "platform/ui/PropertyTable.h"
 
 namespace veskel {
@@ -19,7 +18,7 @@ public:
     const PropertyTable& StoredProperties() const override;
 
     bool Checked() const { return checked_; }
-    void SetChecked(bool v, ChangeSource source = ChangeSource::Code);
+    void SetChecked(bool v);
     int GlassColor() const { return glassColor_; }
     void SetGlassColor(int v);
     int GlassLightness() const { return glassLightness_; }

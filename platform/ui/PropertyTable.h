@@ -34,7 +34,7 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/ui/LayoutValue.h"
-#include "platform/ui/Notify.h"
+#include "platform/ui/Control.h"
 
 namespace veskel {
 
@@ -106,8 +106,6 @@ public:
 
     // A property written unless it equals its default (or always, without a default). The getter
     // and setter are the control's own: Add("HUE", &TGlassButton::HUE, &TGlassButton::SetHUE, 0).
-    // A setter may take a trailing ChangeSource (Notify.h); the table calls it with
-    // ChangeSource::Code, as a value read from a stored layout raises no event.
     template <class G, class R, class SetFn>
     PropertyTable& Add(std::string name, R (G::*get)() const, SetFn set) {
         using V = std::remove_cvref_t<R>;
@@ -182,14 +180,10 @@ public:
     void Write(const Control& control, std::vector<LayoutProperty>& out) const;
 
 private:
-    // The setter as a call on a Control: plain, or with ChangeSource::Code.
+    // The setter as a call on a Control.
     template <class V, class S, class A, class Ret>
     static auto Setter(Ret (S::*set)(A)) {
         return [set](Control& c, V v) { (static_cast<S&>(c).*set)(std::move(v)); };
-    }
-    template <class V, class S, class A, class Ret>
-    static auto Setter(Ret (S::*set)(A, ChangeSource)) {
-        return [set](Control& c, V v) { (static_cast<S&>(c).*set)(std::move(v), ChangeSource::Code); };
     }
 
     template <class V, class G, class R, class Apply>

@@ -5,7 +5,6 @@
 // the exception boundary: an exception escaping an event handler is shown in a message box and
 // the program keeps running.
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -79,8 +78,8 @@ public:
     void Run();
     void Terminate();
     bool Terminated() const { return terminated_; }
-    // Runs posted messages, destroys released forms and paints pending areas (what the loop does
-    // when it has nothing else to do). Tests with the headless backend get it after every event.
+    // Destroys released forms and paints pending areas (what the loop does when it has nothing
+    // else to do). Tests with the headless backend get it after every event.
     void ProcessMessages();
 
     // ---- clock
@@ -112,13 +111,13 @@ public:
 
     // ---- exception boundary
     // Shows the exception's message in a message box (caption: Title). Called for anything an
-    // event handler throws out of a Dispatch* entry point.
+    // event handler throws out of a backend entry point (Dispatch* here, the InputRouter's events).
     void ShowException(const std::exception& e);
     // Replaces ShowException's default message box (tests, logging).
     std::function<void(const std::string& message)> OnException;
 
-    // ---- entry points for backends (all run inside the exception boundary); pointer and keys
-    // go to Input()
+    // ---- entry points for backends (all run inside the exception boundary); pointer and key
+    // events go to Input()
     // Files were dropped onto the form's window at a client point: the form's OnDropFiles.
     void DispatchDropFiles(Form& form, Point client, const std::vector<std::string>& paths);
     // The window was moved by the user (screen position of the client area).

@@ -203,7 +203,7 @@ void TForm1::FormCreate() {
     fontHandle_ = RegisterPrivateFont(Resource(kBannerFontResource));
     fontRegistered_ = true;
     if (Application* app = Application::Current())
-        for (Form* f : app->Forms()) f->NotifyFontsChanged();
+        for (Form* f : app->Forms()) f->FontsChanged();
 
     // The overlay pictures, BannerImage and the random generator came with the document.
 

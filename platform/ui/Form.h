@@ -107,8 +107,6 @@ public:
     void StartWindowDrag();
     // The answer of HitTest for a screen point: Client, unless a listener says otherwise.
     HitArea HitTestAt(Point screen);
-    // Tells the form that the set of fonts installed for the process changed.
-    void NotifyFontsChanged() { FontsChanged(); }
 
     // The focused control of this form (nullptr: keys go to the form itself).
     Control* ActiveControl() const { return activeControl_; }
@@ -153,7 +151,7 @@ public:
     // A press on the form's own surface at a screen point asks what lies there; a listener may
     // change the answer it is handed (earlier listeners' answers included).
     Signal<Point, HitArea&> HitTest;
-    // The fonts installed for the process changed (NotifyFontsChanged).
+    // The fonts installed for the process changed: whoever installs one raises it on every form.
     Signal<> FontsChanged;
 
     const PropertyTable& StoredProperties() const override;

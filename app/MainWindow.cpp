@@ -268,28 +268,7 @@ bool TForm1::BindEvent(Control& c, const std::string& event, const std::string& 
             history_.Record(group, [&] { op(sender); });
         };
     }
-    if (Is(event, "OnClick")) {
-        c.OnClick = h;
-    } else if (Is(event, "OnChange")) {
-        if (auto* e = dynamic_cast<TGlassEdit*>(&c)) e->OnChange = h;
-        else if (auto* b = dynamic_cast<TGlassCheckBox*>(&c)) b->OnChange = h;
-        else return false;
-    } else if (Is(event, "OnPreChange")) {
-        if (auto* s = dynamic_cast<TGlassSlider*>(&c)) s->OnPreChange = h;
-        else if (auto* b = dynamic_cast<TClrBox*>(&c)) b->OnPreChange = h;
-        else return false;
-    } else if (Is(event, "OnSelect")) {
-        auto* l = dynamic_cast<TGlassListBox*>(&c);
-        if (!l) return false;
-        l->OnSelect = h;
-    } else if (Is(event, "OnCreate") && &c == this) {
-        OnCreate = h;
-    } else if (Is(event, "OnDestroy") && &c == this) {
-        OnDestroy = h;
-    } else {
-        return false;
-    }
-    return true;
+    return c.StoredProperties().BindEvent(c, event, std::move(h));
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -302,7 +281,7 @@ void TForm1::FormCreate() {
     fontHandle_ = RegisterPrivateFont(Resource(kBannerFontResource));
     fontRegistered_ = true;
     if (Application* app = Application::Current())
-        for (Form* f : app->Forms()) SendMessage(f->Handle(), kWmFontChange, 0, 0);
+        for (Form* f : app->Forms()) f->FontsChanged();
 
     // The overlay pictures, BannerImage and the random generator came with the document.
 

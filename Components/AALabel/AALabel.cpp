@@ -203,7 +203,7 @@ void TAALabel::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
     if (!isURL_) return;
     const std::string target = LinkTarget(Caption());
     if (target.empty()) return;
-    if (Application* app = Application::Current()) app->OpenUrl(target);
+    if (Application* app = Application::Current()) app->GetBackend().OpenUrl(target);
 }
 
 void TAALabel::Describe(AccessibleDescription& d) {

@@ -41,7 +41,8 @@ const PropertyTable& TClrBox::StoredProperties() const {
         .Add("ForeColor", &TClrBox::ForeColor, &TClrBox::SetForeColor, RGB(255, 255, 255))
         .Add("BackColor", &TClrBox::BackColor, &TClrBox::SetBackColor, RGB(0, 0, 0))
         .Add("SingleColor", &TClrBox::SingleColor, &TClrBox::SetSingleColor, false)
-        .Add("OpenAtClick", &TClrBox::OpenAtClick, &TClrBox::SetOpenAtClick, false);
+        .Add("OpenAtClick", &TClrBox::OpenAtClick, &TClrBox::SetOpenAtClick, false)
+        .Event("OnPreChange", &TClrBox::OnPreChange);
     return table;
 }
 
@@ -59,7 +60,7 @@ TClrBox::TClrBox() {
 TClrBox::~TClrBox() {
     hoverTimer_.SetEnabled(false);
     // The pop-up is owned by the box and goes with it; it must not notify a box being destroyed.
-    if (palette_) palette_->SetTargetWindow(0);
+    if (palette_) palette_->ClearListener();
 }
 
 void TClrBox::SetForeColor(Color c) {
@@ -100,7 +101,7 @@ void TClrBox::Paint(Canvas& canvas) {
 bool TClrBox::PointerOverBox() const {
     Application* app = Application::Current();
     if (!app) return false;
-    const Point p = app->PointerPosition();
+    const Point p = app->GetBackend().PointerPosition();
     const Point o = ClientToScreen({0, 0});
     return p.x >= o.x && p.x <= o.x + Width() && p.y >= o.y && p.y <= o.y + Height();
 }
@@ -148,7 +149,7 @@ void TClrBox::OpenPalette() {
 
     // Loading the colours raises the pop-up's colour notices; they go nowhere until the pop-up is
     // targeted at the box, so opening changes nothing here and raises no OnPreChange.
-    palette->SetTargetWindow(0);
+    palette->ClearListener();
     palette->SetForeColour(foreColor_);
     palette->SetBackColour(backColor_);
     palette->LoadColor(foreColor_);
@@ -157,7 +158,8 @@ void TClrBox::OpenPalette() {
     // own colour, so that a colour notice about the other colour (editing the back colour) does
     // not shift the fore colour the user never touched.
     palette->SetForeColour(foreColor_);
-    palette->SetTargetWindow(Handle());
+    palette->SetListener({[this](Color fore, Color back) { ApplyPaletteColor(fore, back); },
+                          [this] { ClosePalette(); }});
 
     palette->SetBounds(paletteAt_.x, paletteAt_.y, palette->Width(), palette->Height());
     palette->PrepareShadow();
@@ -170,33 +172,20 @@ void TClrBox::ClosePalette() {
     if (!paletteGuard_) return;
     if (Application* app = Application::Current()) app->SetScreenCursor(kCrDefault);
     if (palette_) {
-        palette_->SetTargetWindow(0);
-        palette_->Release();  // destroyed once the message being handled has returned
+        palette_->ClearListener();
+        palette_->Release();  // destroyed once the call being handled has returned
         palette_ = nullptr;
     }
     paletteGuard_ = false;
     Repaint();
 }
 
-void TClrBox::ApplyPaletteColor() {
-    if (!palette_) return;
-    foreColor_ = palette_->ForeColour();
-    backColor_ = palette_->BackColour();
+void TClrBox::ApplyPaletteColor(Color fore, Color back) {
+    // Plain stores, not the setters: the box repaints once, at once.
+    foreColor_ = fore;
+    backColor_ = back;
     Repaint();
     if (OnPreChange) OnPreChange(*this);
-}
-
-void TClrBox::WndProc(Message& message) {
-    switch (message.msg) {
-        case kPaletteCloseNotice:
-            ClosePalette();
-            break;
-        case kPaletteColourNotice:
-            ApplyPaletteColor();
-            break;
-        default:
-            CustomControl::WndProc(message);
-    }
 }
 
 void TClrBox::Describe(AccessibleDescription& d) {

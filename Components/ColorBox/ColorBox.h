@@ -1,15 +1,12 @@
 #pragma once
 // TClrBox: a small colour swatch that opens the palette pop-up (TPForm, PaletteForm.h) when the
 // pointer rests on it for 300 ms or when it is pressed. Every colour picked in the pop-up comes
-// back at once through a synchronous window message, and the box raises OnPreChange for each, so
-// its owner can follow the colour while the pop-up is still open; the last OnPreChange before
-// the pop-up closes carries the final colour. Setting the colours from code raises nothing.
+// back at once through the pop-up's synchronous colour call, and the box raises OnPreChange for
+// each, so its owner can follow the colour while the pop-up is still open; the last OnPreChange
+// before the pop-up closes carries the final colour. Setting the colours from code raises nothing.
+// The pop-up's close call releases it.
 //
 // With the keyboard focus, Enter or Space opens the pop-up for the keyboard (PaletteForm.h).
-//
-// The pop-up talks to the box through two messages to the box's window, both parameters 0:
-// kPaletteCloseNotice (the pop-up is done: release it) and kPaletteColourNotice (take its fore
-// and back colours).
 #include <string>
 
 #include "platform/graphics/Geometry.h"
@@ -20,9 +17,6 @@
 namespace veskel {
 
 class TPForm;
-
-inline constexpr unsigned kPaletteCloseNotice = kWmUser + 3;
-inline constexpr unsigned kPaletteColourNotice = kWmUser + 4;
 
 class TClrBox : public CustomControl {
 public:
@@ -57,12 +51,13 @@ protected:
     void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
     void MouseMove(ShiftState shift, int x, int y) override;
     void KeyDown(int& key, ShiftState shift) override;
-    void WndProc(Message& message) override;
 
 private:
     bool PointerOverBox() const;
+    // The pop-up's close call: releases it (a second call for the same pop-up changes nothing).
     void ClosePalette();
-    void ApplyPaletteColor();
+    // The pop-up's colour call: takes both colours, repaints, raises OnPreChange.
+    void ApplyPaletteColor(Color fore, Color back);
 
     Color foreColor_ = RGB(255, 255, 255);
     Color backColor_ = RGB(0, 0, 0);

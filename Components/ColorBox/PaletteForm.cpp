@@ -8,7 +8,6 @@
 #include "Components/GlassTint/GlassTint.h"
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSSlider/HLSSlider.h"
-#include "Components/Registration/Registration.h"
 #include "Components/StaticShadow/StaticShadow.h"
 #include "platform/Resources.h"
 #include "platform/ui/FocusChain.h"
@@ -40,18 +39,9 @@ TPForm::Working& TPForm::Shared() {
 }
 
 TPForm::TPForm() {
-    // The layout names framework and glass classes; make sure the reader knows them all.
-    static const bool registered = [] {
-        RegisterFrameworkClasses();
-        RegisterComponentClasses();
-        return true;
-    }();
-    (void)registered;
     LoadOptions options;
     options.bindEvent = [this](Control& control, const std::string& event, const std::string& handler) {
-        bool bound = false;
-        BindEvents(control, event, handler, bound);
-        return bound;
+        return BindEvent(control, event, handler);
     };
     LoadLayout(*this, PaletteFormLayout(), options);
 
@@ -84,11 +74,11 @@ TPForm::TPForm() {
 
 TPForm::~TPForm() {
     Timer1.SetEnabled(false);
-    targetWindow_ = 0;
+    ClearListener();
 }
 
 // Connects the handler names of the stored layout to this form's handlers.
-void TPForm::BindEvents(Control& control, const std::string& event, const std::string& handler, bool& bound) {
+bool TPForm::BindEvent(Control& control, const std::string& event, const std::string& handler) {
     using Handler = void (TPForm::*)();
     static const std::map<std::string, Handler> handlers{
         {"FormCreate", &TPForm::FormCreate},
@@ -103,29 +93,13 @@ void TPForm::BindEvents(Control& control, const std::string& event, const std::s
         {"GlassEdit1Change", &TPForm::GlassEdit1Change},
     };
     auto it = handlers.find(handler);
-    if (it == handlers.end()) return;
+    if (it == handlers.end()) return false;
     const Handler h = it->second;
     // Values applied while the layout is still being read may raise events; they wait until
     // every control has been found.
-    auto notify = [this, h](Control&) {
+    return control.StoredProperties().BindEvent(control, event, [this, h](Control&) {
         if (ready_) (this->*h)();
-    };
-    if (event == "OnCreate" && &control == this) OnCreate = notify;
-    else if (event == "OnDeactivate" && &control == this) OnDeactivate = notify;
-    else if (event == "OnShow" && &control == this) OnShow = notify;
-    else if (event == "OnClick") control.OnClick = notify;
-    else if (event == "OnMouseDown") control.OnMouseDown = [this, h](Control&, MouseButton, ShiftState, int, int) {
-            if (ready_) (this->*h)();
-        };
-    else if (event == "OnChange") {
-        if (auto* s = dynamic_cast<THLSSlider*>(&control)) s->OnChange = notify;
-        else if (auto* t = dynamic_cast<THLSColorTable*>(&control)) t->OnChange = notify;
-        else if (auto* e = dynamic_cast<TGlassEdit*>(&control)) e->OnChange = notify;
-        else return;
-    } else {
-        return;
-    }
-    bound = true;
+    });
 }
 
 // ---------------------------------------------------------------- colours
@@ -140,8 +114,13 @@ void TPForm::SetBackColour(Color c) {
     Shape2->SetBrushColor(c);
 }
 
-void TPForm::SendNotice(unsigned msg) {
-    if (targetWindow_) SendMessage(targetWindow_, msg, 0, 0);
+// The calls run on copies: a listener may clear or replace itself while it runs.
+void TPForm::NotifyColour() {
+    if (auto colour = listener_.colour) colour(foreColour_, backColour_);
+}
+
+void TPForm::NotifyClose() {
+    if (auto close = listener_.close) close();
 }
 
 void TPForm::LoadColor(Color c) {
@@ -183,11 +162,11 @@ void TPForm::DeliverEdited() {
     const Color c = RGB(w.r, w.g, w.b);
     if (w.editingFore) {
         foreColour_ = c;
-        SendNotice(kPaletteColourNotice);
+        NotifyColour();
         Shape1->SetBrushColor(c);
     } else {
         backColour_ = c;
-        SendNotice(kPaletteColourNotice);
+        NotifyColour();
         Shape2->SetBrushColor(c);
     }
 }
@@ -207,19 +186,19 @@ void TPForm::FormCreate() {
     LoadColor(foreColour_);
 }
 
-void TPForm::FormDeactivate() { SendNotice(kPaletteCloseNotice); }
+void TPForm::FormDeactivate() { NotifyClose(); }
 
 void TPForm::Timer1Timer() {
     Application* app = Application::Current();
     if (!app) return;
-    const Point p = app->PointerPosition();
+    const Point p = app->GetBackend().PointerPosition();
     const Rect& owner = Shared().ownerRect;
     const bool overPopup = p.x >= Left() && p.x <= Left() + Width() && p.y >= Top() && p.y <= Top() + Height();
     const bool overOwner = p.x >= owner.left && p.x <= owner.right && p.y >= owner.top && p.y <= owner.bottom;
     if (overPopup || overOwner) pointerSeen_ = true;
     if (overPopup || overOwner || !pointerSeen_) return;
     Timer1.SetEnabled(false);
-    SendNotice(kPaletteCloseNotice);
+    NotifyClose();
 }
 
 void TPForm::HLSSlider1Change() {
@@ -249,7 +228,7 @@ void TPForm::Shape2MouseDown() {
 
 void TPForm::GroupPNGButtons13Click() {
     std::swap(foreColour_, backColour_);
-    SendNotice(kPaletteColourNotice);
+    NotifyColour();
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     LoadColor(Shared().editingFore ? foreColour_ : backColour_);
@@ -258,7 +237,7 @@ void TPForm::GroupPNGButtons13Click() {
 void TPForm::GroupPNGButtons1Click() {
     foreColour_ = RGB(255, 255, 255);
     backColour_ = RGB(0, 0, 0);
-    SendNotice(kPaletteColourNotice);
+    NotifyColour();
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     LoadColor(Shared().editingFore ? foreColour_ : backColour_);
@@ -285,7 +264,7 @@ bool TPForm::PaletteKey(int key, ShiftState shift) {
 
 void TPForm::CloseByKeyboard() {
     Form* owner = PopupOwner();
-    SendNotice(kPaletteCloseNotice);
+    NotifyClose();
     if (owner) owner->Activate();
 }
 

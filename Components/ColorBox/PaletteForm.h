@@ -6,18 +6,19 @@
 //
 // The table and slider edit one of the two colours (the fore colour after opening; pressing a
 // swatch chooses). Every change is converted on the 254 scale of the pop-up, shown in the fields,
-// stored in the edited colour and sent to TargetWindow as the colour notice, synchronously, so
-// the box has raised its OnPreChange before the pop-up goes on. The fields only show: what is
-// typed into them is never read back.
+// stored in the edited colour and handed to its listener's colour call, synchronously, so the box
+// has raised its OnPreChange before the pop-up goes on. The fields only show: what is typed into
+// them is never read back.
 //
-// The pop-up closes itself by sending the close notice to TargetWindow when it loses activation
-// or when, at a 300 ms check, the pointer lies outside both the pop-up and OwnerRect.
+// The pop-up asks its listener to close it when it loses activation or when, at a 300 ms check,
+// the pointer lies outside both the pop-up and OwnerRect.
 //
 // Keyboard: every control is a Tab stop (the swatches choose their colour with Space or Enter);
 // Escape closes the pop-up, and so does Enter where it presses nothing. Opened from the
 // keyboard (TakeKeyboard), the R field takes the focus, as the six fields are the window's first
 // stops, and the pointer watch stays off: the pointer is wherever the user left it.
 #include <array>
+#include <functional>
 #include <string>
 
 #include "platform/ui/Application.h"
@@ -33,6 +34,15 @@ class THLSColorTable;
 class THLSSlider;
 class TStaticShadow;
 
+// Whom a palette pop-up tells of its colours and of its end; both calls run synchronously, and
+// an empty call goes nowhere.
+struct PaletteListener {
+    // A colour was delivered: the pop-up's fore and back colours now.
+    std::function<void(Color fore, Color back)> colour;
+    // The pop-up is done (it lost activation, or the pointer left it and its box); may come twice.
+    std::function<void()> close;
+};
+
 class TPForm : public Form {
 public:
     TPForm();
@@ -45,9 +55,10 @@ public:
     Color BackColour() const { return backColour_; }
     void SetBackColour(Color c);
 
-    // The window that receives the close and colour notices (0: none).
-    WindowHandle TargetWindow() const { return targetWindow_; }
-    void SetTargetWindow(WindowHandle w) { targetWindow_ = w; }
+    // The listener of the colour and close calls (none until set; ClearListener: none again).
+    bool HasListener() const { return bool(listener_.colour) || bool(listener_.close); }
+    void SetListener(PaletteListener listener) { listener_ = std::move(listener); }
+    void ClearListener() { listener_ = {}; }
 
     // Puts a colour into the table and the slider (which raises the slider's change, and so the
     // colour notice of the round trip RGB -> HLS -> RGB on the 254 scale).
@@ -85,7 +96,7 @@ public:
     void WaitForPointer() { pointerSeen_ = false; }
 
 private:
-    void BindEvents(Control& control, const std::string& event, const std::string& handler, bool& bound);
+    bool BindEvent(Control& control, const std::string& event, const std::string& handler);
 
     // Handlers named as the stored layout names them.
     void FormCreate();
@@ -103,16 +114,17 @@ private:
     void ConvertCurrent();
     void WriteFields();
     void DeliverEdited();
-    void SendNotice(unsigned msg);
     bool PaletteKey(int key, ShiftState shift);
     // Closes the pop-up from its keyboard and gives the keyboard back to the box's window.
     void CloseByKeyboard();
+    void NotifyColour();
+    void NotifyClose();
 
     bool ready_ = false;  // every control of the layout found; handlers wait for it
     bool pointerSeen_ = true;
     Color foreColour_ = RGB(0, 0, 0);
     Color backColour_ = RGB(0, 0, 0);
-    WindowHandle targetWindow_ = 0;
+    PaletteListener listener_;
 };
 
 // The pop-up's stored layout, as embedded in the program.

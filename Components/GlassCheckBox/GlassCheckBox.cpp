@@ -28,16 +28,16 @@ const PropertyTable& TGlassCheckBox::StoredProperties() const {
         .Add("Checked", &TGlassCheckBox::Checked, &TGlassCheckBox::SetChecked, false)
         .Add("GlassColor", &TGlassCheckBox::GlassColor, &TGlassCheckBox::SetGlassColor)
         .Add("GlassLightness", &TGlassCheckBox::GlassLightness, &TGlassCheckBox::SetGlassLightness)
-        .Add("GlassSaturation", &TGlassCheckBox::GlassSaturation, &TGlassCheckBox::SetGlassSaturation);
+        .Add("GlassSaturation", &TGlassCheckBox::GlassSaturation, &TGlassCheckBox::SetGlassSaturation)
+        .Event("OnChange", &TGlassCheckBox::OnChange);
     return table;
 }
 
 const Picture& TGlassCheckBox::UncheckedSkin() const { return GlassSkin(kUncheckedSkin); }
 
-void TGlassCheckBox::SetChecked(bool v, ChangeSource source) {
+void TGlassCheckBox::SetChecked(bool v) {
     checked_ = v;
     Repaint();
-    Notify(OnChange, *this, source);
 }
 
 // Each colour setter starts again from the stock skin, so offsets never accumulate; a stored
@@ -74,8 +74,11 @@ void TGlassCheckBox::Paint(Canvas& canvas) {
 
 void TGlassCheckBox::MouseDown(MouseButton, ShiftState, int, int) {
     // Toggle and show it, raise OnChange, then the parent's change notice, only when someone listens.
-    SetChecked(!checked_, ChangeSource::User);
-    if (OnChange) SendChangeNotice(*this);
+    SetChecked(!checked_);
+    if (OnChange) {
+        OnChange(*this);
+        SendChangeNotice(*this);
+    }
 }
 
 // Space and Enter are the mouse's press and, when let go, its click.

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "Components/GlassLook/GlassLook.h"
-#include "platform/ui/Notify.h"
 #include "platform/ui/PropertyTable.h"
 
 namespace veskel {
@@ -20,7 +19,7 @@ public:
     const PropertyTable& StoredProperties() const override;
 
     bool Checked() const { return checked_; }
-    void SetChecked(bool v, ChangeSource source = ChangeSource::Code);
+    void SetChecked(bool v);
     // Its toggle action is a press.
     void Describe(AccessibleDescription& d) override;
     int GlassColor() const { return glassColor_; }

@@ -2,6 +2,7 @@
 
 #include "Components/GlassLook/GlassLook.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/PropertyTable.h"
 
 namespace veskel {
 
@@ -44,6 +45,12 @@ TGlassEdit::TGlassEdit()
     };
 }
 
+const PropertyTable& TGlassEdit::StoredProperties() const {
+    static const PropertyTable table =
+        PropertyTable(CustomControl::StoredProperties()).Event("OnChange", &TGlassEdit::OnChange);
+    return table;
+}
+
 void TGlassEdit::SetBounds(int left, int top, int width, int) {
     CustomControl::SetBounds(left, top, width, kFieldHeight);
 }
@@ -54,7 +61,7 @@ void TGlassEdit::ForwardKey(int key) {
     Control* container = Parent();
     Control* outer = container ? container->Parent() : nullptr;
     if (!outer) return;
-    SendMessage(outer->WindowedAncestor()->Handle(), kWmKeyDown, std::uintptr_t(key), 0);
+    outer->WindowedAncestor()->PressKey(key);
 }
 
 void TGlassEdit::Paint(Canvas& canvas) {

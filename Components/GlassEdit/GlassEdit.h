@@ -25,6 +25,8 @@ public:
     // text set equals the text held). Sender: the field.
     NotifyEvent OnChange;
 
+    const PropertyTable& StoredProperties() const override;
+
     // The height is always 18, whatever is asked for.
     void SetBounds(int left, int top, int width, int height) override;
 

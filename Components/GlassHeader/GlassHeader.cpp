@@ -28,8 +28,8 @@ constexpr const char* kTooltips[3] = {"Close", "Maximize", "Minimize"};
 constexpr int kBarHeight = 23;
 constexpr int kButtonTop = 3;
 constexpr int kPollMs = 100;
-// The system command that drags a window by its caption (move, with the caption hit code).
-constexpr std::uintptr_t kScDragMove = kScMove | std::uintptr_t(kHtCaption);
+
+Form* ParentFormOf(const Control& c) { return dynamic_cast<Form*>(c.Parent()); }
 
 bool Inside(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
@@ -52,7 +52,10 @@ const PropertyTable& TGlassHeader::StoredProperties() const {
     static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
         .Add("ShowClose", &TGlassHeader::ShowClose, &TGlassHeader::SetShowClose, true)
         .Add("ShowMax", &TGlassHeader::ShowMax, &TGlassHeader::SetShowMax, false)
-        .Add("ShowMin", &TGlassHeader::ShowMin, &TGlassHeader::SetShowMin, false);
+        .Add("ShowMin", &TGlassHeader::ShowMin, &TGlassHeader::SetShowMin, false)
+        .Event("OnCloseButton", &TGlassHeader::OnCloseButton)
+        .Event("OnMaxButton", &TGlassHeader::OnMaxButton)
+        .Event("OnMinButton", &TGlassHeader::OnMinButton);
     return table;
 }
 
@@ -164,7 +167,7 @@ void TGlassHeader::MouseMove(ShiftState shift, int x, int y) {
 void TGlassHeader::PollPointer(Button b) {
     Application* app = Application::Current();
     if (!app) return;
-    const Point p = ScreenToClient(app->PointerPosition());
+    const Point p = ScreenToClient(app->GetBackend().PointerPosition());
     if (!Inside(ButtonRect(b), p.x, p.y)) {
         timers_[b].SetEnabled(false);
         hot_[b] = false;
@@ -176,7 +179,7 @@ void TGlassHeader::MouseDown(MouseButton button, ShiftState shift, int x, int y)
     CustomControl::MouseDown(button, shift, x, y);
     if (!Inside(ButtonArea(), x, y)) {
         ReleaseCapture();
-        if (Parent()) SendMessage(Parent()->Handle(), kWmSysCommand, kScDragMove, 0);
+        if (Form* form = ParentFormOf(*this)) form->StartWindowDrag();
         return;
     }
     PressButtons(hot_[kClose], hot_[kMax], hot_[kMin]);
@@ -186,10 +189,10 @@ void TGlassHeader::PressButtons(bool close, bool max, bool min) {
     if (close && OnCloseButton) OnCloseButton(*this);
     if (max && OnMaxButton) OnMaxButton(*this);
     if (min && OnMinButton) OnMinButton(*this);
-    if (close && Parent()) SendMessage(Parent()->Handle(), kWmClose);
-    // The window states belong to a form: a bar placed on any other parent (a panel, a page)
-    // only raises the two events rather than treating that parent as a window.
-    Form* form = dynamic_cast<Form*>(Parent());
+    // The window actions belong to a form: a bar placed on any other parent (a panel, a page)
+    // only raises the events rather than treating that parent as a window.
+    Form* form = ParentFormOf(*this);
+    if (close && form) form->Close();
     if (max && form) form->SetWindowState(WindowState::Maximized);
     if (min && form) form->SetWindowState(WindowState::Minimized);
 }

@@ -47,7 +47,10 @@ const PropertyTable& TGlassListBox::StoredProperties() const {
         PropertyTable(CustomControl::StoredProperties())
             .Add("ItemHeight", &TGlassListBox::ItemHeight, &TGlassListBox::SetItemHeight, 26)
             .Add("TopItem", &TGlassListBox::TopItem, &TGlassListBox::SetTopItem, 0)
-            .Add("ShowText", &TGlassListBox::ShowText, &TGlassListBox::SetShowText, true);
+            .Add("ShowText", &TGlassListBox::ShowText, &TGlassListBox::SetShowText, true)
+            .Event("OnSelect", &TGlassListBox::OnSelect)
+            .Event("OnLineChange", &TGlassListBox::OnLineChange)
+            .Event("OnItemAdd", &TGlassListBox::OnItemAdd);
     return table;
 }
 

@@ -32,7 +32,10 @@ TGlassSlider::TGlassSlider()
 const PropertyTable& TGlassSlider::StoredProperties() const {
     static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
                                            .Add("Max", &TGlassSlider::Max, &TGlassSlider::SetMax)
-                                           .Add("Value", &TGlassSlider::Value, &TGlassSlider::SetValue);
+                                           .Add("Value", &TGlassSlider::Value, &TGlassSlider::SetValue)
+                                           .Event("OnChange", &TGlassSlider::OnChange)
+                                           .Event("OnPreChange", &TGlassSlider::OnPreChange)
+                                           .Event("OnFinalChange", &TGlassSlider::OnFinalChange);
     return table;
 }
 

@@ -33,7 +33,8 @@ const PropertyTable& THLSColorTable::StoredProperties() const {
     static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
         .Add("HUE", &THLSColorTable::HUE, &THLSColorTable::SetHUE, 0)
         .Add("Saturation", &THLSColorTable::Saturation, &THLSColorTable::SetSaturation, 255)
-        .Add("Lightnes", &THLSColorTable::Lightnes, &THLSColorTable::SetLightnes, 255);
+        .Add("Lightnes", &THLSColorTable::Lightnes, &THLSColorTable::SetLightnes, 255)
+        .Event("OnChange", &THLSColorTable::OnChange);
     return table;
 }
 

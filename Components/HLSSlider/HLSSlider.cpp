@@ -17,8 +17,10 @@ constexpr int kBarBottom = 18;  // the outline's bottom edge (exclusive); the po
 }  // namespace
 
 const PropertyTable& THLSSlider::StoredProperties() const {
-    static const PropertyTable table =
-        PropertyTable(GraphicControl::StoredProperties()).Add("Positopn", &THLSSlider::Positopn, &THLSSlider::SetPositopn, 0);
+    static const PropertyTable table = PropertyTable(GraphicControl::StoredProperties())
+        .Add("Positopn", &THLSSlider::Positopn, &THLSSlider::SetPositopn, 0)
+        .Event("OnChange", &THLSSlider::OnChange)
+        .Event("OnFinalChange", &THLSSlider::OnFinalChange);
     return table;
 }
 

@@ -128,7 +128,8 @@ const PropertyTable& TPNGButtonBase::StoredProperties() const {
                                                                                   : std::vector<std::uint8_t>{})});
                       }
                   },
-                  [](std::string_view name) { return PngBlockIndex(name).has_value(); }});
+                  [](std::string_view name) { return PngBlockIndex(name).has_value(); }})
+            .Event("OnSendHint", &B::OnSendHint);
         return t;
     }(ButtonControl::StoredProperties());
     return table;
@@ -282,7 +283,7 @@ void TPNGButtonBase::KeyDown(int& key, ShiftState shift) {
 void TPNGButtonBase::RunImageMenu(std::optional<Point> where) {
     Application* app = Application::Current();
     if (!app) return;
-    const Point at = where ? *where : app->PointerPosition();
+    const Point at = where ? *where : app->GetBackend().PointerPosition();
     std::vector<MenuItem> menu;
     for (int i = 1; i <= itemsCount_; ++i) {
         const std::vector<std::uint8_t>& bytes =
@@ -299,7 +300,7 @@ void TPNGButtonBase::RunImageMenu(std::optional<Point> where) {
         item.bitmap = ImageMenuItemBitmap(image, item.text, itemsFont_);
         menu.push_back(std::move(item));
     }
-    const int chosen = app->PopupMenu(menu, at);
+    const int chosen = app->GetBackend().PopupMenu(menu, at);
     if (chosen != 0) SetCurrentItem(chosen);
 }
 

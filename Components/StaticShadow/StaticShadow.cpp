@@ -62,36 +62,30 @@ void TStaticShadow::Loaded() {
 
 void TStaticShadow::AttachToOwner() {
     Form* form = OwnerForm();
-    Application* app = Application::Current();
-    if (!form || !app || form == hookedForm_) return;
+    if (!form || form == hookedForm_) return;
     Detach();
     hookedForm_ = form;
-    hookId_ = app->HookWindow(form->Handle(), [this](Message& m) { OwnerMessage(m); });
+    moved_ = form->Moved.Connect([this](Point) { Compose(); });
+    activated_ = form->Activated.Connect([this](bool active) { OwnerActivated(active); });
+    hitTest_ = form->HitTest.Connect([this](Point, HitArea& area) { OwnerHitTest(area); });
 }
 
 void TStaticShadow::Detach() {
-    if (!hookedForm_) return;
-    if (Application* app = Application::Current()) app->Unhook(hookId_);
+    moved_.Disconnect();
+    activated_.Disconnect();
+    hitTest_.Disconnect();
     hookedForm_ = nullptr;
-    hookId_ = 0;
 }
 
-void TStaticShadow::OwnerMessage(Message& m) {
-    switch (m.msg) {
-        case kWmMove:
-            Compose();
-            break;
-        case kWmActivate:
-            if ((m.wParam & 0xFF) != 0 && recomposePending_) {
-                Compose();
-                TakeScreenShoot();
-            }
-            break;
-        case kWmNcHitTest:
-            if (moveable_ && m.result == kHtClient) m.result = kHtCaption;
-            break;
-        default: break;
+void TStaticShadow::OwnerActivated(bool active) {
+    if (active && recomposePending_) {
+        Compose();
+        TakeScreenShoot();
     }
+}
+
+void TStaticShadow::OwnerHitTest(HitArea& area) const {
+    if (moveable_ && area == HitArea::Client) area = HitArea::Caption;
 }
 
 void TStaticShadow::EmuLoaded() {

@@ -2,9 +2,9 @@
 // TStaticShadow: a panel that fills a borderless pop-up window and draws a soft drop shadow
 // around the window's edge over a capture of the screen behind it, so that the pop-up seems to
 // float above the desktop. BorderWidth keeps child controls clear of the 18-pixel shadow margin.
-// The panel watches its owner window's messages: every move captures and composes again, an
-// activation recomposes when a paint has happened since the last capture, and with Moveable a
-// press on the owner's own surface (a hit test answered "client") drags the window.
+// The panel listens to its owner window: every move captures and composes again, an activation
+// recomposes when a paint has happened since the last capture, and with Moveable a press on the
+// owner's own surface (a hit test answered Client) drags the window.
 //
 // Where the desktop composites windows (Backend::ComposesTranslucentWindows) the owner form is
 // made translucent instead and the margin is black at the shadow's opacity, so that the live
@@ -15,7 +15,7 @@
 #include <string>
 
 #include "Components/StaticShadow/ShadowFrame.h"
-#include "platform/ui/Control.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/PropertyTable.h"
 
 namespace veskel {
@@ -49,7 +49,7 @@ public:
     // the capture stays black); while the shadow is not active it hides the owner window instead.
     void TakeScreenShoot();
 
-    // Attaches to the owner window's messages (done by itself once the panel sits on a form; a
+    // Attaches to the owner window's signals (done by itself once the panel sits on a form; a
     // program building the pop-up by hand may call it as soon as the panel has its parent).
     void AttachToOwner();
 
@@ -65,7 +65,8 @@ protected:
 private:
     Form* OwnerForm() const;
     void Compose();
-    void OwnerMessage(Message& m);
+    void OwnerActivated(bool active);
+    void OwnerHitTest(HitArea& area) const;
     void Detach();
 
     bool moveable_ = true;
@@ -81,7 +82,7 @@ private:
     Bitmap capture_;
     Bitmap composite_;
     Form* hookedForm_ = nullptr;
-    int hookId_ = 0;
+    Connection moved_, activated_, hitTest_;
 };
 
 }  // namespace veskel

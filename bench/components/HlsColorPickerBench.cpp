@@ -6,6 +6,7 @@
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSColorTable/HlsTableImage.h"
 #include "Components/HLSSlider/HLSSlider.h"
+#include "Components/Registration/Registration.h"
 #include "platform/backends/headless/HeadlessBackend.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
@@ -113,6 +114,7 @@ struct BoxForm {
     TClrBox* box = nullptr;
 
     BoxForm() {
+        RegisterComponentClasses();
         form = app.CreateForm<Form>();
         form->SetBounds(100, 100, 300, 200);
         box = form->CreateOwned<TClrBox>();

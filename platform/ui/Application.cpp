@@ -15,32 +15,7 @@ namespace veskel {
 
 namespace {
 Application* g_current = nullptr;
-
-unsigned ButtonBit(MouseButton b) {
-    switch (b) {
-        case MouseButton::Left: return kLeftHeld;
-        case MouseButton::Right: return kRightHeld;
-        case MouseButton::Middle: return kMiddleHeld;
-    }
-    return 0;
-}
 }  // namespace
-
-// ---------------------------------------------------------------- messages
-
-std::intptr_t SendMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    Control* c = FindControl(window);
-    if (!c) return 0;
-    return c->Perform(msg, wParam, lParam);
-}
-
-bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    Application* app = Application::Current();
-    if (!app || !FindControl(window)) return false;
-    app->posted_.push_back({window, Message{msg, wParam, lParam, 0}});
-    app->backend_.RequestIdle();
-    return true;
-}
 
 // ---------------------------------------------------------------- timers (scheduling in Timer.cpp)
 
@@ -66,9 +41,10 @@ void Application::DispatchTimers() {
 
 // ---------------------------------------------------------------- life cycle
 
-Application::Application(Backend& backend) : backend_(backend), hints_(std::make_unique<HintPresenter>()) {
+Application::Application(Backend& backend) : backend_(backend) {
     if (g_current) throw std::logic_error("only one Application may exist at a time");
     g_current = this;
+    input_ = std::make_unique<InputRouter>(*this);
     backend_.Attach(this);
     focus::ApplicationStarted();
 }
@@ -80,8 +56,6 @@ Application::~Application() {
         f.reset();
     }
     timers_.clear();
-    hooks_.clear();
-    posted_.clear();
     backend_.Attach(nullptr);
     g_current = nullptr;
 }
@@ -108,41 +82,6 @@ void Application::ForgetForm(Form* f) {
     }
     if (mainForm_ == f) mainForm_ = nullptr;
     if (activeForm_ == f) activeForm_ = nullptr;
-    if (hoverForm_ == f) hoverForm_ = nullptr;
-}
-
-void Application::StartWindowDrag(Form& form) {
-    buttonsHeld_ = 0;
-    capture_ = nullptr;
-    pressed_ = nullptr;
-    backend_.StartSystemMove(form);
-}
-
-void Application::ReleaseCapture(const Control* c) {
-    if (capture_ && capture_ == c) {
-        capture_ = nullptr;
-        buttonsHeld_ = 0;
-    }
-}
-
-Control* Application::FocusedControl() const { return activeForm_ ? activeForm_->ActiveControl() : nullptr; }
-
-HintWindow* Application::ShownHint() const { return hints_->Shown(); }
-
-void Application::ForgetControl(Control* c) {
-    hints_->Forget(c);
-    ReleaseCapture(c);
-    if (pressed_ == c) pressed_ = nullptr;
-    if (hovered_ == c) hovered_ = nullptr;
-    if (dispatchTarget_ == c) dispatchTarget_ = nullptr;
-    if (lastClickControl_ == c) lastClickControl_ = nullptr;
-    for (Form* f : forms_) f->ForgetActiveControl(c);
-    if (WindowHandle h = c->Handle()) {
-        hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [h](const Hook& k) { return k.window == h; }),
-                     hooks_.end());
-        posted_.erase(std::remove_if(posted_.begin(), posted_.end(), [h](const Posted& p) { return p.window == h; }),
-                      posted_.end());
-    }
 }
 
 void Application::RequestRelease(Form* f) {
@@ -169,13 +108,6 @@ void Application::ProcessMessages() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{inIdle_};
-    // A handler may post again; a bound keeps a message that always re-posts itself from
-    // starving the loop.
-    for (std::size_t budget = 10000; !posted_.empty() && budget > 0; --budget) {
-        Posted p = posted_.front();
-        posted_.pop_front();
-        Guarded([&] { SendMessage(p.window, p.message.msg, p.message.wParam, p.message.lParam); });
-    }
     while (!released_.empty()) {
         Form* f = released_.front();
         released_.erase(released_.begin());
@@ -201,31 +133,6 @@ void Application::PaintPendingForms() {
     for (Form* f : forms) {
         if (std::find(forms_.begin(), forms_.end(), f) == forms_.end()) continue;
         Guarded([&] { f->UpdateSurface(); });
-    }
-}
-
-// ---------------------------------------------------------------- hooks
-
-int Application::HookWindow(WindowHandle window, std::function<void(Message&)> hook) {
-    int id = nextHookId_++;
-    hooks_.push_back({id, window, std::move(hook)});
-    return id;
-}
-
-void Application::Unhook(int hookId) {
-    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [hookId](const Hook& h) { return h.id == hookId; }),
-                 hooks_.end());
-}
-
-void Application::RunHooks(WindowHandle window, Message& m) {
-    std::vector<int> ids;
-    for (const Hook& h : hooks_)
-        if (h.window == window) ids.push_back(h.id);
-    for (int id : ids) {
-        auto it = std::find_if(hooks_.begin(), hooks_.end(), [id](const Hook& h) { return h.id == id; });
-        if (it == hooks_.end()) continue;  // removed by an earlier hook
-        std::function<void(Message&)> fn = it->fn;
-        fn(m);
     }
 }
 
@@ -258,8 +165,6 @@ int Application::MessageBox(const std::string& text, const std::string& caption,
     return backend_.MessageBox(text, caption.empty() ? Title : caption, flags);
 }
 
-Size Application::MonitorSize(const Form& form) { return backend_.MonitorSize(form.ScreenRect()); }
-
 // ---------------------------------------------------------------- cursors
 
 void Application::SetScreenCursor(CursorId id) {
@@ -289,9 +194,9 @@ void Application::RegisterCursor(CursorId id, Picture image, Point hotSpot) {
 CursorShape Application::CurrentCursor(const Form& form) const {
     CursorId id = screenCursor_;
     if (id == kCrDefault) {
-        const Control* c = capture_ ? capture_ : hovered_;
+        const Control* c = input_->Capture() ? input_->Capture() : input_->Hovered();
         if (c && c->GetForm() != &form) c = nullptr;
-        for (; c && id == kCrDefault; c = c->parent_) id = c->cursor_;
+        for (; c && id == kCrDefault; c = c->Parent()) id = c->Cursor();
     }
     CursorShape shape;
     shape.id = id;
@@ -306,212 +211,6 @@ CursorShape Application::CurrentCursor(const Form& form) const {
 void Application::UpdateCursor(Form& form) {
     if (!form.nativeWindow_) return;
     backend_.SetCursor(form, CurrentCursor(form));
-}
-
-// ---------------------------------------------------------------- pointer routing
-
-namespace {
-// The topmost visible control under p (p in c's coordinates): windowed children cover windowless
-// ones, later siblings cover earlier ones. With enabledOnly, disabled windowless controls let the
-// pointer through to their parent and disabled windowed ones swallow it.
-Control* HitTest(Control* c, Point p, bool enabledOnly, bool& swallowed) {
-    const auto& kids = c->Children();
-    for (int pass = 0; pass < 2; ++pass) {
-        bool windowed = pass == 0;
-        for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
-            Control* k = *it;
-            if (!k->Visible() || k->IsWindowed() != windowed || !k->BoundsRect().Contains(p)) continue;
-            if (windowed) {
-                if (enabledOnly && !k->Enabled()) {
-                    swallowed = true;
-                    return nullptr;
-                }
-                return HitTest(k, {p.x - k->Left(), p.y - k->Top()}, enabledOnly, swallowed);
-            }
-            if (enabledOnly && !k->Enabled()) continue;
-            return k;
-        }
-    }
-    return c;
-}
-}  // namespace
-
-Control* Application::TargetAt(Form& form, Point client, bool enabledOnly) {
-    if (!form.ClientRect().Contains(client)) return enabledOnly ? &form : nullptr;
-    bool swallowed = false;
-    Control* c = HitTest(&form, client, enabledOnly, swallowed);
-    if (enabledOnly && c && !c->EffectivelyEnabled()) return nullptr;
-    return swallowed ? nullptr : c;
-}
-
-void Application::SetHovered(Control* c) {
-    if (c == hovered_) return;
-    Control* old = hovered_;
-    hovered_ = c;
-    if (old) old->MouseLeave();
-    if (c && hovered_ == c) {
-        c->MouseEnter();
-    }
-}
-
-void Application::UpdateHover(Form& form, Point client) {
-    hoverForm_ = &form;
-    SetHovered(TargetAt(form, client, false));
-}
-
-static Point Local(Control* c, Point client) {
-    const Point off = c->OffsetInForm();
-    // Held at the int range's ends for a control placed near them (see OffsetInForm).
-    const auto local = [](int at, int offset) {
-        return int(std::clamp<std::int64_t>(std::int64_t(at) - offset, std::numeric_limits<int>::min(),
-                                            std::numeric_limits<int>::max()));
-    };
-    return {local(client.x, off.x), local(client.y, off.y)};
-}
-
-void Application::DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift) {
-    Guarded([&] {
-        UpdateHover(form, client);
-        hints_->Dismiss();
-        focus::PointerPressed(form);
-        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
-        if (!target) return;
-        // A left press on the form's own surface asks the form where it is: a caption answer
-        // (from a hook on the form) turns the press into a window drag.
-        if (!capture_ && button == MouseButton::Left && target->WindowedAncestor() == &form) {
-            Point s = form.ClientToScreen(client);
-            if (form.Perform(kWmNcHitTest, 0, MakePointParam(s.x, s.y)) == kHtCaption) {
-                StartWindowDrag(form);
-                return;
-            }
-        }
-        buttonsHeld_ |= ButtonBit(button);
-        if (!capture_) {
-            capture_ = target;
-            captureButton_ = button;
-        }
-        if (target->Focusable() && target->CanFocus()) form.SetActiveControl(target);
-        bool dbl = false;
-        if (button == MouseButton::Left) {
-            std::int64_t now = NowMs();
-            dbl = target->AcceptsDoubleClicks() && lastClickControl_ == target &&
-                  now - lastClickTime_ <= DoubleClickTime && std::abs(client.x - lastClickPos_.x) <= 2 &&
-                  std::abs(client.y - lastClickPos_.y) <= 2;
-            if (dbl) {
-                lastClickControl_ = nullptr;
-            } else {
-                lastClickControl_ = target;
-                lastClickTime_ = now;
-                lastClickPos_ = client;
-            }
-            pressed_ = target;
-            pressWasDouble_ = dbl;
-        }
-        Point p = Local(target, client);
-        ShiftState s = (shift & (kShift | kAlt | kCtrl)) | buttonsHeld_;
-        dispatchTarget_ = target;
-        if (dbl) {
-            target->DblClick();
-            s |= kDoubleClick;
-        }
-        if (dispatchTarget_) target->MouseDown(button, s, p.x, p.y);
-        dispatchTarget_ = nullptr;
-        UpdateCursor(form);
-    });
-}
-
-void Application::DispatchMouseMove(Form& form, Point client, ShiftState shift) {
-    Guarded([&] {
-        UpdateHover(form, client);
-        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
-        if (target) {
-            Point p = Local(target, client);
-            target->MouseMove((shift & (kShift | kAlt | kCtrl)) | buttonsHeld_, p.x, p.y);
-        }
-        // After the move: a control may change its hint as the pointer crosses its parts.
-        if (buttonsHeld_) hints_->Dismiss();
-        else hints_->PointerOver(hovered_);
-        UpdateCursor(form);
-    });
-}
-
-void Application::DispatchMouseUp(Form& form, Point client, MouseButton button, ShiftState shift) {
-    Guarded([&] {
-        UpdateHover(form, client);
-        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
-        buttonsHeld_ &= ~ButtonBit(button);
-        if (buttonsHeld_ == 0) capture_ = nullptr;
-        if (!target) return;
-        Point p = Local(target, client);
-        bool click = button == MouseButton::Left && pressed_ == target && !pressWasDouble_ &&
-                     target->ClientRect().Contains(p);
-        if (button == MouseButton::Left) pressed_ = nullptr;
-        // As on the classic platform, the click comes before the release notice.
-        dispatchTarget_ = target;
-        if (click) target->Click();
-        if (dispatchTarget_) target->MouseUp(button, (shift & (kShift | kAlt | kCtrl)) | buttonsHeld_, p.x, p.y);
-        dispatchTarget_ = nullptr;
-        UpdateCursor(form);
-    });
-}
-
-void Application::DispatchMouseWheel(Form& form, Point client, int delta, ShiftState shift) {
-    Guarded([&] {
-        UpdateHover(form, client);
-        hints_->Dismiss();
-        Control* target = capture_ ? capture_ : TargetAt(form, client, true);
-        const ShiftState s = (shift & (kShift | kAlt | kCtrl)) | buttonsHeld_;
-        dispatchTarget_ = target;
-        while (target && dispatchTarget_) {
-            const Point p = Local(target, client);
-            if (target->MouseWheel(s, delta, p.x, p.y) || !dispatchTarget_) break;
-            target = target->Parent();
-            dispatchTarget_ = target;
-        }
-        dispatchTarget_ = nullptr;
-        UpdateCursor(form);
-    });
-}
-
-void Application::DispatchMouseExit(Form& form) {
-    Guarded([&] {
-        if (hovered_ && hovered_->GetForm() == &form) SetHovered(nullptr);
-        hints_->PointerOver(hovered_);
-    });
-}
-
-void Application::DispatchKeyDown(Form& form, int key, ShiftState shift) {
-    Guarded([&] {
-        hints_->Dismiss();
-        Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
-        keyShift_ = shift & (kShift | kAlt | kCtrl);
-        struct Reset {
-            ShiftState& s;
-            ~Reset() { s = 0; }
-        } reset{keyShift_};
-        if (form.OnShortcutKey && form.OnShortcutKey(form, key, keyShift_)) return;
-        if (focus::NavigationKey(form, key, keyShift_)) return;
-        if (target->IsWindowed()) {
-            target->Perform(kWmKeyDown, std::uintptr_t(key), 0);
-        } else {
-            int k = key;
-            target->KeyDown(k, keyShift_);
-        }
-    });
-}
-
-void Application::DispatchKeyUp(Form& form, int key, ShiftState shift) {
-    Guarded([&] {
-        Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
-        target->KeyUp(key, shift & (kShift | kAlt | kCtrl));
-    });
-}
-
-void Application::DispatchTextInput(Form& form, const std::string& utf8) {
-    Guarded([&] {
-        Control* target = form.ActiveControl() ? form.ActiveControl() : &form;
-        target->TextInput(utf8);
-    });
 }
 
 void Application::DispatchDropFiles(Form& form, Point, const std::vector<std::string>& paths) {
@@ -536,21 +235,21 @@ void Application::DispatchActivate(Form& form, bool active) {
             activeForm_ = &form;
             if (old && old != &form && old->active_) {
                 old->SetActiveFlag(false);
-                old->Perform(kWmActivate, kWaInactive, 0);
+                old->ActivationChanged(false);
             }
             form.SetActiveFlag(true);
-            form.Perform(kWmActivate, kWaActive, 0);
+            form.ActivationChanged(true);
         } else {
             if (!form.active_) return;
             form.SetActiveFlag(false);
             if (activeForm_ == &form) activeForm_ = nullptr;
-            form.Perform(kWmActivate, kWaInactive, 0);
+            form.ActivationChanged(false);
         }
     });
 }
 
 void Application::DispatchCloseRequest(Form& form) {
-    Guarded([&] { form.Perform(kWmClose, 0, 0); });
+    Guarded([&] { form.Close(); });
 }
 
 void Application::DispatchExpose(Form& form, const Rect& area) {

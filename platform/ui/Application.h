@@ -1,11 +1,10 @@
 #pragma once
-// The Application: one per process, on the one UI thread. It owns the message loop (driven by the
-// backend), the message timers and their clock, the window-handle table with posted and sent
-// messages and window-procedure hooks, pointer capture, enter/leave tracking, keyboard focus,
-// cursors, and the exception boundary: an exception escaping an event handler is shown in a
-// message box and the program keeps running.
+// The Application: one per process, on the one UI thread. It owns the forms, the loop (driven by
+// the backend) with its idle work (releasing forms, painting), the message timers and their
+// clock, the cursors, the input router (InputRouter.h: capture, hover, clicks, focus, keys) and
+// the exception boundary: an exception escaping an event handler is shown in a message box and
+// the program keeps running.
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +15,7 @@
 #include "platform/graphics/Picture.h"
 #include "platform/ui/Backend.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/InputRouter.h"
 #include "platform/ui/Timer.h"
 
 namespace veskel {
@@ -37,16 +37,7 @@ private:
     Application& app_;
     CursorId before_;
 };
-class HintWindow;
-class HintPresenter;
 
-// Sends a message to a window and returns its result; runs synchronously through the window's
-// procedure and its hooks. Unknown handles return 0.
-std::intptr_t SendMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
-// Queues a message for the window; it runs from the loop's next idle pass. False for unknown handles.
-bool PostMessage(WindowHandle window, unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
-// The control that owns a window handle, or nullptr.
-Control* FindControl(WindowHandle window);
 
 class Application {
 public:
@@ -58,7 +49,11 @@ public:
 
     // The running Application (nullptr when there is none).
     static Application* Current();
+    // The desktop services (pointer position, monitors, screen capture, menus, dialogs, links)
+    // are the backend's own.
     Backend& GetBackend() { return backend_; }
+    // Where pointer and key events go (capture, hover, clicks, focus, keys).
+    InputRouter& Input() { return *input_; }
 
     std::string Title = "veskel";
 
@@ -83,56 +78,18 @@ public:
     void Run();
     void Terminate();
     bool Terminated() const { return terminated_; }
-    // Runs posted messages, destroys released forms and paints pending areas (what the loop does
-    // when it has nothing else to do). Tests with the headless backend get it after every event.
+    // Destroys released forms and paints pending areas (what the loop does when it has nothing
+    // else to do). Tests with the headless backend get it after every event.
     void ProcessMessages();
 
-    // ---- clock and timers
+    // ---- clock
     std::int64_t NowMs() { return backend_.NowMs(); }
-    // Milliseconds between two presses that make a double click.
-    int DoubleClickTime = 500;
-    // Milliseconds the pointer rests on a control before its hint shows (HintWindow.h).
-    int HintPause = 500;
-    // The hint window while one is shown, else nullptr.
-    HintWindow* ShownHint() const;
 
-    // ---- messages
-    // Hooks on a window's procedure: each runs after the window's own handling (and earlier
-    // hooks), sees the message with its result and may change the result. Returns an id for Unhook.
-    int HookWindow(WindowHandle window, std::function<void(Message&)> hook);
-    void Unhook(int hookId);
-
-    // ---- pointer and desktop
-    Point PointerPosition() { return backend_.PointerPosition(); }
-    Size MonitorSize(const Form& form);
-    // Starts the window manager's move of a form. The move loop swallows the button release,
-    // so the pointer state (held buttons, capture, the pending click) is dropped first.
-    void StartWindowDrag(Form& form);
-    Control* Hovered() const { return hovered_; }
-    Bitmap CaptureScreen(const Rect& screenRect) { return backend_.CaptureScreen(screenRect); }
-    bool OpenUrl(const std::string& url) { return backend_.OpenUrl(url); }
+    // ---- clipboard
     std::string ClipboardText() { return backend_.ClipboardText(); }
     void SetClipboardText(const std::string& utf8) { backend_.SetClipboardText(utf8); }
     Picture ClipboardPicture() { return backend_.ClipboardPicture(); }
     void SetClipboardPicture(const Bitmap& image) { backend_.SetClipboardPicture(image); }
-
-    // ---- capture and focus (the Application keeps both; controls go through these calls)
-    // Pointer capture: every pointer event goes to the capturing control until every button is
-    // released. A press captures the pointer for the control pressed on by itself.
-    Control* Capture() const { return capture_; }
-    void SetCapture(Control* c) { capture_ = c; }
-    // Releases the capture if c holds it, dropping the held-button state with it.
-    void ReleaseCapture(const Control* c);
-    // Keyboard focus: the focused control of the active form (each form remembers its own,
-    // Form::ActiveControl / SetActiveControl); nullptr when none.
-    Control* FocusedControl() const;
-    // The modifiers of the key being dispatched (0 outside a key event).
-    ShiftState KeyShift() const { return keyShift_; }
-    // A control is being destroyed: forgets it as capture, hover, press, focus and click
-    // candidate, and drops its window hooks and posted messages.
-    void ForgetControl(Control* c);
-    // Runs the hooks of a window on a message its procedure has handled (Control::Perform).
-    void RunHooks(WindowHandle window, Message& m);
 
     // ---- cursors
     // Shows the cursor that now applies over the form (a control's cursor changed).
@@ -151,30 +108,16 @@ public:
 
     // ---- modal interaction
     int MessageBox(const std::string& text, const std::string& caption = {}, unsigned flags = kMbOk);
-    int PopupMenu(const std::vector<MenuItem>& items, Point screen) { return backend_.PopupMenu(items, screen); }
-    std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& r) { return backend_.RunFileDialog(r); }
 
     // ---- exception boundary
     // Shows the exception's message in a message box (caption: Title). Called for anything an
-    // event handler throws out of a Dispatch* entry point.
+    // event handler throws out of a backend entry point (Dispatch* here, the InputRouter's events).
     void ShowException(const std::exception& e);
     // Replaces ShowException's default message box (tests, logging).
     std::function<void(const std::string& message)> OnException;
 
-    // ---- entry points for backends (all run inside the exception boundary)
-    void DispatchMouseDown(Form& form, Point client, MouseButton button, ShiftState shift);
-    void DispatchMouseMove(Form& form, Point client, ShiftState shift);
-    void DispatchMouseUp(Form& form, Point client, MouseButton button, ShiftState shift);
-    // The wheel turned by delta (120 per notch, positive away from the user) with the pointer at
-    // client. It goes to the control under the pointer (the capturing control while there is
-    // one) and on up its parents until one uses it.
-    void DispatchMouseWheel(Form& form, Point client, int delta, ShiftState shift);
-    // The pointer left the form's window.
-    void DispatchMouseExit(Form& form);
-    void DispatchKeyDown(Form& form, int key, ShiftState shift);
-    // A key was let go (not the window system's repeats of a held key): the focused control's KeyUp.
-    void DispatchKeyUp(Form& form, int key, ShiftState shift);
-    void DispatchTextInput(Form& form, const std::string& utf8);
+    // ---- entry points for backends (all run inside the exception boundary); pointer and key
+    // events go to Input()
     // Files were dropped onto the form's window at a client point: the form's OnDropFiles.
     void DispatchDropFiles(Form& form, Point client, const std::vector<std::string>& paths);
     // The window was moved by the user (screen position of the client area).
@@ -195,18 +138,6 @@ private:
 
     friend class Form;
     friend class Timer;
-    friend std::intptr_t SendMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
-    friend bool PostMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
-
-    struct Posted {
-        WindowHandle window;
-        Message message;
-    };
-    struct Hook {
-        int id;
-        WindowHandle window;
-        std::function<void(Message&)> fn;
-    };
 
     template <class F>
     void Guarded(F&& f);
@@ -215,9 +146,6 @@ private:
     void StopTimer(Timer* t);
     void ForgetForm(Form* f);
     void RequestRelease(Form* f);
-    void UpdateHover(Form& form, Point client);
-    void SetHovered(Control* c);
-    Control* TargetAt(Form& form, Point client, bool enabledOnly);
 
     Backend& backend_;
     std::vector<std::unique_ptr<Form>> ownedForms_;
@@ -230,25 +158,9 @@ private:
     std::vector<Timer*> timers_;
     std::uint64_t timerOrder_ = 0;
 
-    std::deque<Posted> posted_;
     std::vector<Form*> released_;
-    std::vector<Hook> hooks_;
-    int nextHookId_ = 1;
 
-    Control* capture_ = nullptr;
-    MouseButton captureButton_ = MouseButton::Left;
-    unsigned buttonsHeld_ = 0;
-    Control* pressed_ = nullptr;      // the control a left press started on (for the click)
-    bool pressWasDouble_ = false;
-    Control* hovered_ = nullptr;
-    Control* dispatchTarget_ = nullptr;  // cleared if the control dies while handling an event
-    ShiftState keyShift_ = 0;            // modifiers of the key being dispatched
-    Form* hoverForm_ = nullptr;
-    Control* lastClickControl_ = nullptr;
-    std::int64_t lastClickTime_ = 0;
-    Point lastClickPos_{};
-
-    std::unique_ptr<HintPresenter> hints_;
+    std::unique_ptr<InputRouter> input_;
 
     CursorId screenCursor_ = kCrDefault;
     struct CustomCursor {

@@ -3,11 +3,12 @@
 // backend (real windows, real time) and the headless backend (surfaces only, a virtual clock,
 // scripted dialogs) used by tests and screenshots.
 //
-// The backend calls back into the Application through its Dispatch* entry points (Application.h)
-// for every pointer, key, text, move, activation and close event of a native window, calls
+// The backend hands every pointer, key and text event of a native window to the Application's
+// input router (Application::Input(), InputRouter.h) and every move, activation, state, drop,
+// expose and close event to the Application's Dispatch* entry points (Application.h), calls
 // Application::DispatchTimers() when a wake-up it was asked for is due and
 // Application::DispatchIdle() soon after RequestIdle(). Backends report every press as a plain
-// press: the Application recognises double clicks itself, on its own clock.
+// press: the router recognises double clicks itself, on the Application's clock.
 #include <cstdint>
 #include <optional>
 #include <string>

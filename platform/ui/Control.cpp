@@ -39,7 +39,6 @@ Control* LookupHandle(WindowHandle handle) {
 
 }  // namespace detail
 
-Control* FindControl(WindowHandle window) { return detail::LookupHandle(window); }
 
 using detail::EqualsNoCase;
 
@@ -59,7 +58,7 @@ Control::~Control() {
         auto& v = owner_->owned_;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
-    if (Application* app = Application::Current()) app->ForgetControl(this);
+    if (Application* app = Application::Current()) app->Input().ForgetControl(this);
     if (handle_) detail::FreeHandle(handle_);
 }
 
@@ -400,16 +399,16 @@ void Control::SetFocus() {
 }
 
 void Control::SetCapture() {
-    if (Application* app = Application::Current()) app->SetCapture(this);
+    if (Application* app = Application::Current()) app->Input().SetCapture(this);
 }
 
 void Control::ReleaseCapture() {
-    if (Application* app = Application::Current()) app->ReleaseCapture(this);
+    if (Application* app = Application::Current()) app->Input().ReleaseCapture(this);
 }
 
 bool Control::HasCapture() const {
     Application* app = Application::Current();
-    return app && app->Capture() == this;
+    return app && app->Input().Capture() == this;
 }
 
 void Control::MouseDown(MouseButton button, ShiftState shift, int x, int y) {
@@ -446,21 +445,9 @@ void Control::TextInput(std::string_view) {}
 void Control::FocusChanged(bool) {}
 void Control::Resized() {}
 
-void Control::WndProc(Message& message) {
-    if (message.msg == kWmKeyDown) {
-        Application* app = Application::Current();
-        int key = int(message.wParam);
-        KeyDown(key, app ? app->KeyShift() : 0);
-    }
-}
-
-std::intptr_t Control::Perform(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    Message m{msg, wParam, lParam, 0};
-    WndProc(m);
-    if (handle_) {
-        if (Application* app = Application::Current()) app->RunHooks(handle_, m);
-    }
-    return m.result;
+void Control::PressKey(int key) {
+    Application* app = Application::Current();
+    KeyDown(key, app ? app->Input().KeyShift() : 0);
 }
 
 }  // namespace veskel

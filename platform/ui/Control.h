@@ -3,8 +3,8 @@
 //  - GraphicControl (windowless): paints inside its rectangle on its parent's surface, after the
 //    parent and after earlier siblings, clipped to its rectangle. During Paint it can read back
 //    what lies beneath it with Canvas::Pixel, because everything below it is already painted.
-//  - CustomControl (windowed): has a window handle and a message procedure, can hold children,
-//    fills itself with its Color before Paint and covers every windowless sibling.
+//  - CustomControl (windowed): has a window handle, can hold children, fills itself with its
+//    Color before Paint and covers every windowless sibling.
 // A Form (Form.h) is the windowed control at the top of a tree.
 //
 // Coordinates: Left/Top are in the parent's client coordinates; everything a control receives
@@ -29,7 +29,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Input.h"
-#include "platform/ui/Messages.h"
+#include "platform/ui/Signal.h"
 #include "platform/ui/SystemColors.h"
 
 namespace veskel {
@@ -39,6 +39,8 @@ class PropertyTable;
 struct AccessibleDescription;
 struct LayoutValue;
 struct LayoutProperty;
+
+using WindowHandle = std::uintptr_t;  // 0 = no window
 
 // Where a control docks in its parent's client area (None: it keeps its own bounds).
 enum class Align { None, Top, Bottom, Left, Right, Client };
@@ -68,7 +70,7 @@ public:
     void SetName(std::string name) { name_ = std::move(name); }
 
     // ---- kind
-    // True for CustomControl and Form: own handle, message procedure, can hold children.
+    // True for CustomControl and Form: own handle, can hold children.
     bool IsWindowed() const { return windowed_; }
     WindowHandle Handle() const { return handle_; }
 
@@ -222,10 +224,14 @@ public:
     // decoration and its children stand in its place.
     virtual void Describe(AccessibleDescription& description);
 
-    // ---- messages (windowed controls; a windowless control passes them to nothing)
-    // Runs the message through the control's procedure and then every hook on its handle.
-    // Prefer SendMessage (Application.h) from outside.
-    std::intptr_t Perform(unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    // A child told this (windowed) control that something about it changed (the check box after
+    // a press has toggled it, the image buttons when the pointer enters); the child is the
+    // argument. Raised synchronously, after the child's own event.
+    Signal<Control&> ChildChanged;
+    // Handles a key as if pressed while this control had the keyboard focus (an edit field passes
+    // Enter and Escape on to the window around it). The modifiers are those of the key being
+    // dispatched, if any.
+    void PressKey(int key);
 
     // ---- stored layout (StoredLayout.h)
     // The class's stored properties, declared once (PropertyTable.h). A class with properties of
@@ -278,15 +284,12 @@ protected:
     virtual void Resized();
     // The area that aligned children share out (a panel with a border keeps them inside it).
     virtual Rect AlignArea() const { return ClientRect(); }
-    // The message procedure (windowed controls). The default handles kWmKeyDown (KeyDown) and
-    // leaves result 0 for everything else.
-    virtual void WndProc(Message& message);
     // The enabled state, font or caption changed.
     virtual void EnabledChanged() {}
     virtual void FontChanged() {}
 
 private:
-    friend class Application;
+    friend class InputRouter;  // raises the pointer, key and click handlers
     friend class Form;
     friend class FormPainter;
 

@@ -99,7 +99,17 @@ const PropertyTable& Control::StoredProperties() const {
                   [](const Control& c, std::vector<LayoutProperty>& out) {
                       for (const LayoutProperty& p : c.keptProperties_) out.push_back(p);
                   },
-                  IsKept});
+                  IsKept})
+            .Event("OnClick", &Control::OnClick)
+            .Event("OnDblClick", &Control::OnDblClick)
+            .Event("OnMouseDown", &Control::OnMouseDown)
+            .Event("OnMouseUp", &Control::OnMouseUp)
+            .Event("OnMouseMove", &Control::OnMouseMove)
+            .Event("OnMouseWheel", &Control::OnMouseWheel)
+            .Event("OnMouseEnter", &Control::OnMouseEnter)
+            .Event("OnMouseLeave", &Control::OnMouseLeave)
+            .Event("OnKeyDown", &Control::OnKeyDown)
+            .Event("OnResize", &Control::OnResize);
         return t;
     }();
     return table;

@@ -53,7 +53,7 @@ bool FileDialog::Execute() {
     request_.overwritePrompt = OverwritePrompt;
     request_.hideReadOnly = HideReadOnly;
     request_.picturePreview = PicturePreview;
-    std::optional<FileDialogResult> r = app->RunFileDialog(request_);
+    std::optional<FileDialogResult> r = app->GetBackend().RunFileDialog(request_);
     if (!r) return false;
     FileName = r->fileName;
     FilterIndex = r->filterIndex;

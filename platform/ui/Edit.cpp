@@ -274,7 +274,9 @@ const PropertyTable& Edit::StoredProperties() const {
     static const PropertyTable table = PropertyTable(CustomControl::StoredProperties())
         .Add("MaxLength", &Edit::MaxLength, &Edit::SetMaxLength, 0)
         .Add("ReadOnly", &Edit::ReadOnly, &Edit::SetReadOnly, false)
-        .Add("Text", &Edit::Text, &Edit::SetText);
+        .Add("Text", &Edit::Text, &Edit::SetText)
+        .Event("OnChange", &Edit::OnChange)
+        .Event("OnExit", &Edit::OnExit);
     return table;
 }
 

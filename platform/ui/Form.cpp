@@ -118,7 +118,7 @@ void Form::SetPopupOf(Form* owner, PopupRole role) {
 // Held by handle: an owner destroyed first leaves no dangling pointer behind.
 Form* Form::PopupOwner() const {
     if (!popupOwner_) return nullptr;
-    return dynamic_cast<Form*>(FindControl(popupOwner_));
+    return dynamic_cast<Form*>(detail::LookupHandle(popupOwner_));
 }
 
 Rect Form::PlaceInOwner() const {
@@ -159,13 +159,13 @@ void Form::SetBounds(int left, int top, int width, int height) {
         Realign();
     }
     if (nativeWindow_) Application::Current()->GetBackend().MoveWindow(*this);
-    if (moved) Perform(kWmMove, 0, MakePointParam(left, top));
+    if (moved) Moved(Point{left, top});
 }
 
 void Form::NativeMoved(Point p) {
     if (p.x == Left() && p.y == Top()) return;
     bounds_ = bounds_.Offset(p.x - Left(), p.y - Top());
-    Perform(kWmMove, 0, MakePointParam(p.x, p.y));
+    Moved(p);
 }
 
 void Form::FinishCreate() {
@@ -296,30 +296,23 @@ void Form::PaintArea(const Rect& area) {
     focus::PaintRing(*this, surface_, area);
 }
 
-void Form::WndProc(Message& m) {
-    switch (m.msg) {
-        case kWmClose:
-            Close();
-            break;
-        case kWmSysCommand:
-            if ((m.wParam & 0xFFF0) == kScMove) {
-                if (Application* app = Application::Current(); app && nativeWindow_)
-                    app->StartWindowDrag(*this);
-            }
-            break;
-        case kWmNcHitTest:
-            m.result = kHtClient;
-            break;
-        case kWmActivate:
-            if ((m.wParam & 0xFFFF) != kWaInactive) {
-                if (OnActivate) OnActivate(*this);
-            } else {
-                if (OnDeactivate) OnDeactivate(*this);
-            }
-            break;
-        default:
-            CustomControl::WndProc(m);
+void Form::StartWindowDrag() {
+    if (Application* app = Application::Current(); app && nativeWindow_) app->Input().StartWindowDrag(*this);
+}
+
+HitArea Form::HitTestAt(Point screen) {
+    HitArea area = HitArea::Client;
+    HitTest(screen, area);
+    return area;
+}
+
+void Form::ActivationChanged(bool active) {
+    if (active) {
+        if (OnActivate) OnActivate(*this);
+    } else {
+        if (OnDeactivate) OnDeactivate(*this);
     }
+    Activated(active);
 }
 
 namespace {
@@ -399,7 +392,15 @@ const PropertyTable& Form::StoredProperties() const {
             .Add(FormEntry("Height", clientHeight, nullptr))
             .AddFrom(base, {"ParentFont"})
             .ReadOnly("ParentFont")
-            .Add(FormEntry("Visible", [](Form&, const LayoutValue& v) { v.AsBool(); }, nullptr));
+            .Add(FormEntry("Visible", [](Form&, const LayoutValue& v) { v.AsBool(); }, nullptr))
+            .EventsFrom(base, {"OnClick", "OnDblClick", "OnMouseDown", "OnMouseUp", "OnMouseMove", "OnMouseWheel",
+                               "OnKeyDown", "OnResize"})
+            .Event("OnCreate", &Form::OnCreate)
+            .Event("OnShow", &Form::OnShow)
+            .Event("OnHide", &Form::OnHide)
+            .Event("OnDestroy", &Form::OnDestroy)
+            .Event("OnActivate", &Form::OnActivate)
+            .Event("OnDeactivate", &Form::OnDeactivate);
         return t;
     }();
     return table;

@@ -4,10 +4,9 @@
 // backend shows that surface pixel for pixel in a native window while the form is shown.
 //
 // Position and size are those of the client area on the screen (the window manager draws any
-// frame outside it). Moving a form sends it kWmMove; activation changes send kWmActivate;
-// kWmClose closes it; kWmSysCommand with kScMove starts an interactive drag; kWmNcHitTest is
-// asked before a press on the form's own surface (no windowed child under the pointer) and a
-// kHtCaption answer turns the press into a window drag.
+// frame outside it). A move raises Moved, an activation change OnActivate or OnDeactivate and
+// then Activated; HitTest is asked before a press on the form's own surface (no windowed child
+// under the pointer), and a Caption answer turns the press into a window drag.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,6 +29,9 @@ enum class WindowState { Normal, Minimized, Maximized };
 // reaches the form as its deactivation. ToolTip: only shows; it takes neither the focus nor the
 // pointer.
 enum class PopupRole { None, Popup, ToolTip };
+// What a point of a form's own surface is to the window manager: ordinary client area, or a
+// caption that drags the window when pressed.
+enum class HitArea { Client, Caption };
 
 class Form : public CustomControl {
 public:
@@ -101,6 +103,10 @@ public:
     // Brings the form to the front and makes it the active window.
     void Activate();
     bool Active() const { return active_; }
+    // Starts the window manager's interactive move of the shown window (a press on a title bar).
+    void StartWindowDrag();
+    // The answer of HitTest for a screen point: Client, unless a listener says otherwise.
+    HitArea HitTestAt(Point screen);
 
     // The focused control of this form (nullptr: keys go to the form itself).
     Control* ActiveControl() const { return activeControl_; }
@@ -137,16 +143,26 @@ public:
     // Files dropped onto the window (local paths). A form without the handler takes no drops.
     std::function<void(Form& sender, const std::vector<std::string>& paths)> OnDropFiles;
 
-    const PropertyTable& StoredProperties() const override;
+    // ---- signals: many listeners, each after the form's own handling, in connection order
+    // The window moved (its client area's new screen position), by the program or the user.
+    Signal<Point> Moved;
+    // The window became active (true) or inactive, after OnActivate / OnDeactivate.
+    Signal<bool> Activated;
+    // A press on the form's own surface at a screen point asks what lies there; a listener may
+    // change the answer it is handed (earlier listeners' answers included).
+    Signal<Point, HitArea&> HitTest;
+    // The fonts installed for the process changed: whoever installs one raises it on every form.
+    Signal<> FontsChanged;
 
-protected:
-    void WndProc(Message& message) override;
+    const PropertyTable& StoredProperties() const override;
 
 private:
     friend class Application;
     friend class Control;
     friend class FormPainter;
     void SetActiveFlag(bool active);
+    // Raises OnActivate or OnDeactivate, then Activated.
+    void ActivationChanged(bool active);
     void NativeMoved(Point screenTopLeft);
     void NativeStateChanged(WindowState state) { windowState_ = state; }
     void PaintArea(const Rect& area);

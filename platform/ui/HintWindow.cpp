@@ -85,7 +85,7 @@ void HintPresenter::PointerOver(Control* hovered) {
     source_ = source;
     text_ = std::move(text);
     if (!source_ || text_.empty() || dismissed_) return;
-    if (Application* app = Application::Current()) pause_.SetInterval(app->HintPause);
+    if (Application* app = Application::Current()) pause_.SetInterval(app->Input().HintPause);
     pause_.SetEnabled(true);
 }
 
@@ -123,7 +123,7 @@ void HintPresenter::Show() {
         window_->SetPopupOf(owner, PopupRole::ToolTip);
     }
     window_->SetText(text_);
-    const Point pointer = app->PointerPosition();
+    const Point pointer = app->GetBackend().PointerPosition();
     window_->PlaceBelow(pointer, app->GetBackend().MonitorRect(Rect::FromSize(pointer.x, pointer.y, 1, 1)));
     window_->ShowInactive();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Hints: the short text of a control (Control::Hint, shown when Control::ShowHint is on, the
 // nearest such control up the parent chain deciding) in a small window below the pointer, once
-// the pointer has rested on the control for Application::HintPause. A press, a key or the
+// the pointer has rested on the control for InputRouter::HintPause. A press, a key or the
 // wheel hides it until the pointer moves on to another control; leaving hides it at once.
 //
 // The window is a form owned by the form of the control it describes, shown as a top-most tool
@@ -41,7 +41,7 @@ private:
     std::string text_;
 };
 
-// What the Application does with hints: follows the control under the pointer, waits for the
+// What the input router does with hints: follows the control under the pointer, waits for the
 // rest and shows or hides the window.
 class HintPresenter {
 public:

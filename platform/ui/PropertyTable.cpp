@@ -93,4 +93,39 @@ void PropertyTable::Write(const Control& control, std::vector<LayoutProperty>& o
         if (e.write) e.write(control, out);
 }
 
+PropertyTable& PropertyTable::AddEvent(std::string name, EventBinding bind) {
+    for (EventEntry& e : events_) {
+        if (EqualsNoCase(e.name, name)) {
+            e.bind = std::move(bind);
+            return *this;
+        }
+    }
+    events_.push_back({std::move(name), std::move(bind)});
+    return *this;
+}
+
+PropertyTable& PropertyTable::EventsFrom(const PropertyTable& other, std::initializer_list<std::string_view> names) {
+    for (std::string_view n : names) {
+        const EventEntry* e = other.FindEvent(n);
+        if (!e) throw std::logic_error("no event '" + std::string(n) + "' to copy");
+        AddEvent(e->name, e->bind);
+    }
+    return *this;
+}
+
+const PropertyTable::EventEntry* PropertyTable::FindEvent(std::string_view name) const {
+    for (const EventEntry& e : events_)
+        if (EqualsNoCase(e.name, name)) return &e;
+    return nullptr;
+}
+
+bool PropertyTable::HasEvent(std::string_view name) const { return FindEvent(name) != nullptr; }
+
+bool PropertyTable::BindEvent(Control& control, std::string_view name, NotifyEvent handler) const {
+    const EventEntry* e = FindEvent(name);
+    if (!e) return false;
+    e->bind(control, std::move(handler));
+    return true;
+}
+
 }  // namespace veskel

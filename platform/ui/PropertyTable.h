@@ -17,6 +17,11 @@
 // Value types: bool, int, std::intptr_t, std::string, std::vector<std::string> (a list of
 // strings) and Color (an integer or a clXxx name); enumerations go through AddNamed; anything
 // else (conditions, groups such as "Font.", binary blocks) through an Entry of its own.
+//
+// The table lists the class's events too, next to its properties:
+//   .Event("OnPreChange", &TGlassSlider::OnPreChange)
+// so the reader connects a stored binding ("OnPreChange = GlassSlider1PreChange") to a handler
+// by the event's name, whatever the control's class. Events are never written as properties.
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -29,7 +34,7 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/ui/LayoutValue.h"
-#include "platform/ui/Notify.h"
+#include "platform/ui/Control.h"
 
 namespace veskel {
 
@@ -101,8 +106,6 @@ public:
 
     // A property written unless it equals its default (or always, without a default). The getter
     // and setter are the control's own: Add("HUE", &TGlassButton::HUE, &TGlassButton::SetHUE, 0).
-    // A setter may take a trailing ChangeSource (Notify.h); the table calls it with
-    // ChangeSource::Code, as a value read from a stored layout raises no event.
     template <class G, class R, class SetFn>
     PropertyTable& Add(std::string name, R (G::*get)() const, SetFn set) {
         using V = std::remove_cvref_t<R>;
@@ -137,6 +140,29 @@ public:
     }
     // Any other entry. An entry of a name already in the table replaces it where it stands.
     PropertyTable& Add(Entry entry);
+
+    // An event the stored layout may bind by name. A handler bound to an event with more
+    // arguments than the sender (a mouse event) receives only the sender.
+    template <class C, class E>
+    PropertyTable& Event(std::string name, E C::*member) {
+        return AddEvent(std::move(name), [member](Control& c, NotifyEvent h) {
+            E& slot = static_cast<C&>(c).*member;
+            if constexpr (std::is_same_v<E, NotifyEvent>) {
+                slot = std::move(h);
+            } else {
+                slot = [h = std::move(h)](Control& sender, auto&&...) {
+                    if (h) h(sender);
+                };
+            }
+        });
+    }
+    // The named events of another table, appended in the order given (std::logic_error for one
+    // it lacks).
+    PropertyTable& EventsFrom(const PropertyTable& other, std::initializer_list<std::string_view> names);
+    // Connects a handler to the control's event of that name; false when the class has no such
+    // event.
+    bool BindEvent(Control& control, std::string_view name, NotifyEvent handler) const;
+    bool HasEvent(std::string_view name) const;
     // Copies of the named entries of another table (usually the base class's), appended in the
     // order given; an entry that table does not have is a programming error (std::logic_error).
     PropertyTable& AddFrom(const PropertyTable& other, std::initializer_list<std::string_view> names);
@@ -154,14 +180,10 @@ public:
     void Write(const Control& control, std::vector<LayoutProperty>& out) const;
 
 private:
-    // The setter as a call on a Control: plain, or with ChangeSource::Code.
+    // The setter as a call on a Control.
     template <class V, class S, class A, class Ret>
     static auto Setter(Ret (S::*set)(A)) {
         return [set](Control& c, V v) { (static_cast<S&>(c).*set)(std::move(v)); };
-    }
-    template <class V, class S, class A, class Ret>
-    static auto Setter(Ret (S::*set)(A, ChangeSource)) {
-        return [set](Control& c, V v) { (static_cast<S&>(c).*set)(std::move(v), ChangeSource::Code); };
     }
 
     template <class V, class G, class R, class Apply>
@@ -179,7 +201,16 @@ private:
                          {}});
     }
 
+    using EventBinding = std::function<void(Control& control, NotifyEvent handler)>;
+    struct EventEntry {
+        std::string name;
+        EventBinding bind;
+    };
+    PropertyTable& AddEvent(std::string name, EventBinding bind);
+    const EventEntry* FindEvent(std::string_view name) const;
+
     std::vector<Entry> entries_;
+    std::vector<EventEntry> events_;
 };
 
 }  // namespace veskel

@@ -11,6 +11,8 @@ namespace veskel::detail {
 
 WindowHandle AllocateHandle(Control* control);
 void FreeHandle(WindowHandle handle);
+// The control that owns a window handle, or nullptr (a form's pop-up owner may be gone).
+Control* LookupHandle(WindowHandle handle);
 
 // The rectangle of a control or form placed at (left, top) with the given size: negative sizes
 // count as 0, and a size that would carry the right or bottom edge past the int range is cut

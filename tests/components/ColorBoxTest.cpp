@@ -20,6 +20,7 @@ namespace {
 class ColorBoxTest : public ::testing::Test {
 protected:
     ColorBoxTest() : rounding(RoundingMode::NearestEven), app(backend) {
+        RegisterComponentClasses();  // the pop-up's stored layout names glass classes
         form = app.CreateForm<Form>();
         form->SetBounds(100, 100, 300, 200);
         form->SetColor(RGB(232, 232, 232));
@@ -299,11 +300,11 @@ TEST_F(ColorBoxTest, DeactivationClosesAtOnceAndASecondNoticeChangesNothing) {
     EXPECT_EQ(app.Forms().size(), 1u);
     EXPECT_EQ(app.ScreenCursor(), kCrDefault);
 
-    // The close notice can come twice for one pop-up (its timer and its deactivation).
+    // The pop-up can ask to close twice (its timer and its deactivation).
     p = OpenByHover(*box);
     ASSERT_NE(p, nullptr);
-    SendMessage(box->Handle(), kPaletteCloseNotice);
-    SendMessage(box->Handle(), kPaletteCloseNotice);
+    p->OnDeactivate(*p);
+    p->OnDeactivate(*p);
     EXPECT_FALSE(box->PaletteOpen());
     app.ProcessMessages();
     EXPECT_EQ(app.Forms().size(), 1u);

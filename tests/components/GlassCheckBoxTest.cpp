@@ -65,9 +65,7 @@ struct CheckBoxEvents : ::testing::Test {
         box = stage.Add<TGlassCheckBox>(5, 5);
         box->SetCaption("Добавить рамку:");
         box->OnClick = [this](Control&) { log.push_back("click"); };
-        Application::Current()->HookWindow(stage.form->Handle(), [this](Message& m) {
-            if (m.msg == kCmChanged) log.push_back("notice");
-        });
+        notices = stage.form->ChildChanged.Connect([this](Control&) { log.push_back("notice"); });
         at = CentreInForm(*box);
     }
     void ListenToChanges() {
@@ -78,6 +76,7 @@ struct CheckBoxEvents : ::testing::Test {
     ControlStage stage;
     TGlassCheckBox* box;
     std::vector<std::string> log;
+    Connection notices;
     Point at;
 };
 

@@ -76,7 +76,7 @@ TEST_F(HeaderTest, PressesDragTheWindowOutsideTheButtons) {
     Press(430, 10);  // on the close button, not lit: nothing either
     EXPECT_EQ(backend.systemMoves, 2);
     EXPECT_TRUE(log.empty());
-    EXPECT_EQ(app.Capture(), nullptr);
+    EXPECT_EQ(app.Input().Capture(), nullptr);
 }
 
 TEST_F(HeaderTest, HoverLightsUntilThePollFindsThePointerGone) {

@@ -161,9 +161,7 @@ TEST_F(PulseClicks, DisabledButtonNeitherPulsesNorClicks) {
 TEST_F(PulseClicks, EntryNotifiesTheParentThenSendsTheHint) {
     stage.backend.MouseExit(*stage.form);
     std::vector<std::string> log;
-    Application::Current()->HookWindow(stage.form->Handle(), [&](Message& m) {
-        if (m.msg == kCmChanged) log.push_back("notice");
-    });
+    Connection notices = stage.form->ChildChanged.Connect([&](Control&) { log.push_back("notice"); });
     button->OnSendHint = [&](Control& c) { log.push_back("hint " + c.Hint()); };
     stage.backend.MouseMove(*stage.form, at.x, at.y);
     EXPECT_EQ(log, (std::vector<std::string>{"notice", "hint Image 1"}));

@@ -87,18 +87,17 @@ TEST_F(ShadowPopup, ActivationRecomposesOnlyAfterAPaint) {
 
 TEST_F(ShadowPopup, PressesOnTheOwnersSurfaceDragWhenMoveable) {
     popup->Popup({600, 500});
-    const std::intptr_t where = MakePointParam(610, 510);
-    EXPECT_EQ(SendMessage(popup->Handle(), kWmNcHitTest, 0, where), kHtCaption);
+    EXPECT_EQ(popup->HitTestAt({610, 510}), HitArea::Caption);
     popup->shadow->SetMoveable(false);
-    EXPECT_EQ(SendMessage(popup->Handle(), kWmNcHitTest, 0, where), kHtClient);
+    EXPECT_EQ(popup->HitTestAt({610, 510}), HitArea::Client);
 }
 
 TEST_F(ShadowPopup, DestroyedPanelStopsListening) {
     popup->Popup({600, 500});
-    delete popup->shadow;  // detaches from the owner's messages
+    delete popup->shadow;  // stops listening to the owner
     popup->shadow = nullptr;
     backend.UserMove(*popup, {10, 10});
-    EXPECT_EQ(SendMessage(popup->Handle(), kWmNcHitTest, 0, MakePointParam(12, 12)), kHtClient);
+    EXPECT_EQ(popup->HitTestAt({12, 12}), HitArea::Client);
 }
 
 TEST_F(ShadowPopup, StoredSettingsCaptureAgainAndRefuseNonsense) {

@@ -12,6 +12,7 @@
 
 #include "Components/ColorBox/ColorBox.h"
 #include "Components/ColorBox/PaletteForm.h"
+#include "Components/Registration/Registration.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
 #include "platform/ui/Form.h"
@@ -80,6 +81,7 @@ void WriteMainAndPopup(HeadlessBackend& backend, Form& f, const std::string& dir
 }  // namespace
 
 int main(int argc, char** argv) {
+    RegisterComponentClasses();
     demo::DemoProgram program;
     program.name = "veskel-colour-demo";
     program.createForm = [](Application& app) { return app.CreateForm<ColourDemoForm>(); };

@@ -99,66 +99,52 @@ TEST_F(UiTest, TimerDestroyedOrStoppedInsideATickStopsCleanly) {
     EXPECT_EQ(otherTicks, 3);
 }
 
-// A windowed control with its own message procedure, as the colour box handles the pop-up's notices.
-class Receiver : public CustomControl {
-public:
-    std::vector<unsigned> got;
-
-protected:
-    void WndProc(Message& m) override {
-        if (m.msg >= kWmUser) {
-            got.push_back(m.msg);
-            m.result = std::intptr_t(m.wParam) + 1;
-            return;
-        }
-        CustomControl::WndProc(m);
-    }
-};
-
-TEST_F(UiTest, SentMessagesRunAtOncePostedOnesFromTheLoop) {
-    TestForm form;
-    auto* r = Add<Receiver>(form, "R", Rect::FromSize(0, 0, 10, 10));
-    EXPECT_EQ(SendMessage(r->Handle(), kWmUser + 4, 41, 0), 42);
-    EXPECT_EQ(r->got, (std::vector<unsigned>{kWmUser + 4}));
-    EXPECT_TRUE(PostMessage(r->Handle(), kWmUser + 3));
-    EXPECT_EQ(r->got.size(), 1u);
-    app.ProcessMessages();
-    EXPECT_EQ(r->got, (std::vector<unsigned>{kWmUser + 4, kWmUser + 3}));
-    // Messages to windows that are gone go nowhere.
-    WindowHandle h = r->Handle();
-    PostMessage(h, kWmUser + 3);
-    delete r;
-    app.ProcessMessages();
-    EXPECT_EQ(SendMessage(h, kWmUser + 4, 1, 0), 0);
-    EXPECT_FALSE(PostMessage(h, kWmUser + 4));
-    EXPECT_EQ(FindControl(h), nullptr);
-}
-
-TEST_F(UiTest, HooksRunAfterTheWindowAndSeeItsResult) {
+TEST_F(UiTest, FormSignalsRunAfterTheFormAndSeeItsAnswer) {
     TestForm form;
     std::vector<std::string> seen;
-    int moveHook = app.HookWindow(form.Handle(), [&](Message& m) {
-        if (m.msg == kWmMove) {
-            Point p = PointFromParam(m.lParam);
-            seen.push_back("move " + std::to_string(p.x) + "," + std::to_string(p.y));
-        }
-        if (m.msg == kWmActivate) seen.push_back((m.wParam & 0xFFFF) ? "active" : "inactive");
-        if (m.msg == kWmNcHitTest) {
-            seen.push_back("hit " + std::to_string(m.result));
-            m.result = kHtCaption;
-        }
+    Connection moved = form.Moved.Connect(
+        [&](Point p) { seen.push_back("move " + std::to_string(p.x) + "," + std::to_string(p.y)); });
+    Connection activated = form.Activated.Connect([&](bool a) { seen.push_back(a ? "active" : "inactive"); });
+    form.OnActivate = [&](Control&) { seen.push_back("OnActivate"); };
+    Connection hit = form.HitTest.Connect([&](Point, HitArea& area) {
+        seen.push_back(area == HitArea::Client ? "hit client" : "hit caption");
+        area = HitArea::Caption;
     });
     form.SetBounds(-5, 7, 200, 100);
     form.ShowForm();
-    backend.UserMove(form, {300, 200});
-    EXPECT_EQ(form.Left(), 300);
-    EXPECT_EQ(SendMessage(form.Handle(), kWmNcHitTest, 0, MakePointParam(310, 210)), kHtCaption);
+    backend.UserMove(form, {40000, 200});  // past the 16 bits a packed point would keep
+    EXPECT_EQ(form.HitTestAt({310, 210}), HitArea::Caption);
     TestForm other;
     other.ShowForm();  // takes the activation away
-    EXPECT_EQ(seen, (std::vector<std::string>{"move -5,7", "active", "move 300,200", "hit 1", "inactive"}));
-    app.Unhook(moveHook);
+    EXPECT_EQ(seen, (std::vector<std::string>{"move -5,7", "OnActivate", "active", "move 40000,200", "hit client",
+                                              "inactive"}));
+    moved.Disconnect();
     form.SetBounds(0, 0, 200, 100);
-    EXPECT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen.size(), 6u);
+}
+
+// Listeners may leave, join or end the sender while a signal runs; nothing runs on a dead one.
+TEST_F(UiTest, SignalSurvivesListenersChangingItWhileItRuns) {
+    auto sender = std::make_unique<Signal<int>>();
+    std::vector<std::string> seen;
+    Connection second;
+    Connection late;
+    Connection first = sender->Connect([&](int v) {
+        seen.push_back("first " + std::to_string(v));
+        second.Disconnect();  // skipped for the rest of this run
+        if (!late.Connected()) late = sender->Connect([&](int) { seen.push_back("late"); });
+    });
+    second = sender->Connect([&](int) { seen.push_back("second"); });
+    (*sender)(1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"first 1"}));
+    Connection killer = sender->Connect([&](int) { sender.reset(); });
+    Connection after = sender->Connect([&](int) { seen.push_back("after the end"); });
+    (*sender)(2);
+    EXPECT_EQ(seen, (std::vector<std::string>{"first 1", "first 2", "late"}));
+    EXPECT_EQ(sender, nullptr);
+    // Connections outliving their signal disconnect harmlessly.
+    first.Disconnect();
+    after.Disconnect();
 }
 
 TEST_F(UiTest, ActivationEventsFollowTheActiveWindow) {
@@ -243,7 +229,7 @@ TEST_F(UiTest, ReleasedFormDiesAfterTheCurrentMessage) {
 
 TEST_F(UiTest, OwnedPopupFormIsDestroyedWithItsOwner) {
     TestForm form;
-    auto* box = Add<Receiver>(form, "Box", Rect::FromSize(0, 0, 10, 10));
+    auto* box = Add<CustomControl>(form, "Box", Rect::FromSize(0, 0, 10, 10));
     bool destroyed = false;
     auto* popup = box->CreateOwned<TestForm>();
     popup->OnDestroy = [&](Control&) { destroyed = true; };
@@ -299,27 +285,27 @@ TEST_F(UiTest, MenusMessageBoxesUrlsAndScreenCaptureGoToTheBackend) {
     items[0].bitmap = Bitmap(30, 14);
     items[1].command = 2;
     backend.menuAnswers.push_back(2);
-    EXPECT_EQ(app.PopupMenu(items, {40, 50}), 2);
-    EXPECT_EQ(app.PopupMenu(items, {40, 50}), 0) << "dismissed";
+    EXPECT_EQ(app.GetBackend().PopupMenu(items, {40, 50}), 2);
+    EXPECT_EQ(app.GetBackend().PopupMenu(items, {40, 50}), 0) << "dismissed";
     EXPECT_EQ(backend.menus[0].items[0].bitmap.Width(), 30);
 
     EXPECT_EQ(app.MessageBox("Sure?", "Q", kMbYesNo), kIdNo);
     backend.messageBoxAnswers.push_back(kIdYes);
     EXPECT_EQ(app.MessageBox("Sure?", "Q", kMbYesNo), kIdYes);
 
-    EXPECT_TRUE(app.OpenUrl("http://example.org/?veskel=1"));
+    EXPECT_TRUE(app.GetBackend().OpenUrl("http://example.org/?veskel=1"));
     EXPECT_EQ(backend.openedUrls, (std::vector<std::string>{"http://example.org/?veskel=1"}));
 
     TestForm form;  // at 100, 50, 200 x 100, colour (10, 20, 30)
     form.ShowForm();
-    Bitmap shot = app.CaptureScreen({90, 40, 110, 60});
+    Bitmap shot = app.GetBackend().CaptureScreen({90, 40, 110, 60});
     EXPECT_EQ(shot.Pixel(0, 0), backend.desktopColor);
     EXPECT_EQ(shot.Pixel(15, 15), RGB(10, 20, 30));
     form.HideForm();
-    EXPECT_EQ(app.CaptureScreen({90, 40, 110, 60}).Pixel(15, 15), backend.desktopColor);
+    EXPECT_EQ(app.GetBackend().CaptureScreen({90, 40, 110, 60}).Pixel(15, 15), backend.desktopColor);
 
     backend.monitorSize = {800, 600};
-    EXPECT_EQ(app.MonitorSize(form), (Size{800, 600}));
+    EXPECT_EQ(app.GetBackend().MonitorSize(form.ScreenRect()), (Size{800, 600}));
     TestForm centred;
     centred.SetPosition(FormPosition::ScreenCenter);
     centred.ShowForm();

@@ -68,7 +68,7 @@ TEST_F(InputTest, PressCapturesThePointerUntilRelease) {
     backend.MouseMove(form, 66, 15);
     EXPECT_EQ(log, (Log{"A:enter", "A:move(5,5)", "A:downL(5,5)", "A:leave", "B:enter", "A:move(55,5)",
                         "A:upL(55,5)", "B:move(6,5)"}));
-    EXPECT_EQ(app.Capture(), nullptr);
+    EXPECT_EQ(app.Input().Capture(), nullptr);
 }
 
 // The wheel goes to the control under the pointer (or the one holding it) and climbs the parents
@@ -187,8 +187,8 @@ TEST_F(InputTest, KeysGoToTheFocusedControlElseTheForm) {
     EXPECT_EQ(formKeys, (std::vector<int>{kKeyReturn}));
     EXPECT_EQ(editKeys, (std::vector<int>{kKeyEscape}));
     EXPECT_EQ(edit->Text(), "x");
-    // A key-down message sent to a window reaches its key handler.
-    SendMessage(form.Handle(), kWmKeyDown, kKeyReturn, 0);
+    // A key handed to a window reaches its key handler.
+    form.PressKey(kKeyReturn);
     EXPECT_EQ(formKeys, (std::vector<int>{kKeyReturn, kKeyReturn}));
 }
 
@@ -212,8 +212,8 @@ TEST_F(InputTest, CursorComesFromTheControlUnderThePointerUnlessTheScreenCursorI
 }
 
 TEST_F(InputTest, CaptionHitTestTurnsAPressIntoAWindowDrag) {
-    int hook = app.HookWindow(form.Handle(), [](Message& m) {
-        if (m.msg == kWmNcHitTest && m.result == kHtClient) m.result = kHtCaption;
+    Connection hook = form.HitTest.Connect([](Point, HitArea& area) {
+        if (area == HitArea::Client) area = HitArea::Caption;
     });
     int presses = 0;
     form.OnMouseDown = [&](Control&, MouseButton, ShiftState, int, int) { ++presses; };
@@ -221,16 +221,16 @@ TEST_F(InputTest, CaptionHitTestTurnsAPressIntoAWindowDrag) {
     backend.MouseUp(form, 150, 80);
     EXPECT_EQ(backend.systemMoves, 1);
     EXPECT_EQ(presses, 0);
-    app.Unhook(hook);
+    hook.Disconnect();
     backend.MouseDown(form, 150, 80);
     EXPECT_EQ(backend.systemMoves, 1);
     EXPECT_EQ(presses, 1);
-    // The title bar's way: the move system command, sent while its press holds the pointer.
-    EXPECT_NE(app.Capture(), nullptr);
-    SendMessage(form.Handle(), kWmSysCommand, kScMove | kHtCaption, 0);
+    // The title bar's way: a drag started while its press holds the pointer.
+    EXPECT_NE(app.Input().Capture(), nullptr);
+    form.StartWindowDrag();
     EXPECT_EQ(backend.systemMoves, 2);
     // The window manager's move loop swallows the release: nothing may stay captured or held.
-    EXPECT_EQ(app.Capture(), nullptr);
+    EXPECT_EQ(app.Input().Capture(), nullptr);
     ShiftState seen = 0;
     form.OnMouseMove = [&](Control&, ShiftState s, int, int) { seen = s; };
     backend.MouseMove(form, 160, 90);
@@ -240,10 +240,10 @@ TEST_F(InputTest, CaptionHitTestTurnsAPressIntoAWindowDrag) {
 TEST_F(InputTest, ControlDestroyedWhileHoldingThePointerIsForgotten) {
     backend.MouseMove(form, 15, 15);
     backend.MouseDown(form, 15, 15);
-    EXPECT_EQ(app.Capture(), a);
+    EXPECT_EQ(app.Input().Capture(), a);
     delete a;  // e.g. from a timer tick while the button is held
-    EXPECT_EQ(app.Capture(), nullptr);
-    EXPECT_EQ(app.Hovered(), nullptr);
+    EXPECT_EQ(app.Input().Capture(), nullptr);
+    EXPECT_EQ(app.Input().Hovered(), nullptr);
     backend.MouseMove(form, 65, 15);
     backend.MouseUp(form, 65, 15);
     EXPECT_EQ(log.back(), "B:upL(5,5)");
@@ -262,9 +262,9 @@ TEST_F(InputTest, AHintShowsAfterTheRestBelowThePointerAndHidesOnLeavePressOrKey
         backend.MouseMove(form, 50, 50);
         backend.MouseMove(form, 15, 15);
         backend.AdvanceClock(499);
-        EXPECT_EQ(app.ShownHint(), nullptr);
+        EXPECT_EQ(app.Input().ShownHint(), nullptr);
         backend.AdvanceClock(1);
-        return app.ShownHint();
+        return app.Input().ShownHint();
     };
     // Below the pointer; at a monitor's bottom right corner, above it and inside that monitor.
     for (const Rect monitor : {Rect{0, 0, 1024, 768}, Rect{1024, 0, 2048, 768}}) {
@@ -289,7 +289,7 @@ TEST_F(InputTest, AHintShowsAfterTheRestBelowThePointerAndHidesOnLeavePressOrKey
         EXPECT_FALSE(backend.IsWindowShown(*hint));
         backend.MouseMove(form, 16, 16);
         backend.AdvanceClock(1000);
-        EXPECT_EQ(app.ShownHint() != nullptr, comesBack);
+        EXPECT_EQ(app.Input().ShownHint() != nullptr, comesBack);
     }
 }
 

@@ -2,8 +2,9 @@
 // the written layout, and derived tables extend their base in order.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/ui/Control.h"
-#include "platform/ui/Notify.h"
 #include "platform/ui/PropertyTable.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -32,7 +33,8 @@ public:
                       [](const Control& c, std::vector<LayoutProperty>& out) {
                           out.push_back({"Data", LayoutValue::Bytes(static_cast<const Sample&>(c).data)});
                       },
-                      {}});
+                      {}})
+                .Event("OnChange", &Sample::OnChange);
         return table;
     }
     int Count() const { return count_; }
@@ -43,13 +45,8 @@ public:
     void SetShape(Shape s) { shape_ = s; }
     Color Ink() const { return ink_; }
     void SetInk(Color c) { ink_ = c; }
-    // A setter with an event, following the notification rule.
     int Level() const { return level_; }
-    void SetLevel(int v, ChangeSource source = ChangeSource::Code) {
-        if (v == level_) return;
-        level_ = v;
-        Notify(OnChange, *this, source);
-    }
+    void SetLevel(int v) { level_ = v; }
     NotifyEvent OnChange;
     std::vector<std::uint8_t> data;
 
@@ -100,18 +97,34 @@ TEST(PropertyTable, ReadsByNameWithoutRegardToCase) {
     EXPECT_THROW(s.SetProperty("Shape", LayoutValue::Ident("shOval")), LayoutError);
 }
 
-// A stored value is a write by code: the setter's event stays quiet; a user's change raises it.
-TEST(PropertyTable, StoredValuesRaiseNoChangeEvents) {
+// Events bind by name through the class's table (its own and its base's), a handler bound to a
+// mouse or key event hears the sender, an event the class lacks binds nothing, and no event is
+// ever written as a property.
+TEST(PropertyTable, EventsBindByNameAndAreNeverWritten) {
     Sample s;
-    int changes = 0;
-    s.OnChange = [&](Control&) { ++changes; };
-    EXPECT_TRUE(s.SetProperty("Level", LayoutValue::Int(4)));
-    EXPECT_EQ(s.Level(), 4);
-    EXPECT_EQ(changes, 0);
-    s.SetLevel(5, ChangeSource::User);
-    EXPECT_EQ(changes, 1);
-    s.SetLevel(5, ChangeSource::User);  // no change, no event
-    EXPECT_EQ(changes, 1);
+    std::vector<std::string> heard;
+    const struct {
+        const char* event;
+        bool known;
+        std::function<void()> raise;
+    } cases[] = {
+        {"OnChange", true, [&] { s.OnChange(s); }},
+        {"onclick", true, [&] { s.OnClick(s); }},
+        {"OnMouseDown", true, [&] { s.OnMouseDown(s, MouseButton::Right, 0, 3, 4); }},
+        {"OnKeyDown", true, [&] { int key = 13; s.OnKeyDown(s, key, 0); }},
+        {"OnPreChange", false, nullptr},
+    };
+    for (const auto& c : cases) {
+        const bool bound = s.StoredProperties().BindEvent(s, c.event, [&, name = std::string(c.event)](Control& sender) {
+            heard.push_back(&sender == &s ? name : name + " from a stranger");
+        });
+        EXPECT_EQ(bound, c.known) << c.event;
+        if (c.raise) c.raise();
+    }
+    EXPECT_EQ(heard, (std::vector<std::string>{"OnChange", "onclick", "OnMouseDown", "OnKeyDown"}));
+    std::vector<LayoutProperty> written;
+    s.GetProperties(written);
+    for (const LayoutProperty& p : written) EXPECT_NE(p.name.rfind("On", 0), 0u) << p.name;
 }
 
 TEST(PropertyTable, BinaryEntriesGetThePayload) {

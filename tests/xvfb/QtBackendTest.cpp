@@ -418,12 +418,9 @@ TEST_F(QtBackendTest, TheScreenShowsTheSurfaceAndCapturesSeeIt) {
     EXPECT_TRUE(backend.CaptureScreen(Rect{10, 10, 10, 20}).IsEmpty());
 }
 
-TEST_F(QtBackendTest, TimersAndPostedMessagesRunInTheLoop) {
-    PatternForm* f = Show(100, 100, 20, 20);
+TEST_F(QtBackendTest, TimersRunInTheLoop) {
+    Show(100, 100, 20, 20);
     std::vector<std::string> seen;
-    app.HookWindow(f->Handle(), [&](Message& m) {
-        if (m.msg == kWmUser + 3) seen.push_back("posted");
-    });
     Timer timer;
     timer.SetInterval(20);
     int ticks = 0;
@@ -432,10 +429,9 @@ TEST_F(QtBackendTest, TimersAndPostedMessagesRunInTheLoop) {
         if (++ticks == 3) app.Terminate();
     };
     timer.SetEnabled(true);
-    ASSERT_TRUE(PostMessage(f->Handle(), kWmUser + 3));
     const std::int64_t before = backend.NowMs();
     RunLoop();
-    EXPECT_EQ(seen, (std::vector<std::string>{"posted", "tick", "tick", "tick"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"tick", "tick", "tick"}));
     EXPECT_GE(backend.NowMs(), before);
 }
 

@@ -90,7 +90,7 @@ private:
         items[2].command = 3;
         items[2].text = "Third";
         const Point at = ClientToScreen({Width() / 2, Height() / 2});
-        Say("menu " + std::to_string(Application::Current()->PopupMenu(items, at)));
+        Say("menu " + std::to_string(Application::Current()->GetBackend().PopupMenu(items, at)));
     }
     bool hover_ = false;
     bool down_ = false;
@@ -109,7 +109,7 @@ protected:
     void MouseDown(MouseButton button, ShiftState, int, int) override {
         if (button != MouseButton::Left) return;
         ReleaseCapture();
-        GetForm()->Perform(kWmSysCommand, kScMove | std::uintptr_t(kHtCaption));
+        GetForm()->StartWindowDrag();
     }
 };
 
@@ -179,12 +179,8 @@ int RunWindow(int& argc, char** argv) {
     };
     form->OnActivate = [](Control&) { Say("active 1"); };
     form->OnDeactivate = [](Control&) { Say("active 0"); };
-    app.HookWindow(form->Handle(), [](Message& m) {
-        if (m.msg == kWmMove) {
-            const Point p = PointFromParam(m.lParam);
-            Say("moved " + std::to_string(p.x) + " " + std::to_string(p.y));
-        }
-    });
+    Connection moved = form->Moved.Connect(
+        [](Point p) { Say("moved " + std::to_string(p.x) + " " + std::to_string(p.y)); });
     Timer timer;
     timer.SetInterval(100);
     int ticks = 0;

@@ -33,7 +33,7 @@ void HeadlessBackend::Settle() {
 void HeadlessBackend::MouseMove(Form& form, int x, int y, ShiftState shift) {
     if (!app_) return;
     pointer_ = form.ClientToScreen({x, y});
-    app_->DispatchMouseMove(form, {x, y}, shift);
+    app_->Input().MouseMove(form, {x, y}, shift);
     Settle();
 }
 
@@ -45,14 +45,14 @@ void HeadlessBackend::MouseDown(Form& form, int x, int y, MouseButton button, Sh
         app_->DispatchActivate(form, true);
         Settle();
     }
-    app_->DispatchMouseDown(form, {x, y}, button, shift);
+    app_->Input().MouseDown(form, {x, y}, button, shift);
     Settle();
 }
 
 void HeadlessBackend::MouseUp(Form& form, int x, int y, MouseButton button, ShiftState shift) {
     if (!app_) return;
     pointer_ = form.ClientToScreen({x, y});
-    app_->DispatchMouseUp(form, {x, y}, button, shift);
+    app_->Input().MouseUp(form, {x, y}, button, shift);
     Settle();
 }
 
@@ -71,20 +71,20 @@ void HeadlessBackend::DoubleClick(Form& form, int x, int y) {
 void HeadlessBackend::MouseExit(Form& form, Point screen) {
     if (!app_) return;
     pointer_ = screen;
-    app_->DispatchMouseExit(form);
+    app_->Input().MouseExit(form);
     Settle();
 }
 
 void HeadlessBackend::MouseWheel(Form& form, int x, int y, int delta, ShiftState shift) {
     if (!app_) return;
     pointer_ = form.ClientToScreen({x, y});
-    app_->DispatchMouseWheel(form, {x, y}, delta, shift);
+    app_->Input().MouseWheel(form, {x, y}, delta, shift);
     Settle();
 }
 
 void HeadlessBackend::KeyDown(Form& form, int key, ShiftState shift) {
     if (!app_) return;
-    app_->DispatchKeyDown(form, key, shift);
+    app_->Input().KeyDown(form, key, shift);
     Settle();
 }
 
@@ -102,7 +102,7 @@ void HeadlessBackend::DropFiles(Form& form, int x, int y, const std::vector<std:
 
 void HeadlessBackend::TypeText(Form& form, const std::string& utf8) {
     if (!app_) return;
-    app_->DispatchTextInput(form, utf8);
+    app_->Input().TextInput(form, utf8);
     Settle();
 }
 

@@ -148,25 +148,25 @@ public:
     void PointerPressed(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) override {
         const auto b = ToButton(button);
         if (!b) return;
-        Guard([&] { app_->DispatchMouseDown(form_, {pos.x(), pos.y()}, *b, Shift(mods)); });
+        Guard([&] { app_->Input().MouseDown(form_, {pos.x(), pos.y()}, *b, Shift(mods)); });
     }
     void PointerReleased(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) override {
         const auto b = ToButton(button);
         if (!b) return;
-        Guard([&] { app_->DispatchMouseUp(form_, {pos.x(), pos.y()}, *b, Shift(mods)); });
+        Guard([&] { app_->Input().MouseUp(form_, {pos.x(), pos.y()}, *b, Shift(mods)); });
     }
     void PointerMoved(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) override {
-        Guard([&] { app_->DispatchMouseMove(form_, {pos.x(), pos.y()}, ToShiftState(mods, buttons)); });
+        Guard([&] { app_->Input().MouseMove(form_, {pos.x(), pos.y()}, ToShiftState(mods, buttons)); });
     }
     // The Application recognises double clicks itself from the presses.
     void PointerDoubleClicked(QPoint, Qt::MouseButton, Qt::KeyboardModifiers) override {}
     void WheelTurned(QPoint pos, int delta, Qt::KeyboardModifiers mods) override {
-        Guard([&] { app_->DispatchMouseWheel(form_, {pos.x(), pos.y()}, delta, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+        Guard([&] { app_->Input().MouseWheel(form_, {pos.x(), pos.y()}, delta, ToShiftState(mods, QGuiApplication::mouseButtons())); });
     }
     void KeyPressed(int qtKey, Qt::KeyboardModifiers mods, bool) override {
         const int key = ToVirtualKey(qtKey, mods);
         if (key == 0) return;
-        Guard([&] { app_->DispatchKeyDown(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+        Guard([&] { app_->Input().KeyDown(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
     }
     void KeyReleased(int qtKey, Qt::KeyboardModifiers mods) override {
         const int key = ToVirtualKey(qtKey, mods);
@@ -174,14 +174,14 @@ public:
         Guard([&] { app_->DispatchKeyUp(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
     }
     void TextEntered(const QString& text) override {
-        Guard([&] { app_->DispatchTextInput(form_, ToStdString(text)); });
+        Guard([&] { app_->Input().TextInput(form_, ToStdString(text)); });
     }
     // Entering is recorded so that PointerPosition can tell when the pointer is over none of our
     // windows (Wayland reports no position outside them); the first move finds the control.
     void PointerEntered() override { backend_->PointerOver(form_, true); }
     void PointerLeft() override {
         backend_->PointerOver(form_, false);
-        Guard([&] { app_->DispatchMouseExit(form_); });
+        Guard([&] { app_->Input().MouseExit(form_); });
     }
     void WindowMoved(QPoint topLeft) override {
         // Moves the program made itself are already in the form's position.

@@ -9,6 +9,7 @@
 #include "Components/HLSColorTable/HLSColorTable.h"
 #include "Components/HLSSlider/HLSSlider.h"
 #include "Components/StaticShadow/StaticShadow.h"
+#include "platform/lang/Translate.h"
 #include "platform/Resources.h"
 #include "platform/ui/FocusChain.h"
 #include "platform/ui/StandardControls.h"
@@ -176,8 +177,8 @@ void TPForm::DeliverEdited() {
 void TPForm::FormCreate() {
     for (TGlassEdit* e : GlassEdits) e->Edit->SetText("0");
     // What a screen reader calls the two swatches (they show no hints).
-    Shape1->SetHint("Передний план");
-    Shape2->SetHint("Цвет фона");
+    Shape1->SetHint(Tr("Передний план"));
+    Shape2->SetHint(Tr("Цвет фона"));
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     Panel1->SetDoubleBuffered(true);

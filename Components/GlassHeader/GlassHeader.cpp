@@ -5,6 +5,7 @@
 #include "platform/codecs/Codecs.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Rounding.h"
+#include "platform/lang/Translate.h"
 #include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
@@ -23,7 +24,8 @@ constexpr const char* kImages[3][2] = {
     {"Components/GlassHeader/res/MaxNormal.png", "Components/GlassHeader/res/MaxHot.png"},
     {"Components/GlassHeader/res/MinNormal.png", "Components/GlassHeader/res/MinHot.png"},
 };
-constexpr const char* kTooltips[3] = {"Close", "Maximize", "Minimize"};
+// The buttons' names: their hints, and what a screen reader calls them.
+constexpr const char* kButtonNames[3] = {TrLater("Close"), TrLater("Maximize"), TrLater("Minimize")};
 
 constexpr int kBarHeight = 23;
 constexpr int kButtonTop = 3;
@@ -157,7 +159,7 @@ void TGlassHeader::MouseMove(ShiftState shift, int x, int y) {
             hot_[b] = true;
             Repaint();
             timers_[b].SetEnabled(true);
-            SetHint(kTooltips[b]);
+            SetHint(Tr(kButtonNames[b]));
         }
     }
     if (!hot_[kClose] && !hot_[kMax] && !hot_[kMin]) SetHint("");
@@ -199,12 +201,11 @@ void TGlassHeader::PressButtons(bool close, bool max, bool min) {
 
 void TGlassHeader::Describe(AccessibleDescription& d) {
     d.role = AccessibleRole::TitleBar;
-    static const char* const kNames[] = {"Close", "Maximize", "Minimize"};
     for (Button b : {kClose, kMax, kMin}) {
         if (!show_[b]) continue;
         AccessibleDescription button;
         button.role = AccessibleRole::PushButton;
-        button.name = kNames[b];
+        button.name = Tr(kButtonNames[b]);
         button.bounds = ButtonRect(b);
         button.showing = d.showing;
         button.enabled = d.enabled;

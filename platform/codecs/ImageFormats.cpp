@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
+#include "platform/lang/Translate.h"
 
 namespace veskel {
 
@@ -47,13 +49,11 @@ bool StartsWith(std::span<const std::uint8_t> data, std::span<const std::uint8_t
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 // "use .png, .jpg, .gif or .bmp": the extension each format is saved with.
-std::string ExtensionsInWords() {
-    std::string words = "use ";
-    for (std::size_t i = 0; i < std::size(kFormats); ++i) {
-        if (i > 0) words += i + 1 == std::size(kFormats) ? " or " : ", ";
-        words += kFormats[i].extensions.front();
-    }
-    return words;
+// The formats' first extensions: all but the last joined by commas, and the last.
+std::pair<std::string, std::string> ExtensionsInWords() {
+    std::string list;
+    for (std::size_t i = 0; i + 1 < std::size(kFormats); ++i) list += (i > 0 ? ", " : "") + std::string(kFormats[i].extensions.front());
+    return {list, std::string(kFormats[std::size(kFormats) - 1].extensions.front())};
 }
 
 // The end of a PNG datastream: the end of its IEND chunk, which the chunk headers lead to.
@@ -93,7 +93,8 @@ Picture DecodeImage(std::string_view name, std::span<const std::uint8_t> bytes) 
     std::optional<ImageFormat> format = SniffImageFormat(bytes);
     if (!format) format = ImageFormatOfExtension(extension);
     if (!format)
-        throw CodecError("the file type \"" + extension + "\" is not supported (" + ExtensionsInWords() + ")");
+        throw CodecError(Tr("the file type \"{1}\" is not supported (use {2} or {3})",
+                            {extension, ExtensionsInWords().first, ExtensionsInWords().second}));
     const ImageFormatInfo& info = InfoOf(*format);
     Picture picture = info.decode(bytes);
     if (!info.keepsTransparency) picture.DropAlpha();

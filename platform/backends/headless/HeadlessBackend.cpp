@@ -90,7 +90,7 @@ void HeadlessBackend::KeyDown(Form& form, int key, ShiftState shift) {
 
 void HeadlessBackend::KeyUp(Form& form, int key, ShiftState shift) {
     if (!app_) return;
-    app_->DispatchKeyUp(form, key, shift);
+    app_->Input().KeyUp(form, key, shift);
     Settle();
 }
 

@@ -171,7 +171,7 @@ public:
     void KeyReleased(int qtKey, Qt::KeyboardModifiers mods) override {
         const int key = ToVirtualKey(qtKey, mods);
         if (key == 0) return;
-        Guard([&] { app_->DispatchKeyUp(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+        Guard([&] { app_->Input().KeyUp(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
     }
     void TextEntered(const QString& text) override {
         Guard([&] { app_->Input().TextInput(form_, ToStdString(text)); });

@@ -14,7 +14,7 @@ PID, WIN_X, WIN_Y = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3])
 READABLE_ROLES = {'frame', 'panel', 'page tab list', 'page tab', 'push button', 'check box', 'slider',
                   'list', 'list item', 'text', 'label', 'image', 'link', 'color chooser'}
 # One control of each kind, by name and role: what each role becomes on the desktop.
-EXPECTED = [('Effects', 'page tab'), ('Close', 'push button'), ('Позиция текста X', 'text'), ('Просмотр', 'image'),
+EXPECTED = [('Effects', 'page tab'), ('Закрыть', 'push button'), ('Позиция текста X', 'text'), ('Просмотр', 'image'),
             ('По горизонтали', 'check box'), ('Образец узора', 'slider'), ('Зеркальный узор', 'list'),
             ('Dots pattern', 'list item'), ('http://veskel.example.org/?veskel=1', 'link')]
 failures = []
@@ -179,7 +179,7 @@ def main():
             check(len(seen) >= 10, 'Tab reached only %d controls' % len(seen))
 
     # A message box is read out: closing the changed design asks whether to save it.
-    act(find(main_window, 'Close', 'push button'), 'Press')
+    act(find(main_window, 'Закрыть', 'push button'), 'Press')
     box = wait_for(lambda: next((w for w in children(application()) if w.getRoleName() in ('alert', 'dialog')
                                  and w.childCount > 0), None), 'the question before closing')
     if box:

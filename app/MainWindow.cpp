@@ -85,6 +85,9 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+// Clang 14 does not deduce an aggregate's template arguments by itself.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 }  // namespace
 
 // A bound control's value as its field holds it, and the field's value shown in the control

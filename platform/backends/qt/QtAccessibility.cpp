@@ -125,6 +125,22 @@ QAccessibleInterface* InterfaceOfParent(Control& c) {
 
 // ---- what was last told of a few controls, to report what changes
 
+// The lookups every interface with children answers alike, through its own child(i).
+int IndexOfChild(const QAccessibleInterface& self, const QAccessibleInterface* child) {
+    for (int i = 0, n = self.childCount(); i < n; ++i)
+        if (self.child(i) == child) return i;
+    return -1;
+}
+
+// The topmost shown child at a screen point (later children lie over earlier ones).
+QAccessibleInterface* ChildAt(const QAccessibleInterface& self, int x, int y) {
+    for (int i = self.childCount() - 1; i >= 0; --i) {
+        QAccessibleInterface* c = self.child(i);
+        if (c && !c->state().invisible && c->rect().contains(x, y)) return c;
+    }
+    return nullptr;
+}
+
 struct Told {
     Control* control = nullptr;
     QString name, description, value;
@@ -195,18 +211,8 @@ public:
         const std::size_t part = std::size_t(index) - children.size();
         return part < DescribeControl(*control_).parts.size() ? InterfaceFor(control_, int(part)) : nullptr;
     }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        for (int i = 0, n = childCount(); i < n; ++i)
-            if (this->child(i) == child) return i;
-        return -1;
-    }
-    QAccessibleInterface* childAt(int x, int y) const override {
-        for (int i = childCount() - 1; i >= 0; --i) {
-            QAccessibleInterface* c = child(i);
-            if (c && !c->state().invisible && c->rect().contains(x, y)) return c;
-        }
-        return nullptr;
-    }
+    int indexOfChild(const QAccessibleInterface* child) const override { return IndexOfChild(*this, child); }
+    QAccessibleInterface* childAt(int x, int y) const override { return ChildAt(*this, x, y); }
 
     QString text(QAccessible::Text t) const override {
         const auto d = DescribeLive(control_, part_);
@@ -415,18 +421,8 @@ public:
         const std::vector<Control*> children = AccessibleChildren(*form);
         return std::size_t(index) < children.size() ? InterfaceFor(children[std::size_t(index)]) : nullptr;
     }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        for (int i = 0, n = childCount(); i < n; ++i)
-            if (this->child(i) == child) return i;
-        return -1;
-    }
-    QAccessibleInterface* childAt(int x, int y) const override {
-        for (int i = childCount() - 1; i >= 0; --i) {
-            QAccessibleInterface* c = child(i);
-            if (c && !c->state().invisible && c->rect().contains(x, y)) return c;
-        }
-        return nullptr;
-    }
+    int indexOfChild(const QAccessibleInterface* child) const override { return IndexOfChild(*this, child); }
+    QAccessibleInterface* childAt(int x, int y) const override { return ChildAt(*this, x, y); }
     QAccessibleInterface* focusChild() const override {
         Form* form = GetForm();
         Control* focused = form ? form->ActiveControl() : nullptr;

@@ -18,20 +18,25 @@ PREFIX=$WEB/prefix
 LOG=$WEB/log
 JOBS=${JOBS:-2}
 
-# name : Debian source package : archive it installs (the skip test)
+# name : Debian source package : the desktop's binary package of it : archive it installs
+# The source is fetched at the version of the installed binary package where the archive has it,
+# so the browser runs the same code (and Debian's patches) as the desktop.
 LIBS=(
-  "zlib:zlib:libz.a"
-  "deflate:libdeflate:libdeflate.a"
-  "png:libpng1.6:libpng16.a"
-  "jpeg:libjpeg-turbo:libjpeg.a"
-  "gif:giflib:libgif.a"
-  "freetype:freetype:libfreetype.a"
+  "zlib:zlib:zlib1g:libz.a"
+  "deflate:libdeflate:libdeflate0:libdeflate.a"
+  "png:libpng1.6:libpng16-16:libpng16.a"
+  "jpeg:libjpeg-turbo:libjpeg62-turbo:libjpeg.a"
+  "gif:giflib:libgif7:libgif.a"
+  "freetype:freetype:libfreetype6:libfreetype.a"
 )
 
 say() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
-# Flags every library is compiled with: size-optimised, no exceptions (C only anyway).
+# Flags every library is compiled with.
 export CFLAGS="-O2"
+# Debian's emcc runs its JavaScript optimiser under node with Debian's node modules (acorn); a
+# node from elsewhere (e.g. nodesource) does not look in /usr/share/nodejs by itself.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 install_toolchain() {
   if command -v emcc >/dev/null && command -v node >/dev/null && command -v dpkg-source >/dev/null
@@ -94,13 +99,25 @@ add_deb_src() {
 }
 
 # Unpacks the source package into $SRC/<package>-<version> (once) and prints that folder.
+# Tries the installed binary package's version first, then every version the archive lists
+# (a mirror may list a security update's source and still not serve it).
 fetch() {
-  local pkg=$1
+  local pkg=$1 bin=$2
   local dir
   dir=$(find "$SRC" -maxdepth 1 -type d -name "$pkg-[0-9]*" | head -n1)
   if [ -z "$dir" ]; then
-    say "fetching the source package $pkg" >&2
-    (cd "$SRC" && apt-get source -q "$pkg" >&2)
+    local versions=() v
+    v=$(dpkg-query -W -f='${Version}' "$bin" 2>/dev/null || true)
+    [ -n "$v" ] && versions+=("$v")
+    while read -r v; do versions+=("$v"); done \
+      < <(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -urV)
+    for v in "${versions[@]}"; do
+      say "fetching the source package $pkg $v" >&2
+      if (cd "$SRC" && apt-get source -q "$pkg=$v" >&2); then
+        break
+      fi
+      echo "(not served; trying the next version)" >&2
+    done
     dir=$(find "$SRC" -maxdepth 1 -type d -name "$pkg-[0-9]*" | head -n1)
   fi
   [ -n "$dir" ] || { echo "apt-get source $pkg left no folder in $SRC" >&2; exit 1; }
@@ -112,33 +129,50 @@ cmake_build() {
   local name=$1 src=$2
   shift 2
   rm -rf "${OBJ:?}/$name"
+  # emcmake's default test runner passes node a flag that node 18+ rejects, so every check that
+  # runs a program (type sizes) fails silently with node's exit code; and node 18+'s fetch makes
+  # the loader try to fetch the .wasm by URL. Both are avoided with this runner.
   emcmake cmake -S "$src" -B "$OBJ/$name" -DCMAKE_BUILD_TYPE=Release \
+    "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch" \
     -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF "$@"
   emmake make -C "$OBJ/$name" -j"$JOBS"
   emmake make -C "$OBJ/$name" install
 }
 
+# Compiles the given C files with emcc and archives them as $PREFIX/lib/<archive>.
+# For the libraries whose own build is a plain Makefile (or, for Debian's zlib, a CMake file
+# that names Windows resources the repacked source no longer has).
+emcc_archive() {
+  local name=$1 archive=$2 src=$3
+  shift 3
+  rm -rf "${OBJ:?}/$name" && mkdir -p "$OBJ/$name"
+  local objs=() f obj
+  for f in "$@"; do
+    obj=$OBJ/$name/$(echo "${f#"$src"/}" | tr / _)
+    obj=${obj%.c}.o
+    echo "emcc $CFLAGS ${EXTRA_CFLAGS:-} -c $f"
+    emcc $CFLAGS ${EXTRA_CFLAGS:-} -I"$src" -c "$f" -o "$obj"
+    objs+=("$obj")
+  done
+  emar rcs "$PREFIX/lib/$archive" "${objs[@]}"
+}
+
 build_zlib() {
-  local src=$1
-  # zlib's CMake always adds a shared target too; build and install the static one by hand.
-  rm -rf "${OBJ:?}/zlib"
-  emcmake cmake -S "$src" -B "$OBJ/zlib" -DCMAKE_BUILD_TYPE=Release
-  emmake make -C "$OBJ/zlib" -j"$JOBS" zlibstatic
-  cp "$OBJ/zlib/libz.a" "$PREFIX/lib/"
-  cp "$src/zlib.h" "$OBJ/zlib/zconf.h" "$PREFIX/include/"
+  local src=$1 f files=()
+  # zlib's own CMake file moves zconf.h aside when it configures; put it back.
+  [ -f "$src/zconf.h" ] || cp "$src/zconf.h.included" "$src/zconf.h"
+  for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
+           inftrees trees uncompr zutil; do
+    files+=("$src/$f.c")
+  done
+  EXTRA_CFLAGS="-DHAVE_UNISTD_H -DHAVE_STDARG_H" emcc_archive zlib libz.a "$src" "${files[@]}"
+  cp "$src/zlib.h" "$src/zconf.h" "$PREFIX/include/"
 }
 
 build_deflate() {
   local src=$1
-  # A plain Makefile; its CPU dispatch finds no x86/arm under wasm and uses the portable code.
-  rm -rf "${OBJ:?}/deflate" && mkdir -p "$OBJ/deflate"
-  local o=()
-  for f in "$src"/lib/*.c "$src"/lib/*/*.c; do
-    local obj=$OBJ/deflate/$(basename "$(dirname "$f")")_$(basename "${f%.c}").o
-    emcc $CFLAGS -I"$src" -c "$f" -o "$obj"
-    o+=("$obj")
-  done
-  emar rcs "$PREFIX/lib/libdeflate.a" "${o[@]}"
+  # A plain Makefile; the CPU dispatch finds no x86 or arm under wasm and uses the portable code.
+  emcc_archive deflate libdeflate.a "$src" "$src"/lib/*.c "$src"/lib/*/*.c
   cp "$src/libdeflate.h" "$PREFIX/include/"
 }
 
@@ -155,16 +189,12 @@ build_jpeg() {
 }
 
 build_gif() {
-  local src=$1
-  # giflib's Makefile builds the tools and a shared library too; the library is five files.
-  rm -rf "${OBJ:?}/gif" && mkdir -p "$OBJ/gif"
-  local o=()
+  local src=$1 f files=()
+  # giflib's Makefile builds the tools and a shared library too; the library is a few files.
   for f in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray quantize; do
-    [ -f "$src/$f.c" ] || continue
-    emcc $CFLAGS -c "$src/$f.c" -o "$OBJ/gif/$f.o"
-    o+=("$OBJ/gif/$f.o")
+    [ -f "$src/$f.c" ] && files+=("$src/$f.c")
   done
-  emar rcs "$PREFIX/lib/libgif.a" "${o[@]}"
+  emcc_archive gif libgif.a "$src" "${files[@]}"
   cp "$src/gif_lib.h" "$PREFIX/include/"
 }
 
@@ -180,7 +210,7 @@ main() {
   install_toolchain
   say "toolchain: $(emcc --version | head -n1); node $(node --version)"
   for entry in "${LIBS[@]}"; do
-    IFS=: read -r name pkg archive <<<"$entry"
+    IFS=: read -r name pkg bin archive <<<"$entry"
     if [ ${#want[@]} -gt 0 ] && [[ ! " ${want[*]} " == *" $name "* ]]; then
       continue
     fi
@@ -190,10 +220,15 @@ main() {
     fi
     add_deb_src
     local src
-    src=$(fetch "$pkg")
+    src=$(fetch "$pkg" "$bin")
     say "$name: building $(basename "$src") (log: $LOG/$name.log)"
     local start=$SECONDS
-    if ! "build_$name" "$src" >"$LOG/$name.log" 2>&1; then
+    # A subshell outside any condition, so that set -e stops the build at its first failure.
+    set +e
+    (set -e; "build_$name" "$src") >"$LOG/$name.log" 2>&1
+    local rc=$?
+    set -e
+    if [ $rc -ne 0 ] || [ ! -f "$PREFIX/lib/$archive" ]; then
       tail -n 30 "$LOG/$name.log" >&2
       echo "$name failed to build; the whole log is $LOG/$name.log" >&2
       exit 1

@@ -185,7 +185,7 @@ build_png() {
 build_jpeg() {
   # No SIMD: the x86 assembly needs nasm and a native target. The C code gives the same bytes.
   cmake_build jpeg "$1" -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-    -DWITH_TURBOJPEG=ON -DWITH_JAVA=OFF -DCMAKE_INSTALL_LIBDIR=lib
+    -DWITH_TURBOJPEG=ON -DWITH_JAVA=OFF -DCMAKE_INSTALL_LIBDIR="$PREFIX/lib"
 }
 
 build_gif() {
@@ -199,9 +199,11 @@ build_gif() {
 }
 
 build_freetype() {
-  # Only what a TrueType caption font needs: no compressed fonts, PNG glyphs or shaping.
-  cmake_build freetype "$1" -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
-    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON -DCMAKE_INSTALL_LIBDIR=lib
+  # Only what a TrueType caption font needs: no bzip2 fonts, PNG glyphs or shaping. zlib is ours:
+  # without it FreeType compiles its own copy in, whose symbols clash with libz.a at link time.
+  cmake_build freetype "$1" -DFT_REQUIRE_ZLIB=ON -DZLIB_INCLUDE_DIR="$PREFIX/include" \
+    -DZLIB_LIBRARY="$PREFIX/lib/libz.a" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON -DCMAKE_INSTALL_LIBDIR="$PREFIX/lib"
 }
 
 main() {

@@ -69,16 +69,23 @@ static void check_zlib(void) {
 }
 
 static void check_deflate(void) {
+    /* Every level: the PNG encoder lets the user pick one. */
     unsigned char packed[W * H * 3 + 1024], back[W * H * 3];
-    struct libdeflate_compressor *c = libdeflate_alloc_compressor(12);
     struct libdeflate_decompressor *d = libdeflate_alloc_decompressor();
-    size_t n = libdeflate_zlib_compress(c, rgb, sizeof rgb, packed, sizeof packed), got = 0;
-    int ok = n > 0 &&
+    Buffer all = {0};
+    int ok = 1;
+    for (int level = 0; level <= 12; ++level) {
+        struct libdeflate_compressor *c = libdeflate_alloc_compressor(level);
+        size_t n = libdeflate_zlib_compress(c, rgb, sizeof rgb, packed, sizeof packed), got = 0;
+        ok = ok && n > 0 &&
              libdeflate_zlib_decompress(d, packed, n, back, sizeof back, &got) == LIBDEFLATE_SUCCESS &&
              got == sizeof rgb && memcmp(back, rgb, sizeof rgb) == 0;
-    report("deflate", ok, packed, n);
-    libdeflate_free_compressor(c);
+        buffer_put(&all, packed, n);
+        libdeflate_free_compressor(c);
+    }
+    report("deflate", ok, all.data, all.size);
     libdeflate_free_decompressor(d);
+    free(all.data);
 }
 
 static void png_write_to_buffer(png_structp png, png_bytep p, png_size_t n) {
@@ -114,20 +121,19 @@ static void check_png(void) {
     free(out.data);
 }
 
-static void check_jpeg(void) {
+static unsigned long encode_jpeg(J_COLOR_SPACE space, int quality, unsigned char **packed) {
     struct jpeg_compress_struct c;
     struct jpeg_error_mgr err;
-    unsigned char *packed = NULL;
     unsigned long packed_size = 0;
     c.err = jpeg_std_error(&err);
     jpeg_create_compress(&c);
-    jpeg_mem_dest(&c, &packed, &packed_size);
+    jpeg_mem_dest(&c, packed, &packed_size);
     c.image_width = W;
     c.image_height = H;
     c.input_components = 3;
-    c.in_color_space = JCS_RGB;
+    c.in_color_space = space;
     jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
+    jpeg_set_quality(&c, quality, TRUE);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < H) {
         JSAMPROW row = rgb + c.next_scanline * W * 3;
@@ -135,7 +141,27 @@ static void check_jpeg(void) {
     }
     jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
-    report("jpeg-enc", packed_size > 0, packed, packed_size);
+    return packed_size;
+}
+
+static void check_jpeg(void) {
+    /* The exporter hands the encoder BGR rows; RGB is what the decoder check below reads. */
+    static const int qualities[] = {1, 50, 75, 90, 100};
+    Buffer all = {0};
+    int ok = 1;
+    for (size_t q = 0; q < sizeof qualities / sizeof *qualities; ++q) {
+        unsigned char *bgr = NULL;
+        unsigned long n = encode_jpeg(JCS_EXT_BGR, qualities[q], &bgr);
+        ok = ok && n > 0;
+        buffer_put(&all, bgr, n);
+        free(bgr);
+    }
+    report("jpeg-enc", ok, all.data, all.size);
+    free(all.data);
+
+    struct jpeg_error_mgr err;
+    unsigned char *packed = NULL;
+    unsigned long packed_size = encode_jpeg(JCS_RGB, 90, &packed);
 
     /* The decoded pixels are hashed too: the decoder's output must match the desktop's. */
     struct jpeg_decompress_struct d;
@@ -146,7 +172,7 @@ static void check_jpeg(void) {
     jpeg_read_header(&d, TRUE);
     d.out_color_space = JCS_RGB;
     jpeg_start_decompress(&d);
-    int ok = d.output_width == W && d.output_height == H && d.output_components == 3;
+    ok = d.output_width == W && d.output_height == H && d.output_components == 3;
     while (ok && d.output_scanline < H) {
         JSAMPROW row = back + d.output_scanline * W * 3;
         jpeg_read_scanlines(&d, &row, 1);

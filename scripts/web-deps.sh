@@ -124,14 +124,16 @@ fetch() {
   echo "$dir"
 }
 
+# emcmake's default test runner passes node a flag that node 18+ rejects, so every check that
+# runs a program (type sizes) fails silently with node's exit code; and node 18+'s fetch makes
+# the loader try to fetch the .wasm by URL. Both are avoided with this runner.
+# (Set inside the functions: command -v node is only known once the toolchain is installed.)
+
 # emcmake cmake + emmake make install, out of tree in $OBJ/<name>.
 cmake_build() {
   local name=$1 src=$2
   shift 2
   rm -rf "${OBJ:?}/$name"
-  # emcmake's default test runner passes node a flag that node 18+ rejects, so every check that
-  # runs a program (type sizes) fails silently with node's exit code; and node 18+'s fetch makes
-  # the loader try to fetch the .wasm by URL. Both are avoided with this runner.
   emcmake cmake -S "$src" -B "$OBJ/$name" -DCMAKE_BUILD_TYPE=Release \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch" \
     -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF "$@"
@@ -183,9 +185,17 @@ build_png() {
 }
 
 build_jpeg() {
-  # No SIMD: the x86 assembly needs nasm and a native target. The C code gives the same bytes.
-  cmake_build jpeg "$1" -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-    -DWITH_TURBOJPEG=ON -DWITH_JAVA=OFF -DCMAKE_INSTALL_LIBDIR="$PREFIX/lib"
+  local src=$1
+  # No SIMD: its code is native assembly. Only the two libraries are built (make install would
+  # build every tool and test program first, three times the work), so they are installed here.
+  rm -rf "${OBJ:?}/jpeg"
+  emcmake cmake -S "$src" -B "$OBJ/jpeg" -DCMAKE_BUILD_TYPE=Release \
+    "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch" \
+    -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON -DWITH_JAVA=OFF
+  emmake make -C "$OBJ/jpeg" -j"$JOBS" jpeg-static turbojpeg-static
+  cp "$OBJ/jpeg/libjpeg.a" "$OBJ/jpeg/libturbojpeg.a" "$PREFIX/lib/"
+  cp "$OBJ/jpeg/jconfig.h" "$src/jpeglib.h" "$src/jerror.h" "$src/jmorecfg.h" "$src/turbojpeg.h" \
+    "$PREFIX/include/"
 }
 
 build_gif() {

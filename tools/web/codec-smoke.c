@@ -7,6 +7,7 @@
  *
  * Usage: codec-smoke FONT.ttf
  */
+#include <setjmp.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -118,7 +119,48 @@ static void check_png(void) {
     ok = ok && png_image_finish_read(&image, NULL, back, 0, NULL) && image.width == W &&
          image.height == H && memcmp(back, rgb, sizeof rgb) == 0;
     report("png", ok, out.data, out.size);
+
+    /* Bad files are refused through libpng's longjmp, which wasm does in JavaScript. */
+    png_image bad;
+    memset(&bad, 0, sizeof bad);
+    bad.version = PNG_IMAGE_VERSION;
+    memset(out.data + out.size / 2, 0x5a, 16);
+    int refused = !png_image_begin_read_from_memory(&bad, out.data, out.size);
+    if (!refused) {
+        bad.format = PNG_FORMAT_RGB;
+        refused = !png_image_finish_read(&bad, NULL, back, 0, NULL);
+    }
+    png_image_free(&bad);
+    report("png-bad", refused, (const unsigned char *)"refused", refused ? 7 : 0);
     free(out.data);
+}
+
+typedef struct { struct jpeg_error_mgr pub; jmp_buf jump; } JpegErrors;
+
+static void jpeg_fail(j_common_ptr c) { longjmp(((JpegErrors *)c->err)->jump, 1); }
+
+/* A damaged header must come back through the error handler's longjmp, not abort. */
+static void check_jpeg_bad(const unsigned char *packed, unsigned long size) {
+    unsigned char *copy = malloc(size);
+    memcpy(copy, packed, size);
+    for (unsigned long i = 2; i + 1 < size; ++i)
+        if (copy[i] == 0xFF && copy[i + 1] == 0xC0) copy[i + 5] = copy[i + 6] = 0; /* height 0 */
+    struct jpeg_decompress_struct d;
+    JpegErrors err;
+    d.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = jpeg_fail;
+    int refused = 0;
+    jpeg_create_decompress(&d);
+    if (setjmp(err.jump)) {
+        refused = 1;
+    } else {
+        jpeg_mem_src(&d, copy, size);
+        jpeg_read_header(&d, TRUE);
+        jpeg_start_decompress(&d);
+    }
+    jpeg_destroy_decompress(&d);
+    free(copy);
+    report("jpeg-bad", refused, (const unsigned char *)"refused", refused ? 7 : 0);
 }
 
 static unsigned long encode_jpeg(J_COLOR_SPACE space, int quality, unsigned char **packed) {
@@ -183,6 +225,7 @@ static void check_jpeg(void) {
     long error = 0;
     for (size_t i = 0; ok && i < sizeof back; ++i) error += abs((int)back[i] - (int)rgb[i]);
     report("jpeg-dec", ok && error / (long)sizeof back < 16, back, sizeof back);
+    check_jpeg_bad(packed, packed_size);
     free(packed);
 }
 

@@ -153,6 +153,7 @@ emcc_archive() {
     obj=$OBJ/$name/$(echo "${f#"$src"/}" | tr / _)
     obj=${obj%.c}.o
     echo "emcc $CFLAGS ${EXTRA_CFLAGS:-} -c $f"
+    # shellcheck disable=SC2086  # the flags are lists of words
     emcc $CFLAGS ${EXTRA_CFLAGS:-} -I"$src" -c "$f" -o "$obj"
     objs+=("$obj")
   done

@@ -133,24 +133,37 @@ point release
 # ---------------------------------------------------------------- the palette pop-up
 # ClrBox1 at (172, 292), 19 x 18: the pop-up's window opens at (172 - 24, 292 + 18 - 24) of the
 # main window, its 344 x 332 panel 18 pixels further in.
-point move $(at 178 296)
-point move $(at 181 300)
 PX=$((MX + 148 + 18)) PY=$((MY + 286 + 18))
 grey_panel() { [ "$1" = "$2" ] && [ "$2" = "$3" ] && [ "$1" -ge 230 ]; }
-opened=""
-for _ in $(seq 50); do
-    shot "$WORK/palette.png"
-    # The panel's light edges just inside its corners, and the table's black bottom row.
-    if grey_panel $(pixel "$WORK/palette.png" "$PX" $((PY + 150))) &&
-        grey_panel $(pixel "$WORK/palette.png" $((PX + 343)) $((PY + 150))) &&
-        grey_panel $(pixel "$WORK/palette.png" $((PX + 150)) "$PY") &&
-        grey_panel $(pixel "$WORK/palette.png" $((PX + 150)) $((PY + 331))); then
-        opened=yes
-        break
-    fi
-    sleep 0.2
-done
-[ -n "$opened" ] || fail "no palette pop-up with its panel at $PX,$PY (see $WORK/palette.png)"
+# Rests the pointer on the swatch until the pop-up shows its panel.
+open_palette() {
+    point move $(at 178 296)
+    point move $(at 181 300)
+    local opened=""
+    for _ in $(seq 50); do
+        shot "$WORK/palette.png"
+        # The panel's light edges just inside its corners, and the table's black bottom row.
+        if grey_panel $(pixel "$WORK/palette.png" "$PX" $((PY + 150))) &&
+            grey_panel $(pixel "$WORK/palette.png" $((PX + 343)) $((PY + 150))) &&
+            grey_panel $(pixel "$WORK/palette.png" $((PX + 150)) "$PY") &&
+            grey_panel $(pixel "$WORK/palette.png" $((PX + 150)) $((PY + 331))); then
+            opened=yes
+            break
+        fi
+        sleep 0.2
+    done
+    [ -n "$opened" ] || fail "no palette pop-up with its panel at $PX,$PY (see $WORK/palette.png)"
+}
+# Waits until the pop-up's place shows the desktop again.
+palette_closed() {
+    for _ in $(seq 25); do
+        shot "$WORK/closed.png"
+        [ "$(pixel "$WORK/closed.png" $((PX + 320)) $((PY + 300)))" = "255 0 255" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+open_palette
 # Exactly there: the pixels just outside the panel belong to the shadow frame, not the panel.
 for p in "$((PX - 1)) $((PY + 150))" "$((PX + 344)) $((PY + 150))" "$((PX + 150)) $((PY - 1))" "$((PX + 150)) $((PY + 332))"; do
     grey_panel $(pixel "$WORK/palette.png" $p) && fail "the panel reaches past its place at $p"
@@ -165,6 +178,23 @@ read -r r2 g2 b2 < <(pixel "$WORK/palette.png" $((PX + 344 + 16)) $((PY + 200)))
 [ "$r2" -gt "$r" ] || fail "the shadow does not fade outwards: rgb($r,$g,$b) then rgb($r2,$g2,$b2)"
 log "ok: the shadow blends the desktop: rgb($r,$g,$b) beside the panel, rgb($r2,$g2,$b2) further out"
 
+# ---------------------------------------------------------------- its keys
+# Through XWayland the pop-up never takes the focus, so the keys reach the main window's X
+# window; they are the pop-up's all the same: Escape closes it. (The headless output has no
+# keyboard for a native Wayland window.)
+if [ "$platform" = xcb ] && command -v xdotool >/dev/null; then
+    "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$RT/home" DISPLAY="$(cat "$RT/display")" xdotool key Escape ||
+        fail "xdotool could not type on the X server"
+    palette_closed || fail "Escape did not close the pop-up"
+    log "ok: Escape closed the pop-up"
+    # The first motion after a pop-up has gone arrives 120 pixels off (see below): a click on the
+    # empty lower edge takes it, then the pointer opens the pop-up again.
+    point move $(at 231 474)
+    point press
+    point release
+    open_palette
+fi
+
 # ---------------------------------------------------------------- leaving closes it
 # Out along a path, as a hand moves: over the main window, then off it onto the desktop. (Through
 # XWayland, sway 1.7 reports no leave when the pointer jumps from the pop-up, a window it does not
@@ -173,13 +203,7 @@ point move $((PX + 100)) $((PY + 200))
 point move $(at 100 200)
 point move $((MX - 20)) $((MY + 200))
 point move 1200 60
-closed=""
-for _ in $(seq 25); do
-    shot "$WORK/left.png"
-    [ "$(pixel "$WORK/left.png" $((PX + 320)) $((PY + 300)))" = "255 0 255" ] && { closed=yes; break; }
-    sleep 0.2
-done
-[ -n "$closed" ] || fail "the pop-up stayed open after the pointer left it"
+palette_closed || fail "the pop-up stayed open after the pointer left it"
 log "ok: the pop-up closed when the pointer left"
 
 # ---------------------------------------------------------------- a dialog over the main window

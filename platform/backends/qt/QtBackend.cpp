@@ -166,15 +166,15 @@ public:
     void KeyPressed(int qtKey, Qt::KeyboardModifiers mods, bool) override {
         const int key = ToVirtualKey(qtKey, mods);
         if (key == 0) return;
-        Guard([&] { app_->Input().KeyDown(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+        Guard([&] { app_->Input().KeyDown(KeyboardForm(), key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
     }
     void KeyReleased(int qtKey, Qt::KeyboardModifiers mods) override {
         const int key = ToVirtualKey(qtKey, mods);
         if (key == 0) return;
-        Guard([&] { app_->Input().KeyUp(form_, key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
+        Guard([&] { app_->Input().KeyUp(KeyboardForm(), key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
     }
     void TextEntered(const QString& text) override {
-        Guard([&] { app_->Input().TextInput(form_, ToStdString(text)); });
+        Guard([&] { app_->Input().TextInput(KeyboardForm(), ToStdString(text)); });
     }
     // Entering is recorded so that PointerPosition can tell when the pointer is over none of our
     // windows (Wayland reports no position outside them); the first move finds the control.
@@ -246,6 +246,13 @@ private:
             app_->ShowException(e);
         } catch (...) {
         }
+    }
+
+    // The keys of a window whose open pop-up cannot take the focus (the XWayland case) are the
+    // pop-up's, as they are where the pop-up has the focus itself.
+    Form& KeyboardForm() {
+        Bridge* popup = backend_->FocuslessPopupOf(form_);
+        return popup ? popup->form_ : form_;
     }
 
     QtBackend* backend_;
@@ -549,16 +556,27 @@ void QtBackend::QuitLoop() {
 
 // ---- desktop
 
+namespace {
+// A shown pop-up of owner whose window never takes the focus.
+bool IsFocuslessPopupOf(const Form& form, const FormWindow& window, const Form& owner) {
+    return form.GetPopupRole() == PopupRole::Popup && form.PopupOwner() == &owner &&
+           (window.flags() & Qt::WindowDoesNotAcceptFocus) && window.isVisible();
+}
+}  // namespace
+
 void QtBackend::DismissFocuslessPopups(const Form& owner) {
     std::vector<const Form*> popups;
-    for (auto& [form, entry] : windows_) {
-        if (form->GetPopupRole() == PopupRole::Popup && form->PopupOwner() == &owner &&
-            (entry.window->flags() & Qt::WindowDoesNotAcceptFocus) && entry.window->isVisible())
-            popups.push_back(form);
-    }
+    for (auto& [form, entry] : windows_)
+        if (IsFocuslessPopupOf(*form, *entry.window, owner)) popups.push_back(form);
     // Dismissing one may release it, and its window with it: look each up again.
     for (const Form* popup : popups)
         if (Entry* e = Find(*popup)) e->bridge->Dismiss();
+}
+
+QtBackend::Bridge* QtBackend::FocuslessPopupOf(const Form& owner) {
+    for (auto& [form, entry] : windows_)
+        if (IsFocuslessPopupOf(*form, *entry.window, owner)) return entry.bridge.get();
+    return nullptr;
 }
 
 void QtBackend::PointerOver(const Form& form, bool over) {

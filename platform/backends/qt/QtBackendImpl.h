@@ -101,6 +101,8 @@ private:
     void PointerOver(const Form& form, bool over);
     // The owner lost the activation: its pop-ups that never take the focus go as well.
     void DismissFocuslessPopups(const Form& owner);
+    // The shown pop-up of owner that never takes the focus, if any.
+    Bridge* FocuslessPopupOf(const Form& owner);
     // The window dialogs and menus belong to: the main form's, else the active form's.
     FormWindow* DialogOwner() const;
 

@@ -80,12 +80,6 @@ void ComposeDesktop(std::span<const DesktopLayer> layers, const Rect& area, Colo
     }
 }
 
-int LayerAt(std::span<const DesktopLayer> layers, Point p) {
-    for (std::size_t i = layers.size(); i-- > 0;)
-        if (layers[i].pixels && LayerRect(layers[i]).Contains(p)) return int(i);
-    return -1;
-}
-
 int VirtualKeyOf(std::string_view code, std::string_view key) {
     // Physical keys whose code is their letter or digit.
     if (code.size() == 4 && code.starts_with("Key") && code[3] >= 'A' && code[3] <= 'Z') return code[3];

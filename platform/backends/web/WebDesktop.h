@@ -28,9 +28,6 @@ struct DesktopLayer {
 void ComposeDesktop(std::span<const DesktopLayer> layers, const Rect& area, Color background, std::uint8_t* rgba,
                     std::size_t stride, Point origin);
 
-// The topmost layer that holds the point (an index into layers), or -1.
-int LayerAt(std::span<const DesktopLayer> layers, Point p);
-
 // The framework's virtual key for a browser key event: `code` names the physical key (as on a US
 // keyboard, whatever the layout), `key` what it means; `key` decides only where `code` is unknown
 // (virtual keyboards, synthetic events). 0 for keys without a code (dead keys, input methods).

@@ -48,7 +48,7 @@ namespace veskel::web {
 namespace {
 
 // The page's desktop, in CSS pixels: room round the main window for the palette and the hints.
-constexpr Size kDesktop{720, 600};
+constexpr Size kDesktop{640, 560};
 // What shows where no window is (the page's own background).
 constexpr Color kDesktopColour = RGB(242, 242, 242);
 // Where the pointer is while it is off the canvas: far from every window, so that a pop-up

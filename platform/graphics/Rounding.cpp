@@ -5,6 +5,8 @@
 #include <climits>
 #include <cmath>
 
+#include "platform/graphics/DirectedFloat.h"
+
 // GCC does not know the pragma and relies on -frounding-math instead; clang honours it.
 #ifdef __clang__
 #pragma STDC FENV_ACCESS ON
@@ -15,7 +17,9 @@ namespace {
 
 std::atomic<RoundingMode> g_mode{RoundingMode::NearestEven};
 
+#if !VESKEL_SOFT_ROUNDING
 int FenvMode(RoundingMode mode) { return mode == RoundingMode::Downward ? FE_DOWNWARD : FE_TONEAREST; }
+#endif
 
 int Saturate(double r) {
     if (std::isnan(r)) return 0;
@@ -43,16 +47,29 @@ int Round(double value) { return RoundIn(CurrentRoundingMode(), value); }
 
 float AsFloat32(double value) {
     FloatRoundingScope scope;
+#if VESKEL_SOFT_ROUNDING
+    return ModeDouble(value).ToFloat();
+#else
     volatile double v = value;  // keep the conversion at run time, under the scope's mode
     volatile float f = static_cast<float>(v);
     return f;
+#endif
 }
 
+#if VESKEL_SOFT_ROUNDING
+// The processor keeps rounding to nearest; ModeDouble's steps read the recorded mode.
+FloatRoundingScope::FloatRoundingScope() : saved_(detail::softRoundingDownward) {
+    detail::softRoundingDownward = CurrentRoundingMode() == RoundingMode::Downward;
+}
+
+FloatRoundingScope::~FloatRoundingScope() { detail::softRoundingDownward = saved_ != 0; }
+#else
 FloatRoundingScope::FloatRoundingScope() : saved_(std::fegetround()) {
     std::fesetround(FenvMode(CurrentRoundingMode()));
 }
 
 FloatRoundingScope::~FloatRoundingScope() { std::fesetround(saved_); }
+#endif
 
 RoundingModeScope::RoundingModeScope(RoundingMode mode) : saved_(CurrentRoundingMode()) {
     g_mode.store(mode, std::memory_order_relaxed);

@@ -11,9 +11,10 @@
 //
 // Building with -DVESKEL_SOFT_ROUNDING=1 takes the software path on the desktop as well, so
 // both paths can be compared on one machine.
-#include <bit>
 #include <cmath>
+#include <compare>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "platform/graphics/Rounding.h"
@@ -31,20 +32,29 @@ namespace veskel {
 // expects the processor to round to nearest while it runs.
 namespace downward {
 
+// std::bit_cast is missing from the browser build's C++ library.
+template <typename To, typename From>
+inline To BitCast(From from) {
+    static_assert(sizeof(To) == sizeof(From));
+    To to;
+    std::memcpy(&to, &from, sizeof to);
+    return to;
+}
+
 // The largest double below x; +inf gives the largest finite double, NaN and -inf stay.
 inline double StepDown(double x) {
     if (x == 0.0) return -std::numeric_limits<double>::denorm_min();
-    std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-    if (x > 0.0) return std::bit_cast<double>(bits - 1);
-    if (x < 0.0 && x != -std::numeric_limits<double>::infinity()) return std::bit_cast<double>(bits + 1);
+    std::uint64_t bits = BitCast<std::uint64_t>(x);
+    if (x > 0.0) return BitCast<double>(bits - 1);
+    if (x < 0.0 && x != -std::numeric_limits<double>::infinity()) return BitCast<double>(bits + 1);
     return x;
 }
 
 inline float StepDown(float x) {
     if (x == 0.0f) return -std::numeric_limits<float>::denorm_min();
-    std::uint32_t bits = std::bit_cast<std::uint32_t>(x);
-    if (x > 0.0f) return std::bit_cast<float>(bits - 1);
-    if (x < 0.0f && x != -std::numeric_limits<float>::infinity()) return std::bit_cast<float>(bits + 1);
+    std::uint32_t bits = BitCast<std::uint32_t>(x);
+    if (x > 0.0f) return BitCast<float>(bits - 1);
+    if (x < 0.0f && x != -std::numeric_limits<float>::infinity()) return BitCast<float>(bits + 1);
     return x;
 }
 

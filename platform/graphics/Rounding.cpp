@@ -7,8 +7,9 @@
 
 #include "platform/graphics/DirectedFloat.h"
 
-// GCC does not know the pragma and relies on -frounding-math instead; clang honours it.
-#ifdef __clang__
+// GCC does not know the pragma and relies on -frounding-math instead; clang honours it. Where
+// the mode is kept in software there is no processor mode to access.
+#if defined(__clang__) && !VESKEL_SOFT_ROUNDING
 #pragma STDC FENV_ACCESS ON
 #endif
 

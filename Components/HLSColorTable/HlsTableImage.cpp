@@ -29,8 +29,11 @@ inline float F32(D v) { return v.ToFloat(); }
 inline int RoundNow(D v) {
 #if defined(VESKEL_HLS_TABLE_SSE2)
     return _mm_cvtsd_si32(_mm_set_sd(v.Value()));
+#elif VESKEL_SOFT_ROUNDING
+    // The processor rounds to nearest; downward is the floor.
+    return int(detail::softRoundingDownward ? std::floor(v.Value()) : std::nearbyint(v.Value()));
 #else
-    return Round(v);
+    return int(std::nearbyint(v.Value()));
 #endif
 }
 

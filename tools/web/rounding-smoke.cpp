@@ -4,6 +4,7 @@
 // float32 narrowing. rounding-smoke.sh builds it natively and for WebAssembly and compares the
 // printouts; each line also says how many values the downward mode changed, so an equal
 // printout cannot come from a mode that was never applied.
+#include <chrono>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
@@ -127,15 +128,23 @@ int main() {
     const Work works[] = {{"tinted skins", Tints},      {"HLS tables", HlsTables},      {"pulse images", Pulses},
                           {"palette 254 scale", Palette}, {"float32 narrowing", Narrowing}};
     for (const Work& w : works) {
+        using Clock = std::chrono::steady_clock;
         Digest nearest, down;
+        const auto t0 = Clock::now();
         {
             ScopedRoundingModeForTesting mode(RoundingMode::NearestEven);
             nearest = w.run();
         }
+        const auto t1 = Clock::now();
         {
             ScopedRoundingModeForTesting mode(RoundingMode::Downward);
             down = w.run();
         }
+        const auto t2 = Clock::now();
+        // Times go to standard error: they differ between runs, the digests must not.
+        std::fprintf(stderr, "%-18s nearest %6.0f ms  downward %6.0f ms\n", w.name,
+                     std::chrono::duration<double, std::milli>(t1 - t0).count(),
+                     std::chrono::duration<double, std::milli>(t2 - t1).count());
         std::printf("%-18s nearest %016" PRIx64 "  downward %016" PRIx64 "  (%zu of %zu bytes differ between modes)\n",
                     w.name, nearest.hash, down.hash, Changed(nearest, down), down.bytes.size());
     }

@@ -7,12 +7,15 @@
 namespace veskel {
 namespace {
 
-// Every step below is a ModeDouble step or narrowing, which follows the rounding mode that the
-// caller's FloatRoundingScope has set. -frounding-math keeps the compiler from folding them at
-// build time.
-using D = ModeDouble;
-inline float F32(D v) { return v.ToFloat(); }
+// Every step below is a step or narrowing of D, a ModeDouble type for the rounding mode that the
+// caller's FloatRoundingScope has set (WithModeDouble picks it). -frounding-math keeps the
+// compiler from folding them at build time.
+template <typename D>
+inline float F32(D v) {
+    return v.ToFloat();
+}
 
+template <typename D>
 Hls RgbToHlsUnscoped(int c1, int c2, int c3, const HlsScale& m) {
     const int mx = std::max({c1, c2, c3});
     const int mn = std::min({c1, c2, c3});
@@ -50,6 +53,7 @@ Hls RgbToHlsUnscoped(int c1, int c2, int c3, const HlsScale& m) {
     return r;
 }
 
+template <typename D>
 float HueToRgbUnscoped(float p, float q, float hue, const HlsScale& m) {
     // One correction in each direction only; "not >= 0" also catches a NaN.
     if (!(hue >= 0.0f)) hue = F32(D(hue) + m.full);
@@ -62,12 +66,14 @@ float HueToRgbUnscoped(float p, float q, float hue, const HlsScale& m) {
     return p;
 }
 
+template <typename D>
 int ChannelFrom(float v, const HlsScale& m) {
     return std::clamp(Round((D(v) * 255.0 + m.half) / m.full), 0, 255);
 }
 
 // Takes doubles holding integers: a tint's offsets may push the values far outside their range
 // (even past the int range), so the sums are formed in double, never in int.
+template <typename D>
 Channels HlsToRgbUnscoped(double dh, double dl, double ds, const HlsScale& m) {
     if (ds == 0.0) {
         const int v = std::clamp(Round(D(dl) * 255.0 / m.full), 0, 255);
@@ -76,41 +82,43 @@ Channels HlsToRgbUnscoped(double dh, double dl, double ds, const HlsScale& m) {
     const float q = dl > m.half ? F32((D(dl) + ds) - (D(dl) * ds + m.half) / m.full)
                                 : F32((D(dl) * (D(ds) + m.full) + m.half) / m.full);
     const float p = F32(2.0 * D(dl) - D(q));
-    return {ChannelFrom(HueToRgbUnscoped(p, q, F32(D(dh) + m.third), m), m),
-            ChannelFrom(HueToRgbUnscoped(p, q, F32(dh), m), m),
-            ChannelFrom(HueToRgbUnscoped(p, q, F32(D(dh) - m.third), m), m)};
+    return {ChannelFrom<D>(HueToRgbUnscoped<D>(p, q, F32(D(dh) + m.third), m), m),
+            ChannelFrom<D>(HueToRgbUnscoped<D>(p, q, F32(D(dh)), m), m),
+            ChannelFrom<D>(HueToRgbUnscoped<D>(p, q, F32(D(dh) - m.third), m), m)};
 }
 
 }  // namespace
 
 Hls RgbToHls(int c1, int c2, int c3, const HlsScale& scale) {
     FloatRoundingScope mode;
-    return RgbToHlsUnscoped(c1, c2, c3, scale);
+    return WithModeDouble([&]<typename D>() { return RgbToHlsUnscoped<D>(c1, c2, c3, scale); });
 }
 
 Channels HlsToRgb(int h, int l, int s, const HlsScale& scale) {
     FloatRoundingScope mode;
-    return HlsToRgbUnscoped(h, l, s, scale);
+    return WithModeDouble([&]<typename D>() { return HlsToRgbUnscoped<D>(h, l, s, scale); });
 }
 
 float HueToRgb(float p, float q, float hue, const HlsScale& scale) {
     FloatRoundingScope mode;
-    return HueToRgbUnscoped(p, q, hue, scale);
+    return WithModeDouble([&]<typename D>() { return HueToRgbUnscoped<D>(p, q, hue, scale); });
 }
 
 void TintSkin(Picture& image, int hueOffset, int lightnessOffset, int saturationOffset) {
     FloatRoundingScope mode;  // once for the whole image: switching the mode per pixel is costly
-    for (int y = 0; y < image.Height(); ++y) {
-        std::uint8_t* px = image.color.Row(y);
-        for (int x = 0; x < image.Width(); ++x, px += 3) {
-            Hls hls = RgbToHlsUnscoped(px[0], px[1], px[2], kHls240);
-            Channels c = HlsToRgbUnscoped(double(hls.h) + hueOffset, double(hls.l) + lightnessOffset,
-                                          double(hls.s) + saturationOffset, kHls240);
-            px[0] = std::uint8_t(c.c1);
-            px[1] = std::uint8_t(c.c2);
-            px[2] = std::uint8_t(c.c3);
+    WithModeDouble([&]<typename D>() {
+        for (int y = 0; y < image.Height(); ++y) {
+            std::uint8_t* px = image.color.Row(y);
+            for (int x = 0; x < image.Width(); ++x, px += 3) {
+                Hls hls = RgbToHlsUnscoped<D>(px[0], px[1], px[2], kHls240);
+                Channels c = HlsToRgbUnscoped<D>(double(hls.h) + hueOffset, double(hls.l) + lightnessOffset,
+                                                 double(hls.s) + saturationOffset, kHls240);
+                px[0] = std::uint8_t(c.c1);
+                px[1] = std::uint8_t(c.c2);
+                px[2] = std::uint8_t(c.c3);
+            }
         }
-    }
+    });
 }
 
 }  // namespace veskel

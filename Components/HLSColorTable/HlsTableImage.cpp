@@ -21,22 +21,26 @@
 namespace veskel {
 namespace {
 
-using D = ModeDouble;
-inline float F32(D v) { return v.ToFloat(); }
+// D is the ModeDouble type of the caller's FloatRoundingScope (WithModeDouble picks it).
+template <typename D>
+inline float F32(D v) {
+    return v.ToFloat();
+}
 
 // Rounds in the mode the caller's FloatRoundingScope has set, the process mode; for the small
 // values here the processor's conversion is exactly Round().
+template <typename D>
 inline int RoundNow(D v) {
 #if defined(VESKEL_HLS_TABLE_SSE2)
     return _mm_cvtsd_si32(_mm_set_sd(v.Value()));
-#elif VESKEL_SOFT_ROUNDING
-    // The processor rounds to nearest; downward is the floor.
-    return int(detail::softRoundingDownward ? std::floor(v.Value()) : std::nearbyint(v.Value()));
 #else
+    // Where the mode is kept in software the processor rounds to nearest, and downward is the floor.
+    if constexpr (D::StepsType::kSoftwareDownward) return int(std::floor(v.Value()));
     return int(std::nearbyint(v.Value()));
 #endif
 }
 
+template <typename D>
 inline std::uint8_t ChannelFrom(float v) {
     return std::uint8_t(std::clamp(RoundNow((D(v) * 255.0 + 120.0) / 240.0), 0, 255));
 }
@@ -45,16 +49,17 @@ inline std::uint8_t ChannelFrom(float v) {
 enum class Branch { Rising, Q, Falling, P };
 struct ChannelPlan {
     Branch branch;
-    D t;  // the slope factor of the rising or falling branch
+    double t;  // the slope factor of the rising or falling branch
 };
 
+template <typename D>
 ChannelPlan PlanChannel(float hue) {
     // One correction in each direction, as HueToRgb does.
     if (!(hue >= 0.0f)) hue = F32(D(hue) + 240.0);
     if (hue > 240.0f) hue = F32(D(hue) - 240.0);
-    if (hue < 40.0f) return {Branch::Rising, D(hue)};
+    if (hue < 40.0f) return {Branch::Rising, double(hue)};
     if (hue < 120.0f) return {Branch::Q, 0.0};
-    if (hue < 160.0f) return {Branch::Falling, 160.0 - D(hue)};
+    if (hue < 160.0f) return {Branch::Falling, (160.0 - D(hue)).Value()};
     return {Branch::P, 0.0};
 }
 
@@ -79,7 +84,7 @@ inline __m128i EvaluateX2(const ChannelPlan& plan, __m128d p, __m128d q) {
     case Branch::P:
         return ChannelsFrom(p);
     default: {
-        const __m128d ramp = _mm_div_pd(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(q, p), _mm_set1_pd(plan.t.Value())), _mm_set1_pd(20.0)),
+        const __m128d ramp = _mm_div_pd(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(q, p), _mm_set1_pd(plan.t)), _mm_set1_pd(20.0)),
                                         _mm_set1_pd(40.0));
         return ChannelsFrom(F32x2(_mm_add_pd(p, ramp)));
     }
@@ -114,33 +119,30 @@ void DrawRowPairs(std::uint8_t* px, double dl, bool upper, const ChannelPlan& re
     }
 }
 #else
+template <typename D>
 inline std::uint8_t Evaluate(const ChannelPlan& plan, float p, float q) {
     switch (plan.branch) {
     case Branch::Q:
-        return ChannelFrom(q);
+        return ChannelFrom<D>(q);
     case Branch::P:
-        return ChannelFrom(p);
+        return ChannelFrom<D>(p);
     default: {
         const D dp = p;
         const D dq = q;
-        return ChannelFrom(F32(dp + ((dq - dp) * plan.t + 20.0) / 40.0));
+        return ChannelFrom<D>(F32(dp + ((dq - dp) * plan.t + 20.0) / 40.0));
     }
     }
 }
 
 #endif
 
-}  // namespace
-
-void DrawHlsTableImage(Bitmap& image, int hue) {
-    if (image.Width() != kHlsTableImageSize || image.Height() != kHlsTableImageSize)
-        image.Reset(kHlsTableImageSize, kHlsTableImageSize);
-    FloatRoundingScope mode;
+template <typename D>
+void DrawTable(Bitmap& image, int hue) {
     const double dh = hue;
     // First slot (red) at hue + 80, second (green) at the hue, third (blue) at hue - 80.
-    const ChannelPlan red = PlanChannel(F32(D(dh) + 80.0));
-    const ChannelPlan green = PlanChannel(F32(dh));
-    const ChannelPlan blue = PlanChannel(F32(D(dh) - 80.0));
+    const ChannelPlan red = PlanChannel<D>(F32(D(dh) + 80.0));
+    const ChannelPlan green = PlanChannel<D>(F32(D(dh)));
+    const ChannelPlan blue = PlanChannel<D>(F32(D(dh) - 80.0));
 
     for (int i = 0; i < kHlsTableImageSize; ++i) {
         const int l = 254 - i;
@@ -160,12 +162,21 @@ void DrawHlsTableImage(Bitmap& image, int hue) {
             const float q = upper ? F32((D(dl) + ds) - (D(dl) * ds + 120.0) / 240.0)
                                   : F32((D(dl) * (D(ds) + 240.0) + 120.0) / 240.0);
             const float p = F32(2.0 * D(dl) - D(q));
-            px[2] = Evaluate(red, p, q);
-            px[1] = Evaluate(green, p, q);
-            px[0] = Evaluate(blue, p, q);
+            px[2] = Evaluate<D>(red, p, q);
+            px[1] = Evaluate<D>(green, p, q);
+            px[0] = Evaluate<D>(blue, p, q);
         }
 #endif
     }
+}
+
+}  // namespace
+
+void DrawHlsTableImage(Bitmap& image, int hue) {
+    if (image.Width() != kHlsTableImageSize || image.Height() != kHlsTableImageSize)
+        image.Reset(kHlsTableImageSize, kHlsTableImageSize);
+    FloatRoundingScope mode;
+    WithModeDouble([&]<typename D>() { DrawTable<D>(image, hue); });
 }
 
 }  // namespace veskel

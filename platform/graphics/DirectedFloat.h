@@ -96,7 +96,14 @@ inline double Add(double a, double b) {
 inline double Sub(double a, double b) { return Add(a, -b); }
 
 inline double Mul(double a, double b) {
-    if (!InSafeRange(a) || !InSafeRange(b)) return MulScaled(a, b, a * b);
+    // Two significands of at most 26 bits (integers, float32 values, most constants) have an
+    // exact product, unless it leaves the normal range.
+    const double p = a * b;
+    constexpr std::uint64_t kLow27 = (std::uint64_t(1) << 27) - 1;
+    if (((BitCast<std::uint64_t>(a) | BitCast<std::uint64_t>(b)) & kLow27) == 0 &&
+        std::fabs(p) >= std::numeric_limits<double>::min() && std::fabs(p) <= std::numeric_limits<double>::max())
+        return p;
+    if (!InSafeRange(a) || !InSafeRange(b)) return MulScaled(a, b, p);
     double hi, lo;
     TwoProduct(a, b, hi, lo);
     return lo < 0.0 ? StepDown(hi) : hi;
@@ -147,53 +154,86 @@ inline thread_local bool softRoundingDownward = false;
 }  // namespace detail
 #endif
 
-// A double whose arithmetic rounds in the process mode inside a FloatRoundingScope, on the
+// How a BasicModeDouble rounds its steps.
+// The processor's own operations, in whatever mode the processor is in.
+struct ProcessorSteps {
+    static constexpr bool kSoftwareDownward = false;
+    static double Add(double a, double b) { return a + b; }
+    static double Sub(double a, double b) { return a - b; }
+    static double Mul(double a, double b) { return a * b; }
+    static double Div(double a, double b) { return a / b; }
+    static float ToFloat(double v) { return static_cast<float>(v); }
+};
+
+// Downward in software (the processor rounding to nearest).
+struct SoftwareDownwardSteps {
+    static constexpr bool kSoftwareDownward = true;
+    static double Add(double a, double b) { return downward::Add(a, b); }
+    static double Sub(double a, double b) { return downward::Sub(a, b); }
+    static double Mul(double a, double b) { return downward::Mul(a, b); }
+    static double Div(double a, double b) { return downward::Div(a, b); }
+    static float ToFloat(double v) { return downward::ToFloat(v); }
+};
+
+// The enclosing FloatRoundingScope's mode, looked up at each step where it is kept in software.
+struct ScopeSteps {
+#if VESKEL_SOFT_ROUNDING
+    static double Add(double a, double b) { return detail::softRoundingDownward ? downward::Add(a, b) : a + b; }
+    static double Sub(double a, double b) { return detail::softRoundingDownward ? downward::Sub(a, b) : a - b; }
+    static double Mul(double a, double b) { return detail::softRoundingDownward ? downward::Mul(a, b) : a * b; }
+    static double Div(double a, double b) { return detail::softRoundingDownward ? downward::Div(a, b) : a / b; }
+    static float ToFloat(double v) {
+        return detail::softRoundingDownward ? downward::ToFloat(v) : static_cast<float>(v);
+    }
+#else
+    static double Add(double a, double b) { return a + b; }
+    static double Sub(double a, double b) { return a - b; }
+    static double Mul(double a, double b) { return a * b; }
+    static double Div(double a, double b) { return a / b; }
+    static float ToFloat(double v) { return static_cast<float>(v); }
+#endif
+};
+
+// A double whose arithmetic rounds in the process mode inside a FloatRoundingScope: on the
 // desktop through the processor (the very same instructions as plain doubles), in the browser
 // in software. Outside a scope it rounds to nearest, as plain doubles do.
-class ModeDouble {
+template <typename Steps>
+class BasicModeDouble {
 public:
-    constexpr ModeDouble(double v = 0.0) : v_(v) {}
+    using StepsType = Steps;
+    constexpr BasicModeDouble(double v = 0.0) : v_(v) {}
     constexpr double Value() const { return v_; }
 
     // The value as float32, rounded in the mode.
-    float ToFloat() const {
-#if VESKEL_SOFT_ROUNDING
-        if (detail::softRoundingDownward) return downward::ToFloat(v_);
-#endif
-        return static_cast<float>(v_);
-    }
+    float ToFloat() const { return Steps::ToFloat(v_); }
 
-    friend ModeDouble operator+(ModeDouble a, ModeDouble b) {
-#if VESKEL_SOFT_ROUNDING
-        if (detail::softRoundingDownward) return downward::Add(a.v_, b.v_);
-#endif
-        return a.v_ + b.v_;
-    }
-    friend ModeDouble operator-(ModeDouble a, ModeDouble b) {
-#if VESKEL_SOFT_ROUNDING
-        if (detail::softRoundingDownward) return downward::Sub(a.v_, b.v_);
-#endif
-        return a.v_ - b.v_;
-    }
-    friend ModeDouble operator*(ModeDouble a, ModeDouble b) {
-#if VESKEL_SOFT_ROUNDING
-        if (detail::softRoundingDownward) return downward::Mul(a.v_, b.v_);
-#endif
-        return a.v_ * b.v_;
-    }
-    friend ModeDouble operator/(ModeDouble a, ModeDouble b) {
-#if VESKEL_SOFT_ROUNDING
-        if (detail::softRoundingDownward) return downward::Div(a.v_, b.v_);
-#endif
-        return a.v_ / b.v_;
-    }
-    friend constexpr ModeDouble operator-(ModeDouble a) { return -a.v_; }  // exact in every mode
-    friend constexpr auto operator<=>(const ModeDouble&, const ModeDouble&) = default;
+    friend BasicModeDouble operator+(BasicModeDouble a, BasicModeDouble b) { return Steps::Add(a.v_, b.v_); }
+    friend BasicModeDouble operator-(BasicModeDouble a, BasicModeDouble b) { return Steps::Sub(a.v_, b.v_); }
+    friend BasicModeDouble operator*(BasicModeDouble a, BasicModeDouble b) { return Steps::Mul(a.v_, b.v_); }
+    friend BasicModeDouble operator/(BasicModeDouble a, BasicModeDouble b) { return Steps::Div(a.v_, b.v_); }
+    friend constexpr BasicModeDouble operator-(BasicModeDouble a) { return -a.v_; }  // exact in every mode
+    friend constexpr auto operator<=>(const BasicModeDouble&, const BasicModeDouble&) = default;
 
 private:
     double v_;
 };
 
-inline int Round(ModeDouble value) { return Round(value.Value()); }
+// For a few steps inside a scope.
+using ModeDouble = BasicModeDouble<ScopeSteps>;
+
+// For loops inside a scope: runs body.template operator()<D>() with the ModeDouble type D of the
+// scope's mode, decided once instead of at every step.
+template <typename Body>
+decltype(auto) WithModeDouble(Body&& body) {
+#if VESKEL_SOFT_ROUNDING
+    if (detail::softRoundingDownward) return body.template operator()<BasicModeDouble<SoftwareDownwardSteps>>();
+#endif
+    return body.template operator()<BasicModeDouble<ProcessorSteps>>();
+}
+
+template <typename Steps>
+int Round(BasicModeDouble<Steps> value) {
+    return Round(value.Value());
+}
 
 }  // namespace veskel

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/graphics/Canvas.h"
-#include "platform/graphics/Rounding.h"
+#include "platform/graphics/DirectedFloat.h"
 #include "platform/text/CodePage.h"
 #include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
@@ -136,7 +136,7 @@ void TAALabel::Paint(Canvas& canvas) {
             }
             const int c = sum / 9;
             if (c == 255) continue;  // no ink: the background stays as it is
-            for (int k = 0; k < 3; ++k) row[3 * x + k] = std::uint8_t(Round(row[3 * x + k] * double(c) / 255.0));
+            for (int k = 0; k < 3; ++k) row[3 * x + k] = std::uint8_t(Round(row[3 * x + k] * ModeDouble(c) / 255.0));
         }
     }
     canvas.Draw(part.left, part.top, background_);

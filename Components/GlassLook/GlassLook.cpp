@@ -8,7 +8,7 @@
 #include "Components/GlassTint/GlassTint.h"
 #include "platform/Resources.h"
 #include "platform/codecs/Codecs.h"
-#include "platform/graphics/Rounding.h"
+#include "platform/graphics/DirectedFloat.h"
 #include "platform/text/CanvasText.h"
 
 namespace veskel {
@@ -104,7 +104,7 @@ void DrawGlassCaption(Canvas& canvas, std::string_view text, const Font& font, P
             const Color under = canvas.Pixel(x + cx0 + cx, y + cy0 + cy);
             const int channels[3] = {GetB(under), GetG(under), GetR(under)};
             for (int k = 0; k < 3; ++k)
-                row[3 * cx + k] = std::uint8_t(Round(channels[k] * double(a) / 255.0 + ink * double(255 - a) / 255.0));
+                row[3 * cx + k] = std::uint8_t(Round(channels[k] * ModeDouble(a) / 255.0 + ink * ModeDouble(255 - a) / 255.0));
         }
     }
     canvas.Draw(x + cx0, y + cy0, out);

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/graphics/Rounding.h"
+#include "platform/graphics/DirectedFloat.h"
 
-#if defined(__SSE2__)
+// The two-lane form needs the processor's own rounding mode; where that mode cannot be switched
+// the scalar ModeDouble steps run instead.
+#if defined(__SSE2__) && !VESKEL_SOFT_ROUNDING
+#define VESKEL_HLS_TABLE_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -18,20 +21,28 @@
 namespace veskel {
 namespace {
 
-inline float F32(double v) { return static_cast<float>(v); }
+// D is the ModeDouble type of the caller's FloatRoundingScope (WithModeDouble picks it).
+template <typename D>
+inline float F32(D v) {
+    return v.ToFloat();
+}
 
-// Rounds in the processor's current mode, which the caller's FloatRoundingScope has set to the
-// process mode; for the small values here this is exactly Round().
-inline int RoundNow(double v) {
-#if defined(__SSE2__)
-    return _mm_cvtsd_si32(_mm_set_sd(v));
+// Rounds in the mode the caller's FloatRoundingScope has set, the process mode; for the small
+// values here the processor's conversion is exactly Round().
+template <typename D>
+inline int RoundNow(D v) {
+#if defined(VESKEL_HLS_TABLE_SSE2)
+    return _mm_cvtsd_si32(_mm_set_sd(v.Value()));
 #else
-    return int(std::nearbyint(v));
+    // Where the mode is kept in software the processor rounds to nearest, and downward is the floor.
+    if constexpr (D::StepsType::kSoftwareDownward) return int(std::floor(v.Value()));
+    return int(std::nearbyint(v.Value()));
 #endif
 }
 
+template <typename D>
 inline std::uint8_t ChannelFrom(float v) {
-    return std::uint8_t(std::clamp(RoundNow((double(v) * 255.0 + 120.0) / 240.0), 0, 255));
+    return std::uint8_t(std::clamp(RoundNow((D(v) * 255.0 + 120.0) / 240.0), 0, 255));
 }
 
 // What HueToRgb returns for one channel's hue argument, decided by the argument alone.
@@ -41,17 +52,18 @@ struct ChannelPlan {
     double t;  // the slope factor of the rising or falling branch
 };
 
+template <typename D>
 ChannelPlan PlanChannel(float hue) {
     // One correction in each direction, as HueToRgb does.
-    if (!(hue >= 0.0f)) hue = F32(double(hue) + 240.0);
-    if (hue > 240.0f) hue = F32(double(hue) - 240.0);
+    if (!(hue >= 0.0f)) hue = F32(D(hue) + 240.0);
+    if (hue > 240.0f) hue = F32(D(hue) - 240.0);
     if (hue < 40.0f) return {Branch::Rising, double(hue)};
     if (hue < 120.0f) return {Branch::Q, 0.0};
-    if (hue < 160.0f) return {Branch::Falling, 160.0 - double(hue)};
+    if (hue < 160.0f) return {Branch::Falling, (160.0 - D(hue)).Value()};
     return {Branch::P, 0.0};
 }
 
-#if defined(__SSE2__)
+#if defined(VESKEL_HLS_TABLE_SSE2)
 // Two lanes at a time. Every SSE2 operation used rounds in the processor's current mode exactly
 // as its scalar counterpart does: the double arithmetic, the narrowing to float32 (cvtpd2ps) and
 // the conversion to an integer (cvtpd2dq).
@@ -107,21 +119,56 @@ void DrawRowPairs(std::uint8_t* px, double dl, bool upper, const ChannelPlan& re
     }
 }
 #else
+template <typename D>
 inline std::uint8_t Evaluate(const ChannelPlan& plan, float p, float q) {
     switch (plan.branch) {
     case Branch::Q:
-        return ChannelFrom(q);
+        return ChannelFrom<D>(q);
     case Branch::P:
-        return ChannelFrom(p);
+        return ChannelFrom<D>(p);
     default: {
-        const double dp = p;
-        const double dq = q;
-        return ChannelFrom(F32(dp + ((dq - dp) * plan.t + 20.0) / 40.0));
+        const D dp = p;
+        const D dq = q;
+        return ChannelFrom<D>(F32(dp + ((dq - dp) * plan.t + 20.0) / 40.0));
     }
     }
 }
 
 #endif
+
+template <typename D>
+void DrawTable(Bitmap& image, int hue) {
+    const double dh = hue;
+    // First slot (red) at hue + 80, second (green) at the hue, third (blue) at hue - 80.
+    const ChannelPlan red = PlanChannel<D>(F32(D(dh) + 80.0));
+    const ChannelPlan green = PlanChannel<D>(F32(D(dh)));
+    const ChannelPlan blue = PlanChannel<D>(F32(D(dh) - 80.0));
+
+    for (int i = 0; i < kHlsTableImageSize; ++i) {
+        const int l = 254 - i;
+        const double dl = l;
+        std::uint8_t* px = image.Row(i);
+        // Saturation 0: a grey of the row's lightness.
+        const std::uint8_t grey = std::uint8_t(std::clamp(RoundNow(D(dl) * 255.0 / 240.0), 0, 255));
+        px[0] = px[1] = px[2] = grey;
+        const bool upper = dl > 120.0;
+#if defined(VESKEL_HLS_TABLE_SSE2)
+        // Saturations 1..254 in pairs, two lanes of the very same double and float32 steps.
+        DrawRowPairs(px + 3, dl, upper, red, green, blue);
+#else
+        px += 3;
+        for (int s = 1; s < kHlsTableImageSize; ++s, px += 3) {
+            const double ds = s;
+            const float q = upper ? F32((D(dl) + ds) - (D(dl) * ds + 120.0) / 240.0)
+                                  : F32((D(dl) * (D(ds) + 240.0) + 120.0) / 240.0);
+            const float p = F32(2.0 * D(dl) - D(q));
+            px[2] = Evaluate<D>(red, p, q);
+            px[1] = Evaluate<D>(green, p, q);
+            px[0] = Evaluate<D>(blue, p, q);
+        }
+#endif
+    }
+}
 
 }  // namespace
 
@@ -129,35 +176,7 @@ void DrawHlsTableImage(Bitmap& image, int hue) {
     if (image.Width() != kHlsTableImageSize || image.Height() != kHlsTableImageSize)
         image.Reset(kHlsTableImageSize, kHlsTableImageSize);
     FloatRoundingScope mode;
-    const double dh = hue;
-    // First slot (red) at hue + 80, second (green) at the hue, third (blue) at hue - 80.
-    const ChannelPlan red = PlanChannel(F32(dh + 80.0));
-    const ChannelPlan green = PlanChannel(F32(dh));
-    const ChannelPlan blue = PlanChannel(F32(dh - 80.0));
-
-    for (int i = 0; i < kHlsTableImageSize; ++i) {
-        const int l = 254 - i;
-        const double dl = l;
-        std::uint8_t* px = image.Row(i);
-        // Saturation 0: a grey of the row's lightness.
-        const std::uint8_t grey = std::uint8_t(std::clamp(RoundNow(dl * 255.0 / 240.0), 0, 255));
-        px[0] = px[1] = px[2] = grey;
-        const bool upper = dl > 120.0;
-#if defined(__SSE2__)
-        // Saturations 1..254 in pairs, two lanes of the very same double and float32 steps.
-        DrawRowPairs(px + 3, dl, upper, red, green, blue);
-#else
-        px += 3;
-        for (int s = 1; s < kHlsTableImageSize; ++s, px += 3) {
-            const double ds = s;
-            const float q = upper ? F32((dl + ds) - (dl * ds + 120.0) / 240.0) : F32((dl * (ds + 240.0) + 120.0) / 240.0);
-            const float p = F32(2.0 * dl - double(q));
-            px[2] = Evaluate(red, p, q);
-            px[1] = Evaluate(green, p, q);
-            px[0] = Evaluate(blue, p, q);
-        }
-#endif
-    }
+    WithModeDouble([&]<typename D>() { DrawTable<D>(image, hue); });
 }
 
 }  // namespace veskel

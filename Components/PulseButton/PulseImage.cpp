@@ -4,7 +4,7 @@
 
 #include "Components/GlassTint/GlassTint.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/graphics/Rounding.h"
+#include "platform/graphics/DirectedFloat.h"
 #include "platform/ui/Control.h"
 #include "platform/text/CanvasText.h"
 
@@ -25,9 +25,9 @@ void PulseRecolour(Picture& image, int phase) {
         std::uint8_t* p = image.color.Row(y);
         for (int x = 0; x < image.Width(); ++x, p += 3) {
             const int b = p[0], g = p[1], r = p[2];
-            const int avg = Round((r + g + b) / 3.0);
+            const int avg = Round(ModeDouble(r + g + b) / 3.0);
             Hls hls = RgbToHls(r, g, b);
-            hls.l = Round(hls.l * (200.0 - phase) / 200.0 + avg * double(phase) / 200.0);
+            hls.l = Round(hls.l * (ModeDouble(200.0) - phase) / 200.0 + avg * ModeDouble(phase) / 200.0);
             const Channels c = HlsToRgb(hls.h, hls.l, hls.s);
             p[0] = std::uint8_t(c.c3);
             p[1] = std::uint8_t(c.c2);

@@ -1,6 +1,6 @@
 #include "Components/QorBackground/QorBackground.h"
 
-#include "platform/graphics/Rounding.h"
+#include "platform/graphics/DirectedFloat.h"
 #include "platform/ui/StoredLayout.h"
 
 namespace veskel {
@@ -53,7 +53,7 @@ void TQorBackground::Paint(Canvas& canvas) {
     if (band == 0) return;  // no rows per band: nothing to paint
     FloatRoundingScope mode;
     // The band count is kept as the 16-bit number it is stored in.
-    unsigned n = std::uint16_t(Round(Height() / double(band)));
+    unsigned n = std::uint16_t(Round(Height() / ModeDouble(band)));
     if (n == 0) n = 1;
     const int c1[3] = {GetR(color1_), GetG(color1_), GetB(color1_)};
     const int c2[3] = {GetR(color2_), GetG(color2_), GetB(color2_)};
@@ -61,7 +61,7 @@ void TQorBackground::Paint(Canvas& canvas) {
         const long long top = (long long)b * band;
         if (top >= Height()) break;  // every later band lies below the control as well
         int rgb[3];
-        for (int k = 0; k < 3; ++k) rgb[k] = Round(c1[k] * double(n - b) / n + c2[k] * double(b) / n);
+        for (int k = 0; k < 3; ++k) rgb[k] = Round(c1[k] * ModeDouble(n - b) / n + c2[k] * ModeDouble(b) / n);
         canvas.brush.color = RGB(rgb[0], rgb[1], rgb[2]);
         canvas.brush.style = BrushStyle::Solid;
         canvas.FillRect({0, int(top), Width(), int(top) + spaceWidth_});

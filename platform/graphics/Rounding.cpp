@@ -5,8 +5,11 @@
 #include <climits>
 #include <cmath>
 
-// GCC does not know the pragma and relies on -frounding-math instead; clang honours it.
-#ifdef __clang__
+#include "platform/graphics/DirectedFloat.h"
+
+// GCC does not know the pragma and relies on -frounding-math instead; clang honours it. Where
+// the mode is kept in software there is no processor mode to access.
+#if defined(__clang__) && !VESKEL_SOFT_ROUNDING
 #pragma STDC FENV_ACCESS ON
 #endif
 
@@ -15,7 +18,9 @@ namespace {
 
 std::atomic<RoundingMode> g_mode{RoundingMode::NearestEven};
 
+#if !VESKEL_SOFT_ROUNDING
 int FenvMode(RoundingMode mode) { return mode == RoundingMode::Downward ? FE_DOWNWARD : FE_TONEAREST; }
+#endif
 
 int Saturate(double r) {
     if (std::isnan(r)) return 0;
@@ -43,16 +48,29 @@ int Round(double value) { return RoundIn(CurrentRoundingMode(), value); }
 
 float AsFloat32(double value) {
     FloatRoundingScope scope;
+#if VESKEL_SOFT_ROUNDING
+    return ModeDouble(value).ToFloat();
+#else
     volatile double v = value;  // keep the conversion at run time, under the scope's mode
     volatile float f = static_cast<float>(v);
     return f;
+#endif
 }
 
+#if VESKEL_SOFT_ROUNDING
+// The processor keeps rounding to nearest; ModeDouble's steps read the recorded mode.
+FloatRoundingScope::FloatRoundingScope() : saved_(detail::softRoundingDownward) {
+    detail::softRoundingDownward = CurrentRoundingMode() == RoundingMode::Downward;
+}
+
+FloatRoundingScope::~FloatRoundingScope() { detail::softRoundingDownward = saved_ != 0; }
+#else
 FloatRoundingScope::FloatRoundingScope() : saved_(std::fegetround()) {
     std::fesetround(FenvMode(CurrentRoundingMode()));
 }
 
 FloatRoundingScope::~FloatRoundingScope() { std::fesetround(saved_); }
+#endif
 
 RoundingModeScope::RoundingModeScope(RoundingMode mode) : saved_(CurrentRoundingMode()) {
     g_mode.store(mode, std::memory_order_relaxed);

@@ -3,8 +3,9 @@
 // paint of a glass list box switches it to rounding downward, and nothing switches it back.
 // Every conversion of a real value to an integer that the program calls "round" goes through
 // Round(); floating-point work whose intermediate results must follow the mode (the float32
-// steps of the HLS conversions) runs inside a FloatRoundingScope. The whole project is compiled
-// with -frounding-math so the compiler does not fold such work under an assumed mode.
+// steps of the HLS conversions) runs inside a FloatRoundingScope, on ModeDouble values
+// (platform/graphics/DirectedFloat.h). The whole project is compiled with -frounding-math so the
+// compiler does not fold such work under an assumed mode.
 #include <cstdint>
 
 namespace veskel {
@@ -28,7 +29,8 @@ int RoundIn(RoundingMode mode, double value);
 float AsFloat32(double value);
 
 // Sets the processor's floating-point rounding mode to the process mode for the lifetime of the
-// scope and restores the previous processor mode afterwards.
+// scope and restores the previous processor mode afterwards. Where the processor has no mode
+// to set (WebAssembly), it records the mode for ModeDouble's software steps instead.
 class FloatRoundingScope {
 public:
     FloatRoundingScope();

@@ -2,7 +2,9 @@
 // its controls use, and prints what the font engine made of each: the face chosen, the metrics
 // and each glyph's placement and pixels. Built natively (fontconfig and the desktop's FreeType)
 // and with em++ (the packed fonts and the browser build's FreeType); the outputs must match.
-//   font-smoke REQUESTS TEXTS...     (tools/web/font-requests.list; po/*.po for the characters)
+// The banner's own font, registered from memory, is drawn too.
+//   font-smoke REQUESTS BANNER_FONT TEXTS...
+//   (tools/web/font-requests.list, resources/fonts/..., po/*.po for the characters)
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "platform/text/FontCache.h"
+#include "platform/text/FontEngine.h"
 
 namespace {
 
@@ -39,17 +42,23 @@ std::uint64_t Hash(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return 2;
+    if (argc < 4) return 2;
     std::set<char32_t> characters;
-    for (int i = 2; i < argc; ++i) AddCharacters(argv[i], characters);
+    for (int i = 3; i < argc; ++i) AddCharacters(argv[i], characters);
     if (characters.size() < 100) return 1;
     // Every em the controls ask for: 6, 8, 9 and 11 points, pixel heights 10, 11, 13 and 16, and
     // three times each (the captions drawn large and scaled down).
     const int ems[] = {8, 10, 11, 12, 13, 15, 16, 24, 30, 32, 33, 36, 39, 44, 48};
     std::ifstream in(argv[1]);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    lines.push_back(std::string("regular\t") + veskel::kBannerFontFamily);
     std::size_t glyphs = 0;
     try {
-        for (std::string line; std::getline(in, line);) {
+        std::ifstream banner(argv[2], std::ios::binary);
+        const std::vector<std::uint8_t> bannerFont{std::istreambuf_iterator<char>(banner), std::istreambuf_iterator<char>()};
+        veskel::RegisterPrivateFont(bannerFont);
+        for (const std::string& line : lines) {
             const std::size_t tab = line.find('\t');
             if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
             veskel::Font font;

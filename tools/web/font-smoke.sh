@@ -20,13 +20,15 @@ c++ -std=c++20 -O2 -I"$ROOT" -o "$OUT/font-smoke" "${engine[@]}" "$ROOT/platform
 em++ -std=c++20 -O2 -fexceptions -I"$ROOT" -I"$PREFIX/include/freetype2" -sALLOW_MEMORY_GROWTH=1 \
   -o "$OUT/font-smoke.js" "${engine[@]}" "$ROOT/platform/text/PackedFonts.cpp" -L"$PREFIX/lib" -lfreetype -lz \
   --preload-file "$OUT/data/fonts@/veskel/fonts" --preload-file "$ROOT/tools/web/font-requests.list@/requests" \
-  --preload-file "$ROOT/po@/po"
+  --preload-file "$ROOT/po@/po" --preload-file "$ROOT/resources/fonts@/banner"
 
-"$OUT/font-smoke" "$ROOT/tools/web/font-requests.list" "$ROOT"/po/*.po >"$OUT/native.txt"
+banner=$(basename "$ROOT/resources/fonts/"*.ttf)
+"$OUT/font-smoke" "$ROOT/tools/web/font-requests.list" "$ROOT/resources/fonts/$banner" "$ROOT"/po/*.po \
+  >"$OUT/native.txt"
 texts=()
 for po in "$ROOT"/po/*.po; do texts+=("/po/$(basename "$po")"); done
 # The loader reads font-smoke.data from the current folder.
-(cd "$OUT" && node --no-experimental-fetch font-smoke.js /requests "${texts[@]}") >"$OUT/wasm.txt"
+(cd "$OUT" && node --no-experimental-fetch font-smoke.js /requests "/banner/$banner" "${texts[@]}") >"$OUT/wasm.txt"
 echo "wasm program: $(stat -c %s "$OUT/font-smoke.wasm") bytes, $(gzip -9c "$OUT/font-smoke.wasm" | wc -c) gzipped"
 if diff -u "$OUT/native.txt" "$OUT/wasm.txt" | head -n 40; [ "${PIPESTATUS[0]}" -eq 0 ]; then
   echo "identical: $(grep -c '^  U+' "$OUT/native.txt") glyphs drawn the same natively and in wasm"

@@ -15,7 +15,8 @@ public:
     // The translation of `text`, or nullptr when the catalog holds none. The pointer stays valid
     // while the catalog lives.
     const char* Find(const char* text) const;
-    std::size_t Size() const { return texts_.size(); }
+    // Every text and its translation.
+    const std::unordered_map<std::string, std::string>& Texts() const { return texts_; }
 
 private:
     std::unordered_map<std::string, std::string> texts_;

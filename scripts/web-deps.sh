@@ -212,9 +212,28 @@ build_gif() {
 build_freetype() {
   # Only what a TrueType caption font needs: no bzip2 fonts, PNG glyphs or shaping. zlib is ours:
   # without it FreeType compiles its own copy in, whose symbols clash with libz.a at link time.
-  cmake_build freetype "$1" -DFT_REQUIRE_ZLIB=ON -DZLIB_INCLUDE_DIR="$PREFIX/include" \
+  local src=$1 obj=$OBJ/freetype
+  rm -rf "$obj"
+  emcmake cmake -S "$src" -B "$obj" -DCMAKE_BUILD_TYPE=Release \
+    "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch" \
+    -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF \
+    -DFT_REQUIRE_ZLIB=ON -DZLIB_INCLUDE_DIR="$PREFIX/include" \
     -DZLIB_LIBRARY="$PREFIX/lib/libz.a" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON -DCMAKE_INSTALL_LIBDIR="$PREFIX/lib"
+  # The modules the library starts with: the packed fonts (tools/web/pack-data.sh) are all
+  # TrueType files, some with bitmap strikes only, and the font engine draws every glyph in
+  # black and white without the auto-hinter. So: the TrueType driver, the SFNT tables (with the
+  # embedded bitmaps) and the monochrome rasteriser. The other drivers and renderers are then
+  # referenced by nothing and stay out of the link. The build folder's config headers come
+  # before the source's, so this list replaces the stock one without touching the source.
+  mkdir -p "$obj/include/freetype/config"
+  cat >"$obj/include/freetype/config/ftmodule.h" <<'MODULES'
+FT_USE_MODULE( FT_Driver_ClassRec, tt_driver_class )
+FT_USE_MODULE( FT_Module_Class, sfnt_module_class )
+FT_USE_MODULE( FT_Renderer_Class, ft_raster1_renderer_class )
+MODULES
+  emmake make -C "$obj" -j"$JOBS"
+  emmake make -C "$obj" install
 }
 
 main() {

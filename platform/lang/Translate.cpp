@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+
+#include "platform/lang/MoCatalog.h"
 
 namespace veskel {
 namespace {
@@ -21,6 +24,17 @@ struct Before {
     std::string messages, characters;     // LC_MESSAGES, LC_CTYPE
 };
 std::optional<Before> g_before;
+
+#ifndef __GLIBC__
+// The browser build's C library (musl in Emscripten) ignores LANGUAGE and reads past the end of
+// the catalog it maps; its catalogs are read here instead, with the same results.
+const MoCatalog* g_catalog = nullptr;
+
+const MoCatalog& LoadedCatalog(const std::string& file) {
+    static std::map<std::string, MoCatalog> loaded;  // never dropped: texts Tr returned stay valid
+    return loaded.try_emplace(file, file).first->second;
+}
+#endif
 
 const char* Environment(const char* name) { return std::getenv(name); }
 
@@ -83,6 +97,10 @@ void UseLanguage(Language language, const std::string& catalogDir) {
     setenv("LANGUAGE", LanguageCode(language), 1);
     if (!catalogDir.empty()) bindtextdomain(kDomain, catalogDir.c_str());  // else the system's folder
     bind_textdomain_codeset(kDomain, "UTF-8");
+#ifndef __GLIBC__
+    g_catalog = &LoadedCatalog((catalogDir.empty() ? std::string("/usr/share/locale") : catalogDir) + "/" +
+                               LanguageCode(language) + "/LC_MESSAGES/" + kDomain + ".mo");
+#endif
     // Setting a locale category tells gettext to forget what it looked up in another language.
     std::setlocale(LC_MESSAGES, std::setlocale(LC_MESSAGES, nullptr));
     g_language = language;
@@ -108,6 +126,9 @@ DesktopLanguageScope::~DesktopLanguageScope() {
 std::optional<Language> ChosenLanguage() { return g_language; }
 
 std::string FindCatalogDir() {
+#ifdef __EMSCRIPTEN__
+    return "/veskel/locale";  // where the page preloads the site's data
+#endif
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     const std::string installed = error ? "" : (program.parent_path().parent_path() / "share/locale").string();
@@ -123,7 +144,12 @@ std::string FindCatalogDir() {
 
 const char* Tr(const char* text) {
     if (!g_language || !text || !*text) return text;  // "" is the catalog's header, never a text
+#ifdef __GLIBC__
     return dgettext(kDomain, text);
+#else
+    const char* translated = g_catalog ? g_catalog->Find(text) : nullptr;
+    return translated ? translated : text;
+#endif
 }
 
 std::string Tr(const std::string& text) { return Tr(text.c_str()); }

@@ -29,6 +29,7 @@ struct Glyph {
 struct ResolvedFace {
     std::string family;      // the family of the face actually used
     std::string file;        // its file, or "<memory>" for a registered font
+    int faceIndex = 0;       // the face's index in a file that holds several
     bool privateFont = false;
     bool syntheticBold = false;
     bool syntheticItalic = false;

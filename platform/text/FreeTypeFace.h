@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/graphics/Font.h"
@@ -27,5 +28,10 @@ std::unique_ptr<FontInstance> MakeFreeTypeInstance(FT_Face face, std::shared_ptr
 // SystemFonts.cpp (fontconfig); a program that draws only registered fonts may define its own
 // and so leave fontconfig out of its link.
 std::unique_ptr<FontInstance> OpenSystemFont(const Font& font, int em);
+
+// Opens the font that a family no registered font provides resolves to among the files that
+// tools/web/pack-data.sh packed into `folder` (listed in its fonts.list). Defined in
+// PackedFonts.cpp, whose OpenSystemFont in the browser build is this on /veskel/fonts.
+std::unique_ptr<FontInstance> OpenPackedFont(const std::string& folder, const Font& font, int em);
 
 }  // namespace veskel::text

@@ -107,6 +107,7 @@ std::unique_ptr<FontInstance> OpenSystemFont(const Font& font, int em) {
     ResolvedFace r;
     r.file = file ? reinterpret_cast<const char*>(file) : "";
     r.family = matchedFamily ? reinterpret_cast<const char*>(matchedFamily) : "";
+    r.faceIndex = index;
     FcPatternDestroy(match);
 
     FT_Face face = nullptr;

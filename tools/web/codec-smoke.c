@@ -281,20 +281,22 @@ static void check_freetype(const char *path) {
         report("freetype", 0, NULL, 0);
         return;
     }
-    /* Latin and Cyrillic at a caption's size, hinted, grey and LCD: every bitmap is hashed. */
+    /* Latin and Cyrillic at a caption's size, hinted, in black and white as the font engine
+       draws them (the browser build's FreeType has only the monochrome rasteriser): every
+       bitmap is hashed. */
     static const FT_ULong text[] = {'V', 'e', 's', 'k', 'l', 'g', 0x0429, 0x0436, 0x044F};
-    static const FT_Render_Mode modes[] = {FT_RENDER_MODE_NORMAL, FT_RENDER_MODE_LCD};
+    static const FT_Render_Mode modes[] = {FT_RENDER_MODE_MONO};
     FT_Set_Pixel_Sizes(face, 0, 11);
     for (size_t m = 0; m < sizeof modes / sizeof *modes; ++m)
         for (size_t i = 0; ok && i < sizeof text / sizeof *text; ++i) {
-            ok = FT_Load_Char(face, text[i], FT_LOAD_DEFAULT) == 0 &&
+            ok = FT_Load_Char(face, text[i], FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO | FT_LOAD_NO_AUTOHINT) == 0 &&
                  FT_Render_Glyph(face->glyph, modes[m]) == 0;
             FT_Bitmap *bm = &face->glyph->bitmap;
             int metrics[4] = {(int)bm->width, (int)bm->rows, face->glyph->bitmap_left,
                               (int)face->glyph->advance.x};
             buffer_put(&glyphs, metrics, sizeof metrics);
             for (unsigned r = 0; ok && r < bm->rows; ++r)
-                buffer_put(&glyphs, bm->buffer + (long)r * bm->pitch, bm->width);
+                buffer_put(&glyphs, bm->buffer + (long)r * bm->pitch, (size_t)abs(bm->pitch));
         }
     report("freetype", ok && glyphs.size > 0, glyphs.data, glyphs.size);
     free(glyphs.data);

@@ -131,6 +131,7 @@ class Browser:
             wait_for(what, same, seconds)
         except Failure:
             d = differing_pixels(expected, got[0])
+            got[0].save(self.downloads.parent / ("%s-got.png" % what.replace(" ", "-")))
             raise Failure("%s: %s pixels differ" % (what, "size" if d is None else d)) from None
         return got[0]
 
@@ -179,15 +180,18 @@ class Browser:
         """Answers the page's file chooser with a file."""
         self.driver.find_element(By.ID, "veskel-file").send_keys(str(path))
 
-    def download(self, name, seconds=10.0):
-        """Waits for a finished download of that name and returns its bytes (and removes it)."""
-        target = self.downloads / name
-        data = wait_for("the download of " + name,
-                        lambda: target.exists() and target.stat().st_size > 0
-                        and not (self.downloads / (name + ".crdownload")).exists()
-                        and target.read_bytes(), seconds)
+    def download(self, name=None, seconds=10.0):
+        """Waits for a finished download (of that name, or the one there is) and returns its name
+        and bytes; the file is removed."""
+        def done():
+            files = [f for f in self.downloads.iterdir() if not f.name.endswith(".crdownload")]
+            busy = any(f.name.endswith(".crdownload") for f in self.downloads.iterdir())
+            files = [f for f in files if name in (None, f.name) and f.stat().st_size > 0]
+            return not busy and len(files) == 1 and files[0]
+        target = wait_for("a download" + (" of " + name if name else ""), done, seconds)
+        data = target.read_bytes()
         target.unlink()
-        return data
+        return target.name, data
 
 
 class Renderer:
@@ -205,6 +209,3 @@ class Renderer:
         out = self.work / ("%s-expected.%s" % (name, ext))
         self.run(*design, "-o", out)
         return out
-
-
-Keys = Keys

@@ -7,6 +7,7 @@ import functools
 import http.server
 import io
 import os
+import re
 import pathlib
 import subprocess
 import threading
@@ -131,7 +132,7 @@ class Browser:
             wait_for(what, same, seconds)
         except Failure:
             d = differing_pixels(expected, got[0])
-            got[0].save(self.downloads.parent / ("%s-got.png" % what.replace(" ", "-")))
+            got[0].save(self.downloads.parent / ("%s-got.png" % re.sub(r"[^0-9A-Za-z]+", "-", what).strip("-")))
             raise Failure("%s: %s pixels differ" % (what, "size" if d is None else d)) from None
         return got[0]
 

@@ -7,8 +7,8 @@ import functools
 import http.server
 import io
 import os
-import re
 import pathlib
+import re
 import subprocess
 import threading
 import time
@@ -108,6 +108,18 @@ class Browser:
         """The canvas's backing pixels."""
         url = self.js("return document.getElementById('veskel-canvas').toDataURL('image/png')")
         return Image.open(io.BytesIO(base64.b64decode(url.split(",", 1)[1]))).convert("RGB")
+
+    def settled(self):
+        """The canvas once two looks 0.1 s apart show the same."""
+        last = [self.canvas()]
+
+        def same():
+            time.sleep(0.1)
+            now = self.canvas()
+            if ImageChops.difference(last[0], now).getbbox() is None:
+                return now
+            last[0] = now
+        return wait_for("the canvas to settle", same)
 
     def window(self, box=None):
         """The main window (or a box of it, in window pixels) at the canvas's scale."""

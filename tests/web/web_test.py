@@ -130,12 +130,12 @@ def check_walk(ctx):
 
     # The first colour from the palette pop-up: the pointer rests on the box (its pop-up opens
     # after 300 ms), then clicks the colour table; away from both, the pop-up closes.
-    before = b.canvas()
+    b.move(*OFF_CONTROLS)
+    before = b.settled()
     b.move(178, 296)
     b.move(181, 300)
-    box = h.wait_for("the palette pop-up", lambda: ImageChops.difference(before, b.canvas()).getbbox())
-    time.sleep(0.3)
-    box = ImageChops.difference(before, b.canvas()).getbbox()
+    h.wait_for("the palette pop-up", lambda: ImageChops.difference(before, b.canvas()).getbbox())
+    box = ImageChops.difference(before, b.settled()).getbbox()
     k = b.rect["scale"]
     # The table lies 50 right of and 52 above the pop-up's centre.
     cx = (box[0] + box[2]) / 2 / k - b.rect["x"]

@@ -19,6 +19,8 @@
 #ifdef VESKEL_WITH_QT
 #include "platform/backends/qt/QtBackend.h"
 #include "platform/backends/qt/QtLanguage.h"
+#elif defined(VESKEL_WITH_WEB)
+#include "platform/backends/web/WebBackend.h"
 #endif
 
 namespace {
@@ -59,6 +61,30 @@ int main(int argc, char** argv) {
             }
         }
         app.Run();
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "veskel: %s\n", e.what());
+        return 1;
+    }
+#elif defined(VESKEL_WITH_WEB)
+    // In a browser tab the page's loop runs the program: main starts the designer and returns,
+    // and the backend and the Application live on for the page's events.
+    try {
+        const veskel::Language language = start.language.value_or(veskel::web::BrowserLanguage());
+        auto* backend = veskel::web::MakeWebBackend().release();
+        backend->SetDesktopIdentity(veskel::kAppId);
+        veskel::UseLanguage(language, veskel::FindCatalogDir());
+        auto* app = new veskel::Application(*backend);
+        app->Title = "Brannock Veskel generator.";
+        veskel::TForm1* window = veskel::StartDesigner();
+        if (start.kind != veskel::StartArguments::FileKind::None) {
+            try {
+                window->Actions().OpenFile(start.file);
+            } catch (const std::exception& e) {
+                app->ShowException(e);
+            }
+        }
+        app->Run();
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "veskel: %s\n", e.what());

@@ -78,7 +78,9 @@ const ImageFormatInfo& InfoOf(ImageFormat format) { return kFormats[std::size_t(
 std::optional<ImageFormat> ImageFormatOfExtension(std::string_view extension) {
     for (const ImageFormatInfo& info : kFormats)
         for (std::string_view e : info.extensions)
-            if (std::ranges::equal(extension, e, [](char a, char b) { return Lower(a) == b; })) return info.format;
+            if (std::equal(extension.begin(), extension.end(), e.begin(), e.end(),
+                           [](char a, char b) { return Lower(a) == b; }))
+                return info.format;
     return std::nullopt;
 }
 

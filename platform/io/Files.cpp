@@ -164,7 +164,12 @@ std::string RandomChars(std::size_t count) {
     // costs more than the whole name inside a virtual machine.
     std::uint8_t bytes[16];
     count = std::min(count, sizeof bytes);
-    if (::getrandom(bytes, count, GRND_NONBLOCK) != ssize_t(count)) {
+#ifdef __EMSCRIPTEN__
+    const bool random = ::getentropy(bytes, count) == 0;  // the browser's random numbers
+#else
+    const bool random = ::getrandom(bytes, count, GRND_NONBLOCK) == ssize_t(count);
+#endif
+    if (!random) {
         // No entropy yet (early boot): the time and the process make the name unlikely to clash,
         // and a clash only means another try.
         static std::atomic<std::uint64_t> counter{0};

@@ -7,6 +7,7 @@
 
 #include "platform/text/CodePage.h"
 #include "platform/ui/NoCase.h"
+#include "platform/ui/RealText.h"
 
 namespace veskel {
 
@@ -236,10 +237,9 @@ private:
         const char* b = num.data() + (num[0] == '+' ? 1 : 0);
         const char* e = num.data() + num.size();
         if (isFloat) {
-            double d = 0;
-            auto [p, ec] = std::from_chars(b, e, d);
-            if (ec != std::errc() || p != e || !std::isfinite(d)) Fail("bad number '" + std::string(num) + "'");
-            return LayoutValue::Real(d);
+            const std::optional<double> d = ReadReal(std::string_view(b, std::size_t(e - b)));
+            if (!d || !std::isfinite(*d)) Fail("bad number '" + std::string(num) + "'");
+            return LayoutValue::Real(*d);
         }
         std::int64_t v = 0;
         auto [p, ec] = std::from_chars(b, e, v);
@@ -337,9 +337,7 @@ void WriteValue(std::string& out, const LayoutValue& v, int indent) {
             out += std::to_string(v.integer);
             break;
         case LayoutValue::Kind::Float: {
-            char buf[64];
-            auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v.real);
-            std::string s(buf, p);
+            std::string s = WriteReal(v.real);
             if (s.find_first_of(".eE") == std::string::npos) s += ".0";
             out += s;
             break;

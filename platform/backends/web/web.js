@@ -1,0 +1,630 @@
+// The page's side of the browser backend (WebBackend.cpp): the canvas that shows the desktop,
+// the input handed to the program, its clock, and the page elements that serve as message
+// boxes, menus, the file picker, downloads and the clipboard.
+//
+// Every call into the program goes through VW.run. While the program waits in a modal call (a
+// message box, a menu, a file picker: the stack is unwound by Asyncify) nothing may enter it:
+// input, timers and idle passes queue up and run in order once it has finished.
+
+mergeInto(LibraryManager.library, {
+  $VW__deps: ['$Asyncify', '$FS'],
+  $VW: {
+    queue: [],
+    suspended: false,   // the program waits in a modal call
+    holding: false,     // a paste waits for the clipboard's bytes
+    modal: false,       // one of our dialogs or menus is open
+    idlePending: false,
+    wake: 0,
+    width: 0, height: 0, scale: 1,
+    rect: {x: 0, y: 0, width: 0, height: 0},
+    cursors: {},
+    menuItems: [],
+    pendingString: '',
+    pendingPaste: null,
+    lang: 'en',
+
+    // ---- calls into the program
+    run: function(type, fn) {
+      if (VW.suspended || VW.holding) {
+        VW.queue.push([type, fn]);
+        return;
+      }
+      var t0 = performance.now();
+      fn();
+      if (Asyncify.currData) VW.suspended = true;
+      if (type !== 'timer' && type !== 'idle') VW.record(window.veskel.perf.events, {type: type, ms: performance.now() - t0});
+    },
+    drain: function() {
+      while (VW.queue.length && !VW.suspended && !VW.holding) {
+        var next = VW.queue.shift();
+        VW.run(next[0], next[1]);
+      }
+    },
+    // A modal call's answer: the program goes on from where it waited.
+    resume: function(wakeUp, value) {
+      VW.modal = false;
+      VW.focusInput();
+      wakeUp(value);
+      if (!Asyncify.currData) {
+        VW.suspended = false;
+        VW.drain();
+      }
+    },
+    record: function(list, entry) {
+      list.push(entry);
+      if (list.length > 10000) list.splice(0, list.length - 10000);
+    },
+    str: function(s) {
+      var n = lengthBytesUTF8(s) + 1;
+      var p = _veskel_web_alloc(n);
+      stringToUTF8(s, p, n);
+      return p;
+    },
+    bytes: function(a) {
+      var p = _veskel_web_alloc(a.length);
+      HEAPU8.set(a, p);
+      return p;
+    },
+
+    // ---- the page
+    init: function(width, height, downloads) {
+      VW.width = width;
+      VW.height = height;
+      VW.downloads = downloads;
+      FS.mkdirTree(downloads);
+      VW.lang = VW.language() === 1 ? 'ru' : 'en';
+      var canvas = document.getElementById('veskel-canvas');
+      VW.canvas = canvas;
+      // The backing store holds a whole number of device pixels per CSS pixel: every window
+      // pixel is a block of them, repeated, never blended.
+      VW.scale = Math.max(1, Math.floor(window.devicePixelRatio || 1));
+      canvas.width = width * VW.scale;
+      canvas.height = height * VW.scale;
+      canvas.style.width = width + 'px';
+      canvas.style.height = height + 'px';
+      VW.ctx = canvas.getContext('2d', {alpha: false});
+      VW.ctx.imageSmoothingEnabled = false;
+      if (VW.scale > 1) {
+        VW.plain = document.createElement('canvas');
+        VW.plain.width = width;
+        VW.plain.height = height;
+        VW.plainCtx = VW.plain.getContext('2d', {alpha: false});
+      }
+      VW.input = document.getElementById('veskel-input');
+      VW.overlay = document.getElementById('veskel-overlay');
+      VW.listen();
+      var channel = new MessageChannel();
+      channel.port1.onmessage = function() {
+        VW.idlePending = false;
+        VW.run('idle', function() { _veskel_web_idle(); });
+      };
+      VW.idlePort = channel.port2;
+      window.veskel.windowRect = function() {
+        return {x: VW.rect.x, y: VW.rect.y, width: VW.rect.width, height: VW.rect.height, scale: VW.scale};
+      };
+      VW.focusInput();
+    },
+    language: function() {
+      var asked = new URLSearchParams(window.location.search).get('lang');
+      if (asked === 'ru') return 1;
+      if (asked === 'en') return 0;
+      var list = navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || 'en'];
+      for (var i = 0; i < list.length; i++) {
+        var primary = String(list[i]).toLowerCase().split('-')[0];
+        if (primary === 'ru') return 1;
+        if (primary === 'en') return 0;
+      }
+      return 0;
+    },
+    focusInput: function() {
+      if (VW.input && document.activeElement !== VW.input) VW.input.focus({preventScroll: true});
+    },
+    // A page point as a desktop point (CSS pixels of the canvas).
+    point: function(e) {
+      var r = VW.canvas.getBoundingClientRect();
+      return [Math.floor((e.clientX - r.left) * VW.width / r.width), Math.floor((e.clientY - r.top) * VW.height / r.height)];
+    },
+    shift: function(e) {
+      var b = e.buttons || 0;
+      return (e.shiftKey ? 1 : 0) | (e.altKey ? 2 : 0) | (e.ctrlKey ? 4 : 0) |
+             (b & 1 ? 8 : 0) | (b & 2 ? 16 : 0) | (b & 4 ? 32 : 0);
+    },
+    pointer: function(type, e) {
+      var p = VW.point(e), button = e.button, shift = VW.shift(e);
+      var names = ['mousedown', 'mouseup', 'mousemove', 'mouseleave'];
+      VW.run(names[type], function() { _veskel_web_pointer(type, p[0], p[1], button, shift); });
+    },
+    key: function(down, e) {
+      var code = e.code || '', key = e.key || '', shift = VW.shift(e);
+      VW.run(down ? 'keydown' : 'keyup', function() {
+        _veskel_web_key(down, VW.str(code), VW.str(key), shift);
+      });
+    },
+    text: function(s) {
+      if (!s) return;
+      VW.run('text', function() { _veskel_web_text(VW.str(s)); });
+    },
+    listen: function() {
+      var canvas = VW.canvas, input = VW.input;
+      canvas.addEventListener('pointerdown', function(e) {
+        if (e.button > 2) return;
+        e.preventDefault();
+        VW.focusInput();
+        // Held buttons keep the pointer, even outside the canvas.
+        try { canvas.setPointerCapture(e.pointerId); } catch (err) {}
+        VW.pointer(0, e);
+      });
+      canvas.addEventListener('pointerup', function(e) {
+        if (e.button > 2) return;
+        e.preventDefault();
+        VW.pointer(1, e);
+      });
+      canvas.addEventListener('pointermove', function(e) { VW.pointer(2, e); });
+      canvas.addEventListener('pointerleave', function(e) { if (!e.buttons) VW.pointer(3, e); });
+      // The canvas keeps the keyboard in the text field: a press must not take the focus away.
+      canvas.addEventListener('mousedown', function(e) { e.preventDefault(); });
+      canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+      canvas.addEventListener('wheel', function(e) {
+        e.preventDefault();
+        // 120 a notch, positive away from the user; a notch is three lines or about 100 pixels.
+        var d = e.deltaMode === 1 ? -e.deltaY * 40 : e.deltaMode === 2 ? -e.deltaY * 120 : -e.deltaY * 1.2;
+        d = Math.round(d);
+        if (d === 0 && e.deltaY !== 0) d = e.deltaY < 0 ? 1 : -1;
+        if (d === 0) return;
+        var p = VW.point(e), shift = VW.shift(e);
+        VW.run('wheel', function() { _veskel_web_wheel(p[0], p[1], d, shift); });
+      }, {passive: false});
+
+      input.addEventListener('keydown', function(e) {
+        if (e.isComposing || e.keyCode === 229) return;
+        var ctrl = e.ctrlKey || e.metaKey;
+        var paste = (ctrl && !e.shiftKey && !e.altKey && e.code === 'KeyV') ||
+                    (e.shiftKey && !ctrl && e.key === 'Insert');
+        if (paste) {
+          // The clipboard's content comes with the paste event that follows; the key waits for it.
+          VW.pendingPaste = e;
+          setTimeout(function() {
+            if (VW.pendingPaste === e) { VW.pendingPaste = null; VW.key(1, e); }
+          }, 500);
+          return;
+        }
+        var browserKeeps = e.key === 'F5' || e.key === 'F11' || e.key === 'F12';
+        var printable = e.key && e.key.length === 1 && !ctrl && !e.altKey;
+        if (!printable && !browserKeeps && e.key !== 'Dead' && e.key !== 'Process') e.preventDefault();
+        VW.key(1, e);
+      });
+      input.addEventListener('keyup', function(e) {
+        if (e.isComposing || e.keyCode === 229) return;
+        VW.key(0, e);
+      });
+      input.addEventListener('input', function(e) {
+        if (e.isComposing) return;
+        if (e.inputType === 'insertText' || e.inputType === 'insertCompositionText' || e.inputType === 'insertReplacementText')
+          VW.text(e.data || '');
+        input.value = '';
+      });
+      input.addEventListener('compositionend', function(e) {
+        VW.text(e.data || '');
+        input.value = '';
+      });
+      input.addEventListener('paste', function(e) {
+        e.preventDefault();
+        var key = VW.pendingPaste;
+        VW.pendingPaste = null;
+        var data = e.clipboardData, file = null;
+        if (data) {
+          for (var i = 0; i < data.items.length; i++) {
+            var item = data.items[i];
+            if (item.kind === 'file' && /^image\//.test(item.type)) { file = item.getAsFile(); break; }
+          }
+        }
+        var text = data ? data.getData('text/plain') : '';
+        var deliver = function(bytes) {
+          VW.run('paste', function() {
+            _veskel_web_clipboard(VW.str(text), bytes ? VW.bytes(bytes) : 0, bytes ? bytes.length : 0);
+          });
+          if (key) { VW.key(1, key); } else {
+            // A paste from the browser's own menu: the program sees the shortcut.
+            var synthetic = {code: 'KeyV', key: 'v', ctrlKey: true, buttons: 0};
+            VW.key(1, synthetic);
+            VW.key(0, synthetic);
+          }
+        };
+        if (!file) { deliver(null); return; }
+        VW.holdFor(file.arrayBuffer().then(function(b) { return new Uint8Array(b); }), deliver);
+      });
+      input.addEventListener('blur', function() {
+        if (VW.modal) return;
+        VW.run('blur', function() { _veskel_web_blur(); });
+      });
+
+      canvas.addEventListener('dragover', function(e) {
+        if (!e.dataTransfer || Array.prototype.indexOf.call(e.dataTransfer.types, 'Files') < 0) return;
+        e.preventDefault();
+        e.dataTransfer.dropEffect = 'copy';
+      });
+      canvas.addEventListener('drop', function(e) {
+        var files = e.dataTransfer ? Array.prototype.slice.call(e.dataTransfer.files) : [];
+        if (!files.length) return;
+        e.preventDefault();
+        var p = VW.point(e);
+        VW.holdFor(Promise.all(files.map(VW.storeFile)), function(paths) {
+          VW.run('drop', function() { _veskel_web_drop(p[0], p[1], VW.str(paths.join('\n'))); });
+        });
+      });
+    },
+    // Input waits (in order) until the page has read what an event brought.
+    holdFor: function(promise, then) {
+      VW.holding = true;
+      var done = function(value) {
+        VW.holding = false;
+        // Delivered first, ahead of what queued meanwhile.
+        var queued = VW.queue;
+        VW.queue = [];
+        then(value);
+        VW.queue = VW.queue.concat(queued);
+        VW.drain();
+      };
+      promise.then(done, function() { done(null); });
+    },
+    // A picked or dropped file, written into the program's home folder; its path there.
+    fileName: function(name) {
+      name = String(name).replace(/[\/\0]/g, '_');
+      return name === '' || name === '.' || name === '..' ? 'file' : name;
+    },
+    storeFile: function(file) {
+      return file.arrayBuffer().then(function(b) {
+        var path = '/home/web_user/' + VW.fileName(file.name);
+        FS.writeFile(path, new Uint8Array(b));
+        return path;
+      });
+    },
+
+    // ---- showing
+    blit: function(ptr, stride, x, y, w, h, started) {
+      var image = new ImageData(w, h), rows = image.data;
+      for (var row = 0; row < h; row++) {
+        var from = ptr + (y + row) * stride + x * 4;
+        rows.set(HEAPU8.subarray(from, from + w * 4), row * w * 4);
+      }
+      if (VW.scale === 1) {
+        VW.ctx.putImageData(image, x, y);
+      } else {
+        var s = VW.scale;
+        VW.plainCtx.putImageData(image, x, y);
+        VW.ctx.drawImage(VW.plain, x, y, w, h, x * s, y * s, w * s, h * s);
+      }
+      VW.record(window.veskel.perf.presents, {ms: performance.now() - started});
+    },
+    cssCursor: function(id) {
+      switch (id) {
+        case -1: return 'none';
+        case -3: return 'crosshair';
+        case -4: return 'text';
+        case -6: return 'nesw-resize';
+        case -7: return 'ns-resize';
+        case -8: return 'nwse-resize';
+        case -9: return 'ew-resize';
+        case -11: return 'wait';
+        case -18: return 'not-allowed';
+        case -21: return 'pointer';
+        case -22: return 'move';
+        default: return 'default';
+      }
+    },
+    imageUrl: function(ptr, w, h) {
+      var c = document.createElement('canvas');
+      c.width = w;
+      c.height = h;
+      var image = new ImageData(w, h);
+      image.data.set(HEAPU8.subarray(ptr, ptr + w * h * 4));
+      c.getContext('2d').putImageData(image, 0, 0);
+      return c.toDataURL('image/png');
+    },
+
+    // ---- modal pieces: each shows page elements over the canvas and answers through done()
+    box: function(id, role, caption) {
+      var box = document.createElement('div');
+      box.id = id;
+      box.className = 'veskel-dialog';
+      box.setAttribute('role', role);
+      box.setAttribute('aria-modal', 'true');
+      if (caption) {
+        var title = document.createElement('div');
+        title.className = 'veskel-caption';
+        title.textContent = caption;
+        box.appendChild(title);
+      }
+      return box;
+    },
+    open: function(box) {
+      VW.modal = true;
+      VW.overlay.appendChild(box);
+      VW.overlay.hidden = false;
+    },
+    close: function(box) {
+      if (box.parentNode) box.parentNode.removeChild(box);
+      VW.overlay.hidden = !VW.overlay.firstChild;
+    },
+    buttons: function(box, list, done) {
+      var row = document.createElement('div');
+      row.className = 'veskel-buttons';
+      var first = null;
+      list.forEach(function(b) {
+        var button = document.createElement('button');
+        button.type = 'button';
+        button.textContent = b[1];
+        button.addEventListener('click', function() { done(b[0]); });
+        row.appendChild(button);
+        first = first || button;
+      });
+      box.appendChild(row);
+      return first;
+    },
+    messageBox: function(text, caption, icon, list, done) {
+      var box = VW.box('veskel-message', 'dialog', caption);
+      var p = document.createElement('p');
+      p.className = 'veskel-text veskel-icon-' + icon;
+      p.textContent = text;
+      box.appendChild(p);
+      var finish = function(answer) { VW.close(box); done(answer); };
+      var first = VW.buttons(box, list, finish);
+      box.addEventListener('keydown', function(e) {
+        e.stopPropagation();
+        // Escape gives the gentlest answer the box offers (its last button).
+        if (e.key === 'Escape') { e.preventDefault(); finish(list[list.length - 1][0]); }
+      });
+      VW.open(box);
+      first.focus();
+    },
+    chooseType: function(title, types, selected, done) {
+      var ru = VW.lang === 'ru';
+      var box = VW.box('veskel-save', 'dialog', title || (ru ? 'Сохранить как' : 'Save as'));
+      var label = document.createElement('label');
+      label.textContent = ru ? 'Тип файла: ' : 'File type: ';
+      var select = document.createElement('select');
+      select.id = 'veskel-save-type';
+      types.forEach(function(t, i) {
+        var o = document.createElement('option');
+        o.value = String(i + 1);
+        o.textContent = t;
+        select.appendChild(o);
+      });
+      select.value = String(selected >= 1 && selected <= types.length ? selected : 1);
+      label.appendChild(select);
+      box.appendChild(label);
+      var finish = function(ok) { VW.close(box); done(ok ? Number(select.value) : 0); };
+      VW.buttons(box, [[1, ru ? 'Сохранить' : 'Save'], [0, ru ? 'Отмена' : 'Cancel']], function(a) { finish(a === 1); });
+      box.addEventListener('keydown', function(e) {
+        e.stopPropagation();
+        if (e.key === 'Escape') { e.preventDefault(); finish(false); }
+        if (e.key === 'Enter' && e.target === select) { e.preventDefault(); finish(true); }
+      });
+      VW.open(box);
+      select.focus();
+    },
+    menu: function(items, x, y, done) {
+      var menu = VW.box('veskel-menu', 'menu', '');
+      var entries = [];
+      var finish = function(command) {
+        document.removeEventListener('pointerdown', outside, true);
+        VW.close(menu);
+        done(command);
+      };
+      // A press elsewhere only closes the menu.
+      var outside = function(e) {
+        if (menu.contains(e.target)) return;
+        e.preventDefault();
+        e.stopPropagation();
+        finish(0);
+      };
+      items.forEach(function(item) {
+        if (item.separator) {
+          var line = document.createElement('hr');
+          menu.appendChild(line);
+          return;
+        }
+        var entry = document.createElement('div');
+        entry.setAttribute('role', 'menuitem');
+        entry.className = 'veskel-menuitem';
+        entry.tabIndex = -1;
+        if (item.image) {
+          var img = document.createElement('img');
+          img.src = item.image;
+          img.alt = item.text;
+          entry.appendChild(img);
+        } else {
+          entry.textContent = item.text;
+        }
+        if (!item.enabled) {
+          entry.setAttribute('aria-disabled', 'true');
+        } else {
+          entry.addEventListener('click', function() { finish(item.command); });
+          entry.addEventListener('pointerenter', function() { entry.focus(); });
+          entries.push(entry);
+        }
+        menu.appendChild(entry);
+      });
+      menu.addEventListener('keydown', function(e) {
+        e.stopPropagation();
+        var i = entries.indexOf(document.activeElement);
+        if (e.key === 'Escape') finish(0);
+        else if (e.key === 'ArrowDown' && entries.length) entries[(i + 1) % entries.length].focus();
+        else if (e.key === 'ArrowUp' && entries.length) entries[(i - 1 + entries.length) % entries.length].focus();
+        else if ((e.key === 'Enter' || e.key === ' ') && i >= 0) finish(items.filter(function(t) { return t.enabled && !t.separator; })[i].command);
+        else return;
+        e.preventDefault();
+      });
+      VW.open(menu);
+      // Kept whole on the desktop: to the left of or above the point where it would leave it.
+      var w = menu.offsetWidth, h = menu.offsetHeight;
+      if (x + w > VW.width) x = Math.max(0, x - w);
+      if (y + h > VW.height) y = Math.max(0, y - h);
+      menu.style.left = x + 'px';
+      menu.style.top = y + 'px';
+      document.addEventListener('pointerdown', outside, true);
+      if (entries.length) entries[0].focus(); else menu.focus();
+    },
+    pickFile: function(accept, folder, done) {
+      var input = document.getElementById('veskel-file');
+      var finished = false;
+      var finish = function(path) {
+        if (finished) return;
+        finished = true;
+        input.removeEventListener('change', changed);
+        input.removeEventListener('cancel', cancelled);
+        done(path);
+      };
+      var changed = function() {
+        var file = input.files && input.files[0];
+        if (!file) { finish(''); return; }
+        VW.storeFile(file).then(finish, function() { finish(''); });
+      };
+      var cancelled = function() { finish(''); };
+      input.accept = accept;
+      input.value = '';
+      input.addEventListener('change', changed);
+      input.addEventListener('cancel', cancelled);
+      VW.modal = true;
+      input.click();
+    },
+    download: function(folder) {
+      var names;
+      try { names = FS.readdir(folder); } catch (err) { return; }
+      names.forEach(function(name) {
+        if (name.charAt(0) === '.') return;  // a save in progress, or nothing of ours
+        var path = folder + '/' + name;
+        if (!FS.isFile(FS.stat(path).mode)) return;
+        var blob = new Blob([FS.readFile(path)], {type: 'application/octet-stream'});
+        FS.unlink(path);
+        var a = document.createElement('a');
+        a.href = URL.createObjectURL(blob);
+        a.download = name;
+        a.hidden = true;
+        document.body.appendChild(a);
+        a.click();
+        document.body.removeChild(a);
+        setTimeout(function() { URL.revokeObjectURL(a.href); }, 60000);
+      });
+    },
+  },
+
+  veskel_web_init__deps: ['$VW'],
+  veskel_web_init: function(width, height, downloads) { VW.init(width, height, UTF8ToString(downloads)); },
+
+  veskel_web_now: function() { return performance.now(); },
+
+  veskel_web_wake_after__deps: ['$VW'],
+  veskel_web_wake_after: function(ms) {
+    clearTimeout(VW.wake);
+    VW.wake = setTimeout(function() { VW.run('timer', function() { _veskel_web_timer(); }); }, ms);
+  },
+
+  veskel_web_request_idle__deps: ['$VW'],
+  veskel_web_request_idle: function() {
+    if (VW.idlePending) return;
+    VW.idlePending = true;
+    VW.idlePort.postMessage(0);
+  },
+
+  veskel_web_blit__deps: ['$VW'],
+  veskel_web_blit: function(ptr, stride, x, y, w, h, started) { VW.blit(ptr, stride, x, y, w, h, started); },
+
+  veskel_web_window_rect__deps: ['$VW'],
+  veskel_web_window_rect: function(x, y, w, h) { VW.rect = {x: x, y: y, width: w, height: h}; },
+
+  veskel_web_first_frame: function() {
+    window.veskel.timing.firstFrame = performance.now();
+    if (window.veskel.resolveReady) window.veskel.resolveReady();
+  },
+
+  veskel_web_set_cursor__deps: ['$VW'],
+  veskel_web_set_cursor: function(id, ptr, w, h, hx, hy) {
+    var css;
+    if (ptr) {
+      // A custom cursor: its picture with the hot spot, and an arrow where the browser refuses it.
+      css = 'url(' + VW.imageUrl(ptr, w, h) + ') ' + hx + ' ' + hy + ', default';
+      VW.cursors[id] = css;
+    } else {
+      css = VW.cssCursor(id);
+    }
+    if (VW.canvas.style.cursor !== css) VW.canvas.style.cursor = css;
+  },
+
+  veskel_web_language__deps: ['$VW'],
+  veskel_web_language: function() { return VW.language(); },
+
+  veskel_web_message_box__deps: ['$VW'],
+  veskel_web_message_box: function(text, caption, icon, buttons) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      var parts = UTF8ToString(buttons).split('\n'), list = [];
+      for (var i = 0; i + 1 < parts.length; i += 2) list.push([Number(parts[i]), parts[i + 1]]);
+      VW.suspended = true;
+      VW.messageBox(UTF8ToString(text), UTF8ToString(caption), icon, list, function(answer) { VW.resume(wakeUp, answer); });
+    });
+  },
+
+  veskel_web_menu_item__deps: ['$VW'],
+  veskel_web_menu_item: function(command, text, enabled, separator, ptr, w, h) {
+    VW.menuItems.push({command: command, text: UTF8ToString(text), enabled: !!enabled, separator: !!separator,
+                       image: ptr ? VW.imageUrl(ptr, w, h) : ''});
+  },
+
+  veskel_web_menu_run__deps: ['$VW'],
+  veskel_web_menu_run: function(x, y) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      var items = VW.menuItems;
+      VW.menuItems = [];
+      VW.suspended = true;
+      VW.menu(items, x, y, function(command) { VW.resume(wakeUp, command); });
+    });
+  },
+
+  veskel_web_pick_file__deps: ['$VW'],
+  veskel_web_pick_file: function(accept, folder) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      VW.suspended = true;
+      VW.pickFile(UTF8ToString(accept), UTF8ToString(folder), function(path) {
+        VW.pendingString = path;
+        VW.resume(wakeUp, path ? lengthBytesUTF8(path) : 0);
+      });
+    });
+  },
+
+  veskel_web_choose_type__deps: ['$VW'],
+  veskel_web_choose_type: function(title, types, selected) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      var list = UTF8ToString(types).split('\n').filter(function(t) { return t !== ''; });
+      VW.suspended = true;
+      VW.chooseType(UTF8ToString(title), list, selected, function(index) { VW.resume(wakeUp, index); });
+    });
+  },
+
+  veskel_web_take_string__deps: ['$VW'],
+  veskel_web_take_string: function(buffer, size) {
+    stringToUTF8(VW.pendingString, buffer, size);
+    VW.pendingString = '';
+  },
+
+  veskel_web_flush_downloads__deps: ['$VW'],
+  veskel_web_flush_downloads: function(folder) { VW.download(UTF8ToString(folder)); },
+
+  veskel_web_set_clipboard_text: function(text) {
+    var s = UTF8ToString(text);
+    if (navigator.clipboard && navigator.clipboard.writeText) navigator.clipboard.writeText(s).catch(function() {});
+  },
+
+  veskel_web_set_clipboard_png: function(ptr, size) {
+    if (!navigator.clipboard || !navigator.clipboard.write || typeof ClipboardItem === 'undefined') return;
+    var blob = new Blob([HEAPU8.slice(ptr, ptr + size)], {type: 'image/png'});
+    navigator.clipboard.write([new ClipboardItem({'image/png': blob})]).catch(function() {});
+  },
+
+  veskel_web_open_url: function(url) {
+    var u = UTF8ToString(url);
+    // Only web addresses leave the page, each in a tab of its own.
+    if (!/^https?:\/\//i.test(u)) return 0;
+    window.open(u, '_blank', 'noopener');
+    return 1;
+  },
+});

@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""The web build's goals measured in headless Chromium on this machine: the first frame after
+navigation, a setting change and a full repaint (times the program reports in window.veskel.perf),
+and the size of the site folder. Prints a table of medians of N runs; nothing asserts.
+  bench/web/measure.py [SITE_DIR] [--runs N]"""
+import argparse
+import gzip
+import pathlib
+import statistics
+import sys
+import tempfile
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tests" / "web"))
+import harness as h  # noqa: E402
+
+# The "+" beside the X field (one step of the text's position), and the tab of page 1 (the
+# paged container repaints its whole area).
+X_PLUS = (376, 165)
+PAGE_TABS = [(28 + 103, 62), (28 + 38, 62)]
+
+
+def perf_since(b, start):
+    """Time the program spent on the input events and presents after the given counts."""
+    p = b.js("return window.veskel.perf")
+    return (sum(e["ms"] for e in p["events"][start[0]:]), sum(e["ms"] for e in p["presents"][start[1]:]))
+
+
+def perf_counts(b):
+    return b.js("return [window.veskel.perf.events.length, window.veskel.perf.presents.length]")
+
+
+def after_clicks(b, points, runs):
+    """Per run: the program's time from the click's events to the presents they caused."""
+    times = []
+    for i in range(runs):
+        start = perf_counts(b)
+        b.click(*points[i % len(points)])
+        h.wait_for("a present", lambda: perf_counts(b)[1] > start[1], 5)
+        b.move(5, 470)
+        times.append(sum(perf_since(b, start)))
+    return times
+
+
+def site_size(site):
+    files = [f for f in sorted(pathlib.Path(site).rglob("*")) if f.is_file()]
+    raw = sum(f.stat().st_size for f in files)
+    packed = sum(len(gzip.compress(f.read_bytes(), 9, mtime=0)) for f in files)
+    return raw / 1e6, packed / 1e6
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("site", nargs="?", default=str(h.ROOT / "build" / "web" / "site"))
+    parser.add_argument("--runs", type=int, default=7)
+    args = parser.parse_args()
+    server, url = h.serve(args.site)
+    work = tempfile.TemporaryDirectory()
+    first_cold, first_warm = [], []
+    # A fresh browser each time: nothing cached, as a first visit.
+    for _ in range(args.runs):
+        b = h.Browser(1, work.name)
+        try:
+            first_cold.append(b.open(url))
+            first_warm.append(b.open(url))
+        finally:
+            b.close()
+    b = h.Browser(1, work.name)
+    try:
+        b.open(url + "?lang=ru")
+        setting = after_clicks(b, [X_PLUS], args.runs)
+        repaint = after_clicks(b, PAGE_TABS, args.runs)
+    finally:
+        b.close()
+        server.shutdown()
+    raw, packed = site_size(args.site)
+    rows = [("first frame after navigation, first visit", statistics.median(first_cold), "ms", 1500),
+            ("first frame after navigation, cached", statistics.median(first_warm), "ms", 1500),
+            ("setting change (X +1): events + present", statistics.median(setting), "ms", 5),
+            ("page switch (container repainted): events + present", statistics.median(repaint), "ms", 4),
+            ("site size", raw, "MB", 6),
+            ("site size, gzip -9 per file", packed, "MB", 2.5)]
+    print("%-55s %10s %8s" % ("goal (median of %d runs)" % args.runs, "measured", "goal"))
+    for name, value, unit, goal in rows:
+        print("%-55s %7.2f %-2s %5g %-2s %s" % (name, value, unit, goal, unit, "ok" if value <= goal else "OVER"))
+
+
+if __name__ == "__main__":
+    main()

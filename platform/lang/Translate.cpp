@@ -26,8 +26,8 @@ struct Before {
 std::optional<Before> g_before;
 
 #ifndef __GLIBC__
-// The browser build's C library (musl in Emscripten) ignores LANGUAGE and reads past the end of
-// the catalog it maps; its catalogs are read here instead, with the same results.
+// The browser build's C library (musl in Emscripten) ignores LANGUAGE, and its lookup faults
+// (memory access out of bounds) on the catalogs it maps; they are read here instead.
 const MoCatalog* g_catalog = nullptr;
 
 const MoCatalog& LoadedCatalog(const std::string& file) {
@@ -128,7 +128,7 @@ std::optional<Language> ChosenLanguage() { return g_language; }
 std::string FindCatalogDir() {
 #ifdef __EMSCRIPTEN__
     return "/veskel/locale";  // where the page preloads the site's data
-#endif
+#else
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     const std::string installed = error ? "" : (program.parent_path().parent_path() / "share/locale").string();
@@ -140,6 +140,7 @@ std::string FindCatalogDir() {
     if (holdsOurs(VESKEL_BUILD_CATALOG_DIR)) return VESKEL_BUILD_CATALOG_DIR;
 #endif
     return "";
+#endif
 }
 
 const char* Tr(const char* text) {

@@ -41,6 +41,7 @@ void veskel_web_flush_downloads(const char* folder);
 void veskel_web_set_clipboard_text(const char* utf8);
 void veskel_web_set_clipboard_png(const std::uint8_t* bytes, int size);
 int veskel_web_open_url(const char* url);
+void veskel_web_closed();
 }
 
 namespace veskel::web {
@@ -207,7 +208,8 @@ public:
     void RequestIdle() override { veskel_web_request_idle(); }
     // The browser runs the loop: the program returns to it after every event.
     void RunLoop() override {}
-    void QuitLoop() override {}
+    // The main window was closed: the page says how to start again.
+    void QuitLoop() override { veskel_web_closed(); }
 
     // ---- desktop
 

@@ -620,6 +620,15 @@ mergeInto(LibraryManager.library, {
     navigator.clipboard.write([new ClipboardItem({'image/png': blob})]).catch(function() {});
   },
 
+  veskel_web_closed__deps: ['$VW'],
+  veskel_web_closed: function() {
+    var note = document.createElement('div');
+    note.id = 'veskel-status';
+    note.textContent = VW.lang === 'ru' ? 'Дизайнер закрыт. Обновите страницу, чтобы открыть его снова.'
+                                        : 'The designer is closed. Reload the page to open it again.';
+    VW.canvas.parentNode.appendChild(note);
+  },
+
   veskel_web_open_url: function(url) {
     var u = UTF8ToString(url);
     // Only web addresses leave the page, each in a tab of its own.

@@ -355,6 +355,8 @@ public:
         if (!target || !target->OnDropFiles) target = app_->MainForm();
         if (target) app_->DispatchDropFiles(*target, {p.x - target->Left(), p.y - target->Top()}, paths);
     }
+    // The canvas was made anew (another pixel scale): everything is shown again.
+    void Expose() { ComposeAndShow({0, 0, kDesktop.width, kDesktop.height}); }
     // The page lost the keyboard (another page element or window has it): a pop-up goes.
     void Blur() {
         Form* active = app_ ? app_->ActiveForm() : nullptr;
@@ -597,6 +599,10 @@ EMSCRIPTEN_KEEPALIVE void veskel_web_clipboard(char* text, std::uint8_t* picture
 
 EMSCRIPTEN_KEEPALIVE void veskel_web_blur() {
     FromPage([](WebBackend& b) { b.Blur(); });
+}
+
+EMSCRIPTEN_KEEPALIVE void veskel_web_expose() {
+    FromPage([](WebBackend& b) { b.Expose(); });
 }
 
 EMSCRIPTEN_KEEPALIVE void veskel_web_timer() {

@@ -15,7 +15,7 @@ mergeInto(LibraryManager.library, {
     modal: false,       // one of our dialogs or menus is open
     idlePending: false,
     wake: 0,
-    width: 0, height: 0, scale: 1,
+    width: 0, height: 0, scale: 0,
     rect: {x: 0, y: 0, width: 0, height: 0},
     cursors: {},
     menuItems: [],
@@ -32,7 +32,7 @@ mergeInto(LibraryManager.library, {
       var t0 = performance.now();
       fn();
       if (Asyncify.currData) VW.suspended = true;
-      if (type !== 'timer' && type !== 'idle') VW.record(window.veskel.perf.events, {type: type, ms: performance.now() - t0});
+      if (type !== 'timer' && type !== 'idle' && type !== 'expose') VW.record(window.veskel.perf.events, {type: type, ms: performance.now() - t0});
     },
     drain: function() {
       while (VW.queue.length && !VW.suspended && !VW.holding) {
@@ -75,24 +75,18 @@ mergeInto(LibraryManager.library, {
       VW.lang = VW.language() === 1 ? 'ru' : 'en';
       var canvas = document.getElementById('veskel-canvas');
       VW.canvas = canvas;
-      // The backing store holds a whole number of device pixels per CSS pixel: every window
-      // pixel is a block of them, repeated, never blended.
-      VW.scale = Math.max(1, Math.floor(window.devicePixelRatio || 1));
-      canvas.width = width * VW.scale;
-      canvas.height = height * VW.scale;
       canvas.style.width = width + 'px';
       canvas.style.height = height + 'px';
       VW.ctx = canvas.getContext('2d', {alpha: false});
-      VW.ctx.imageSmoothingEnabled = false;
-      if (VW.scale > 1) {
-        VW.plain = document.createElement('canvas');
-        VW.plain.width = width;
-        VW.plain.height = height;
-        VW.plainCtx = VW.plain.getContext('2d', {alpha: false});
-      }
+      VW.plain = document.createElement('canvas');
+      VW.plain.width = width;
+      VW.plain.height = height;
+      VW.plainCtx = VW.plain.getContext('2d', {alpha: false});
+      VW.fitScale();
       VW.input = document.getElementById('veskel-input');
       VW.overlay = document.getElementById('veskel-overlay');
       VW.listen();
+      window.addEventListener('resize', VW.fitScale);
       var channel = new MessageChannel();
       channel.port1.onmessage = function() {
         VW.idlePending = false;
@@ -103,6 +97,25 @@ mergeInto(LibraryManager.library, {
         return {x: VW.rect.x, y: VW.rect.y, width: VW.rect.width, height: VW.rect.height, scale: VW.scale};
       };
       VW.focusInput();
+    },
+    // The backing store holds a whole number of device pixels per CSS pixel: every window pixel
+    // is a block of them, repeated, never blended. A zoom or another screen changes the number;
+    // the desktop is then shown again at the new one.
+    fitScale: function() {
+      var ratio = window.devicePixelRatio || 1;
+      var scale = Math.max(1, Math.floor(ratio));
+      if (scale !== VW.scale) {
+        VW.scale = scale;
+        VW.canvas.width = VW.width * scale;
+        VW.canvas.height = VW.height * scale;
+        VW.ctx.imageSmoothingEnabled = false;
+        if (VW.rescaled) VW.run('expose', function() { _veskel_web_expose(); });
+        VW.rescaled = true;
+      }
+      if (VW.watchedRatio !== ratio) {
+        VW.watchedRatio = ratio;
+        window.matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', VW.fitScale, {once: true});
+      }
     },
     language: function() {
       var asked = new URLSearchParams(window.location.search).get('lang');
@@ -630,9 +643,10 @@ mergeInto(LibraryManager.library, {
   },
 
   veskel_web_open_url: function(url) {
-    var u = UTF8ToString(url);
-    // Only web addresses leave the page, each in a tab of its own.
-    if (!/^https?:\/\//i.test(u)) return 0;
+    var u = UTF8ToString(url).trim();
+    // Only web addresses leave the page, each in a tab of its own; a bare host name is one.
+    if (!/^[a-z][a-z0-9+.-]*:/i.test(u)) u = 'http://' + u;
+    if (!/^https?:\/\/[^\/\s]/i.test(u)) return 0;
     window.open(u, '_blank', 'noopener');
     return 1;
   },

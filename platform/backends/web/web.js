@@ -202,7 +202,10 @@ mergeInto(LibraryManager.library, {
           return;
         }
         var browserKeeps = e.key === 'F5' || e.key === 'F11' || e.key === 'F12';
-        var printable = e.key && e.key.length === 1 && !ctrl && !e.altKey;
+        // A character typed (also with AltGr, which some systems report as Ctrl+Alt) comes as
+        // text from the field; everything else is the program's alone.
+        var altGraph = e.getModifierState && e.getModifierState('AltGraph');
+        var printable = e.key && e.key.length === 1 && (altGraph || (!ctrl && !e.altKey));
         if (!printable && !browserKeeps && e.key !== 'Dead' && e.key !== 'Process') e.preventDefault();
         VW.key(1, e);
       });
@@ -211,9 +214,9 @@ mergeInto(LibraryManager.library, {
         VW.key(0, e);
       });
       input.addEventListener('input', function(e) {
-        if (e.isComposing) return;
-        if (e.inputType === 'insertText' || e.inputType === 'insertCompositionText' || e.inputType === 'insertReplacementText')
-          VW.text(e.data || '');
+        // What an input method composes arrives once, with compositionend.
+        if (e.isComposing || e.inputType === 'insertCompositionText') return;
+        if (e.inputType === 'insertText' || e.inputType === 'insertReplacementText') VW.text(e.data || '');
         input.value = '';
       });
       input.addEventListener('compositionend', function(e) {

@@ -421,6 +421,7 @@ mergeInto(LibraryManager.library, {
     },
     menu: function(items, x, y, done) {
       var menu = VW.box('veskel-menu', 'menu', '');
+      menu.tabIndex = -1;
       var entries = [];
       var finish = function(command) {
         document.removeEventListener('pointerdown', outside, true);
@@ -502,7 +503,23 @@ mergeInto(LibraryManager.library, {
       input.addEventListener('change', changed);
       input.addEventListener('cancel', cancelled);
       VW.modal = true;
-      input.click();
+      if (!navigator.userActivation || navigator.userActivation.isActive) {
+        input.click();
+        return;
+      }
+      // The browser opens a picker only in answer to the user's own click or key: without one
+      // (a step that waited in the queue), the page asks for that click first.
+      var ru = VW.lang === 'ru';
+      var box = VW.box('veskel-pick', 'dialog', ru ? 'Открыть файл' : 'Open a file');
+      var answer = function(choose) {
+        VW.close(box);
+        VW.modal = true;
+        if (choose) input.click(); else finish('');
+      };
+      var first = VW.buttons(box, [[1, ru ? 'Выбрать файл...' : 'Choose a file...'], [0, ru ? 'Отмена' : 'Cancel']],
+                             function(a) { answer(a === 1); });
+      VW.open(box);
+      first.focus();
     },
     download: function(folder) {
       var names;

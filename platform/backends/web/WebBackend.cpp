@@ -42,6 +42,7 @@ void veskel_web_set_clipboard_text(const char* utf8);
 void veskel_web_set_clipboard_png(const std::uint8_t* bytes, int size);
 int veskel_web_open_url(const char* url);
 void veskel_web_closed();
+void veskel_web_set_title(const char* utf8);
 }
 
 namespace veskel::web {
@@ -166,8 +167,12 @@ public:
     void MoveWindow(Form& form) override {
         if (Window* w = Find(form); w && w->shown) Reshow(*w);
     }
+    // A caption (the tab's title) or a style; the pixels follow with the next present.
     void UpdateWindowStyle(Form& form) override {
-        if (Window* w = Find(form); w && w->shown) Reshow(*w);
+        Window* w = Find(form);
+        if (!w || !w->shown) return;
+        if (w->shownAt != form.ScreenRect()) Reshow(*w);
+        else NoteMainWindow(form);
     }
     void Present(Form& form, const Rect& area) override {
         Window* w = Find(form);
@@ -497,10 +502,15 @@ private:
         return out;
     }
     // The page's hooks follow the main window: where it is, and its first frame.
+    // The tab's title is the main window's caption (the file's name and whether it changed).
     void NoteMainWindow(const Form& form) {
         if (!app_ || &form != app_->MainForm()) return;
         const Rect r = form.ScreenRect();
         veskel_web_window_rect(r.left, r.top, r.Width(), r.Height());
+        if (title_ != form.Caption()) {
+            title_ = form.Caption();
+            veskel_web_set_title(title_.c_str());
+        }
         if (!firstFrame_ && Find(form)->shown) {
             firstFrame_ = true;
             veskel_web_first_frame();
@@ -519,6 +529,7 @@ private:
     Form* hover_ = nullptr;
     std::optional<MoveDrag> move_;
     bool firstFrame_ = false;
+    std::string title_;
     std::string clipboardText_;
     std::vector<std::uint8_t> clipboardPicture_;
 };

@@ -653,6 +653,8 @@ mergeInto(LibraryManager.library, {
     navigator.clipboard.write([new ClipboardItem({'image/png': blob})]).catch(function() {});
   },
 
+  veskel_web_set_title: function(text) { document.title = UTF8ToString(text); },
+
   veskel_web_closed__deps: ['$VW'],
   veskel_web_closed: function() {
     var note = document.createElement('div');

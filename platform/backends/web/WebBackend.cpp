@@ -191,7 +191,7 @@ public:
     }
     // The page has no task bar: a window stays as it is; the form keeps the state it asked for.
     void SetWindowState(Form&, WindowState) override {}
-    // The window follows the pointer until the button is let go (PointerMoved).
+    // The window follows the pointer until the button is let go (Pointer, DragWindow).
     void StartSystemMove(Form& form) override {
         if (!Find(form) || held_ == 0) return;
         move_ = MoveDrag{&form, pointer_, {form.Left(), form.Top()}};

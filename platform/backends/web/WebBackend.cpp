@@ -20,7 +20,7 @@
 
 // The page's side (web.js). Calls marked "waits" suspend the program until the page answers.
 extern "C" {
-void veskel_web_init(int width, int height, const char* downloadFolder);
+void veskel_web_init(int width, int height, const char* homeFolder, const char* downloadFolder);
 double veskel_web_now();
 void veskel_web_wake_after(double ms);
 void veskel_web_request_idle();
@@ -34,10 +34,10 @@ int veskel_web_message_box(const char* text, const char* caption, int icon, cons
 void veskel_web_menu_item(int command, const char* text, int enabled, int separator, const std::uint8_t* rgba,
                           int width, int height);
 int veskel_web_menu_run(int x, int y);                                                       // waits
-int veskel_web_pick_file(const char* accept, const char* folder);                            // waits
+int veskel_web_pick_file(const char* accept);                                                // waits
 int veskel_web_choose_type(const char* title, const char* types, int selected);              // waits
 void veskel_web_take_string(char* buffer, int size);
-void veskel_web_flush_downloads(const char* folder);
+void veskel_web_flush_downloads();
 void veskel_web_set_clipboard_text(const char* utf8);
 void veskel_web_set_clipboard_png(const std::uint8_t* bytes, int size);
 int veskel_web_open_url(const char* url);
@@ -56,8 +56,9 @@ constexpr Color kDesktopColour = RGB(242, 242, 242);
 // Where the pointer is while it is off the canvas: far from every window, so that a pop-up
 // watching the pointer sees it leave.
 constexpr Point kPointerElsewhere{-1000000, -1000000};
-// Picked and dropped files land here; files written to the downloads folder are offered to the
-// browser as downloads and removed.
+// Picked and dropped files land in the home folder; whatever the program writes there (a project
+// saved again under the name it was opened with) is offered to the browser as a download. Files
+// written to the downloads folder are offered and removed.
 constexpr const char* kHomeFolder = "/home/web_user";
 constexpr const char* kDownloadFolder = "/home/web_user/downloads";
 
@@ -124,7 +125,7 @@ std::vector<std::uint8_t> Rgba(const Bitmap& color, const std::vector<std::uint8
 class WebBackend final : public Backend {
 public:
     WebBackend() : frame_(std::size_t(kDesktop.width) * std::size_t(kDesktop.height) * 4) {
-        veskel_web_init(kDesktop.width, kDesktop.height, kDownloadFolder);
+        veskel_web_init(kDesktop.width, kDesktop.height, kHomeFolder, kDownloadFolder);
         ComposeAndShow({0, 0, kDesktop.width, kDesktop.height});
     }
 
@@ -252,7 +253,7 @@ public:
         FileDialogResult result;
         result.filterIndex = request.filterIndex;
         if (!request.save) {
-            const std::string path = TakePageString(veskel_web_pick_file(AcceptList(request.filter).c_str(), kHomeFolder));
+            const std::string path = TakePageString(veskel_web_pick_file(AcceptList(request.filter).c_str()));
             if (path.empty()) return std::nullopt;
             result.fileName = path;
             return result;
@@ -383,7 +384,7 @@ public:
     // After every call from the page: the idle pass, then the downloads it left.
     void Settle() {
         if (app_) app_->ProcessMessages();
-        veskel_web_flush_downloads(kDownloadFolder);
+        veskel_web_flush_downloads();
     }
 
 private:

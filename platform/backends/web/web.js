@@ -21,6 +21,7 @@ mergeInto(LibraryManager.library, {
     menuItems: [],
     pendingString: '',
     pendingPaste: null,
+    known: {},          // path -> the time the file had when it was last offered or stored
     lang: 'en',
 
     // ---- calls into the program
@@ -67,9 +68,10 @@ mergeInto(LibraryManager.library, {
     },
 
     // ---- the page
-    init: function(width, height, downloads) {
+    init: function(width, height, home, downloads) {
       VW.width = width;
       VW.height = height;
+      VW.home = home;
       VW.downloads = downloads;
       FS.mkdirTree(downloads);
       VW.lang = VW.language() === 1 ? 'ru' : 'en';
@@ -290,8 +292,9 @@ mergeInto(LibraryManager.library, {
     },
     storeFile: function(file) {
       return file.arrayBuffer().then(function(b) {
-        var path = '/home/web_user/' + VW.fileName(file.name);
+        var path = VW.home + '/' + VW.fileName(file.name);
         FS.writeFile(path, new Uint8Array(b));
+        VW.known[path] = FS.stat(path).mtime.getTime();
         return path;
       });
     },
@@ -482,7 +485,7 @@ mergeInto(LibraryManager.library, {
       document.addEventListener('pointerdown', outside, true);
       if (entries.length) entries[0].focus(); else menu.focus();
     },
-    pickFile: function(accept, folder, done) {
+    pickFile: function(accept, done) {
       var input = document.getElementById('veskel-file');
       var finished = false;
       var finish = function(path) {
@@ -521,15 +524,19 @@ mergeInto(LibraryManager.library, {
       VW.open(box);
       first.focus();
     },
-    download: function(folder) {
+    // Offers the files a folder holds as downloads: every one (and removes it), or only those
+    // written since the page last saw them.
+    download: function(folder, remove) {
       var names;
       try { names = FS.readdir(folder); } catch (err) { return; }
       names.forEach(function(name) {
         if (name.charAt(0) === '.') return;  // a save in progress, or nothing of ours
-        var path = folder + '/' + name;
-        if (!FS.isFile(FS.stat(path).mode)) return;
+        var path = folder + '/' + name, stat = FS.stat(path);
+        if (!FS.isFile(stat.mode)) return;
+        var time = stat.mtime.getTime();
+        if (!remove && VW.known[path] !== undefined && VW.known[path] >= time) return;
         var blob = new Blob([FS.readFile(path)], {type: 'application/octet-stream'});
-        FS.unlink(path);
+        if (remove) FS.unlink(path); else VW.known[path] = time;
         var a = document.createElement('a');
         a.href = URL.createObjectURL(blob);
         a.download = name;
@@ -543,7 +550,9 @@ mergeInto(LibraryManager.library, {
   },
 
   veskel_web_init__deps: ['$VW'],
-  veskel_web_init: function(width, height, downloads) { VW.init(width, height, UTF8ToString(downloads)); },
+  veskel_web_init: function(width, height, home, downloads) {
+    VW.init(width, height, UTF8ToString(home), UTF8ToString(downloads));
+  },
 
   veskel_web_now: function() { return performance.now(); },
 
@@ -614,10 +623,10 @@ mergeInto(LibraryManager.library, {
   },
 
   veskel_web_pick_file__deps: ['$VW'],
-  veskel_web_pick_file: function(accept, folder) {
+  veskel_web_pick_file: function(accept) {
     return Asyncify.handleSleep(function(wakeUp) {
       VW.suspended = true;
-      VW.pickFile(UTF8ToString(accept), UTF8ToString(folder), function(path) {
+      VW.pickFile(UTF8ToString(accept), function(path) {
         VW.pendingString = path;
         VW.resume(wakeUp, path ? lengthBytesUTF8(path) : 0);
       });
@@ -640,7 +649,10 @@ mergeInto(LibraryManager.library, {
   },
 
   veskel_web_flush_downloads__deps: ['$VW'],
-  veskel_web_flush_downloads: function(folder) { VW.download(UTF8ToString(folder)); },
+  veskel_web_flush_downloads: function() {
+    VW.download(VW.downloads, true);
+    VW.download(VW.home, false);
+  },
 
   veskel_web_set_clipboard_text: function(text) {
     var s = UTF8ToString(text);

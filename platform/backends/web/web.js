@@ -41,6 +41,15 @@ mergeInto(LibraryManager.library, {
         VW.run(next[0], next[1]);
       }
     },
+    // The program waits for the page: what it saved before is complete and goes to the browser.
+    wait: function() {
+      VW.suspended = true;
+      VW.flush();
+    },
+    flush: function() {
+      VW.download(VW.downloads, true);
+      VW.download(VW.home, false);
+    },
     // A modal call's answer: the program goes on from where it waited.
     resume: function(wakeUp, value) {
       VW.modal = false;
@@ -601,7 +610,7 @@ mergeInto(LibraryManager.library, {
     return Asyncify.handleSleep(function(wakeUp) {
       var parts = UTF8ToString(buttons).split('\n'), list = [];
       for (var i = 0; i + 1 < parts.length; i += 2) list.push([Number(parts[i]), parts[i + 1]]);
-      VW.suspended = true;
+      VW.wait();
       VW.messageBox(UTF8ToString(text), UTF8ToString(caption), icon, list, function(answer) { VW.resume(wakeUp, answer); });
     });
   },
@@ -617,7 +626,7 @@ mergeInto(LibraryManager.library, {
     return Asyncify.handleSleep(function(wakeUp) {
       var items = VW.menuItems;
       VW.menuItems = [];
-      VW.suspended = true;
+      VW.wait();
       VW.menu(items, x, y, function(command) { VW.resume(wakeUp, command); });
     });
   },
@@ -625,7 +634,7 @@ mergeInto(LibraryManager.library, {
   veskel_web_pick_file__deps: ['$VW'],
   veskel_web_pick_file: function(accept) {
     return Asyncify.handleSleep(function(wakeUp) {
-      VW.suspended = true;
+      VW.wait();
       VW.pickFile(UTF8ToString(accept), function(path) {
         VW.pendingString = path;
         VW.resume(wakeUp, path ? lengthBytesUTF8(path) : 0);
@@ -637,7 +646,7 @@ mergeInto(LibraryManager.library, {
   veskel_web_choose_type: function(title, types, selected) {
     return Asyncify.handleSleep(function(wakeUp) {
       var list = UTF8ToString(types).split('\n').filter(function(t) { return t !== ''; });
-      VW.suspended = true;
+      VW.wait();
       VW.chooseType(UTF8ToString(title), list, selected, function(index) { VW.resume(wakeUp, index); });
     });
   },
@@ -649,10 +658,7 @@ mergeInto(LibraryManager.library, {
   },
 
   veskel_web_flush_downloads__deps: ['$VW'],
-  veskel_web_flush_downloads: function() {
-    VW.download(VW.downloads, true);
-    VW.download(VW.home, false);
-  },
+  veskel_web_flush_downloads: function() { VW.flush(); },
 
   veskel_web_set_clipboard_text: function(text) {
     var s = UTF8ToString(text);

@@ -276,6 +276,7 @@ mergeInto(LibraryManager.library, {
         e.preventDefault();
         var p = VW.point(e);
         VW.holdFor(Promise.all(files.map(VW.storeFile)), function(paths) {
+          if (!paths) return;  // the browser could not read them
           VW.run('drop', function() { _veskel_web_drop(p[0], p[1], VW.str(paths.join('\n'))); });
         });
       });

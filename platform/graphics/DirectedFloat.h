@@ -69,6 +69,9 @@ inline void TwoProduct(double a, double b, double& hi, double& lo) {
     lo = ((ah * bh - hi) + ah * bl + al * bh) + al * bl;
 }
 
+// The bits below a significand of 26 bits.
+inline constexpr std::uint64_t kLow27 = (std::uint64_t(1) << 27) - 1;
+
 inline bool InSafeRange(double x) {
     const double m = std::fabs(x);
     return m >= 0x1p-480 && m <= 0x1p480;
@@ -99,7 +102,6 @@ inline double Mul(double a, double b) {
     // Two significands of at most 26 bits (integers, float32 values, most constants) have an
     // exact product, unless it leaves the normal range.
     const double p = a * b;
-    constexpr std::uint64_t kLow27 = (std::uint64_t(1) << 27) - 1;
     if (((BitCast<std::uint64_t>(a) | BitCast<std::uint64_t>(b)) & kLow27) == 0 &&
         std::fabs(p) >= std::numeric_limits<double>::min() && std::fabs(p) <= std::numeric_limits<double>::max())
         return p;
@@ -112,10 +114,20 @@ inline double Mul(double a, double b) {
 inline double Div(double a, double b) {
     const double q = a / b;
     if (!InSafeRange(a) || !InSafeRange(b)) return DivScaled(a, b, q);
-    // The remainder a - q * b, compared with zero: d - lo is exact in sign, d being exact.
-    double hi, lo;
-    TwoProduct(q, b, hi, lo);
-    const double d = a - hi;
+    // The remainder a - q * b = d - lo, compared with zero; d is exact (Sterbenz).
+    double d, lo;
+    if ((BitCast<std::uint64_t>(b) & kLow27) == 0) {
+        // A divisor of at most 26 bits (the constants here) times either half of q is exact.
+        constexpr double kSplitter = 134217729.0;
+        const double c = kSplitter * q;
+        const double qh = c - (c - q);
+        d = a - qh * b;
+        lo = (q - qh) * b;
+    } else {
+        double hi;
+        TwoProduct(q, b, hi, lo);
+        d = a - hi;
+    }
     const bool qAbove = b > 0.0 ? d < lo : d > lo;
     return qAbove ? StepDown(q) : q;
 }

@@ -73,6 +73,7 @@ TEST(DirectedFloat, SoftwareStepsEqualTheProcessorRoundingDownward) {
         const double u = unit(rng), v = unit(rng);
         pairs.emplace_back(u, std::nextafter(-u, rng() & 1 ? inf : -inf));  // cancellation
         pairs.emplace_back(u, v);
+        pairs.emplace_back(u, double(rng() % 1000 + 1));  // short divisors and factors
         pairs.emplace_back(std::ldexp(u, int(rng() % 2100) - 1100), std::ldexp(v, int(rng() % 2100) - 1100));
     }
     int failures = 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds tools/web/rounding-smoke.cpp with the components whose float work follows the rounding
-# mode three times: natively as the desktop has it (the processor switches its mode), natively
+# Builds tools/web/rounding-smoke.cpp, with the components whose float work follows the rounding
+# mode, three times: natively as the desktop has it (the processor switches its mode), natively
 # with the software steps forced (-DVESKEL_SOFT_ROUNDING=1), and with em++ for WebAssembly (no
 # mode to switch). Runs all three (the last under node) and compares their printouts: the tinted
 # skins, HLS tables, pulse images, palette conversions and float32 narrowing must be the
@@ -21,7 +21,7 @@ ALSO_ROUNDING=(Components/QorBackground/QorBackground.cpp Components/AALabel/AAL
                Components/GlassLook/GlassLook.cpp)
 # The desktop's flags for float work; unused code (the image menu's text) is left out of the link.
 FLAGS=(-std=c++20 -O2 -Wall -Wextra -ffp-contract=off -I. -Ibuild/release/generated)
-LINK=(-ffunction-sections -Wl,--gc-sections)
+LINK=(-ffunction-sections "-Wl,--gc-sections")
 
 g++ "${FLAGS[@]}" "${LINK[@]}" -frounding-math -o "$OUT/desktop" "${SOURCES[@]}"
 g++ "${FLAGS[@]}" "${LINK[@]}" -frounding-math -DVESKEL_SOFT_ROUNDING=1 -o "$OUT/software" "${SOURCES[@]}"

@@ -11,7 +11,6 @@ import time
 import traceback
 
 from PIL import Image, ImageChops
-
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.select import Select

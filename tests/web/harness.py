@@ -19,7 +19,6 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
-from selenium.webdriver.common.keys import Keys
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 PREVIEW = (53, 398, 350, 20)  # the preview (Image1) in the window: left, top, width, height

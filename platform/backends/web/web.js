@@ -78,6 +78,10 @@ mergeInto(LibraryManager.library, {
 
     // ---- the page
     init: function(width, height, home, downloads) {
+      // The page's hooks (index.html makes them early, so that a test can wait on `ready`).
+      var hooks = window.veskel = window.veskel || {};
+      hooks.timing = hooks.timing || {};
+      hooks.perf = hooks.perf || {events: [], presents: []};
       VW.width = width;
       VW.height = height;
       VW.home = home;

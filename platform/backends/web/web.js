@@ -17,7 +17,6 @@ mergeInto(LibraryManager.library, {
     wake: 0,
     width: 0, height: 0, scale: 0,
     rect: {x: 0, y: 0, width: 0, height: 0},
-    cursors: {},
     menuItems: [],
     pendingString: '',
     pendingPaste: null,
@@ -78,6 +77,10 @@ mergeInto(LibraryManager.library, {
 
     // ---- the page
     init: function(width, height, home, downloads) {
+      // The page's hooks (index.html makes them early, so that a test can wait on `ready`).
+      var hooks = window.veskel = window.veskel || {};
+      hooks.timing = hooks.timing || {};
+      hooks.perf = hooks.perf || {events: [], presents: []};
       VW.width = width;
       VW.height = height;
       VW.home = home;
@@ -596,7 +599,6 @@ mergeInto(LibraryManager.library, {
     if (ptr) {
       // A custom cursor: its picture with the hot spot, and an arrow where the browser refuses it.
       css = 'url(' + VW.imageUrl(ptr, w, h) + ') ' + hx + ' ' + hy + ', default';
-      VW.cursors[id] = css;
     } else {
       css = VW.cssCursor(id);
     }

@@ -6,6 +6,7 @@ import base64
 import functools
 import http.server
 import io
+import math
 import os
 import pathlib
 import re
@@ -22,7 +23,7 @@ from selenium.webdriver.common.by import By
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 PREVIEW = (53, 398, 350, 20)  # the preview (Image1) in the window: left, top, width, height
-WINDOW_SIZE = (900, 700)      # the browser's window, in CSS pixels
+WINDOW_SIZE = (1000, 900)     # the browser's window, in CSS pixels
 
 
 class Failure(Exception):
@@ -155,7 +156,9 @@ class Browser:
     def move(self, x, y, chain=None):
         """The pointer to a point of the window (window pixels)."""
         a = chain or self._actions()
-        a.pointer_action.move_to_location(int(self.origin[0] + x), int(self.origin[1] + y))
+        # The page may place the canvas at a fraction of a pixel: the first whole point at or after
+        # the window's point falls in that point's pixel.
+        a.pointer_action.move_to_location(math.ceil(self.origin[0] + x), math.ceil(self.origin[1] + y))
         if not chain:
             a.perform()
         return a

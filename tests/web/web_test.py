@@ -25,9 +25,10 @@ EXPECTED_FAILURES = {}
 # (the tabs' centres are on the tab row at y 62), and the part compared (the whole window, or the
 # paged container's area). Page 1 after "Effects" has shown is drawn rounding downward.
 PAGE_AREA = (28, 52, 400, 300)
+# The images were taken showing the pages in turn from 2 to 4, then 1.
 PAGES = [("page1-text-colors", [], None), ("page2-effects", [2], PAGE_AREA),
-         ("page3-overlay", [3], PAGE_AREA), ("page4-save-open", [4], PAGE_AREA),
-         ("page1-after-effects", [2, 1], PAGE_AREA)]
+         ("page3-overlay", [2, 3], PAGE_AREA), ("page4-save-open", [2, 3, 4], PAGE_AREA),
+         ("page1-after-effects", [2, 3, 4, 1], PAGE_AREA)]
 PAGE_TABS = {1: 28 + 38, 2: 28 + 103, 3: 28 + 177, 4: 28 + 266}
 OFF_CONTROLS = (5, 470)
 # Exports: the image "Save..." writes the format chosen in its dialog.
@@ -193,7 +194,8 @@ def check_walk(ctx):
     name, data = b.download()
     if not name.endswith(".vzk"):
         raise h.Failure("the project downloaded as %s" % name)
-    r.run(*w.design, "--save-project", ctx.work / name)
+    # The desktop's project when "veskel" is typed in its save dialog: the name without ".vzk".
+    r.run(*w.design, "--save-project", ctx.work / name[:-len(".vzk")])
     if data != (ctx.work / name).read_bytes():
         (ctx.work / ("downloaded-" + name)).write_bytes(data)
         raise h.Failure("the downloaded project differs from veskel-render --save-project's")

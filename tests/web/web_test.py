@@ -19,7 +19,10 @@ import harness as h
 
 GOLDEN = h.ROOT / "tests" / "golden"
 # Checks that fail for a known reason, someone else's to mend: name -> reason.
-EXPECTED_FAILURES = {}
+EXPECTED_FAILURES = {
+    "save_opened": "the page writes a save over a file opened from the computer into its own memory "
+                   "only and offers no download, while the window counts the design as saved",
+}
 
 # The window's pages against the desktop's reviewed images: the image, the pages shown in turn
 # (the tabs' centres are on the tab row at y 62), and the part compared (the whole window, or the
@@ -116,12 +119,39 @@ class Walk:
         self.b.move(*OFF_CONTROLS)
 
 
+def default_project(ctx):
+    """Saves the default design as default.vzk; returns its text position (TextX)."""
+    ctx.renderer.run("--save-project", ctx.work / "default")
+    return int.from_bytes((ctx.work / "default.vzk").read_bytes()[513:517], "little", signed=True)
+
+
+def check_save_opened(ctx):
+    """A project opened from the computer, changed and saved with Ctrl+S arrives as a download of
+    that name, as the desktop writes it over the file opened."""
+    b = ctx.page()
+    x0 = default_project(ctx)
+    b.click(PAGE_TABS[4], 62)
+    b.click(105, 160)  # "Open..."
+    b.choose_file(ctx.work / "default.vzk")
+    b.click(PAGE_TABS[1], 62)
+    b.click(376, 165)  # "+" beside X
+    b.keys((Keys.CONTROL, "s"))
+    try:
+        name, data = b.download()
+    except h.Failure:
+        raise h.Failure("Ctrl+S on the opened project gave no download") from None
+    expected = ctx.work / "saved" / "default.vzk"
+    expected.parent.mkdir()
+    ctx.renderer.run("--project", ctx.work / "default.vzk", "--set", "TextX=%d" % (x0 + 1), "--save-project", expected)
+    if name != "default.vzk" or data != expected.read_bytes():
+        raise h.Failure("Ctrl+S downloaded %s, not the desktop's default.vzk" % name)
+
+
 def check_walk(ctx):
     b = ctx.page()
     w = Walk(ctx, b)
     r = ctx.renderer
-    r.run("--save-project", ctx.work / "default", "-o", ctx.work / "default.png")
-    x0 = int.from_bytes((ctx.work / "default.vzk").read_bytes()[513:517], "little", signed=True)
+    x0 = default_project(ctx)
     w.expect("start")
 
     # Text typed over the whole field's text, Latin and Cyrillic; then "+" beside X.
@@ -229,7 +259,7 @@ for _lang in ("ru", "en"):
     for _name, _tabs, _box in PAGES:
         CHECKS["window_%s.%s" % (_lang, _name)] = (
             lambda ctx, lang=_lang, name=_name, tabs=_tabs, box=_box: check_page(ctx, lang, name, tabs, box))
-CHECKS.update({"walk": check_walk, "crisp_x2": check_crisp_x2})
+CHECKS.update({"walk": check_walk, "save_opened": check_save_opened, "crisp_x2": check_crisp_x2})
 
 
 def main(argv):

@@ -32,6 +32,15 @@ if(web_backend_srcs)
   target_link_libraries(veskel_web_backend PUBLIC veskel_ui)
   target_link_libraries(veskel PRIVATE veskel_web_backend)
   target_compile_definitions(veskel PRIVATE VESKEL_WITH_WEB=1)
+  # The page's calls that wait for the user (message box, menu, file picker, file type): the
+  # program's stack is unwound there and rewound with the answer.
+  # The unwound stack is kept in a buffer: room for a wait deep inside an error's message box.
+  target_link_options(veskel PRIVATE
+    "-sASYNCIFY_IMPORTS=[veskel_web_message_box,veskel_web_menu_run,veskel_web_pick_file,veskel_web_choose_type]"
+    -sASYNCIFY_STACK_SIZE=65536
+    # The C libraries (image codecs, compression, fonts) never wait for the page: left as they
+    # are, they keep their size and speed.
+    "-sASYNCIFY_REMOVE=[jpeg_*,jinit_*,png_*,FT_*,ft_*,tt_*,TT_*,sfnt_*,cff_*,t1_*,ps_*,af_*,gray_*,deflate*,inflate*,libdeflate_*,Gif*,EGif*,DGif*,adler32*,crc32*]")
 endif()
 foreach(js ${web_backend_js})
   target_link_options(veskel PRIVATE "SHELL:--js-library ${js}")

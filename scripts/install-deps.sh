@@ -34,6 +34,9 @@ PACKAGES=(
   python3-fonttools python3-pil
   # looking at the scalable icon that tools/icon draws
   librsvg2-bin
+  # the browser build (scripts/web.sh): Debian's Emscripten and node, apt-get source for the C
+  # libraries' source packages (scripts/web-deps.sh), python3 for the local web server
+  emscripten nodejs dpkg-dev python3
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the sanitizer build, a short
 # fuzzing run of every decoder and of the project reader, and the optimised build with the
-# real-window tests under Xvfb. Ends with CTest's summary of the optimised build.
+# real-window tests under Xvfb, then the browser build (scripts/web.sh) and its tests in headless
+# Chromium (tests/web/run.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -19,3 +20,9 @@ ctest --test-dir build/fuzz --output-on-failure
 echo "== Optimised build, all tests"
 scripts/build.sh release
 ctest --test-dir build/release --output-on-failure -j"$jobs"
+
+echo "== Browser build and its tests"
+scripts/web.sh --build-only
+if [ -x tests/web/run.sh ]; then
+  tests/web/run.sh
+fi

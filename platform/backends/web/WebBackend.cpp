@@ -20,7 +20,7 @@
 
 // The page's side (web.js). Calls marked "waits" suspend the program until the page answers.
 extern "C" {
-void veskel_web_init(int width, int height, const char* downloadFolder);
+void veskel_web_init(int width, int height, const char* homeFolder, const char* downloadFolder);
 double veskel_web_now();
 void veskel_web_wake_after(double ms);
 void veskel_web_request_idle();
@@ -34,13 +34,15 @@ int veskel_web_message_box(const char* text, const char* caption, int icon, cons
 void veskel_web_menu_item(int command, const char* text, int enabled, int separator, const std::uint8_t* rgba,
                           int width, int height);
 int veskel_web_menu_run(int x, int y);                                                       // waits
-int veskel_web_pick_file(const char* accept, const char* folder);                            // waits
+int veskel_web_pick_file(const char* accept);                                                // waits
 int veskel_web_choose_type(const char* title, const char* types, int selected);              // waits
 void veskel_web_take_string(char* buffer, int size);
-void veskel_web_flush_downloads(const char* folder);
+void veskel_web_flush_downloads();
 void veskel_web_set_clipboard_text(const char* utf8);
 void veskel_web_set_clipboard_png(const std::uint8_t* bytes, int size);
 int veskel_web_open_url(const char* url);
+void veskel_web_closed();
+void veskel_web_set_title(const char* utf8);
 }
 
 namespace veskel::web {
@@ -54,8 +56,9 @@ constexpr Color kDesktopColour = RGB(242, 242, 242);
 // Where the pointer is while it is off the canvas: far from every window, so that a pop-up
 // watching the pointer sees it leave.
 constexpr Point kPointerElsewhere{-1000000, -1000000};
-// Picked and dropped files land here; files written to the downloads folder are offered to the
-// browser as downloads and removed.
+// Picked and dropped files land in the home folder; whatever the program writes there (a project
+// saved again under the name it was opened with) is offered to the browser as a download. Files
+// written to the downloads folder are offered and removed.
 constexpr const char* kHomeFolder = "/home/web_user";
 constexpr const char* kDownloadFolder = "/home/web_user/downloads";
 
@@ -122,7 +125,7 @@ std::vector<std::uint8_t> Rgba(const Bitmap& color, const std::vector<std::uint8
 class WebBackend final : public Backend {
 public:
     WebBackend() : frame_(std::size_t(kDesktop.width) * std::size_t(kDesktop.height) * 4) {
-        veskel_web_init(kDesktop.width, kDesktop.height, kDownloadFolder);
+        veskel_web_init(kDesktop.width, kDesktop.height, kHomeFolder, kDownloadFolder);
         ComposeAndShow({0, 0, kDesktop.width, kDesktop.height});
     }
 
@@ -165,8 +168,12 @@ public:
     void MoveWindow(Form& form) override {
         if (Window* w = Find(form); w && w->shown) Reshow(*w);
     }
+    // A caption (the tab's title) or a style; the pixels follow with the next present.
     void UpdateWindowStyle(Form& form) override {
-        if (Window* w = Find(form); w && w->shown) Reshow(*w);
+        Window* w = Find(form);
+        if (!w || !w->shown) return;
+        if (w->shownAt != form.ScreenRect()) Reshow(*w);
+        else NoteMainWindow(form);
     }
     void Present(Form& form, const Rect& area) override {
         Window* w = Find(form);
@@ -185,7 +192,7 @@ public:
     }
     // The page has no task bar: a window stays as it is; the form keeps the state it asked for.
     void SetWindowState(Form&, WindowState) override {}
-    // The window follows the pointer until the button is let go (PointerMoved).
+    // The window follows the pointer until the button is let go (Pointer, DragWindow).
     void StartSystemMove(Form& form) override {
         if (!Find(form) || held_ == 0) return;
         move_ = MoveDrag{&form, pointer_, {form.Left(), form.Top()}};
@@ -207,7 +214,8 @@ public:
     void RequestIdle() override { veskel_web_request_idle(); }
     // The browser runs the loop: the program returns to it after every event.
     void RunLoop() override {}
-    void QuitLoop() override {}
+    // The main window was closed: the page says how to start again.
+    void QuitLoop() override { veskel_web_closed(); }
 
     // ---- desktop
 
@@ -245,7 +253,7 @@ public:
         FileDialogResult result;
         result.filterIndex = request.filterIndex;
         if (!request.save) {
-            const std::string path = TakePageString(veskel_web_pick_file(AcceptList(request.filter).c_str(), kHomeFolder));
+            const std::string path = TakePageString(veskel_web_pick_file(AcceptList(request.filter).c_str()));
             if (path.empty()) return std::nullopt;
             result.fileName = path;
             return result;
@@ -353,6 +361,8 @@ public:
         if (!target || !target->OnDropFiles) target = app_->MainForm();
         if (target) app_->DispatchDropFiles(*target, {p.x - target->Left(), p.y - target->Top()}, paths);
     }
+    // The canvas was made anew (another pixel scale): everything is shown again.
+    void Expose() { ComposeAndShow({0, 0, kDesktop.width, kDesktop.height}); }
     // The page lost the keyboard (another page element or window has it): a pop-up goes.
     void Blur() {
         Form* active = app_ ? app_->ActiveForm() : nullptr;
@@ -374,7 +384,7 @@ public:
     // After every call from the page: the idle pass, then the downloads it left.
     void Settle() {
         if (app_) app_->ProcessMessages();
-        veskel_web_flush_downloads(kDownloadFolder);
+        veskel_web_flush_downloads();
     }
 
 private:
@@ -493,10 +503,15 @@ private:
         return out;
     }
     // The page's hooks follow the main window: where it is, and its first frame.
+    // The tab's title is the main window's caption (the file's name and whether it changed).
     void NoteMainWindow(const Form& form) {
         if (!app_ || &form != app_->MainForm()) return;
         const Rect r = form.ScreenRect();
         veskel_web_window_rect(r.left, r.top, r.Width(), r.Height());
+        if (title_ != form.Caption()) {
+            title_ = form.Caption();
+            veskel_web_set_title(title_.c_str());
+        }
         if (!firstFrame_ && Find(form)->shown) {
             firstFrame_ = true;
             veskel_web_first_frame();
@@ -515,6 +530,7 @@ private:
     Form* hover_ = nullptr;
     std::optional<MoveDrag> move_;
     bool firstFrame_ = false;
+    std::string title_;
     std::string clipboardText_;
     std::vector<std::uint8_t> clipboardPicture_;
 };
@@ -595,6 +611,10 @@ EMSCRIPTEN_KEEPALIVE void veskel_web_clipboard(char* text, std::uint8_t* picture
 
 EMSCRIPTEN_KEEPALIVE void veskel_web_blur() {
     FromPage([](WebBackend& b) { b.Blur(); });
+}
+
+EMSCRIPTEN_KEEPALIVE void veskel_web_expose() {
+    FromPage([](WebBackend& b) { b.Expose(); });
 }
 
 EMSCRIPTEN_KEEPALIVE void veskel_web_timer() {

@@ -15,12 +15,13 @@ mergeInto(LibraryManager.library, {
     modal: false,       // one of our dialogs or menus is open
     idlePending: false,
     wake: 0,
-    width: 0, height: 0, scale: 1,
+    width: 0, height: 0, scale: 0,
     rect: {x: 0, y: 0, width: 0, height: 0},
     cursors: {},
     menuItems: [],
     pendingString: '',
     pendingPaste: null,
+    known: {},          // path -> the time the file had when it was last offered or stored
     lang: 'en',
 
     // ---- calls into the program
@@ -32,13 +33,22 @@ mergeInto(LibraryManager.library, {
       var t0 = performance.now();
       fn();
       if (Asyncify.currData) VW.suspended = true;
-      if (type !== 'timer' && type !== 'idle') VW.record(window.veskel.perf.events, {type: type, ms: performance.now() - t0});
+      if (type !== 'timer' && type !== 'idle' && type !== 'expose') VW.record(window.veskel.perf.events, {type: type, ms: performance.now() - t0});
     },
     drain: function() {
       while (VW.queue.length && !VW.suspended && !VW.holding) {
         var next = VW.queue.shift();
         VW.run(next[0], next[1]);
       }
+    },
+    // The program waits for the page: what it saved before is complete and goes to the browser.
+    wait: function() {
+      VW.suspended = true;
+      VW.flush();
+    },
+    flush: function() {
+      VW.download(VW.downloads, true);
+      VW.download(VW.home, false);
     },
     // A modal call's answer: the program goes on from where it waited.
     resume: function(wakeUp, value) {
@@ -67,32 +77,31 @@ mergeInto(LibraryManager.library, {
     },
 
     // ---- the page
-    init: function(width, height, downloads) {
+    init: function(width, height, home, downloads) {
+      // The page's hooks (index.html makes them early, so that a test can wait on `ready`).
+      var hooks = window.veskel = window.veskel || {};
+      hooks.timing = hooks.timing || {};
+      hooks.perf = hooks.perf || {events: [], presents: []};
       VW.width = width;
       VW.height = height;
+      VW.home = home;
       VW.downloads = downloads;
       FS.mkdirTree(downloads);
       VW.lang = VW.language() === 1 ? 'ru' : 'en';
       var canvas = document.getElementById('veskel-canvas');
       VW.canvas = canvas;
-      // The backing store holds a whole number of device pixels per CSS pixel: every window
-      // pixel is a block of them, repeated, never blended.
-      VW.scale = Math.max(1, Math.floor(window.devicePixelRatio || 1));
-      canvas.width = width * VW.scale;
-      canvas.height = height * VW.scale;
       canvas.style.width = width + 'px';
       canvas.style.height = height + 'px';
       VW.ctx = canvas.getContext('2d', {alpha: false});
-      VW.ctx.imageSmoothingEnabled = false;
-      if (VW.scale > 1) {
-        VW.plain = document.createElement('canvas');
-        VW.plain.width = width;
-        VW.plain.height = height;
-        VW.plainCtx = VW.plain.getContext('2d', {alpha: false});
-      }
+      VW.plain = document.createElement('canvas');
+      VW.plain.width = width;
+      VW.plain.height = height;
+      VW.plainCtx = VW.plain.getContext('2d', {alpha: false});
+      VW.fitScale();
       VW.input = document.getElementById('veskel-input');
       VW.overlay = document.getElementById('veskel-overlay');
       VW.listen();
+      window.addEventListener('resize', VW.fitScale);
       var channel = new MessageChannel();
       channel.port1.onmessage = function() {
         VW.idlePending = false;
@@ -103,6 +112,25 @@ mergeInto(LibraryManager.library, {
         return {x: VW.rect.x, y: VW.rect.y, width: VW.rect.width, height: VW.rect.height, scale: VW.scale};
       };
       VW.focusInput();
+    },
+    // The backing store holds a whole number of device pixels per CSS pixel: every window pixel
+    // is a block of them, repeated, never blended. A zoom or another screen changes the number;
+    // the desktop is then shown again at the new one.
+    fitScale: function() {
+      var ratio = window.devicePixelRatio || 1;
+      var scale = Math.max(1, Math.floor(ratio));
+      if (scale !== VW.scale) {
+        VW.scale = scale;
+        VW.canvas.width = VW.width * scale;
+        VW.canvas.height = VW.height * scale;
+        VW.ctx.imageSmoothingEnabled = false;
+        if (VW.rescaled) VW.run('expose', function() { _veskel_web_expose(); });
+        VW.rescaled = true;
+      }
+      if (VW.watchedRatio !== ratio) {
+        VW.watchedRatio = ratio;
+        window.matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', VW.fitScale, {once: true});
+      }
     },
     language: function() {
       var asked = new URLSearchParams(window.location.search).get('lang');
@@ -189,7 +217,10 @@ mergeInto(LibraryManager.library, {
           return;
         }
         var browserKeeps = e.key === 'F5' || e.key === 'F11' || e.key === 'F12';
-        var printable = e.key && e.key.length === 1 && !ctrl && !e.altKey;
+        // A character typed (also with AltGr, which some systems report as Ctrl+Alt) comes as
+        // text from the field; everything else is the program's alone.
+        var altGraph = e.getModifierState && e.getModifierState('AltGraph');
+        var printable = e.key && e.key.length === 1 && (altGraph || (!ctrl && !e.altKey));
         if (!printable && !browserKeeps && e.key !== 'Dead' && e.key !== 'Process') e.preventDefault();
         VW.key(1, e);
       });
@@ -198,9 +229,9 @@ mergeInto(LibraryManager.library, {
         VW.key(0, e);
       });
       input.addEventListener('input', function(e) {
-        if (e.isComposing) return;
-        if (e.inputType === 'insertText' || e.inputType === 'insertCompositionText' || e.inputType === 'insertReplacementText')
-          VW.text(e.data || '');
+        // What an input method composes arrives once, with compositionend.
+        if (e.isComposing || e.inputType === 'insertCompositionText') return;
+        if (e.inputType === 'insertText' || e.inputType === 'insertReplacementText') VW.text(e.data || '');
         input.value = '';
       });
       input.addEventListener('compositionend', function(e) {
@@ -249,6 +280,7 @@ mergeInto(LibraryManager.library, {
         e.preventDefault();
         var p = VW.point(e);
         VW.holdFor(Promise.all(files.map(VW.storeFile)), function(paths) {
+          if (!paths) return;  // the browser could not read them
           VW.run('drop', function() { _veskel_web_drop(p[0], p[1], VW.str(paths.join('\n'))); });
         });
       });
@@ -274,8 +306,9 @@ mergeInto(LibraryManager.library, {
     },
     storeFile: function(file) {
       return file.arrayBuffer().then(function(b) {
-        var path = '/home/web_user/' + VW.fileName(file.name);
+        var path = VW.home + '/' + VW.fileName(file.name);
         FS.writeFile(path, new Uint8Array(b));
+        VW.known[path] = FS.stat(path).mtime.getTime();
         return path;
       });
     },
@@ -405,6 +438,7 @@ mergeInto(LibraryManager.library, {
     },
     menu: function(items, x, y, done) {
       var menu = VW.box('veskel-menu', 'menu', '');
+      menu.tabIndex = -1;
       var entries = [];
       var finish = function(command) {
         document.removeEventListener('pointerdown', outside, true);
@@ -465,7 +499,7 @@ mergeInto(LibraryManager.library, {
       document.addEventListener('pointerdown', outside, true);
       if (entries.length) entries[0].focus(); else menu.focus();
     },
-    pickFile: function(accept, folder, done) {
+    pickFile: function(accept, done) {
       var input = document.getElementById('veskel-file');
       var finished = false;
       var finish = function(path) {
@@ -486,17 +520,37 @@ mergeInto(LibraryManager.library, {
       input.addEventListener('change', changed);
       input.addEventListener('cancel', cancelled);
       VW.modal = true;
-      input.click();
+      if (!navigator.userActivation || navigator.userActivation.isActive) {
+        input.click();
+        return;
+      }
+      // The browser opens a picker only in answer to the user's own click or key: without one
+      // (a step that waited in the queue), the page asks for that click first.
+      var ru = VW.lang === 'ru';
+      var box = VW.box('veskel-pick', 'dialog', ru ? 'Открыть файл' : 'Open a file');
+      var answer = function(choose) {
+        VW.close(box);
+        VW.modal = true;
+        if (choose) input.click(); else finish('');
+      };
+      var first = VW.buttons(box, [[1, ru ? 'Выбрать файл...' : 'Choose a file...'], [0, ru ? 'Отмена' : 'Cancel']],
+                             function(a) { answer(a === 1); });
+      VW.open(box);
+      first.focus();
     },
-    download: function(folder) {
+    // Offers the files a folder holds as downloads: every one (and removes it), or only those
+    // written since the page last saw them.
+    download: function(folder, remove) {
       var names;
       try { names = FS.readdir(folder); } catch (err) { return; }
       names.forEach(function(name) {
         if (name.charAt(0) === '.') return;  // a save in progress, or nothing of ours
-        var path = folder + '/' + name;
-        if (!FS.isFile(FS.stat(path).mode)) return;
+        var path = folder + '/' + name, stat = FS.stat(path);
+        if (!FS.isFile(stat.mode)) return;
+        var time = stat.mtime.getTime();
+        if (!remove && VW.known[path] !== undefined && VW.known[path] >= time) return;
         var blob = new Blob([FS.readFile(path)], {type: 'application/octet-stream'});
-        FS.unlink(path);
+        if (remove) FS.unlink(path); else VW.known[path] = time;
         var a = document.createElement('a');
         a.href = URL.createObjectURL(blob);
         a.download = name;
@@ -510,7 +564,9 @@ mergeInto(LibraryManager.library, {
   },
 
   veskel_web_init__deps: ['$VW'],
-  veskel_web_init: function(width, height, downloads) { VW.init(width, height, UTF8ToString(downloads)); },
+  veskel_web_init: function(width, height, home, downloads) {
+    VW.init(width, height, UTF8ToString(home), UTF8ToString(downloads));
+  },
 
   veskel_web_now: function() { return performance.now(); },
 
@@ -559,7 +615,7 @@ mergeInto(LibraryManager.library, {
     return Asyncify.handleSleep(function(wakeUp) {
       var parts = UTF8ToString(buttons).split('\n'), list = [];
       for (var i = 0; i + 1 < parts.length; i += 2) list.push([Number(parts[i]), parts[i + 1]]);
-      VW.suspended = true;
+      VW.wait();
       VW.messageBox(UTF8ToString(text), UTF8ToString(caption), icon, list, function(answer) { VW.resume(wakeUp, answer); });
     });
   },
@@ -575,16 +631,16 @@ mergeInto(LibraryManager.library, {
     return Asyncify.handleSleep(function(wakeUp) {
       var items = VW.menuItems;
       VW.menuItems = [];
-      VW.suspended = true;
+      VW.wait();
       VW.menu(items, x, y, function(command) { VW.resume(wakeUp, command); });
     });
   },
 
   veskel_web_pick_file__deps: ['$VW'],
-  veskel_web_pick_file: function(accept, folder) {
+  veskel_web_pick_file: function(accept) {
     return Asyncify.handleSleep(function(wakeUp) {
-      VW.suspended = true;
-      VW.pickFile(UTF8ToString(accept), UTF8ToString(folder), function(path) {
+      VW.wait();
+      VW.pickFile(UTF8ToString(accept), function(path) {
         VW.pendingString = path;
         VW.resume(wakeUp, path ? lengthBytesUTF8(path) : 0);
       });
@@ -595,7 +651,7 @@ mergeInto(LibraryManager.library, {
   veskel_web_choose_type: function(title, types, selected) {
     return Asyncify.handleSleep(function(wakeUp) {
       var list = UTF8ToString(types).split('\n').filter(function(t) { return t !== ''; });
-      VW.suspended = true;
+      VW.wait();
       VW.chooseType(UTF8ToString(title), list, selected, function(index) { VW.resume(wakeUp, index); });
     });
   },
@@ -607,7 +663,7 @@ mergeInto(LibraryManager.library, {
   },
 
   veskel_web_flush_downloads__deps: ['$VW'],
-  veskel_web_flush_downloads: function(folder) { VW.download(UTF8ToString(folder)); },
+  veskel_web_flush_downloads: function() { VW.flush(); },
 
   veskel_web_set_clipboard_text: function(text) {
     var s = UTF8ToString(text);
@@ -620,10 +676,22 @@ mergeInto(LibraryManager.library, {
     navigator.clipboard.write([new ClipboardItem({'image/png': blob})]).catch(function() {});
   },
 
+  veskel_web_set_title: function(text) { document.title = UTF8ToString(text); },
+
+  veskel_web_closed__deps: ['$VW'],
+  veskel_web_closed: function() {
+    var note = document.createElement('div');
+    note.id = 'veskel-status';
+    note.textContent = VW.lang === 'ru' ? 'Дизайнер закрыт. Обновите страницу, чтобы открыть его снова.'
+                                        : 'The designer is closed. Reload the page to open it again.';
+    VW.canvas.parentNode.appendChild(note);
+  },
+
   veskel_web_open_url: function(url) {
-    var u = UTF8ToString(url);
-    // Only web addresses leave the page, each in a tab of its own.
-    if (!/^https?:\/\//i.test(u)) return 0;
+    var u = UTF8ToString(url).trim();
+    // Only web addresses leave the page, each in a tab of its own; a bare host name is one.
+    if (!/^[a-z][a-z0-9+.-]*:/i.test(u)) u = 'http://' + u;
+    if (!/^https?:\/\/[^\/\s]/i.test(u)) return 0;
     window.open(u, '_blank', 'noopener');
     return 1;
   },

@@ -19,10 +19,7 @@ import harness as h
 
 GOLDEN = h.ROOT / "tests" / "golden"
 # Checks that fail for a known reason, someone else's to mend: name -> reason.
-EXPECTED_FAILURES = {
-    "save_opened": "the page writes a save over a file opened from the computer into its own memory "
-                   "only and offers no download, while the window counts the design as saved",
-}
+EXPECTED_FAILURES = {}
 
 # The window's pages against the desktop's reviewed images: the image, the pages shown in turn
 # (the tabs' centres are on the tab row at y 62), and the part compared (the whole window, or the

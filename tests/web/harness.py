@@ -19,6 +19,7 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.common.by import By
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
@@ -93,7 +94,11 @@ class Browser:
     def open(self, url):
         """Navigates and waits for the first frame; returns ms from navigation to it."""
         self.driver.get(url)
-        self.js("return window.veskel.ready")  # a Promise: selenium waits for it
+        try:
+            self.js("return window.veskel.ready")  # a Promise: selenium waits for it
+        except TimeoutException:
+            said = [e["message"] for e in self.driver.get_log("browser")][-3:]
+            raise Failure("no first frame within 30 s; the page said: %s" % (" | ".join(said) or "nothing")) from None
         self.rect = self.js("return window.veskel.windowRect()")
         box = self.js("const r = document.getElementById('veskel-canvas').getBoundingClientRect();"
                       "return [r.left, r.top];")
@@ -121,10 +126,16 @@ class Browser:
             last[0] = now
         return wait_for("the canvas to settle", same)
 
+    def window_box(self):
+        """The main window's place on the canvas, in canvas pixels: left, top, right, bottom."""
+        k = self.rect["scale"]
+        x, y = round(self.rect["x"] * k), round(self.rect["y"] * k)
+        return x, y, x + 462 * k, y + 480 * k
+
     def window(self, box=None):
         """The main window (or a box of it, in window pixels) at the canvas's scale."""
         k = self.rect["scale"]
-        x, y = round(self.rect["x"] * k), round(self.rect["y"] * k)
+        x, y = self.window_box()[:2]
         left, top, width, height = box or (0, 0, 462, 480)
         return self.canvas().crop((x + left * k, y + top * k, x + (left + width) * k, y + (top + height) * k))
 

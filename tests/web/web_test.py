@@ -73,11 +73,15 @@ def check_start_preview(ctx):
     b.expect("start", ctx.renderer.render("default", []))
 
 
+def show_page(b, n):
+    b.click(PAGE_TABS[n], 62)
+    b.move(*OFF_CONTROLS)
+
+
 def check_page(ctx, lang, name, tabs, box):
     b = ctx.page(lang=lang)
     for n in tabs:
-        b.click(PAGE_TABS[n], 62)
-        b.move(*OFF_CONTROLS)
+        show_page(b, n)
     expected = golden(lang, name)
     b.expect("%s (%s)" % (name, lang), crop(expected, box) if box else expected, box=box)
 
@@ -111,10 +115,6 @@ class Walk:
         self.design += args
         return self.b.expect(name, self.ctx.renderer.render(name, self.design))
 
-    def page(self, n):
-        self.b.click(PAGE_TABS[n], 62)
-        self.b.move(*OFF_CONTROLS)
-
 
 def default_project(ctx):
     """Saves the default design as default.vzk; returns its text position (TextX)."""
@@ -127,10 +127,10 @@ def check_save_opened(ctx):
     that name, as the desktop writes it over the file opened."""
     b = ctx.page()
     x0 = default_project(ctx)
-    b.click(PAGE_TABS[4], 62)
+    show_page(b, 4)
     b.click(105, 160)  # "Open..."
     b.choose_file(ctx.work / "default.vzk")
-    b.click(PAGE_TABS[1], 62)
+    show_page(b, 1)
     b.click(376, 165)  # "+" beside X
     b.keys((Keys.CONTROL, "s"))
     try:
@@ -172,14 +172,10 @@ def check_walk(ctx):
     cy = (box[1] + box[3]) / 2 / k - b.rect["y"]
     b.click(cx + 50, cy - 52)
     b.move(*OFF_CONTROLS)
-    # Closed: outside the main window the canvas is as before the pop-up.
-    k = b.rect["scale"]
-    window = (round(b.rect["x"] * k), round(b.rect["y"] * k), round((b.rect["x"] + 462) * k),
-              round((b.rect["y"] + 480) * k))
 
-    def closed():
+    def closed():  # outside the main window the canvas is as before the pop-up
         diff = ImageChops.difference(before, b.canvas())
-        diff.paste((0, 0, 0), window)
+        diff.paste((0, 0, 0), b.window_box())
         return not diff.getbbox()
     h.wait_for("the palette pop-up to close", closed)
     colour = b.window((181, 300, 1, 1)).getpixel((0, 0))
@@ -189,7 +185,7 @@ def check_walk(ctx):
 
     # "Effects": from its first paint the window rounds downward for good. A list entry, then the
     # pattern strength slider dragged with pauses: value = round((x - 9) x 99 / 162).
-    w.page(2)
+    show_page(b, 2)
     w.design += ["--rounding", "downward"]
     b.click(126, 141 + 18 * 3 + 9)
     w.expect("pattern-3", "--set", "Pattern=3")
@@ -205,7 +201,7 @@ def check_walk(ctx):
     w.expect("slider-released")
 
     # A picture through "Choose...".
-    w.page(3)
+    show_page(b, 3)
     overlay = ctx.work / "overlay.png"
     picture = Image.linear_gradient("L").resize((60, 16))
     Image.merge("RGBA", (picture, picture.transpose(Image.FLIP_LEFT_RIGHT), Image.new("L", (60, 16), 64),
@@ -215,22 +211,22 @@ def check_walk(ctx):
     w.expect("overlay-loaded", "--overlay", overlay)
 
     # The project saved (a download), "New", and the download opened again.
-    w.page(4)
+    show_page(b, 4)
     saved = b.preview()
     b.click(105, 200)
     name, data = b.download()
+    downloaded = ctx.work / ("downloaded-" + name)
+    downloaded.write_bytes(data)
     if not name.endswith(".vzk"):
         raise h.Failure("the project downloaded as %s" % name)
     # The desktop's project when "veskel" is typed in its save dialog: the name without ".vzk".
     r.run(*w.design, "--save-project", ctx.work / name[:-len(".vzk")])
     if data != (ctx.work / name).read_bytes():
-        (ctx.work / ("downloaded-" + name)).write_bytes(data)
         raise h.Failure("the downloaded project differs from veskel-render --save-project's")
-    (ctx.work / ("downloaded-" + name)).write_bytes(data)
     b.click(105, 120)
     b.expect("new", r.render("new", ["--rounding", "downward"]))
     b.click(105, 160)
-    b.choose_file(ctx.work / ("downloaded-" + name))
+    b.choose_file(downloaded)
     b.expect("reopened", saved)
 
     # Each export format, chosen in the export's dialog, against the command line's file.
@@ -274,7 +270,10 @@ def main(argv):
                 verdict = "XPASS" if name in EXPECTED_FAILURES else "ok"
                 note = ""
             except Exception as e:  # one check's fault must not hide the others
-                note = ": " + (str(e) if isinstance(e, h.Failure) else traceback.format_exc(limit=3))
+                note = ": " + str(e).strip().splitlines()[0]
+                if not isinstance(e, h.Failure):
+                    line = [f.lineno for f in traceback.extract_tb(e.__traceback__) if f.filename == __file__][-1]
+                    note = ": %s at line %d%s" % (type(e).__name__, line, note)
                 if name in EXPECTED_FAILURES:
                     verdict, note = "xfail", note + " (known: %s)" % EXPECTED_FAILURES[name]
                 else:

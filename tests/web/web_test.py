@@ -144,6 +144,23 @@ def check_save_opened(ctx):
         raise h.Failure("Ctrl+S downloaded %s, not the desktop's default.vzk" % name)
 
 
+def check_unsaved_question(ctx):
+    """"New" over unsaved work asks first, in the page's dialog, while the program waits for the
+    answer: "Cancel" keeps the design, "No" lets it go."""
+    b = ctx.page()
+    b.click(200, 109)
+    b.keys((Keys.CONTROL, "a"), "Hello")
+    typed = b.expect("typed", ctx.renderer.render("hello", ["--text", "Hello"]))
+    show_page(b, 4)
+    for answer, expected in ((2, typed), (1, ctx.renderer.render("default", []))):
+        b.click(105, 120)  # "New"
+        buttons = h.wait_for("the question", lambda: b.driver.find_elements(By.CSS_SELECTOR, "#veskel-message button"))
+        if len(buttons) != 3:
+            raise h.Failure("the question offers %s" % [x.text for x in buttons])
+        buttons[answer].click()
+        b.expect("new, answered %d" % answer, expected)
+
+
 def check_walk(ctx):
     b = ctx.page()
     w = Walk(ctx, b)
@@ -252,7 +269,8 @@ for _lang in ("ru", "en"):
     for _name, _tabs, _box in PAGES:
         CHECKS["window_%s.%s" % (_lang, _name)] = (
             lambda ctx, lang=_lang, name=_name, tabs=_tabs, box=_box: check_page(ctx, lang, name, tabs, box))
-CHECKS.update({"walk": check_walk, "save_opened": check_save_opened, "crisp_x2": check_crisp_x2})
+CHECKS.update({"walk": check_walk, "save_opened": check_save_opened,
+               "unsaved_question": check_unsaved_question, "crisp_x2": check_crisp_x2})
 
 
 def main(argv):

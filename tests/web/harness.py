@@ -206,6 +206,12 @@ class Browser:
         """Answers the page's file chooser with a file."""
         self.driver.find_element(By.ID, "veskel-file").send_keys(str(path))
 
+    def drop(self, path, x, y):
+        """Drags a file from the computer and drops it at a point of the window."""
+        data = {"items": [], "files": [str(path)], "dragOperationsMask": 1}
+        for kind in ("dragEnter", "dragOver", "drop"):
+            self.cdp("Input.dispatchDragEvent", type=kind, x=self.origin[0] + x, y=self.origin[1] + y, data=data)
+
     def download(self, name=None, seconds=10.0):
         """Waits for a finished download (of that name, or the one there is) and returns its name
         and bytes; the file is removed."""

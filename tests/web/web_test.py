@@ -161,6 +161,26 @@ def check_unsaved_question(ctx):
         b.expect("new, answered %d" % answer, expected)
 
 
+def check_drops(ctx):
+    """A picture dropped on the window goes onto the banner; a project dropped opens."""
+    r = ctx.renderer
+    picture = make_picture(ctx.work / "dropped.png")
+    r.run("--text", "Dropped", "--set", "Color2=#2040FF", "--save-project", ctx.work / "dropped")
+    project = ctx.work / "dropped.vzk"
+    for path, design in ((picture, ["--overlay", picture]), (project, ["--project", project])):
+        b = ctx.page()
+        b.drop(path, 200, 200)
+        b.expect("dropped " + path.name, r.render(path.stem, design))
+
+
+def make_picture(path):
+    """A 60 x 16 picture with colour and translucency changing across it."""
+    picture = Image.linear_gradient("L").resize((60, 16))
+    Image.merge("RGBA", (picture, picture.transpose(Image.FLIP_LEFT_RIGHT), Image.new("L", (60, 16), 64),
+                         picture.rotate(90).resize((60, 16)))).save(path)
+    return path
+
+
 def check_walk(ctx):
     b = ctx.page()
     w = Walk(ctx, b)
@@ -219,10 +239,7 @@ def check_walk(ctx):
 
     # A picture through "Choose...".
     show_page(b, 3)
-    overlay = ctx.work / "overlay.png"
-    picture = Image.linear_gradient("L").resize((60, 16))
-    Image.merge("RGBA", (picture, picture.transpose(Image.FLIP_LEFT_RIGHT), Image.new("L", (60, 16), 64),
-                         picture.rotate(90).resize((60, 16)))).save(overlay)
+    overlay = make_picture(ctx.work / "overlay.png")
     b.click(89, 116)
     b.choose_file(overlay)
     w.expect("overlay-loaded", "--overlay", overlay)
@@ -270,7 +287,7 @@ for _lang in ("ru", "en"):
         CHECKS["window_%s.%s" % (_lang, _name)] = (
             lambda ctx, lang=_lang, name=_name, tabs=_tabs, box=_box: check_page(ctx, lang, name, tabs, box))
 CHECKS.update({"walk": check_walk, "save_opened": check_save_opened,
-               "unsaved_question": check_unsaved_question, "crisp_x2": check_crisp_x2})
+               "unsaved_question": check_unsaved_question, "drops": check_drops, "crisp_x2": check_crisp_x2})
 
 
 def main(argv):

@@ -194,6 +194,11 @@ def check_walk(ctx):
     w.expect("typed", "--text", "Hello Привет")
     b.click(376, 165)
     w.expect("x-plus", "--set", "TextX=%d" % (x0 + 1))
+    # Undone and done again by keyboard, which the page must not take for its own.
+    b.keys((Keys.CONTROL, "z"))
+    w.expect("undone", "--set", "TextX=%d" % x0)
+    b.keys((Keys.CONTROL, "y"))
+    w.expect("redone", "--set", "TextX=%d" % (x0 + 1))
 
     # The first colour from the palette pop-up: the pointer rests on the box (its pop-up opens
     # after 300 ms), then clicks the colour table; away from both, the pop-up closes.

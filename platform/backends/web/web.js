@@ -17,7 +17,6 @@ mergeInto(LibraryManager.library, {
     wake: 0,
     width: 0, height: 0, scale: 0,
     rect: {x: 0, y: 0, width: 0, height: 0},
-    cursors: {},
     menuItems: [],
     pendingString: '',
     pendingPaste: null,
@@ -600,7 +599,6 @@ mergeInto(LibraryManager.library, {
     if (ptr) {
       // A custom cursor: its picture with the hot spot, and an arrow where the browser refuses it.
       css = 'url(' + VW.imageUrl(ptr, w, h) + ') ' + hx + ' ' + hy + ', default';
-      VW.cursors[id] = css;
     } else {
       css = VW.cssCursor(id);
     }

@@ -16,10 +16,10 @@ import time
 
 from PIL import Image, ImageChops
 from selenium import webdriver
+from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
-from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.common.by import By
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
@@ -80,7 +80,6 @@ class Browser:
         self.downloads = pathlib.Path(downloads)
         self.downloads.mkdir(parents=True, exist_ok=True)
         self.cdp("Browser.setDownloadBehavior", behavior="allow", downloadPath=str(self.downloads))
-        self.scale = scale
 
     def cdp(self, command, **params):
         return self.driver.execute_cdp_cmd(command, params)
@@ -212,15 +211,12 @@ class Browser:
         for kind in ("dragEnter", "dragOver", "drop"):
             self.cdp("Input.dispatchDragEvent", type=kind, x=self.origin[0] + x, y=self.origin[1] + y, data=data)
 
-    def download(self, name=None, seconds=10.0):
-        """Waits for a finished download (of that name, or the one there is) and returns its name
-        and bytes; the file is removed."""
+    def download(self, seconds=10.0):
+        """Waits for the one finished download and returns its name and bytes (and removes it)."""
         def done():
-            files = [f for f in self.downloads.iterdir() if not f.name.endswith(".crdownload")]
-            busy = any(f.name.endswith(".crdownload") for f in self.downloads.iterdir())
-            files = [f for f in files if name in (None, f.name) and f.stat().st_size > 0]
-            return not busy and len(files) == 1 and files[0]
-        target = wait_for("a download" + (" of " + name if name else ""), done, seconds)
+            files = list(self.downloads.iterdir())
+            return len(files) == 1 and not files[0].name.endswith(".crdownload") and files[0].stat().st_size and files[0]
+        target = wait_for("a download", done, seconds)
         data = target.read_bytes()
         target.unlink()
         return target.name, data

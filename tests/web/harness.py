@@ -6,6 +6,7 @@ import base64
 import functools
 import http.server
 import io
+import math
 import os
 import pathlib
 import re
@@ -15,6 +16,7 @@ import time
 
 from PIL import Image, ImageChops
 from selenium import webdriver
+from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
@@ -22,7 +24,7 @@ from selenium.webdriver.common.by import By
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 PREVIEW = (53, 398, 350, 20)  # the preview (Image1) in the window: left, top, width, height
-WINDOW_SIZE = (900, 700)      # the browser's window, in CSS pixels
+WINDOW_SIZE = (1000, 900)     # the browser's window, in CSS pixels
 
 
 class Failure(Exception):
@@ -78,7 +80,6 @@ class Browser:
         self.downloads = pathlib.Path(downloads)
         self.downloads.mkdir(parents=True, exist_ok=True)
         self.cdp("Browser.setDownloadBehavior", behavior="allow", downloadPath=str(self.downloads))
-        self.scale = scale
 
     def cdp(self, command, **params):
         return self.driver.execute_cdp_cmd(command, params)
@@ -92,7 +93,11 @@ class Browser:
     def open(self, url):
         """Navigates and waits for the first frame; returns ms from navigation to it."""
         self.driver.get(url)
-        self.js("return window.veskel.ready")  # a Promise: selenium waits for it
+        try:
+            self.js("return window.veskel.ready")  # a Promise: selenium waits for it
+        except TimeoutException:
+            said = [e["message"] for e in self.driver.get_log("browser")][-3:]
+            raise Failure("no first frame within 30 s; the page said: %s" % (" | ".join(said) or "nothing")) from None
         self.rect = self.js("return window.veskel.windowRect()")
         box = self.js("const r = document.getElementById('veskel-canvas').getBoundingClientRect();"
                       "return [r.left, r.top];")
@@ -120,10 +125,16 @@ class Browser:
             last[0] = now
         return wait_for("the canvas to settle", same)
 
+    def window_box(self):
+        """The main window's place on the canvas, in canvas pixels: left, top, right, bottom."""
+        k = self.rect["scale"]
+        x, y = round(self.rect["x"] * k), round(self.rect["y"] * k)
+        return x, y, x + 462 * k, y + 480 * k
+
     def window(self, box=None):
         """The main window (or a box of it, in window pixels) at the canvas's scale."""
         k = self.rect["scale"]
-        x, y = round(self.rect["x"] * k), round(self.rect["y"] * k)
+        x, y = self.window_box()[:2]
         left, top, width, height = box or (0, 0, 462, 480)
         return self.canvas().crop((x + left * k, y + top * k, x + (left + width) * k, y + (top + height) * k))
 
@@ -155,7 +166,9 @@ class Browser:
     def move(self, x, y, chain=None):
         """The pointer to a point of the window (window pixels)."""
         a = chain or self._actions()
-        a.pointer_action.move_to_location(int(self.origin[0] + x), int(self.origin[1] + y))
+        # The page may place the canvas at a fraction of a pixel: the first whole point at or after
+        # the window's point falls in that point's pixel.
+        a.pointer_action.move_to_location(math.ceil(self.origin[0] + x), math.ceil(self.origin[1] + y))
         if not chain:
             a.perform()
         return a
@@ -192,15 +205,18 @@ class Browser:
         """Answers the page's file chooser with a file."""
         self.driver.find_element(By.ID, "veskel-file").send_keys(str(path))
 
-    def download(self, name=None, seconds=10.0):
-        """Waits for a finished download (of that name, or the one there is) and returns its name
-        and bytes; the file is removed."""
+    def drop(self, path, x, y):
+        """Drags a file from the computer and drops it at a point of the window."""
+        data = {"items": [], "files": [str(path)], "dragOperationsMask": 1}
+        for kind in ("dragEnter", "dragOver", "drop"):
+            self.cdp("Input.dispatchDragEvent", type=kind, x=self.origin[0] + x, y=self.origin[1] + y, data=data)
+
+    def download(self, seconds=10.0):
+        """Waits for the one finished download and returns its name and bytes (and removes it)."""
         def done():
-            files = [f for f in self.downloads.iterdir() if not f.name.endswith(".crdownload")]
-            busy = any(f.name.endswith(".crdownload") for f in self.downloads.iterdir())
-            files = [f for f in files if name in (None, f.name) and f.stat().st_size > 0]
-            return not busy and len(files) == 1 and files[0]
-        target = wait_for("a download" + (" of " + name if name else ""), done, seconds)
+            files = list(self.downloads.iterdir())
+            return len(files) == 1 and not files[0].name.endswith(".crdownload") and files[0].stat().st_size and files[0]
+        target = wait_for("a download", done, seconds)
         data = target.read_bytes()
         target.unlink()
         return target.name, data

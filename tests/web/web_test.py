@@ -25,9 +25,10 @@ EXPECTED_FAILURES = {}
 # (the tabs' centres are on the tab row at y 62), and the part compared (the whole window, or the
 # paged container's area). Page 1 after "Effects" has shown is drawn rounding downward.
 PAGE_AREA = (28, 52, 400, 300)
+# The images were taken showing the pages in turn from 2 to 4, then 1.
 PAGES = [("page1-text-colors", [], None), ("page2-effects", [2], PAGE_AREA),
-         ("page3-overlay", [3], PAGE_AREA), ("page4-save-open", [4], PAGE_AREA),
-         ("page1-after-effects", [2, 1], PAGE_AREA)]
+         ("page3-overlay", [2, 3], PAGE_AREA), ("page4-save-open", [2, 3, 4], PAGE_AREA),
+         ("page1-after-effects", [2, 3, 4, 1], PAGE_AREA)]
 PAGE_TABS = {1: 28 + 38, 2: 28 + 103, 3: 28 + 177, 4: 28 + 266}
 OFF_CONTROLS = (5, 470)
 # Exports: the image "Save..." writes the format chosen in its dialog.
@@ -72,11 +73,15 @@ def check_start_preview(ctx):
     b.expect("start", ctx.renderer.render("default", []))
 
 
+def show_page(b, n):
+    b.click(PAGE_TABS[n], 62)
+    b.move(*OFF_CONTROLS)
+
+
 def check_page(ctx, lang, name, tabs, box):
     b = ctx.page(lang=lang)
     for n in tabs:
-        b.click(PAGE_TABS[n], 62)
-        b.move(*OFF_CONTROLS)
+        show_page(b, n)
     expected = golden(lang, name)
     b.expect("%s (%s)" % (name, lang), crop(expected, box) if box else expected, box=box)
 
@@ -110,17 +115,77 @@ class Walk:
         self.design += args
         return self.b.expect(name, self.ctx.renderer.render(name, self.design))
 
-    def page(self, n):
-        self.b.click(PAGE_TABS[n], 62)
-        self.b.move(*OFF_CONTROLS)
+
+def default_project(ctx):
+    """Saves the default design as default.vzk; returns its text position (TextX)."""
+    ctx.renderer.run("--save-project", ctx.work / "default")
+    return int.from_bytes((ctx.work / "default.vzk").read_bytes()[513:517], "little", signed=True)
+
+
+def check_save_opened(ctx):
+    """A project opened from the computer, changed and saved with Ctrl+S arrives as a download of
+    that name, as the desktop writes it over the file opened."""
+    b = ctx.page()
+    x0 = default_project(ctx)
+    show_page(b, 4)
+    b.click(105, 160)  # "Open..."
+    b.choose_file(ctx.work / "default.vzk")
+    show_page(b, 1)
+    b.click(376, 165)  # "+" beside X
+    b.keys((Keys.CONTROL, "s"))
+    try:
+        name, data = b.download()
+    except h.Failure:
+        raise h.Failure("Ctrl+S on the opened project gave no download") from None
+    expected = ctx.work / "saved" / "default.vzk"
+    expected.parent.mkdir()
+    ctx.renderer.run("--project", ctx.work / "default.vzk", "--set", "TextX=%d" % (x0 + 1), "--save-project", expected)
+    if name != "default.vzk" or data != expected.read_bytes():
+        raise h.Failure("Ctrl+S downloaded %s, not the desktop's default.vzk" % name)
+
+
+def check_unsaved_question(ctx):
+    """"New" over unsaved work asks first, in the page's dialog, while the program waits for the
+    answer: "Cancel" keeps the design, "No" lets it go."""
+    b = ctx.page()
+    b.click(200, 109)
+    b.keys((Keys.CONTROL, "a"), "Hello")
+    typed = b.expect("typed", ctx.renderer.render("hello", ["--text", "Hello"]))
+    show_page(b, 4)
+    for answer, expected in ((2, typed), (1, ctx.renderer.render("default", []))):
+        b.click(105, 120)  # "New"
+        buttons = h.wait_for("the question", lambda: b.driver.find_elements(By.CSS_SELECTOR, "#veskel-message button"))
+        if len(buttons) != 3:
+            raise h.Failure("the question offers %s" % [x.text for x in buttons])
+        buttons[answer].click()
+        b.expect("new, answered %d" % answer, expected)
+
+
+def check_drops(ctx):
+    """A picture dropped on the window goes onto the banner; a project dropped opens."""
+    r = ctx.renderer
+    picture = make_picture(ctx.work / "dropped.png")
+    r.run("--text", "Dropped", "--set", "Color2=#2040FF", "--save-project", ctx.work / "dropped")
+    project = ctx.work / "dropped.vzk"
+    for path, design in ((picture, ["--overlay", picture]), (project, ["--project", project])):
+        b = ctx.page()
+        b.drop(path, 200, 200)
+        b.expect("dropped " + path.name, r.render(path.stem, design))
+
+
+def make_picture(path):
+    """A 60 x 16 picture with colour and translucency changing across it."""
+    picture = Image.linear_gradient("L").resize((60, 16))
+    Image.merge("RGBA", (picture, picture.transpose(Image.FLIP_LEFT_RIGHT), Image.new("L", (60, 16), 64),
+                         picture.rotate(90).resize((60, 16)))).save(path)
+    return path
 
 
 def check_walk(ctx):
     b = ctx.page()
     w = Walk(ctx, b)
     r = ctx.renderer
-    r.run("--save-project", ctx.work / "default", "-o", ctx.work / "default.png")
-    x0 = int.from_bytes((ctx.work / "default.vzk").read_bytes()[513:517], "little", signed=True)
+    x0 = default_project(ctx)
     w.expect("start")
 
     # Text typed over the whole field's text, Latin and Cyrillic; then "+" beside X.
@@ -129,6 +194,11 @@ def check_walk(ctx):
     w.expect("typed", "--text", "Hello Привет")
     b.click(376, 165)
     w.expect("x-plus", "--set", "TextX=%d" % (x0 + 1))
+    # Undone and done again by keyboard, which the page must not take for its own.
+    b.keys((Keys.CONTROL, "z"))
+    w.expect("undone", "--set", "TextX=%d" % x0)
+    b.keys((Keys.CONTROL, "y"))
+    w.expect("redone", "--set", "TextX=%d" % (x0 + 1))
 
     # The first colour from the palette pop-up: the pointer rests on the box (its pop-up opens
     # after 300 ms), then clicks the colour table; away from both, the pop-up closes.
@@ -144,14 +214,10 @@ def check_walk(ctx):
     cy = (box[1] + box[3]) / 2 / k - b.rect["y"]
     b.click(cx + 50, cy - 52)
     b.move(*OFF_CONTROLS)
-    # Closed: outside the main window the canvas is as before the pop-up.
-    k = b.rect["scale"]
-    window = (round(b.rect["x"] * k), round(b.rect["y"] * k), round((b.rect["x"] + 462) * k),
-              round((b.rect["y"] + 480) * k))
 
-    def closed():
+    def closed():  # outside the main window the canvas is as before the pop-up
         diff = ImageChops.difference(before, b.canvas())
-        diff.paste((0, 0, 0), window)
+        diff.paste((0, 0, 0), b.window_box())
         return not diff.getbbox()
     h.wait_for("the palette pop-up to close", closed)
     colour = b.window((181, 300, 1, 1)).getpixel((0, 0))
@@ -161,7 +227,7 @@ def check_walk(ctx):
 
     # "Effects": from its first paint the window rounds downward for good. A list entry, then the
     # pattern strength slider dragged with pauses: value = round((x - 9) x 99 / 162).
-    w.page(2)
+    show_page(b, 2)
     w.design += ["--rounding", "downward"]
     b.click(126, 141 + 18 * 3 + 9)
     w.expect("pattern-3", "--set", "Pattern=3")
@@ -177,31 +243,29 @@ def check_walk(ctx):
     w.expect("slider-released")
 
     # A picture through "Choose...".
-    w.page(3)
-    overlay = ctx.work / "overlay.png"
-    picture = Image.linear_gradient("L").resize((60, 16))
-    Image.merge("RGBA", (picture, picture.transpose(Image.FLIP_LEFT_RIGHT), Image.new("L", (60, 16), 64),
-                         picture.rotate(90).resize((60, 16)))).save(overlay)
+    show_page(b, 3)
+    overlay = make_picture(ctx.work / "overlay.png")
     b.click(89, 116)
     b.choose_file(overlay)
     w.expect("overlay-loaded", "--overlay", overlay)
 
     # The project saved (a download), "New", and the download opened again.
-    w.page(4)
+    show_page(b, 4)
     saved = b.preview()
     b.click(105, 200)
     name, data = b.download()
+    downloaded = ctx.work / ("downloaded-" + name)
+    downloaded.write_bytes(data)
     if not name.endswith(".vzk"):
         raise h.Failure("the project downloaded as %s" % name)
-    r.run(*w.design, "--save-project", ctx.work / name)
+    # The desktop's project when "veskel" is typed in its save dialog: the name without ".vzk".
+    r.run(*w.design, "--save-project", ctx.work / name[:-len(".vzk")])
     if data != (ctx.work / name).read_bytes():
-        (ctx.work / ("downloaded-" + name)).write_bytes(data)
         raise h.Failure("the downloaded project differs from veskel-render --save-project's")
-    (ctx.work / ("downloaded-" + name)).write_bytes(data)
     b.click(105, 120)
     b.expect("new", r.render("new", ["--rounding", "downward"]))
     b.click(105, 160)
-    b.choose_file(ctx.work / ("downloaded-" + name))
+    b.choose_file(downloaded)
     b.expect("reopened", saved)
 
     # Each export format, chosen in the export's dialog, against the command line's file.
@@ -227,7 +291,8 @@ for _lang in ("ru", "en"):
     for _name, _tabs, _box in PAGES:
         CHECKS["window_%s.%s" % (_lang, _name)] = (
             lambda ctx, lang=_lang, name=_name, tabs=_tabs, box=_box: check_page(ctx, lang, name, tabs, box))
-CHECKS.update({"walk": check_walk, "crisp_x2": check_crisp_x2})
+CHECKS.update({"walk": check_walk, "save_opened": check_save_opened,
+               "unsaved_question": check_unsaved_question, "drops": check_drops, "crisp_x2": check_crisp_x2})
 
 
 def main(argv):
@@ -245,7 +310,10 @@ def main(argv):
                 verdict = "XPASS" if name in EXPECTED_FAILURES else "ok"
                 note = ""
             except Exception as e:  # one check's fault must not hide the others
-                note = ": " + (str(e) if isinstance(e, h.Failure) else traceback.format_exc(limit=3))
+                note = ": " + str(e).strip().splitlines()[0]
+                if not isinstance(e, h.Failure):
+                    line = [f.lineno for f in traceback.extract_tb(e.__traceback__) if f.filename == __file__][-1]
+                    note = ": %s at line %d%s" % (type(e).__name__, line, note)
                 if name in EXPECTED_FAILURES:
                     verdict, note = "xfail", note + " (known: %s)" % EXPECTED_FAILURES[name]
                 else:

@@ -40,7 +40,7 @@ if(web_backend_srcs)
     -sASYNCIFY_STACK_SIZE=65536
     # The C libraries (image codecs, compression, fonts) never wait for the page: left as they
     # are, they keep their size and speed.
-    "-sASYNCIFY_REMOVE=[jpeg_*,jinit_*,png_*,FT_*,ft_*,tt_*,TT_*,sfnt_*,cff_*,t1_*,ps_*,af_*,gray_*,deflate*,inflate*,libdeflate_*,Gif*,EGif*,DGif*,adler32*,crc32*]")
+    "-sASYNCIFY_REMOVE=[jpeg_*,jinit_*,png_*,FT_*,ft_*,tt_*,TT_*,sfnt_*,gray_*,deflate*,inflate*,libdeflate_*,Gif*,EGif*,DGif*,adler32*,crc32*]")
 endif()
 foreach(js ${web_backend_js})
   target_link_options(veskel PRIVATE "SHELL:--js-library ${js}")

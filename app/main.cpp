@@ -34,6 +34,23 @@ bool Finish(const veskel::StartArguments& start) {
 
 std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv + 1, argv + argc); }
 
+#if defined(VESKEL_WITH_QT) || defined(VESKEL_WITH_WEB)
+// The designer on the application's backend: the main window, the file the arguments name, then
+// the loop (which in a browser tab returns at once and leaves the page's loop to run it).
+void RunDesigner(veskel::Application& app, const veskel::StartArguments& start) {
+    app.Title = "Brannock Veskel generator.";
+    veskel::TForm1* window = veskel::StartDesigner();
+    if (start.kind != veskel::StartArguments::FileKind::None) {
+        try {
+            window->Actions().OpenFile(start.file);
+        } catch (const std::exception& e) {
+            app.ShowException(e);  // the message box a failed "Open..." shows; the new design stays
+        }
+    }
+    app.Run();
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,16 +68,7 @@ int main(int argc, char** argv) {
         veskel::UseLanguage(language, veskel::FindCatalogDir());
         veskel::qt::UseQtLanguage(language);
         veskel::Application app(*backend);
-        app.Title = "Brannock Veskel generator.";
-        veskel::TForm1* window = veskel::StartDesigner();
-        if (start.kind != veskel::StartArguments::FileKind::None) {
-            try {
-                window->Actions().OpenFile(start.file);
-            } catch (const std::exception& e) {
-                app.ShowException(e);  // the message box a failed "Open..." shows; the new design stays
-            }
-        }
-        app.Run();
+        RunDesigner(app, start);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "veskel: %s\n", e.what());
@@ -74,17 +82,7 @@ int main(int argc, char** argv) {
         auto* backend = veskel::web::MakeWebBackend().release();
         backend->SetDesktopIdentity(veskel::kAppId);
         veskel::UseLanguage(language, veskel::FindCatalogDir());
-        auto* app = new veskel::Application(*backend);
-        app->Title = "Brannock Veskel generator.";
-        veskel::TForm1* window = veskel::StartDesigner();
-        if (start.kind != veskel::StartArguments::FileKind::None) {
-            try {
-                window->Actions().OpenFile(start.file);
-            } catch (const std::exception& e) {
-                app->ShowException(e);
-            }
-        }
-        app->Run();
+        RunDesigner(*new veskel::Application(*backend), start);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "veskel: %s\n", e.what());

@@ -110,6 +110,16 @@ mergeInto(LibraryManager.library, {
       window.veskel.windowRect = function() {
         return {x: VW.rect.x, y: VW.rect.y, width: VW.rect.width, height: VW.rect.height, scale: VW.scale};
       };
+      // A full repaint measured: the main window painted whole and shown on the canvas. The
+      // milliseconds of the whole call and of its present (composing and the canvas), or null
+      // while the program waits for the page and cannot be entered.
+      window.veskel.repaintAll = function() {
+        if (VW.suspended || VW.holding) return null;
+        var t0 = performance.now();
+        var present = _veskel_web_repaint_all();
+        var total = performance.now() - t0;
+        return present < 0 ? null : {total: total, present: present};
+      };
       VW.focusInput();
     },
     // The backing store holds a whole number of device pixels per CSS pixel: every window pixel

@@ -211,6 +211,19 @@ class Browser:
         for kind in ("dragEnter", "dragOver", "drop"):
             self.cdp("Input.dispatchDragEvent", type=kind, x=self.origin[0] + x, y=self.origin[1] + y, data=data)
 
+    def paste(self, path):
+        """Ctrl+V with a picture file on the clipboard, as the browser hands it to the page (the
+        headless browser's own clipboard cannot be filled)."""
+        self.js("const bytes = Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0));"
+                "const files = new DataTransfer();"
+                "files.items.add(new File([bytes], arguments[1], {type: 'image/png'}));"
+                "const input = document.getElementById('veskel-input'), key = "
+                "{code: 'KeyV', key: 'v', ctrlKey: true, bubbles: true, cancelable: true};"
+                "input.dispatchEvent(new KeyboardEvent('keydown', key));"
+                "input.dispatchEvent(new ClipboardEvent('paste', {clipboardData: files, bubbles: true}));"
+                "input.dispatchEvent(new KeyboardEvent('keyup', key));",
+                base64.b64encode(pathlib.Path(path).read_bytes()).decode(), pathlib.Path(path).name)
+
     def download(self, seconds=10.0):
         """Waits for the one finished download and returns its name and bytes (and removes it)."""
         def done():

@@ -162,15 +162,20 @@ def check_unsaved_question(ctx):
 
 
 def check_drops(ctx):
-    """A picture dropped on the window goes onto the banner; a project dropped opens."""
+    """A picture dropped on the window or pasted (Ctrl+V) goes onto the banner as the desktop's
+    overlay; a project dropped opens."""
     r = ctx.renderer
     picture = make_picture(ctx.work / "dropped.png")
     r.run("--text", "Dropped", "--set", "Color2=#2040FF", "--save-project", ctx.work / "dropped")
     project = ctx.work / "dropped.vzk"
-    for path, design in ((picture, ["--overlay", picture]), (project, ["--project", project])):
+    for how, path, design in (("dropped", picture, ["--overlay", picture]), ("pasted", picture, ["--overlay", picture]),
+                              ("dropped", project, ["--project", project])):
         b = ctx.page()
-        b.drop(path, 200, 200)
-        b.expect("dropped " + path.name, r.render(path.stem, design))
+        if how == "pasted":
+            b.paste(path)
+        else:
+            b.drop(path, 200, 200)
+        b.expect("%s %s" % (how, path.name), r.render(path.stem, design))
 
 
 def make_picture(path):

@@ -6,6 +6,7 @@ Prints one line per check; the exit status is 1 when a check fails."""
 import base64
 import io
 import pathlib
+import re
 import sys
 import time
 import traceback
@@ -42,12 +43,15 @@ class Context:
         self.renderer = h.Renderer(render, self.work)
         self.browsers = {}
 
-    def page(self, scale=1, lang="ru"):
-        """A fresh page at that device scale (one browser per scale, kept between checks)."""
+    def page(self, scale=1, lang="ru", browser_languages="en-US"):
+        """A fresh page at that device scale (one browser per scale, kept between checks), in the
+        language the address names (None: none named) with the browser preferring those."""
         if scale not in self.browsers:
             self.browsers[scale] = h.Browser(scale, self.work / ("downloads-x%d" % scale))
         browser = self.browsers[scale]
-        browser.open(self.url + "?lang=" + lang)
+        browser.cdp("Emulation.setUserAgentOverride", userAgent=browser.js("return navigator.userAgent"),
+                    acceptLanguage=browser_languages)
+        browser.open(self.url + ("?lang=" + lang if lang else ""))
         return browser
 
     def close(self):
@@ -84,6 +88,21 @@ def check_page(ctx, lang, name, tabs, box):
         show_page(b, n)
     expected = golden(lang, name)
     b.expect("%s (%s)" % (name, lang), crop(expected, box) if box else expected, box=box)
+
+
+# The page's language: from the address, else the first of the browser's that the designer speaks.
+LANGUAGES = [("ru", "en-US", "ru"), ("en", "ru-RU,ru", "en"), (None, "ru-RU,ru", "ru"), (None, "de-DE,ru", "ru"),
+             (None, "de-DE,fr", "en")]
+
+
+def check_page_language(ctx):
+    """The page's own heading and description speak the window's language, and say which."""
+    for asked, preferred, lang in LANGUAGES:
+        b = ctx.page(lang=asked, browser_languages=preferred)
+        said, about = b.js("return [document.documentElement.lang, document.getElementById('veskel-about').textContent]")
+        if said != lang or bool(re.search("[а-я]", about)) != (lang == "ru"):
+            raise h.Failure("?lang=%s with %s: the page is in %s: %s" % (asked, preferred, said, about))
+        b.expect("window (?lang=%s, %s)" % (asked, preferred), golden(lang, "page1-text-colors"), box=None)
 
 
 def check_crisp_x2(ctx):
@@ -297,7 +316,8 @@ for _lang in ("ru", "en"):
         CHECKS["window_%s.%s" % (_lang, _name)] = (
             lambda ctx, lang=_lang, name=_name, tabs=_tabs, box=_box: check_page(ctx, lang, name, tabs, box))
 CHECKS.update({"walk": check_walk, "save_opened": check_save_opened,
-               "unsaved_question": check_unsaved_question, "drops": check_drops, "crisp_x2": check_crisp_x2})
+               "unsaved_question": check_unsaved_question, "drops": check_drops, "crisp_x2": check_crisp_x2,
+               "page_language": check_page_language})
 
 
 def main(argv):

@@ -141,17 +141,9 @@ mergeInto(LibraryManager.library, {
         window.matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', VW.fitScale, {once: true});
       }
     },
+    // The page chose the language (index.html): the window speaks the page's.
     language: function() {
-      var asked = new URLSearchParams(window.location.search).get('lang');
-      if (asked === 'ru') return 1;
-      if (asked === 'en') return 0;
-      var list = navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || 'en'];
-      for (var i = 0; i < list.length; i++) {
-        var primary = String(list[i]).toLowerCase().split('-')[0];
-        if (primary === 'ru') return 1;
-        if (primary === 'en') return 0;
-      }
-      return 0;
+      return window.veskel && window.veskel.lang === 'ru' ? 1 : 0;
     },
     focusInput: function() {
       if (VW.input && document.activeElement !== VW.input) VW.input.focus({preventScroll: true});

@@ -163,6 +163,19 @@ def check_save_opened(ctx):
         raise h.Failure("Ctrl+S downloaded %s, not the desktop's default.vzk" % name)
 
 
+def check_blur_lets_go(ctx):
+    """A button held on the window is let go when the page loses the keyboard (to another window
+    or page element, where the release will arrive): the arrow moving the text right steps once
+    and stops."""
+    b = ctx.page()
+    x0 = default_project(ctx)
+    b.press(127, 200)
+    b.js("document.getElementById('veskel-input').blur()")
+    time.sleep(1)  # held, the arrow would repeat from 0.4 s on
+    b.expect("X + 1 after the blur", ctx.renderer.render("let-go", ["--set", "TextX=%d" % (x0 + 1)]), seconds=1)
+    b.release()
+
+
 def check_unsaved_question(ctx):
     """"New" over unsaved work asks first, in the page's dialog, while the program waits for the
     answer: "Cancel" keeps the design, "No" lets it go."""
@@ -316,7 +329,7 @@ for _lang in ("ru", "en"):
         CHECKS["window_%s.%s" % (_lang, _name)] = (
             lambda ctx, lang=_lang, name=_name, tabs=_tabs, box=_box: check_page(ctx, lang, name, tabs, box))
 CHECKS.update({"walk": check_walk, "save_opened": check_save_opened,
-               "unsaved_question": check_unsaved_question, "drops": check_drops, "crisp_x2": check_crisp_x2,
+               "unsaved_question": check_unsaved_question, "blur_lets_go": check_blur_lets_go, "drops": check_drops, "crisp_x2": check_crisp_x2,
                "page_language": check_page_language})
 
 

@@ -20,6 +20,9 @@ mergeInto(LibraryManager.library, {
     menuItems: [],
     pendingString: '',
     pendingPaste: null,
+    keysHeld: {},       // code -> the key event the program saw go down, until it sees it go up
+    buttonsHeld: {},    // button -> true while the program holds it down
+    lastPointer: null,  // the page point of the pointer's last event
     known: {},          // path -> the time the file had when it was last offered or stored
     lang: 'en',
 
@@ -160,11 +163,15 @@ mergeInto(LibraryManager.library, {
     },
     pointer: function(type, e) {
       var p = VW.point(e), button = e.button, shift = VW.shift(e);
+      VW.lastPointer = {clientX: e.clientX, clientY: e.clientY};
+      if (type === 0) VW.buttonsHeld[button] = true;
+      if (type === 1) delete VW.buttonsHeld[button];
       var names = ['mousedown', 'mouseup', 'mousemove', 'mouseleave'];
       VW.run(names[type], function() { _veskel_web_pointer(type, p[0], p[1], button, shift); });
     },
     key: function(down, e) {
       var code = e.code || '', key = e.key || '', shift = VW.shift(e);
+      if (down) VW.keysHeld[code] = {code: code, key: key}; else delete VW.keysHeld[code];
       VW.run(down ? 'keydown' : 'keyup', function() {
         _veskel_web_key(down, VW.str(code), VW.str(key), shift);
       });
@@ -172,6 +179,15 @@ mergeInto(LibraryManager.library, {
     text: function(s) {
       if (!s) return;
       VW.run('text', function() { _veskel_web_text(VW.str(s)); });
+    },
+    // The page lost the keyboard or the pointer: whatever the program holds down is let go, as
+    // the releases will arrive elsewhere (another window, another page element) or never.
+    letGo: function() {
+      Object.keys(VW.keysHeld).forEach(function(code) { VW.key(0, VW.keysHeld[code]); });
+      Object.keys(VW.buttonsHeld).forEach(function(button) {
+        var at = VW.lastPointer || {clientX: 0, clientY: 0};
+        VW.pointer(1, {clientX: at.clientX, clientY: at.clientY, button: Number(button), buttons: 0});
+      });
     },
     listen: function() {
       var canvas = VW.canvas, input = VW.input;
@@ -189,6 +205,7 @@ mergeInto(LibraryManager.library, {
         VW.pointer(1, e);
       });
       canvas.addEventListener('pointermove', function(e) { VW.pointer(2, e); });
+      canvas.addEventListener('pointercancel', function() { VW.letGo(); });
       canvas.addEventListener('pointerleave', function(e) { if (!e.buttons) VW.pointer(3, e); });
       // The canvas keeps the keyboard in the text field: a press must not take the focus away.
       canvas.addEventListener('mousedown', function(e) { e.preventDefault(); });
@@ -267,6 +284,7 @@ mergeInto(LibraryManager.library, {
       });
       input.addEventListener('blur', function() {
         if (VW.modal) return;
+        VW.letGo();
         VW.run('blur', function() { _veskel_web_blur(); });
       });
 

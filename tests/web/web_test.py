@@ -176,6 +176,21 @@ def check_blur_lets_go(ctx):
     b.release()
 
 
+def check_quiet_at_rest(ctx):
+    """Once no timer runs (the arrow's pulse stopped when the pointer left it), the page asks the
+    browser for no wake-ups: a page at rest costs no processor time."""
+    b = ctx.page()
+    b.move(127, 200)
+    time.sleep(0.3)
+    b.move(*OFF_CONTROLS)
+    time.sleep(0.7)
+    wakes = b.js("const wakes = [], plain = window.setTimeout;"
+                 "window.setTimeout = function () { wakes.push(arguments[1]); return plain.apply(this, arguments); };"
+                 "return new Promise(done => plain(() => { window.setTimeout = plain; done(wakes); }, 500));")
+    if len(wakes) > 1:
+        raise h.Failure("%d wake-ups in 0.5 s at rest (%s ms ...)" % (len(wakes), wakes[0]))
+
+
 def check_unsaved_question(ctx):
     """"New" over unsaved work asks first, in the page's dialog, while the program waits for the
     answer: "Cancel" keeps the design, "No" lets it go."""
@@ -329,7 +344,8 @@ for _lang in ("ru", "en"):
         CHECKS["window_%s.%s" % (_lang, _name)] = (
             lambda ctx, lang=_lang, name=_name, tabs=_tabs, box=_box: check_page(ctx, lang, name, tabs, box))
 CHECKS.update({"walk": check_walk, "save_opened": check_save_opened,
-               "unsaved_question": check_unsaved_question, "blur_lets_go": check_blur_lets_go, "drops": check_drops, "crisp_x2": check_crisp_x2,
+               "unsaved_question": check_unsaved_question, "blur_lets_go": check_blur_lets_go,
+               "quiet_at_rest": check_quiet_at_rest, "drops": check_drops, "crisp_x2": check_crisp_x2,
                "page_language": check_page_language})
 
 

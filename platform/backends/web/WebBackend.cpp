@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -207,9 +208,12 @@ public:
     // ---- loop and clock
 
     std::int64_t NowMs() override { return std::int64_t(std::floor(veskel_web_now())); }
+    // No timer running asks for a wake-up at the end of time. The browser runs a longer wait than
+    // its 32-bit limit at once, which would wake the page every few milliseconds for nothing: the
+    // wait is cut to that limit (and Timer() sleeps again if woken early).
     void RequestWakeAt(std::int64_t timeMs) override {
         wakeAt_ = timeMs;
-        veskel_web_wake_after(double(std::max<std::int64_t>(timeMs - NowMs(), 0)));
+        veskel_web_wake_after(double(std::clamp<std::int64_t>(timeMs - NowMs(), 0, INT32_MAX)));
     }
     void RequestIdle() override { veskel_web_request_idle(); }
     // The browser runs the loop: the program returns to it after every event.

@@ -105,15 +105,15 @@ def main():
             ("setting change (X +1): event to present", statistics.median(setting), "ms", 5, "BM_SettingChange"),
             ("full repaint (repaintAll): paint and present", statistics.median(repaint_all), "ms", 4,
              "BM_FullRepaint"),
-            ("  of which the present (compose, canvas)", statistics.median(repaint_present), "ms", 4, ""),
+            ("  of which the present (compose, canvas)", statistics.median(repaint_present), "ms", None, ""),
             ("page switch (container repainted): event to present", statistics.median(repaint), "ms", 4, ""),
             ("window dragged (all of it shown again): event to present", statistics.median(moved), "ms", 4, ""),
             ("site size", raw, "MB", 6, ""),
             ("site size, gzip -9 per file", packed, "MB", 2.5, "")]
-    print("%-58s %10s %8s     %s" % ("goal (median of %d runs)" % args.runs, "measured", "goal", "desktop (bench_app)"))
+    print("%-58s %10s %-13s %s" % ("goal (median of %d runs)" % args.runs, "measured", " goal", "desktop (bench_app)"))
     for name, value, unit, goal, desktop in rows:
-        print("%-58s %7.2f %-2s %5g %-2s %-4s %s" % (name, value, unit, goal, unit,
-                                                     "ok" if value <= goal else "OVER", desktop))
+        verdict = "%5g %-2s %-4s" % (goal, unit, "ok" if value <= goal else "OVER") if goal else ""
+        print("%-58s %7.2f %-2s %-13s %s" % (name, value, unit, verdict, desktop))
 
 
 if __name__ == "__main__":

@@ -143,11 +143,13 @@ def default_project(ctx):
 
 def check_save_opened(ctx):
     """A project opened from the computer, changed and saved with Ctrl+S arrives as a download of
-    that name, as the desktop writes it over the file opened."""
+    that name, as the desktop writes it over the file opened. "Open..." clicked twice in a row
+    opens one picker: the window takes no clicks while it is open."""
     b = ctx.page()
     x0 = default_project(ctx)
     show_page(b, 4)
     b.click(105, 160)  # "Open..."
+    b.click(105, 160)
     b.choose_file(ctx.work / "default.vzk")
     show_page(b, 1)
     b.click(376, 165)  # "+" beside X

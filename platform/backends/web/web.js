@@ -161,7 +161,12 @@ mergeInto(LibraryManager.library, {
       return (e.shiftKey ? 1 : 0) | (e.altKey ? 2 : 0) | (e.ctrlKey ? 4 : 0) |
              (b & 1 ? 8 : 0) | (b & 2 ? 16 : 0) | (b & 4 ? 32 : 0);
     },
+    // While one of the page's dialogs, menus or pickers is open the window takes no new input,
+    // as a desktop window under a modal dialog: a click that came on the heels of the one that
+    // opened a picker would otherwise wait and open it again. Only the releases of what the
+    // program holds wait for it (and leaving the canvas).
     pointer: function(type, e) {
+      if (VW.modal && type !== 3 && !(type === 1 && VW.buttonsHeld[e.button])) return;
       var p = VW.point(e), button = e.button, shift = VW.shift(e);
       VW.lastPointer = {clientX: e.clientX, clientY: e.clientY};
       if (type === 0) VW.buttonsHeld[button] = true;
@@ -171,13 +176,14 @@ mergeInto(LibraryManager.library, {
     },
     key: function(down, e) {
       var code = e.code || '', key = e.key || '', shift = VW.shift(e);
+      if (VW.modal && (down || !VW.keysHeld[code])) return;
       if (down) VW.keysHeld[code] = {code: code, key: key}; else delete VW.keysHeld[code];
       VW.run(down ? 'keydown' : 'keyup', function() {
         _veskel_web_key(down, VW.str(code), VW.str(key), shift);
       });
     },
     text: function(s) {
-      if (!s) return;
+      if (!s || VW.modal) return;
       VW.run('text', function() { _veskel_web_text(VW.str(s)); });
     },
     // The page lost the keyboard or the pointer: whatever the program holds down is let go, as
@@ -216,7 +222,7 @@ mergeInto(LibraryManager.library, {
         var d = e.deltaMode === 1 ? -e.deltaY * 40 : e.deltaMode === 2 ? -e.deltaY * 120 : -e.deltaY * 1.2;
         d = Math.round(d);
         if (d === 0 && e.deltaY !== 0) d = e.deltaY < 0 ? 1 : -1;
-        if (d === 0) return;
+        if (d === 0 || VW.modal) return;
         var p = VW.point(e), shift = VW.shift(e);
         VW.run('wheel', function() { _veskel_web_wheel(p[0], p[1], d, shift); });
       }, {passive: false});
@@ -260,6 +266,7 @@ mergeInto(LibraryManager.library, {
         e.preventDefault();
         var key = VW.pendingPaste;
         VW.pendingPaste = null;
+        if (VW.modal) return;
         var data = e.clipboardData, file = null;
         if (data) {
           for (var i = 0; i < data.items.length; i++) {
@@ -297,6 +304,7 @@ mergeInto(LibraryManager.library, {
         var files = e.dataTransfer ? Array.prototype.slice.call(e.dataTransfer.files) : [];
         if (!files.length) return;
         e.preventDefault();
+        if (VW.modal) return;
         var p = VW.point(e);
         VW.holdFor(Promise.all(files.map(VW.storeFile)), function(paths) {
           if (!paths) return;  // the browser could not read them

@@ -177,6 +177,9 @@ mergeInto(LibraryManager.library, {
     key: function(down, e) {
       var code = e.code || '', key = e.key || '', shift = VW.shift(e);
       if (VW.modal && (down || !VW.keysHeld[code])) return;
+      // The repeats of a key whose press went to a dialog (Enter held on its button) are not the
+      // window's: they would press its focused button and open the dialog again.
+      if (down && e.repeat && !VW.keysHeld[code]) return;
       if (down) VW.keysHeld[code] = {code: code, key: key}; else delete VW.keysHeld[code];
       VW.run(down ? 'keydown' : 'keyup', function() {
         _veskel_web_key(down, VW.str(code), VW.str(key), shift);

@@ -7,6 +7,7 @@ import base64
 import io
 import pathlib
 import re
+import shutil
 import sys
 import time
 import traceback
@@ -143,26 +144,30 @@ def default_project(ctx):
 
 def check_save_opened(ctx):
     """A project opened from the computer, changed and saved with Ctrl+S arrives as a download of
-    that name, as the desktop writes it over the file opened. "Open..." clicked twice in a row
-    opens one picker: the window takes no clicks while it is open."""
-    b = ctx.page()
+    that name (a hidden file's too), as the desktop writes it over the file opened. "Open..."
+    clicked twice in a row opens one picker: the window takes no clicks while it is open."""
     x0 = default_project(ctx)
-    show_page(b, 4)
-    b.click(105, 160)  # "Open..."
-    b.click(105, 160)
-    b.choose_file(ctx.work / "default.vzk")
-    show_page(b, 1)
-    b.click(376, 165)  # "+" beside X
-    b.keys((Keys.CONTROL, "s"))
-    try:
-        name, data = b.download()
-    except h.Failure:
-        raise h.Failure("Ctrl+S on the opened project gave no download") from None
-    expected = ctx.work / "saved" / "default.vzk"
-    expected.parent.mkdir()
-    ctx.renderer.run("--project", ctx.work / "default.vzk", "--set", "TextX=%d" % (x0 + 1), "--save-project", expected)
-    if name != "default.vzk" or data != expected.read_bytes():
-        raise h.Failure("Ctrl+S downloaded %s, not the desktop's default.vzk" % name)
+    for opened in ("default.vzk", ".dotted.vzk"):
+        b = ctx.page()
+        if opened != "default.vzk":
+            shutil.copy(ctx.work / "default.vzk", ctx.work / opened)
+        show_page(b, 4)
+        b.click(105, 160)  # "Open..."
+        b.click(105, 160)
+        b.choose_file(ctx.work / opened)
+        show_page(b, 1)
+        b.click(376, 165)  # "+" beside X
+        b.keys((Keys.CONTROL, "s"))
+        try:
+            name, data = b.download()
+        except h.Failure:
+            raise h.Failure("Ctrl+S on the opened project %s gave no download" % opened) from None
+        expected = ctx.work / "saved" / opened
+        expected.parent.mkdir(exist_ok=True)
+        ctx.renderer.run("--project", ctx.work / opened, "--set", "TextX=%d" % (x0 + 1), "--save-project", expected)
+        # The browser itself takes a leading dot off a download's name.
+        if name != opened.lstrip(".") or data != expected.read_bytes():
+            raise h.Failure("Ctrl+S downloaded %s, not the desktop's %s" % (name, opened))
 
 
 def check_blur_lets_go(ctx):

@@ -574,7 +574,8 @@ mergeInto(LibraryManager.library, {
       var names;
       try { names = FS.readdir(folder); } catch (err) { return; }
       names.forEach(function(name) {
-        if (name.charAt(0) === '.') return;  // a save in progress, or nothing of ours
+        // A save in progress, or its lock (a user's file may start with a dot too).
+        if (name.indexOf('.veskel-') === 0) return;
         var path = folder + '/' + name, stat = FS.stat(path);
         if (!FS.isFile(stat.mode)) return;
         var time = stat.mtime.getTime();

@@ -212,17 +212,11 @@ class Browser:
             self.cdp("Input.dispatchDragEvent", type=kind, x=self.origin[0] + x, y=self.origin[1] + y, data=data)
 
     def paste(self, path):
-        """Ctrl+V with a picture file on the clipboard, as the browser hands it to the page (the
-        headless browser's own clipboard cannot be filled)."""
-        self.js("const bytes = Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0));"
-                "const files = new DataTransfer();"
-                "files.items.add(new File([bytes], arguments[1], {type: 'image/png'}));"
-                "const input = document.getElementById('veskel-input'), key = "
-                "{code: 'KeyV', key: 'v', ctrlKey: true, bubbles: true, cancelable: true};"
-                "input.dispatchEvent(new KeyboardEvent('keydown', key));"
-                "input.dispatchEvent(new ClipboardEvent('paste', {clipboardData: files, bubbles: true}));"
-                "input.dispatchEvent(new KeyboardEvent('keyup', key));",
-                base64.b64encode(pathlib.Path(path).read_bytes()).decode(), pathlib.Path(path).name)
+        """Ctrl+V with a picture file on the clipboard, as the browser hands it to the page."""
+        self.js("const f = new DataTransfer(), i = document.getElementById('veskel-input'), key = {code: 'KeyV', ctrlKey: true};"
+                "f.items.add(new File([Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0))], 'p.png', {type: 'image/png'}));"
+                "i.dispatchEvent(new KeyboardEvent('keydown', key)); i.dispatchEvent(new ClipboardEvent('paste', {clipboardData: f}));"
+                "i.dispatchEvent(new KeyboardEvent('keyup', key));", base64.b64encode(pathlib.Path(path).read_bytes()).decode())
 
     def download(self, seconds=10.0):
         """Waits for the one finished download and returns its name and bytes (and removes it)."""

@@ -211,6 +211,13 @@ class Browser:
         for kind in ("dragEnter", "dragOver", "drop"):
             self.cdp("Input.dispatchDragEvent", type=kind, x=self.origin[0] + x, y=self.origin[1] + y, data=data)
 
+    def paste(self, path):
+        """Ctrl+V with a picture file on the clipboard, as the browser hands it to the page."""
+        self.js("const f = new DataTransfer(), i = document.getElementById('veskel-input'), key = {code: 'KeyV', ctrlKey: true};"
+                "f.items.add(new File([Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0))], 'p.png', {type: 'image/png'}));"
+                "i.dispatchEvent(new KeyboardEvent('keydown', key)); i.dispatchEvent(new ClipboardEvent('paste', {clipboardData: f}));"
+                "i.dispatchEvent(new KeyboardEvent('keyup', key));", base64.b64encode(pathlib.Path(path).read_bytes()).decode())
+
     def download(self, seconds=10.0):
         """Waits for the one finished download and returns its name and bytes (and removes it)."""
         def done():

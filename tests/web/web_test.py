@@ -42,12 +42,14 @@ class Context:
         self.renderer = h.Renderer(render, self.work)
         self.browsers = {}
 
-    def page(self, scale=1, lang="ru"):
+    def page(self, scale=1, lang="ru", browser_languages="en-US"):
         """A fresh page at that device scale (one browser per scale, kept between checks)."""
         if scale not in self.browsers:
             self.browsers[scale] = h.Browser(scale, self.work / ("downloads-x%d" % scale))
         browser = self.browsers[scale]
-        browser.open(self.url + "?lang=" + lang)
+        browser.cdp("Emulation.setUserAgentOverride", userAgent=browser.js("return navigator.userAgent"),
+                    acceptLanguage=browser_languages)
+        browser.open(self.url + ("?lang=" + lang if lang else ""))
         return browser
 
     def close(self):
@@ -79,7 +81,11 @@ def show_page(b, n):
 
 
 def check_page(ctx, lang, name, tabs, box):
-    b = ctx.page(lang=lang)
+    # The page and its window speak the browser's first language we speak, or the address's.
+    b = ctx.page(lang=None, browser_languages="de,ru") if lang == "ru" else ctx.page(lang="en", browser_languages="ru")
+    if b.js("return document.documentElement.lang + document.getElementById('veskel-about').textContent")[:4] != \
+            {"ru": "ruДи", "en": "enA "}[lang]:
+        raise h.Failure("the page's heading is not in the window's language, %s" % lang)
     for n in tabs:
         show_page(b, n)
     expected = golden(lang, name)
@@ -124,11 +130,13 @@ def default_project(ctx):
 
 def check_save_opened(ctx):
     """A project opened from the computer, changed and saved with Ctrl+S arrives as a download of
-    that name, as the desktop writes it over the file opened."""
+    that name, as the desktop writes it over the file opened. "Open..." clicked twice opens one
+    picker: the window takes no clicks while it is open."""
     b = ctx.page()
     x0 = default_project(ctx)
     show_page(b, 4)
     b.click(105, 160)  # "Open..."
+    b.click(105, 160)
     b.choose_file(ctx.work / "default.vzk")
     show_page(b, 1)
     b.click(376, 165)  # "+" beside X
@@ -142,6 +150,22 @@ def check_save_opened(ctx):
     ctx.renderer.run("--project", ctx.work / "default.vzk", "--set", "TextX=%d" % (x0 + 1), "--save-project", expected)
     if name != "default.vzk" or data != expected.read_bytes():
         raise h.Failure("Ctrl+S downloaded %s, not the desktop's default.vzk" % name)
+
+
+def check_let_go_and_rest(ctx):
+    """A button held as the page loses the keyboard is let go: the arrow moving the text right
+    stops repeating. Then, with no timer running, the page asks the browser for no wake-ups."""
+    b = ctx.page()
+    x0 = default_project(ctx)
+    b.press(127, 200)
+    b.js("document.getElementById('veskel-input').blur()")
+    b.move(*OFF_CONTROLS)
+    time.sleep(1)  # held, the arrow would repeat from 0.4 s on
+    b.expect("X + 1 after the blur", ctx.renderer.render("let-go", ["--set", "TextX=%d" % (x0 + 1)]), seconds=1)
+    b.release()
+    if b.js("const wakes = [], plain = window.setTimeout; window.setTimeout = (...a) => wakes.push(a) && plain(...a);"
+            "return new Promise(done => plain(() => done(wakes.length), 500));"):
+        raise h.Failure("the page at rest asks the browser to wake it")
 
 
 def check_unsaved_question(ctx):
@@ -162,15 +186,16 @@ def check_unsaved_question(ctx):
 
 
 def check_drops(ctx):
-    """A picture dropped on the window goes onto the banner; a project dropped opens."""
+    """A picture dropped on the window or pasted goes onto the banner; a project dropped opens."""
     r = ctx.renderer
     picture = make_picture(ctx.work / "dropped.png")
     r.run("--text", "Dropped", "--set", "Color2=#2040FF", "--save-project", ctx.work / "dropped")
     project = ctx.work / "dropped.vzk"
-    for path, design in ((picture, ["--overlay", picture]), (project, ["--project", project])):
+    for how, path, design in (("dropped", picture, ["--overlay", picture]), ("pasted", picture, ["--overlay", picture]),
+                              ("dropped", project, ["--project", project])):
         b = ctx.page()
-        b.drop(path, 200, 200)
-        b.expect("dropped " + path.name, r.render(path.stem, design))
+        b.paste(path) if how == "pasted" else b.drop(path, 200, 200)
+        b.expect("%s %s" % (how, path.name), r.render(path.stem, design))
 
 
 def make_picture(path):
@@ -291,8 +316,8 @@ for _lang in ("ru", "en"):
     for _name, _tabs, _box in PAGES:
         CHECKS["window_%s.%s" % (_lang, _name)] = (
             lambda ctx, lang=_lang, name=_name, tabs=_tabs, box=_box: check_page(ctx, lang, name, tabs, box))
-CHECKS.update({"walk": check_walk, "save_opened": check_save_opened,
-               "unsaved_question": check_unsaved_question, "drops": check_drops, "crisp_x2": check_crisp_x2})
+CHECKS.update({"walk": check_walk, "save_opened": check_save_opened, "unsaved_question": check_unsaved_question,
+               "drops": check_drops, "let_go_and_rest": check_let_go_and_rest, "crisp_x2": check_crisp_x2})
 
 
 def main(argv):

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -207,9 +208,12 @@ public:
     // ---- loop and clock
 
     std::int64_t NowMs() override { return std::int64_t(std::floor(veskel_web_now())); }
+    // No timer running asks for a wake-up at the end of time. The browser runs a longer wait than
+    // its 32-bit limit at once, which would wake the page every few milliseconds for nothing: the
+    // wait is cut to that limit (and Timer() sleeps again if woken early).
     void RequestWakeAt(std::int64_t timeMs) override {
         wakeAt_ = timeMs;
-        veskel_web_wake_after(double(std::max<std::int64_t>(timeMs - NowMs(), 0)));
+        veskel_web_wake_after(double(std::clamp<std::int64_t>(timeMs - NowMs(), 0, INT32_MAX)));
     }
     void RequestIdle() override { veskel_web_request_idle(); }
     // The browser runs the loop: the program returns to it after every event.
@@ -381,6 +385,14 @@ public:
         wakeAt_.reset();
         app_->DispatchTimers();
     }
+    // The main window painted whole and shown: what a full repaint costs (the page's
+    // measurement hook). Returns the milliseconds of the present within it.
+    double RepaintAll() {
+        Form* main = app_ ? app_->MainForm() : nullptr;
+        if (!main || !main->Visible()) return -1;
+        main->PaintAll();
+        return lastPresentMs_;
+    }
     // After every call from the page: the idle pass, then the downloads it left.
     void Settle() {
         if (app_) app_->ProcessMessages();
@@ -488,6 +500,7 @@ private:
         const std::vector<DesktopLayer> layers = Layers();
         ComposeDesktop(layers, r, kDesktopColour, frame_.data(), std::size_t(kDesktop.width) * 4, {0, 0});
         veskel_web_blit(frame_.data(), kDesktop.width * 4, r.left, r.top, r.Width(), r.Height(), started);
+        lastPresentMs_ = veskel_web_now() - started;
     }
     Bitmap Capture(const Rect& r, const Form* exclude) const {
         if (r.IsEmpty()) return {};
@@ -522,6 +535,7 @@ private:
     std::vector<Window> windows_;  // bottom first
     std::uint64_t raiseCount_ = 0;
     std::vector<std::uint8_t> frame_;
+    double lastPresentMs_ = 0;
     std::optional<std::int64_t> wakeAt_;
     Point pointer_ = kPointerElsewhere;
     bool pointerInside_ = false;
@@ -619,6 +633,14 @@ EMSCRIPTEN_KEEPALIVE void veskel_web_expose() {
 
 EMSCRIPTEN_KEEPALIVE void veskel_web_timer() {
     FromPage([](WebBackend& b) { b.Timer(); });
+}
+
+// The page's measurement hook (window.veskel.repaintAll): the present's milliseconds, or -1
+// while there is no main window to paint.
+EMSCRIPTEN_KEEPALIVE double veskel_web_repaint_all() {
+    double present = -1;
+    FromPage([&](WebBackend& b) { present = b.RepaintAll(); });
+    return present;
 }
 
 EMSCRIPTEN_KEEPALIVE void veskel_web_idle() {

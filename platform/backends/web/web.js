@@ -20,6 +20,9 @@ mergeInto(LibraryManager.library, {
     menuItems: [],
     pendingString: '',
     pendingPaste: null,
+    keysHeld: {},       // code -> the key event the program saw go down, until it sees it go up
+    buttonsHeld: {},    // button -> true while the program holds it down
+    lastPointer: null,  // the page point of the pointer's last event
     known: {},          // path -> the time the file had when it was last offered or stored
     lang: 'en',
 
@@ -110,6 +113,16 @@ mergeInto(LibraryManager.library, {
       window.veskel.windowRect = function() {
         return {x: VW.rect.x, y: VW.rect.y, width: VW.rect.width, height: VW.rect.height, scale: VW.scale};
       };
+      // A full repaint measured: the main window painted whole and shown on the canvas. The
+      // milliseconds of the whole call and of its present (composing and the canvas), or null
+      // while the program waits for the page and cannot be entered.
+      window.veskel.repaintAll = function() {
+        if (VW.suspended || VW.holding) return null;
+        var t0 = performance.now();
+        var present = _veskel_web_repaint_all();
+        var total = performance.now() - t0;
+        return present < 0 ? null : {total: total, present: present};
+      };
       VW.focusInput();
     },
     // The backing store holds a whole number of device pixels per CSS pixel: every window pixel
@@ -131,17 +144,9 @@ mergeInto(LibraryManager.library, {
         window.matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', VW.fitScale, {once: true});
       }
     },
+    // The page chose the language (index.html): the window speaks the page's.
     language: function() {
-      var asked = new URLSearchParams(window.location.search).get('lang');
-      if (asked === 'ru') return 1;
-      if (asked === 'en') return 0;
-      var list = navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || 'en'];
-      for (var i = 0; i < list.length; i++) {
-        var primary = String(list[i]).toLowerCase().split('-')[0];
-        if (primary === 'ru') return 1;
-        if (primary === 'en') return 0;
-      }
-      return 0;
+      return window.veskel && window.veskel.lang === 'ru' ? 1 : 0;
     },
     focusInput: function() {
       if (VW.input && document.activeElement !== VW.input) VW.input.focus({preventScroll: true});
@@ -156,20 +161,42 @@ mergeInto(LibraryManager.library, {
       return (e.shiftKey ? 1 : 0) | (e.altKey ? 2 : 0) | (e.ctrlKey ? 4 : 0) |
              (b & 1 ? 8 : 0) | (b & 2 ? 16 : 0) | (b & 4 ? 32 : 0);
     },
+    // While one of the page's dialogs, menus or pickers is open the window takes no new input,
+    // as a desktop window under a modal dialog: a click that came on the heels of the one that
+    // opened a picker would otherwise wait and open it again. Only the releases of what the
+    // program holds wait for it (and leaving the canvas).
     pointer: function(type, e) {
+      if (VW.modal && type !== 3 && !(type === 1 && VW.buttonsHeld[e.button])) return;
       var p = VW.point(e), button = e.button, shift = VW.shift(e);
+      VW.lastPointer = {clientX: e.clientX, clientY: e.clientY};
+      if (type === 0) VW.buttonsHeld[button] = true;
+      if (type === 1) delete VW.buttonsHeld[button];
       var names = ['mousedown', 'mouseup', 'mousemove', 'mouseleave'];
       VW.run(names[type], function() { _veskel_web_pointer(type, p[0], p[1], button, shift); });
     },
     key: function(down, e) {
       var code = e.code || '', key = e.key || '', shift = VW.shift(e);
+      if (VW.modal && (down || !VW.keysHeld[code])) return;
+      // The repeats of a key whose press went to a dialog (Enter held on its button) are not the
+      // window's: they would press its focused button and open the dialog again.
+      if (down && e.repeat && !VW.keysHeld[code]) return;
+      if (down) VW.keysHeld[code] = {code: code, key: key}; else delete VW.keysHeld[code];
       VW.run(down ? 'keydown' : 'keyup', function() {
         _veskel_web_key(down, VW.str(code), VW.str(key), shift);
       });
     },
     text: function(s) {
-      if (!s) return;
+      if (!s || VW.modal) return;
       VW.run('text', function() { _veskel_web_text(VW.str(s)); });
+    },
+    // The page lost the keyboard or the pointer: whatever the program holds down is let go, as
+    // the releases will arrive elsewhere (another window, another page element) or never.
+    letGo: function() {
+      Object.keys(VW.keysHeld).forEach(function(code) { VW.key(0, VW.keysHeld[code]); });
+      Object.keys(VW.buttonsHeld).forEach(function(button) {
+        var at = VW.lastPointer || {clientX: 0, clientY: 0};
+        VW.pointer(1, {clientX: at.clientX, clientY: at.clientY, button: Number(button), buttons: 0});
+      });
     },
     listen: function() {
       var canvas = VW.canvas, input = VW.input;
@@ -187,6 +214,7 @@ mergeInto(LibraryManager.library, {
         VW.pointer(1, e);
       });
       canvas.addEventListener('pointermove', function(e) { VW.pointer(2, e); });
+      canvas.addEventListener('pointercancel', function() { VW.letGo(); });
       canvas.addEventListener('pointerleave', function(e) { if (!e.buttons) VW.pointer(3, e); });
       // The canvas keeps the keyboard in the text field: a press must not take the focus away.
       canvas.addEventListener('mousedown', function(e) { e.preventDefault(); });
@@ -197,7 +225,7 @@ mergeInto(LibraryManager.library, {
         var d = e.deltaMode === 1 ? -e.deltaY * 40 : e.deltaMode === 2 ? -e.deltaY * 120 : -e.deltaY * 1.2;
         d = Math.round(d);
         if (d === 0 && e.deltaY !== 0) d = e.deltaY < 0 ? 1 : -1;
-        if (d === 0) return;
+        if (d === 0 || VW.modal) return;
         var p = VW.point(e), shift = VW.shift(e);
         VW.run('wheel', function() { _veskel_web_wheel(p[0], p[1], d, shift); });
       }, {passive: false});
@@ -241,6 +269,7 @@ mergeInto(LibraryManager.library, {
         e.preventDefault();
         var key = VW.pendingPaste;
         VW.pendingPaste = null;
+        if (VW.modal) return;
         var data = e.clipboardData, file = null;
         if (data) {
           for (var i = 0; i < data.items.length; i++) {
@@ -265,6 +294,7 @@ mergeInto(LibraryManager.library, {
       });
       input.addEventListener('blur', function() {
         if (VW.modal) return;
+        VW.letGo();
         VW.run('blur', function() { _veskel_web_blur(); });
       });
 
@@ -277,6 +307,7 @@ mergeInto(LibraryManager.library, {
         var files = e.dataTransfer ? Array.prototype.slice.call(e.dataTransfer.files) : [];
         if (!files.length) return;
         e.preventDefault();
+        if (VW.modal) return;
         var p = VW.point(e);
         VW.holdFor(Promise.all(files.map(VW.storeFile)), function(paths) {
           if (!paths) return;  // the browser could not read them
@@ -543,7 +574,8 @@ mergeInto(LibraryManager.library, {
       var names;
       try { names = FS.readdir(folder); } catch (err) { return; }
       names.forEach(function(name) {
-        if (name.charAt(0) === '.') return;  // a save in progress, or nothing of ours
+        // A save in progress, or its lock (a user's file may start with a dot too).
+        if (name.indexOf('.veskel-') === 0) return;
         var path = folder + '/' + name, stat = FS.stat(path);
         if (!FS.isFile(stat.mode)) return;
         var time = stat.mtime.getTime();

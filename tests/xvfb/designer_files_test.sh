@@ -10,13 +10,9 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=xvfb_lib.sh
 . "$here/xvfb_lib.sh"
-[ $# -ge 3 ] || { echo "usage: $0 VESKEL VESKEL_RENDER OUTDIR" >&2; exit 2; }
-VESKEL=$(readlink -f "$1") RENDER=$(readlink -f "$2") WORK=$(readlink -m "$3")
-rm -rf "$WORK"
-mkdir -p "$WORK/config" "$WORK/data" "$WORK/exports"
+designer_test_start "$@"
+mkdir -p "$WORK/exports"
 need_tools xprop
-# The dialogs' folders and the desktop's recent files stay inside the test's folder.
-export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data
 
 render() { "$RENDER" "$@" 2>"$WORK/render.err" || fail "veskel-render $* failed: $(head -c 500 "$WORK/render.err")"; }
 same_pixels() { [ "$(pixel_difference "$1" "$2" null:)" = "0" ]; }

@@ -9,12 +9,8 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=xvfb_lib.sh
 . "$here/xvfb_lib.sh"
-[ $# -ge 3 ] || { echo "usage: $0 VESKEL VESKEL_RENDER OUTDIR" >&2; exit 2; }
-VESKEL=$(readlink -f "$1") RENDER=$(readlink -f "$2") WORK=$(readlink -m "$3")
-rm -rf "$WORK"
-mkdir -p "$WORK/config" "$WORK/data"
+designer_test_start "$@"
 need_tools cmp
-export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data
 
 retry() {
     local what=$1

@@ -41,6 +41,17 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# The usual start of a designer test run as `TEST VESKEL VESKEL_RENDER OUTDIR`: sets VESKEL,
+# RENDER and WORK, empties WORK, and keeps the dialogs' folders and the desktop's recent files in
+# its config/ and data/.
+designer_test_start() {
+    [ $# -ge 3 ] || { echo "usage: $0 VESKEL VESKEL_RENDER OUTDIR" >&2; exit 2; }
+    VESKEL=$(readlink -f "$1") RENDER=$(readlink -f "$2") WORK=$(readlink -m "$3")
+    rm -rf "$WORK"
+    mkdir -p "$WORK/config" "$WORK/data"
+    export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data
+}
+
 need_tools() {
     local t
     for t in Xvfb xdotool setxkbmap import compare convert "$@"; do

@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # a compiler cache: CI runs on the developers' machine, where rebuilds after a merge are cheap
+  ccache
   # image codecs and text
   zlib1g-dev libpng-dev libdeflate-dev libjpeg62-turbo-dev libturbojpeg0-dev libgif-dev
   libfreetype-dev libfontconfig-dev

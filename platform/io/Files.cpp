@@ -587,7 +587,7 @@ void WriteIntoDescriptor(int fd, std::span<const std::uint8_t> data) {
     const bool appends = (flags & O_APPEND) != 0;
     const off_t at = appends ? st.st_size : ::lseek(fd, 0, SEEK_CUR);
     if (at < 0) throw FileError(Reason(errno));
-#ifdef FALLOC_FL_KEEP_SIZE
+#if defined(FALLOC_FL_KEEP_SIZE) && !defined(__EMSCRIPTEN__)
     if (!data.empty() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, at, off_t(data.size())) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS)
         throw FileError(Reason(errno));

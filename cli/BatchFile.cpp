@@ -45,19 +45,26 @@ std::string Shown(std::string_view name) {
     return out;
 }
 
+// A field's or Output's name as the batch file may write it, in any letter case ("color1"), in the
+// spelling of --set ("Color1"); nullopt for a name that is neither.
+std::optional<std::string> ColumnName(std::string_view written) {
+    if (SameLetters(written, kOutputColumn)) return std::string(kOutputColumn);
+    for (const FieldInfo& f : BannerSettings::Fields())
+        if (SameLetters(written, f.name)) return std::string(f.name);
+    return std::nullopt;
+}
+
 // A CSV header's separator: of comma, semicolon and tab, the one its first line uses most outside
 // quotes (spreadsheets in many locales write semicolons); a comma when it uses none.
 char DetectSeparator(std::string_view text) {
     std::size_t counts[3] = {};
     constexpr char kCandidates[3] = {',', ';', '\t'};
-    bool quoted = false;
+    bool quoted = false, header = false;
     for (const char c : text) {
         if (c == '"') quoted = !quoted;
         if (quoted) continue;
-        if (c == '\n') {
-            if (counts[0] + counts[1] + counts[2] > 0) break;
-            continue;  // an empty line before the header
-        }
+        if (c == '\n' && header) break;  // lines before the header are empty
+        header = header || (c != '\n' && c != '\r');
         for (int k = 0; k < 3; ++k) counts[k] += c == kCandidates[k];
     }
     int best = 0;
@@ -184,13 +191,6 @@ private:
 };
 
 }  // namespace
-
-std::optional<std::string> ColumnName(std::string_view written) {
-    if (SameLetters(written, kOutputColumn)) return std::string(kOutputColumn);
-    for (const FieldInfo& f : BannerSettings::Fields())
-        if (SameLetters(written, f.name)) return std::string(f.name);
-    return std::nullopt;
-}
 
 BatchReader::BatchReader(std::string name, std::span<const std::uint8_t> bytes, BatchFormat format)
     : name_(std::move(name)), text_(WithoutByteOrderMark(bytes)), format_(format) {

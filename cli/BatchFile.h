@@ -58,8 +58,4 @@ private:
     std::vector<std::string> header_;
 };
 
-// A field's or Output's name as the batch file may write it, in any letter case ("color1"), in the
-// spelling of --set ("Color1"); nullopt for a name that is neither.
-std::optional<std::string> ColumnName(std::string_view written);
-
 }  // namespace veskel::cli

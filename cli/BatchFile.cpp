@@ -216,7 +216,7 @@ std::string BatchReader::Label(std::size_t index, std::size_t line) const {
 }
 
 void BatchReader::Refuse(const BatchRow& row, const std::string& why) const {
-    throw Failure{name_ + " " + Label(rows_, row.line) + ": " + why};
+    throw Failure{name_ + " " + Label(rows_, row.line) + ": " + Shown(why)};
 }
 
 void BatchReader::Add(BatchRow& row, const std::string& name, std::string value) const {

@@ -18,6 +18,7 @@
 
 #include "banner/BannerDocument.h"
 #include "banner/History.h"
+#include "platform/io/Files.h"
 #include "platform/lang/Translate.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -43,7 +44,11 @@ struct DesignerDialogs {
 class DesignerActions {
 public:
     DesignerActions(Application& app, BannerDocument& document, DocumentHistory& history, DesignerDialogs dialogs = {})
-        : app_(app), doc_(document), history_(history), dialogs_(dialogs) {}
+        : app_(app), doc_(document), history_(history), dialogs_(dialogs) {
+        // The window's thread opens what the user names: a named pipe that nobody writes into
+        // reads as empty at once instead of holding the window until a writer comes.
+        SetPipesWaitForWriters(false);
+    }
     void SetDialogs(DesignerDialogs dialogs) { dialogs_ = dialogs; }
 
     // A key pressed in the window, before the focused control sees it; true when it was taken.

@@ -158,6 +158,9 @@ bool BannerDocument::SetText(std::string_view utf8, std::string* reason) {
         if (reason) *reason = Tr("The banner font cannot show this text: {1}", {e.what()});
         return false;
     }
+    // The same text again (a text field showing what was opened) changes nothing: a stored
+    // position past the right edge stays where the design has it.
+    if (cp.substr(0, kMaxStringChars) == settings_.Text()) return true;
     const int w = MeasureText(cp);
     if (w >= kMaxTextWidth) {
         if (reason) {

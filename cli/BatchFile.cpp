@@ -1,6 +1,9 @@
 #include "cli/BatchFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <set>
+#include <stdexcept>
 #include <string_view>
 
 #include "banner/BannerSettings.h"
@@ -18,121 +21,56 @@ std::string_view WithoutByteOrderMark(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-BatchFile ReadLines(std::string_view text) {
-    BatchFile batch;
-    if (text.find_first_not_of("\r\n") == std::string_view::npos) return batch;
-    std::size_t line = 0;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view l = text.substr(0, end);
-        if (l.ends_with('\r')) l.remove_suffix(1);
-        batch.rows.push_back({++line, std::string(l), {}, std::nullopt});
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    }
-    return batch;
+bool SameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
-// Collects one design's cells, checking each against its field.
-class RowBuilder {
-public:
-    RowBuilder(const std::string& file, BatchFile& batch) : file_(file), batch_(batch) {}
-
-    // A column or key name: a field, or Output.
-    void CheckName(const std::string& name, const std::string& where) const {
-        if (name != kOutputColumn && !BannerSettings::FindField(name))
-            throw Failure{file_ + where + ": unknown field '" + name + "' (the fields of --set, and Output)"};
-    }
-
-    [[noreturn]] void Refuse(const BatchRow& row, const std::string& why) const {
-        throw Failure{file_ + " " + Label(batch_.rows.size() + 1, row.line) + ": " + why};
-    }
-
-    void Add(BatchRow& row, const std::string& name, std::string value) const {
-        if (name == kOutputColumn) {
-            row.output = std::move(value);
-            batch_.hasOutput = true;
+// A name from the file as a message shows it: control characters (a NUL among them) as \xNN, so
+// that the message stays one readable line.
+std::string Shown(std::string_view name) {
+    std::string out;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
         } else {
-            const std::string problem = SetValueProblem(name, value);
-            if (!problem.empty()) Refuse(row, name + "=" + value + ": " + problem);
-            if (name == "Text") {
-                row.text = std::move(value);
-            } else {
-                row.fields.emplace_back(name, std::move(value));
-            }
+            out += c;
         }
     }
+    return out;
+}
 
-    static std::string Label(std::size_t number, std::size_t line) {
-        return "row " + std::to_string(number) + " (line " + std::to_string(line) + ")";
+// A field's or Output's name as the batch file may write it, in any letter case ("color1"), in the
+// spelling of --set ("Color1"); nullopt for a name that is neither.
+std::optional<std::string> ColumnName(std::string_view written) {
+    if (SameLetters(written, kOutputColumn)) return std::string(kOutputColumn);
+    for (const FieldInfo& f : BannerSettings::Fields())
+        if (SameLetters(written, f.name)) return std::string(f.name);
+    return std::nullopt;
+}
+
+// A CSV header's separator: of comma, semicolon and tab, the one its first line uses most outside
+// quotes (spreadsheets in many locales write semicolons); a comma when it uses none.
+char DetectSeparator(std::string_view text) {
+    std::size_t counts[3] = {};
+    constexpr char kCandidates[3] = {',', ';', '\t'};
+    bool quoted = false, header = false;
+    for (const char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\n' && header) break;  // lines before the header are empty
+        header = header || (c != '\n' && c != '\r');
+        for (int k = 0; k < 3; ++k) counts[k] += c == kCandidates[k];
     }
-
-private:
-    const std::string& file_;
-    BatchFile& batch_;
-};
-
-// CSV as spreadsheets write it: cells separated by ",", records by CRLF or LF, a cell in double
-// quotes may hold those and "" for a quote. The first record names the columns; empty lines are
-// passed over.
-BatchFile ReadCsv(const std::string& file, std::string_view text) {
-    BatchFile batch;
-    batch.designs = true;
-    const RowBuilder builder(file, batch);
-    std::vector<std::string> header;
-    std::size_t line = 1;
-    while (!text.empty()) {
-        const std::size_t firstLine = line;
-        std::vector<std::string> cells(1);
-        bool quoted = false, wasQuoted = false;
-        std::size_t i = 0;
-        for (; i < text.size(); ++i) {
-            const char c = text[i];
-            if (quoted) {
-                if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                    cells.back() += '"';
-                    ++i;
-                } else if (c == '"') {
-                    quoted = false;
-                } else {
-                    if (c == '\n') ++line;
-                    cells.back() += c;
-                }
-            } else if (c == '"' && cells.back().empty() && !wasQuoted) {
-                quoted = wasQuoted = true;
-            } else if (c == ',') {
-                cells.emplace_back();
-                wasQuoted = false;
-            } else if (c == '\n') {
-                break;
-            } else if (c == '\r' && (i + 1 == text.size() || text[i + 1] == '\n')) {
-                // the CR of a CRLF
-            } else if (wasQuoted) {
-                throw Failure{file + " line " + std::to_string(line) + ": text after a quoted cell"};
-            } else {
-                cells.back() += c;
-            }
-        }
-        if (quoted) throw Failure{file + " line " + std::to_string(firstLine) + ": a quoted cell is not closed"};
-        text.remove_prefix(std::min(text.size(), i + 1));
-        ++line;
-        if (cells.size() == 1 && cells[0].empty() && !wasQuoted) continue;  // an empty line
-        if (header.empty()) {
-            std::set<std::string> seen;
-            for (const std::string& name : cells) {
-                builder.CheckName(name, " header");
-                if (!seen.insert(name).second) throw Failure{file + " header: column '" + name + "' appears twice"};
-            }
-            header = std::move(cells);
-            continue;
-        }
-        BatchRow row{firstLine, std::nullopt, {}, std::nullopt};
-        if (cells.size() != header.size())
-            builder.Refuse(row, std::to_string(cells.size()) + " cells, the header names " + std::to_string(header.size()));
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            if (!cells[c].empty()) builder.Add(row, header[c], std::move(cells[c]));
-        batch.rows.push_back(std::move(row));
-    }
-    return batch;
+    int best = 0;
+    for (int k = 1; k < 3; ++k)
+        if (counts[k] > counts[best]) best = k;
+    return kCandidates[best];
 }
 
 // One JSON object of plain values per line: strings, whole numbers, true and false (1 and 0);
@@ -252,50 +190,151 @@ private:
     std::size_t at_ = 0;
 };
 
-BatchFile ReadJsonLines(const std::string& file, std::string_view text) {
-    BatchFile batch;
-    batch.designs = true;
-    const RowBuilder builder(file, batch);
-    std::size_t line = 0;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view l = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        ++line;
+}  // namespace
+
+BatchReader::BatchReader(std::string name, std::span<const std::uint8_t> bytes, BatchFormat format)
+    : name_(std::move(name)), text_(WithoutByteOrderMark(bytes)), format_(format) {
+    if (format_ == BatchFormat::Lines && text_.find_first_not_of("\r\n") == std::string_view::npos) text_ = {};
+    if (format_ != BatchFormat::Csv) return;
+    separator_ = DetectSeparator(text_);
+    std::vector<std::string> cells;
+    std::size_t firstLine = 0;
+    if (!CsvRecord(cells, firstLine)) return;
+    std::set<std::string> seen;
+    for (const std::string& written : cells) {
+        const std::optional<std::string> column = ColumnName(written);
+        if (!column)
+            throw Failure{name_ + " header: unknown field '" + Shown(written) + "' (the fields of --set, and Output)"};
+        if (!seen.insert(*column).second) throw Failure{name_ + " header: column '" + *column + "' appears twice"};
+        header_.push_back(*column);
+    }
+}
+
+std::string BatchReader::Label(std::size_t index, std::size_t line) const {
+    if (!Designs()) return "line " + std::to_string(line);
+    return "row " + std::to_string(index + 1) + " (line " + std::to_string(line) + ")";
+}
+
+void BatchReader::Refuse(const BatchRow& row, const std::string& why) const {
+    throw Failure{name_ + " " + Label(rows_, row.line) + ": " + Shown(why)};
+}
+
+void BatchReader::Add(BatchRow& row, const std::string& name, std::string value) const {
+    if (name == kOutputColumn) {
+        row.output = std::move(value);
+        return;
+    }
+    const std::string problem = SetValueProblem(name, value);
+    if (!problem.empty()) Refuse(row, name + "=" + value + ": " + problem);
+    if (name == "Text") {
+        row.text = std::move(value);
+    } else {
+        row.fields.emplace_back(name, std::move(value));
+    }
+}
+
+std::optional<BatchRow> BatchReader::Next() {
+    std::optional<BatchRow> row;
+    switch (format_) {
+        case BatchFormat::Lines: row = NextLine(); break;
+        case BatchFormat::Csv: row = NextCsvRow(); break;
+        case BatchFormat::JsonLines: row = NextJsonRow(); break;
+    }
+    if (row) ++rows_;
+    return row;
+}
+
+std::optional<BatchRow> BatchReader::NextLine() {
+    if (text_.empty()) return std::nullopt;
+    const std::size_t end = text_.find('\n');
+    std::string_view l = text_.substr(0, end);
+    if (l.ends_with('\r')) l.remove_suffix(1);
+    text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + 1);
+    return BatchRow{line_++, std::string(l), {}, std::nullopt};
+}
+
+// CSV as spreadsheets write it: cells separated by the header's separator, records by CRLF or LF,
+// a cell in double quotes may hold those and "" for a quote. Empty lines are passed over.
+bool BatchReader::CsvRecord(std::vector<std::string>& cells, std::size_t& firstLine) {
+    while (!text_.empty()) {
+        firstLine = line_;
+        cells.assign(1, std::string());
+        bool quoted = false, wasQuoted = false;
+        std::size_t i = 0;
+        for (; i < text_.size(); ++i) {
+            const char c = text_[i];
+            if (quoted) {
+                if (c == '"' && i + 1 < text_.size() && text_[i + 1] == '"') {
+                    cells.back() += '"';
+                    ++i;
+                } else if (c == '"') {
+                    quoted = false;
+                } else {
+                    if (c == '\n') ++line_;
+                    cells.back() += c;
+                }
+            } else if (c == '"' && cells.back().empty() && !wasQuoted) {
+                quoted = wasQuoted = true;
+            } else if (c == separator_) {
+                cells.emplace_back();
+                wasQuoted = false;
+            } else if (c == '\n') {
+                break;
+            } else if (c == '\r' && (i + 1 == text_.size() || text_[i + 1] == '\n')) {
+                // the CR of a CRLF
+            } else if (wasQuoted) {
+                throw Failure{name_ + " line " + std::to_string(line_) + ": text after a quoted cell"};
+            } else {
+                cells.back() += c;
+            }
+        }
+        if (quoted) throw Failure{name_ + " line " + std::to_string(firstLine) + ": a quoted cell is not closed"};
+        text_.remove_prefix(std::min(text_.size(), i + 1));
+        ++line_;
+        if (cells.size() == 1 && cells[0].empty() && !wasQuoted) continue;  // an empty line
+        return true;
+    }
+    return false;
+}
+
+std::optional<BatchRow> BatchReader::NextCsvRow() {
+    std::vector<std::string> cells;
+    std::size_t firstLine = 0;
+    if (!CsvRecord(cells, firstLine)) return std::nullopt;
+    BatchRow row{firstLine, std::nullopt, {}, std::nullopt};
+    if (cells.size() != header_.size())
+        Refuse(row, std::to_string(cells.size()) + " cells, the header names " + std::to_string(header_.size()));
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        if (!cells[c].empty()) Add(row, header_[c], std::move(cells[c]));
+    return row;
+}
+
+std::optional<BatchRow> BatchReader::NextJsonRow() {
+    while (!text_.empty()) {
+        const std::size_t end = text_.find('\n');
+        const std::string_view l = text_.substr(0, end);
+        text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + 1);
+        const std::size_t line = line_++;
         if (l.find_first_not_of(" \t\r") == std::string_view::npos) continue;
         BatchRow row{line, std::nullopt, {}, std::nullopt};
         std::vector<std::pair<std::string, std::optional<std::string>>> members;
         try {
             members = JsonLine(l).Members();
         } catch (const std::runtime_error& e) {
-            builder.Refuse(row, e.what());
+            Refuse(row, e.what());
         }
         std::set<std::string> seen;
-        for (auto& [name, value] : members) {
-            builder.CheckName(name, " " + RowBuilder::Label(batch.rows.size() + 1, line));
-            if (!seen.insert(name).second) builder.Refuse(row, "'" + name + "' appears twice");
-            if (value) builder.Add(row, name, std::move(*value));
+        for (auto& [written, value] : members) {
+            const std::optional<std::string> name = ColumnName(written);
+            if (!name)
+                throw Failure{name_ + " " + Label(rows_, line) + ": unknown field '" + Shown(written) +
+                              "' (the fields of --set, and Output)"};
+            if (!seen.insert(*name).second) Refuse(row, "'" + *name + "' appears twice");
+            if (value) Add(row, *name, std::move(*value));
         }
-        batch.rows.push_back(std::move(row));
+        return row;
     }
-    return batch;
-}
-
-}  // namespace
-
-BatchFile ReadBatchFile(const std::string& name, std::span<const std::uint8_t> bytes, BatchFormat format) {
-    const std::string_view text = WithoutByteOrderMark(bytes);
-    switch (format) {
-        case BatchFormat::Lines: return ReadLines(text);
-        case BatchFormat::Csv: return ReadCsv(name, text);
-        case BatchFormat::JsonLines: return ReadJsonLines(name, text);
-    }
-    return {};
-}
-
-std::string RowLabel(const BatchFile& batch, std::size_t index) {
-    if (!batch.designs) return "line " + std::to_string(batch.rows[index].line);
-    return RowBuilder::Label(index + 1, batch.rows[index].line);
+    return std::nullopt;
 }
 
 }  // namespace veskel::cli

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -26,9 +29,24 @@ bool SameFile(const struct stat& a, const std::string& path) {
     return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// The file a row writes: the pattern with its {n}, {text} and {output}.
+std::string RowPath(const std::string& pattern, std::size_t index, const BatchRow& row, const std::string& baseText) {
+    std::string path = ReplaceAll(pattern, "{n}", std::to_string(index + 1));
+    path = ReplaceAll(path, "{text}", FileSafeText(row.text.value_or(baseText)));
+    return ReplaceAll(path, "{output}", FileSafeText(row.output.value_or("")));
+}
+
+std::uint64_t Hash(std::string_view text) {
+    std::uint64_t h = 0xcbf29ce484222325ull;  // FNV-1a
+    for (const char c : text) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    return h;
+}
+
 // What became of one row of a batch: its banner is written under a temporary name by whichever
-// thread renders it, and put in place (or reported) by the coordinating thread in line order.
+// thread renders it, and put in place (or reported) by the coordinating thread in row order.
 struct LineResult {
+    std::size_t line = 0;   // where the row starts in the batch file
+    bool done = false;
     std::string error;      // empty when the banner was written
     std::string temporary;  // the written file until it is put in place
     std::string path;       // its final name
@@ -37,15 +55,17 @@ struct LineResult {
 // Renders every row, on `jobs` threads; a row that fails is reported and the others still run.
 // The files and the messages are those of rendering the rows one after another: files are put in
 // place in row order and errors are printed in row order (the plan has no two rows with one name).
+// Rows are read from the file as threads take them, and a row's result is kept only until it is
+// put in place, so memory does not grow with the batch.
 class BatchRun {
 public:
     BatchRun(const BannerDocument& doc, const BatchJob& job, const TextOut& err, const RenderEnvironment& env)
-        : doc_(doc), job_(job), err_(err), env_(env), rows_(job.batch.rows), results_(rows_.size()),
-          done_(rows_.size()) {}
+        : doc_(doc), job_(job), err_(err), env_(env), reader_(job.file, job.bytes, job.batchFormat),
+          baseText_(doc.Settings().FieldToString("Text")) {}
 
     int Run() {
         start_ = lastCommit_ = Clock::now();
-        const int threads = int(std::min<std::size_t>(std::size_t(job_.jobs), rows_.size()));
+        const int threads = int(std::min<std::size_t>(std::size_t(job_.jobs), job_.rows));
         std::vector<std::thread> helpers;
         for (int t = 1; t < threads; ++t) helpers.emplace_back([this] { Work(false); });
         Work(true);
@@ -61,21 +81,39 @@ private:
 
     void Work(bool coordinator) {
         BannerDocument doc = doc_;
-        for (std::size_t i; (i = next_.fetch_add(1)) < rows_.size();) {
-            RenderLine(doc, i);
-            done_[i].store(true, std::memory_order_release);
+        for (;;) {
+            std::size_t i = 0;
+            std::optional<BatchRow> row;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                try {
+                    row = reader_.Next();
+                } catch (const Failure&) {
+                    // Read whole by the plan already; a file changed since is not read further.
+                }
+                if (!row) return;
+                i = taken_++;
+                results_.emplace_back().line = row->line;
+            }
+            LineResult r = RenderLine(doc, i, *row);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                LineResult& slot = results_[i - committed_];
+                r.line = slot.line;
+                r.done = true;
+                slot = std::move(r);
+            }
             rendered_.fetch_add(1, std::memory_order_relaxed);
             if (coordinator) Coordinate();
         }
     }
 
-    void RenderLine(BannerDocument& doc, std::size_t i) {
-        LineResult& r = results_[i];
+    LineResult RenderLine(BannerDocument& doc, std::size_t i, const BatchRow& row) {
+        LineResult r;
         try {
-            r.path = job_.paths[i];
-            const BatchRow& row = rows_[i];
+            r.path = RowPath(job_.pattern, i, row, baseText_);
             // A design starts over from the base, so that no field of the row before stays.
-            if (job_.batch.designs) doc = doc_;
+            if (reader_.Designs()) doc = doc_;
             if (row.text) {
                 ApplyEdit(doc, {DocumentEditKind::Text, *row.text});
                 doc.ResetTextPosition();
@@ -95,9 +133,10 @@ private:
         } catch (const std::exception& e) {
             r.error = e.what();
         }
+        return r;
     }
 
-    // Between its own lines the coordinating thread puts finished files in place about once a
+    // Between its own rows the coordinating thread puts finished files in place about once a
     // second and keeps the progress report up to date.
     void Coordinate() {
         const Clock::time_point now = Clock::now();
@@ -111,38 +150,45 @@ private:
         }
     }
 
-    // Puts in place, in line order, every finished line before the first unfinished one.
+    // Puts in place, in row order, every finished row before the first unfinished one.
     void Commit() {
-        std::size_t end = committed_;
-        while (end < rows_.size() && done_[end].load(std::memory_order_acquire)) ++end;
-        if (end == committed_) return;
+        std::vector<LineResult> finished;
+        std::size_t first = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            while (!results_.empty() && results_.front().done) {
+                finished.push_back(std::move(results_.front()));
+                results_.pop_front();
+            }
+            first = committed_;
+            committed_ += finished.size();
+        }
+        if (finished.empty()) return;
         std::vector<StagedFile> staged;
         std::vector<std::size_t> owners;
-        for (std::size_t i = committed_; i < end; ++i) {
-            if (results_[i].temporary.empty()) continue;
-            staged.push_back({results_[i].temporary, results_[i].path});
-            owners.push_back(i);
+        for (std::size_t k = 0; k < finished.size(); ++k) {
+            if (finished[k].temporary.empty()) continue;
+            staged.push_back({finished[k].temporary, finished[k].path});
+            owners.push_back(k);
         }
         const std::vector<std::string> reasons = FlushAndRename(staged);
         for (std::size_t k = 0; k < staged.size(); ++k) {
-            LineResult& r = results_[owners[k]];
+            LineResult& r = finished[owners[k]];
             if (!reasons[k].empty()) {
                 r.error = CannotCreate(r.path, reasons[k]);
             } else if (folders_.insert(FolderKey(r.path)).second) {
                 placed_.push_back(r.path);
             }
         }
-        for (std::size_t i = committed_; i < end; ++i) {
-            LineResult& r = results_[i];
+        for (std::size_t k = 0; k < finished.size(); ++k) {
+            const LineResult& r = finished[k];
             if (!r.error.empty()) {
                 ClearProgress();
-                err_(std::string(kProgram) + ": " + job_.file + " " + RowLabel(job_.batch, i) + ": " +
+                err_(std::string(kProgram) + ": " + job_.file + " " + reader_.Label(first + k, r.line) + ": " +
                      OneLine(r.error) + "\n");
                 status_ = kExitFailed;
             }
-            r = LineResult{};  // release the memory of lines already done
         }
-        committed_ = end;
     }
 
     static std::string FolderKey(const std::string& path) {
@@ -155,7 +201,7 @@ private:
     }
     void ShowProgress() {
         err_("\r" + std::string(kProgram) + ": " + std::to_string(rendered_.load(std::memory_order_relaxed)) + " of " +
-             std::to_string(rows_.size()) + " banners");
+             std::to_string(job_.rows) + " banners");
         progressShown_ = true;
     }
     void ClearProgress() {
@@ -174,13 +220,15 @@ private:
     const BatchJob& job_;
     const TextOut& err_;
     const RenderEnvironment& env_;
-    const std::vector<BatchRow>& rows_;
-    std::vector<LineResult> results_;
-    std::vector<std::atomic<bool>> done_;
-    std::atomic<std::size_t> next_{0};
     std::atomic<std::size_t> rendered_{0};
-    // Used by the coordinating thread only.
+    // Guarded by mutex_: the reader, the rows taken, and the results from row committed_ on.
+    std::mutex mutex_;
+    BatchReader reader_;
+    std::size_t taken_ = 0;
     std::size_t committed_ = 0;
+    std::deque<LineResult> results_;
+    const std::string baseText_;
+    // Used by the coordinating thread only.
     std::set<std::string> folders_;
     std::vector<std::string> placed_;  // one path per folder that received a file
     Clock::time_point start_, lastCommit_, lastProgress_;
@@ -190,38 +238,51 @@ private:
 
 }  // namespace
 
-std::vector<std::string> PlanBatch(const std::string& file, const BatchFile& batch, const std::string& pattern,
-                                   const std::string& input, const BannerDocument& base) {
-    if (batch.rows.empty()) throw Failure{"the batch file \"" + file + "\" has no lines: nothing to render"};
-    std::vector<std::string> paths;
-    for (std::size_t i = 0; i < batch.rows.size(); ++i) {
-        const BatchRow& row = batch.rows[i];
-        std::string path = ReplaceAll(pattern, "{n}", std::to_string(i + 1));
-        path = ReplaceAll(path, "{text}", FileSafeText(row.text.value_or(base.Settings().FieldToString("Text"))));
-        paths.push_back(ReplaceAll(path, "{output}", FileSafeText(row.output.value_or(""))));
-    }
-    // {text} maps "a/b", "a b" and "a_b" to one name, which would silently overwrite the earlier
-    // banner.
-    std::map<std::string, std::size_t> first;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const auto [at, fresh] = first.emplace(paths[i], i);
-        if (!fresh) {
-            const std::string noun = batch.designs ? "rows " : "lines ";
-            const auto number = [&](std::size_t k) {
-                return std::to_string(batch.designs ? k + 1 : batch.rows[k].line);
-            };
-            throw Failure{file + ": " + noun + number(at->second) + " and " + number(i) + " would both write \"" +
-                          paths[i] + "\"; nothing was written (add {n} to the pattern)"};
-        }
-    }
+void PlanBatch(BatchJob& job, const std::string& input, const BannerDocument& base) {
     // A pattern that names the batch file itself would replace it while it is being read.
     struct stat in {};
-    if (!input.empty() && ::stat(input.c_str(), &in) == 0) {
-        for (std::size_t i = 0; i < paths.size(); ++i)
-            if (SameFile(in, paths[i]))
-                throw Failure{file + " " + RowLabel(batch, i) + " would write over the batch file itself; nothing was written"};
+    const bool checkInput = !input.empty() && ::stat(input.c_str(), &in) == 0;
+    const std::string baseText = base.Settings().FieldToString("Text");
+    BannerDocument scratch = base;  // where a design row's text is measured as --text measures it
+    BatchReader reader(job.file, job.bytes, job.batchFormat);
+    // Only a hash of each name is kept; names whose hashes meet are compared in a second reading.
+    std::vector<std::uint64_t> hashes;
+    std::size_t count = 0;
+    for (std::optional<BatchRow> row; (row = reader.Next()); ++count) {
+        const std::string path = RowPath(job.pattern, count, *row, baseText);
+        const auto refuse = [&](const std::string& why) {
+            throw Failure{job.file + " " + reader.Label(count, row->line) + why};
+        };
+        if (std::string reason; reader.Designs() && row->text && !scratch.SetText(*row->text, &reason))
+            refuse(": the text is refused: " + reason + " Nothing was written.");
+        if (checkInput && SameFile(in, path)) refuse(" would write over the batch file itself; nothing was written");
+        hashes.push_back(Hash(path));
     }
-    return paths;
+    if (count == 0) throw Failure{"the batch file \"" + job.file + "\" has no lines: nothing to render"};
+    job.rows = count;
+    std::sort(hashes.begin(), hashes.end());
+    std::set<std::uint64_t> met;
+    for (std::size_t i = 1; i < hashes.size(); ++i)
+        if (hashes[i] == hashes[i - 1]) met.insert(hashes[i]);
+    if (met.empty()) return;
+    // {text} maps "a/b", "a b" and "a_b" to one name, which would silently overwrite the earlier
+    // banner.
+    std::map<std::string, std::pair<std::size_t, std::size_t>> first;  // name -> row index, line
+    BatchReader again(job.file, job.bytes, job.batchFormat);
+    std::size_t i = 0;
+    for (std::optional<BatchRow> row; (row = again.Next()); ++i) {
+        std::string path = RowPath(job.pattern, i, *row, baseText);
+        if (!met.contains(Hash(path))) continue;
+        const auto [at, fresh] = first.try_emplace(path, i, row->line);
+        if (!fresh) {
+            const auto number = [&](std::size_t index, std::size_t line) {
+                return std::to_string(again.Designs() ? index + 1 : line);
+            };
+            throw Failure{job.file + ": " + (again.Designs() ? "rows " : "lines ") +
+                          number(at->second.first, at->second.second) + " and " + number(i, row->line) +
+                          " would both write \"" + path + "\"; nothing was written (add {n} to the pattern)"};
+        }
+    }
 }
 
 int RunBatch(const BannerDocument& base, const BatchJob& job, const TextOut& err, const RenderEnvironment& env) {

@@ -65,15 +65,18 @@ Batch:
                             written.
       --batch-format FORMAT lines, csv or jsonl; by default csv for FILE.csv, jsonl
                             for FILE.jsonl and lines otherwise. A CSV file starts with
-                            a header row naming fields (Text, Color1, ...) and may
-                            have an Output column; a JSON Lines file holds one object
-                            per line with those names as keys. Each row is one design:
-                            its fields apply over the design of the options above,
-                            Text as --text then --reset-position would, the others as
-                            --set in their order; an empty cell or a missing key
-                            keeps the design's value. {n} is the row's number and
-                            {output} a file-safe form of its Output. A value outside
-                            its field's range refuses the batch, naming the row.
+                            a header row naming fields in any letter case (Text,
+                            Color1, ...), separated by commas, semicolons or tabs,
+                            and may have an Output column; a JSON Lines file holds
+                            one object per line with those names as keys. Each row
+                            is one design: its fields apply over the design of the
+                            options above, Text as --text then --reset-position
+                            would, the others as --set in their order; an empty
+                            cell or a missing key keeps the design's value. {n} is
+                            the row's number and {output} a file-safe form of its
+                            Output. A value outside its field's range, or a text
+                            --text would refuse, refuses the batch before anything
+                            is written, naming the row.
       --jobs N              render the batch on N threads (default: one per core);
                             the files and messages are the same whatever N is
   -q, --quiet               no progress report. On a terminal, a batch that runs

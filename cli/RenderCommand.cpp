@@ -30,6 +30,7 @@ using cli::UsageError;
 
 // A path that must name a file: not empty, not ending in a folder separator, not "." or "..".
 void CheckFileName(const std::string& option, const std::string& path) {
+    if (path.empty()) throw UsageError{option + " needs a file name, got an empty one"};
     const std::size_t slash = path.find_last_of('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty() || name == "." || name == "..")
@@ -139,9 +140,10 @@ int Run(const std::vector<std::string>& args, const TextOut& out, const TextOut&
     if (o.batch) {
         const bool fromStandardInput = *o.batch == kStandardStream;
         batch.file = fromStandardInput ? "standard input" : *o.batch;
-        batch.batch = cli::ReadBatchFile(batch.file, ReadBatchInput(*o.batch, fromStandardInput ? batch.file : "\"" + *o.batch + "\""),
-                                         batchFormat);
-        batch.paths = cli::PlanBatch(batch.file, batch.batch, *o.output, fromStandardInput ? "" : *o.batch, doc);
+        batch.bytes = ReadBatchInput(*o.batch, fromStandardInput ? batch.file : "\"" + *o.batch + "\"");
+        batch.batchFormat = batchFormat;
+        batch.pattern = *o.output;
+        cli::PlanBatch(batch, fromStandardInput ? "" : *o.batch, doc);
         batch.format = *format;
         batch.jpegQuality = quality;
         batch.jobs = jobs;

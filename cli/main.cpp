@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ std::string WriteAll(int fd, std::string_view text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that has gone (a closed pipe) makes a write fail with a reason instead of ending
+    // the program silently: the image's write reports it and exits with 1, whichever name
+    // (-o - or -o /dev/stdout) standard output was given.
+    std::signal(SIGPIPE, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     veskel::RenderEnvironment env;
     env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;

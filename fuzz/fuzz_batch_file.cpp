@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte chooses the reader.
     const auto format = static_cast<veskel::cli::BatchFormat>(data[0] % 3);
     try {
-        const veskel::cli::BatchFile batch = veskel::cli::ReadBatchFile("fuzz", std::span(data + 1, size - 1), format);
-        for (const veskel::cli::BatchRow& row : batch.rows)
-            for (const auto& [name, value] : row.fields)
+        veskel::cli::BatchReader reader("fuzz", std::span(data + 1, size - 1), format);
+        while (const std::optional<veskel::cli::BatchRow> row = reader.Next())
+            for (const auto& [name, value] : row->fields)
                 if (!veskel::cli::SetValueProblem(name, value).empty()) std::abort();
     } catch (const veskel::cli::Failure&) {
     }

@@ -129,6 +129,9 @@ void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>&
     // PictureSize only tells whether a picture follows: the PNG datastream ends itself.
     std::shared_ptr<const Picture> picture;
     if (taken.PictureSize() != 0) {
+        // Told apart from a damaged picture: nothing at all follows the settings.
+        if (bytes.size() == BannerSettings::kSize)
+            throw ProjectError(FileAction::Open, path, Tr("the settings say a picture follows them, but the file ends there"));
         try {
             picture = std::make_shared<const Picture>(
                 DecodePng(std::span<const std::uint8_t>(bytes).subspan(BannerSettings::kSize)));

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <csignal>
 #include <cstring>
@@ -56,9 +57,22 @@ private:
 
 }  // namespace
 
+namespace {
+std::atomic<bool> pipesWaitForWriters{true};
+}  // namespace
+
+void SetPipesWaitForWriters(bool wait) { pipesWaitForWriters = wait; }
+
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes, const NeededBytes& needed) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting, a named pipe that nobody writes into reads as empty at once; the
+    // reads themselves wait for data as ever.
+    const bool wait = pipesWaitForWriters;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | (wait ? 0 : O_NONBLOCK)));
     if (fd.get() < 0) throw FileError(Reason(errno));
+    if (!wait) {
+        const int flags = ::fcntl(fd.get(), F_GETFL);
+        if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) throw FileError(Reason(errno));
+    }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw FileError(Reason(errno));
     if (S_ISDIR(st.st_mode)) throw FileError(Reason(EISDIR));
@@ -119,16 +133,19 @@ namespace {
 // Our temporary files and locks beside the files they become:
 //   ".veskel-XXXXXX.tmp"           a single save's file, locked by its writer while it lives;
 //   ".veskel-<id>-XXXXXX.tmp"      a file staged by a batch, the writer <id>;
-//   ".veskel-<id>.lock"            the lock of writer <id>, held while any of its staged files waits.
+//   ".veskel-writers/<id>"         the lock of writer <id>, held while any of its staged files
+//                                  waits; the folder goes with the last lock.
 // A batch stages its files unlocked (a lock on each would hold a descriptor per file until its
-// rename), so it stands for them with one lock per folder. <id> is one of a few fixed ids while
-// one is free, so that any save finds a dead batch by trying those names instead of reading its
-// whole folder; otherwise it is random, and only the folder's next reading finds it.
+// rename), so it stands for them with one lock per folder. The locks have a small folder of their
+// own, so that a save finds every dead batch by reading that folder instead of its whole own
+// folder, which it reads only when a dead batch left something there. Earlier versions kept the
+// lock beside the files as ".veskel-<id>.lock" with <id> 0 to 3; those are still honoured.
 constexpr std::string_view kTempPrefix = ".veskel-";
 constexpr std::string_view kTempSuffix = ".tmp";
 constexpr std::string_view kLockSuffix = ".lock";
+constexpr const char* kWritersFolder = ".veskel-writers";
 constexpr std::size_t kTempRandomChars = 6;
-constexpr int kFixedWriterIds = 4;
+constexpr int kOldFixedWriterIds = 4;
 constexpr char kNameChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
 enum class NameKind { Other, Temporary, Staged, Lock };
@@ -232,14 +249,44 @@ void RemoveIfDead(int dirFd, const char* name) {
 
 enum class WriterState { Missing, Living, Gone };
 
-// The state of writer `id`'s lock in `dirFd`. A lock that could be taken but whose name has moved to
+// The state of the lock `name` in `dirFd`. A lock that could be taken but whose name has moved to
 // another file meanwhile counts as living: only a writer that is provably gone loses its files.
-WriterState StateOfWriter(int dirFd, std::string_view id) {
-    const std::string name = LockName(id);
-    Fd fd = OpenForCheck(dirFd, name.c_str());
+WriterState StateOfLock(int dirFd, const char* name) {
+    if (dirFd < 0) return WriterState::Missing;
+    Fd fd = OpenForCheck(dirFd, name);
     if (fd.get() < 0) return errno == ENOENT ? WriterState::Missing : WriterState::Living;
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return WriterState::Living;
-    return StillNamed(dirFd, name.c_str(), fd.get()) ? WriterState::Gone : WriterState::Living;
+    return StillNamed(dirFd, name, fd.get()) ? WriterState::Gone : WriterState::Living;
+}
+
+Fd OpenWriters(int dirFd) {
+    return Fd(::openat(dirFd, kWritersFolder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+// Writer `id`'s state: its lock in the writers' folder, or where an earlier version put it.
+WriterState StateOfWriter(int dirFd, int writersFd, std::string_view id) {
+    const WriterState state = StateOfLock(writersFd, std::string(id).c_str());
+    if (state == WriterState::Living) return state;
+    const WriterState old = StateOfLock(dirFd, LockName(id).c_str());
+    return old == WriterState::Missing ? state : old;
+}
+
+// The names in a folder, but "." and "..".
+std::vector<std::string> Names(int dirFd) {
+    std::vector<std::string> names;
+    DIR* listing = ::fdopendir(::dup(dirFd));
+    if (!listing) return names;
+    while (const dirent* e = ::readdir(listing))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.emplace_back(e->d_name);
+    ::closedir(listing);
+    return names;
+}
+
+// Removes the lock `name` of `dirFd` if its writer is gone.
+void RemoveLockIfDead(int dirFd, const char* name) {
+    Fd fd = OpenForCheck(dirFd, name);
+    if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && StillNamed(dirFd, name, fd.get()))
+        ::unlinkat(dirFd, name, 0);
 }
 
 // Removes everything that dead writers left in `dir`, reading the whole folder: single saves'
@@ -247,20 +294,18 @@ WriterState StateOfWriter(int dirFd, std::string_view id) {
 // A writer's lock exists before its first staged file and goes only after its last, so a staged
 // file without a lock is left over too.
 void RemoveDeadSavesIn(int dirFd) {
-    DIR* listing = ::fdopendir(::dup(dirFd));
-    if (!listing) return;
     std::vector<std::string> temporaries, staged, locks;
-    while (const dirent* e = ::readdir(listing)) {
+    for (std::string& name : Names(dirFd)) {
         std::string_view writer;
-        switch (ParseName(e->d_name, writer)) {
-            case NameKind::Temporary: temporaries.emplace_back(e->d_name); break;
-            case NameKind::Staged: staged.emplace_back(e->d_name); break;
-            case NameKind::Lock: locks.emplace_back(e->d_name); break;
+        switch (ParseName(name, writer)) {
+            case NameKind::Temporary: temporaries.push_back(std::move(name)); break;
+            case NameKind::Staged: staged.push_back(std::move(name)); break;
+            case NameKind::Lock: locks.push_back(std::move(name)); break;
             case NameKind::Other: break;
         }
     }
-    ::closedir(listing);
     for (const std::string& name : temporaries) RemoveIfDead(dirFd, name.c_str());
+    const Fd writers = OpenWriters(dirFd);
     std::map<std::string, bool, std::less<>> gone;
     for (const std::string& name : staged) {
         Fd fd = OpenForCheck(dirFd, name.c_str());
@@ -268,27 +313,29 @@ void RemoveDeadSavesIn(int dirFd) {
         std::string_view writer;
         ParseName(name, writer);
         auto at = gone.find(writer);
-        if (at == gone.end()) at = gone.emplace(writer, StateOfWriter(dirFd, writer) != WriterState::Living).first;
+        if (at == gone.end())
+            at = gone.emplace(writer, StateOfWriter(dirFd, writers.get(), writer) != WriterState::Living).first;
         if (at->second && StillNamed(dirFd, name.c_str(), fd.get())) ::unlinkat(dirFd, name.c_str(), 0);
     }
-    for (const std::string& name : locks) {
-        Fd fd = OpenForCheck(dirFd, name.c_str());
-        if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && StillNamed(dirFd, name.c_str(), fd.get()))
-            ::unlinkat(dirFd, name.c_str(), 0);
-    }
+    for (const std::string& name : locks) RemoveLockIfDead(dirFd, name.c_str());
+    if (writers.get() < 0) return;
+    for (const std::string& name : Names(writers.get())) RemoveLockIfDead(writers.get(), name.c_str());
+    ::unlinkat(dirFd, kWritersFolder, AT_REMOVEDIR);  // only when empty
 }
 
 // Before a single save: removes what dead saves of `path` left beside it under the names they took
-// first, and where a batch with a fixed id died in the folder, everything dead writers left there.
+// first, and where a batch died in the folder, everything dead writers left there. Only the small
+// folder of the batches' locks is read for that.
 void RemoveDeadSavesBefore(int dirFd, const std::string& path) {
     for (int attempt = 0; attempt < kDerivedTries; ++attempt)
         RemoveIfDead(dirFd, TempNameFor(path, attempt).c_str());
-    for (int id = 0; id < kFixedWriterIds; ++id) {
-        if (StateOfWriter(dirFd, std::string(1, char('0' + id))) == WriterState::Gone) {
-            RemoveDeadSavesIn(dirFd);
-            return;
-        }
-    }
+    bool dead = false;
+    if (const Fd writers = OpenWriters(dirFd); writers.get() >= 0)
+        for (const std::string& name : Names(writers.get()))
+            dead = dead || StateOfLock(writers.get(), name.c_str()) == WriterState::Gone;
+    for (int id = 0; id < kOldFixedWriterIds && !dead; ++id)
+        dead = StateOfLock(dirFd, LockName(std::string(1, char('0' + id))).c_str()) == WriterState::Gone;
+    if (dead) RemoveDeadSavesIn(dirFd);
 }
 
 // The first batch file of a process into a folder reads the folder once, so what every kind of
@@ -328,8 +375,11 @@ public:
         std::lock_guard<std::mutex> guard(mutex_);
         const auto at = held_.find(dir);
         if (at == held_.end() || --at->second.users > 0) return;
-        // Unlinked while still locked, so that no cleaner sees it free before it is gone.
-        ::unlink((dir + "/" + LockName(at->second.id)).c_str());
+        // Unlinked while still locked, so that no cleaner sees it free before it is gone; the
+        // writers' folder goes with its last lock.
+        const std::string writers = dir + "/" + kWritersFolder;
+        ::unlink((writers + "/" + at->second.id).c_str());
+        ::rmdir(writers.c_str());
         held_.erase(at);
     }
 
@@ -343,20 +393,15 @@ private:
     static void Take(const std::string& dir, Held& held) {
         Fd dirFd = OpenFolder(dir);
         if (dirFd.get() < 0) throw FileError(Reason(errno));
-        bool cleared = false;
         for (int attempt = 0;; ++attempt) {
-            const bool fixed = attempt < kFixedWriterIds;
-            const std::string id = fixed ? std::string(1, char('0' + attempt)) : RandomChars(kTempRandomChars);
-            const std::string name = LockName(id);
-            Fd fd(::openat(dirFd.get(), name.c_str(), O_CREAT | O_EXCL | O_RDONLY | O_CLOEXEC, 0666));
+            // Another writer may remove the writers' folder, empty, between its creation and ours.
+            if (::mkdirat(dirFd.get(), kWritersFolder, 0777) != 0 && errno != EEXIST) throw FileError(Reason(errno));
+            const Fd writers = OpenWriters(dirFd.get());
+            const std::string id = RandomChars(kTempRandomChars);
+            Fd fd(writers.get() < 0 ? -1
+                                    : ::openat(writers.get(), id.c_str(), O_CREAT | O_EXCL | O_RDONLY | O_CLOEXEC, 0666));
             if (fd.get() < 0) {
-                if (errno != EEXIST || attempt >= 100) throw FileError(Reason(errno));
-                // A fixed id whose batch died: clear what it left (its lock among it) and try again.
-                if (fixed && !cleared && StateOfWriter(dirFd.get(), id) == WriterState::Gone) {
-                    RemoveDeadSavesIn(dirFd.get());
-                    cleared = true;
-                    --attempt;
-                }
+                if ((errno != EEXIST && errno != ENOENT) || attempt >= 100) throw FileError(Reason(errno));
                 continue;
             }
             // A cleaner may have taken the new lock between its creation and ours: then try again.
@@ -382,12 +427,50 @@ WriterLocks& Writers() {
 
 // Where a save puts its file: `path` itself, or for a symbolic link the file at the end of its
 // chain of links, so that the link stays a link. An existing device, pipe or socket is written
-// into instead (renaming over /dev/null would put a file in its place), and so is a file named
-// through /proc's links to open files (/dev/stdout), which name that open file, not a place.
+// into instead (renaming over /dev/null would put a file in its place), and so is a descriptor of
+// this process named through /proc (/dev/stdout): the shell opened it, so it is written where the
+// shell left it, never cut short. Any other regular file, whatever path leads to it, is replaced.
+enum class SaveKind { Replace, WriteThrough, Descriptor };
+
 struct SaveTarget {
     std::string path;
-    bool writeThrough = false;
+    SaveKind kind = SaveKind::Replace;
+    int descriptor = -1;  // for SaveKind::Descriptor
 };
+
+// For a descriptor's link ("/proc/<pid>/fd/<n>", also of one of its threads): <n>, and in `own`
+// whether <pid> is this process; -1 for other paths.
+int ProcDescriptor(std::string_view link, bool& own) {
+    const std::size_t fd = link.rfind("/fd/");
+    if (!link.starts_with("/proc/") || fd == std::string_view::npos) return -1;
+    const std::string_view number = link.substr(fd + 4);
+    int n = -1;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), n);
+    if (ec != std::errc() || end != number.data() + number.size() || n < 0) return -1;
+    own = false;
+    for (const std::string& who : {std::string("self"), std::string("thread-self"), std::to_string(::getpid())})
+        own = own || link.substr(6).starts_with(who + "/");
+    return n;
+}
+
+// A link of /proc met on the way to `path`, whose end `end` is an existing regular file: this
+// process's descriptor is written where it stands; any other is written through its link.
+SaveTarget ThroughProc(const std::string& path, const std::string& link, const struct stat& end) {
+    bool own = false;
+    struct stat open {};
+    if (const int fd = ProcDescriptor(link, own);
+        fd >= 0 && own && ::fstat(fd, &open) == 0 && open.st_dev == end.st_dev && open.st_ino == end.st_ino)
+        return {path, SaveKind::Descriptor, fd};
+    return {path, SaveKind::WriteThrough};
+}
+
+// `at` with its folder's links resolved ("/dev/fd/1" is "/proc/<pid>/fd/1"), or `at` itself.
+std::string WithRealFolder(const std::string& at) {
+    char real[PATH_MAX];
+    const std::size_t slash = at.find_last_of('/');
+    if (slash == std::string::npos || !::realpath(FolderOf(at).c_str(), real)) return at;
+    return std::string(real) + at.substr(slash);
+}
 
 std::string ReadLink(const std::string& path) {
     std::string target(PATH_MAX, '\0');
@@ -406,18 +489,19 @@ SaveTarget ResolveTarget(const std::string& path) {
     }
     if (!S_ISLNK(st.st_mode)) {
         if (S_ISDIR(st.st_mode)) throw FileError(Reason(EISDIR));
-        return {path, !S_ISREG(st.st_mode)};
+        return {path, S_ISREG(st.st_mode) ? SaveKind::Replace : SaveKind::WriteThrough};
     }
     struct stat end {};
     const bool exists = ::stat(path.c_str(), &end) == 0;
     if (!exists && errno != ENOENT) throw FileError(Reason(errno));
     if (exists && S_ISDIR(end.st_mode)) throw FileError(Reason(EISDIR));
-    if (exists && !S_ISREG(end.st_mode)) return {path, true};
+    if (exists && !S_ISREG(end.st_mode)) return {path, SaveKind::WriteThrough};
     std::string at = path;
     for (int links = 0; links < 40; ++links) {
-        if (at.starts_with("/proc/")) {
+        // Links of /proc name open files, not places (/dev/stdout, /dev/fd/1).
+        if (const std::string real = WithRealFolder(at); real.starts_with("/proc/")) {
             if (!exists) throw FileError(Reason(ENOENT));
-            return {path, true};
+            return ThroughProc(path, real, end);
         }
         const std::string target = ReadLink(at);
         if (target.empty()) throw FileError(Reason(ENOENT));
@@ -425,7 +509,7 @@ SaveTarget ResolveTarget(const std::string& path) {
         at = target.front() == '/' || slash == std::string::npos ? target : at.substr(0, slash + 1) + target;
         if (::lstat(at.c_str(), &st) != 0) {
             if (errno != ENOENT) throw FileError(Reason(errno));
-            if (exists) return {path, true};  // the link changed meanwhile: write where it leads
+            if (exists) return {path, SaveKind::WriteThrough};  // the link changed meanwhile: write where it leads
             // A dangling link names the file to create, in a folder that must exist.
             struct stat folder {};
             if (::stat(FolderOf(at).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
@@ -433,7 +517,7 @@ SaveTarget ResolveTarget(const std::string& path) {
             return {at};
         }
         if (!S_ISLNK(st.st_mode)) {
-            if (exists && (st.st_ino != end.st_ino || st.st_dev != end.st_dev)) return {path, true};
+            if (exists && (st.st_ino != end.st_ino || st.st_dev != end.st_dev)) return {path, SaveKind::WriteThrough};
             return {at};
         }
     }
@@ -489,6 +573,39 @@ void WriteThrough(const std::string& path, std::span<const std::uint8_t> data) {
     // Devices and pipes cannot be flushed; a file reached through /proc can.
     if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) throw FileError(Reason(errno));
     if (::close(fd.release()) != 0) throw FileError(Reason(errno));
+}
+
+// Writes into a regular file's descriptor that this process was given, where the shell left it:
+// at its offset, or after its end where it appends; nothing in it is cut. The room is taken
+// before the first byte, so a full disk refuses the write with the file as it was.
+void WriteIntoDescriptor(int fd, std::span<const std::uint8_t> data) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0) throw FileError(Reason(errno));
+    if ((flags & O_ACCMODE) == O_RDONLY) throw FileError(Reason(EBADF));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw FileError(Reason(errno));
+    const bool appends = (flags & O_APPEND) != 0;
+    const off_t at = appends ? st.st_size : ::lseek(fd, 0, SEEK_CUR);
+    if (at < 0) throw FileError(Reason(errno));
+#if defined(FALLOC_FL_KEEP_SIZE) && !defined(__EMSCRIPTEN__)
+    if (!data.empty() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, at, off_t(data.size())) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS)
+        throw FileError(Reason(errno));
+#endif
+    try {
+        WriteAll(fd, data);
+    } catch (const FileError&) {
+        // Where the room could not be taken beforehand: an append is taken back whole.
+        if (appends && ::ftruncate(fd, st.st_size) == 0) ::lseek(fd, st.st_size, SEEK_SET);
+        throw;
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) throw FileError(Reason(errno));
+}
+
+// Writes `data` into a target that is not replaced.
+void WriteInto(const SaveTarget& target, std::span<const std::uint8_t> data) {
+    if (target.kind == SaveKind::Descriptor) return WriteIntoDescriptor(target.descriptor, data);
+    WriteThrough(target.path, data);
 }
 
 // The permissions the file gets: an existing target's own, otherwise those of an ordinary new
@@ -580,8 +697,8 @@ Fd CreateStaged(const std::string& dir, const std::string& id, std::string& tmp)
 // since it was staged. Throws FileError.
 void PutInPlace(const std::string& temporary, const std::string& path) {
     const SaveTarget target = ResolveTarget(path);
-    if (target.writeThrough) {
-        WriteThrough(path, ReadFileBytes(temporary));
+    if (target.kind != SaveKind::Replace) {
+        WriteInto(target, ReadFileBytes(temporary));
         ::unlink(temporary.c_str());
     } else if (::rename(temporary.c_str(), target.path.c_str()) != 0) {
         throw FileError(Reason(errno));
@@ -592,7 +709,7 @@ void PutInPlace(const std::string& temporary, const std::string& path) {
 
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data, TempFileKind kind) {
     const SaveTarget target = ResolveTarget(path);
-    if (target.writeThrough) return WriteThrough(path, data);
+    if (target.kind != SaveKind::Replace) return WriteInto(target, data);
     const std::string dir = FolderOf(target.path);
     Fd dirFd = OpenFolder(dir);
     if (dirFd.get() >= 0) RemoveDeadSavesBefore(dirFd.get(), target.path);
@@ -603,11 +720,11 @@ void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data
 
 std::string WriteTemporaryBeside(const std::string& path, std::span<const std::uint8_t> data) {
     const SaveTarget target = ResolveTarget(path);
-    if (target.writeThrough) {
+    if (target.kind != SaveKind::Replace) {
         // One at a time, so that two banners for one pipe do not mix.
         static std::mutex mutex;
         std::lock_guard<std::mutex> lock(mutex);
-        WriteThrough(path, data);
+        WriteInto(target, data);
         return "";
     }
     const std::string dir = FolderOf(target.path);

@@ -30,6 +30,11 @@ inline constexpr std::size_t kMaxReadBytes = std::size_t(512) << 20;
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t maxBytes = kMaxReadBytes,
                                         const NeededBytes& needed = {});
 
+// Whether ReadFileBytes, opening a named pipe that nobody writes into yet, waits for a writer as a
+// shell's redirection does (the default), or reads it as empty at once: a window's thread must
+// never wait on a pipe that may stay silent. Applies to the whole process.
+void SetPipesWaitForWriters(bool wait);
+
 // The first `count` bytes of a regular file (fewer when it is shorter), to tell what it is before
 // reading it whole; nullopt for anything else (a pipe or a device cannot be looked at without
 // taking its bytes). Throws FileError when the file cannot be opened or read.
@@ -54,9 +59,11 @@ enum class TempFileKind {
 // saved. Throws FileError with the system's reason on failure; no temporary file is left then.
 //
 // What is replaced: for a symbolic link, the file at the end of its links (the link stays; a
-// dangling link's file is created where its folder exists). An existing device, pipe or socket,
-// and a file named through /proc's links to open files (/dev/stdout), is written into, not
-// replaced. A folder is refused. Before writing, the save removes what dead saves of the same file
+// dangling link's file is created where its folder exists), whatever path leads there (also
+// through /proc/self/root). An existing device, pipe or socket is written into, not replaced, and
+// so is a descriptor of this process named through /proc (/dev/stdout): at its offset, or at its
+// end when it appends, never cut short, and refused whole when the disk has no room for it. A
+// folder is refused. Before writing, the save removes what dead saves of the same file
 // left, and everything dead writers left in the folder when a batch died there.
 void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> data,
                      TempFileKind kind = TempFileKind::Anonymous);

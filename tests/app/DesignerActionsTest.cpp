@@ -3,7 +3,13 @@
 // the focus.
 #include "app/DesignerActions.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 #include "platform/backends/headless/HeadlessBackend.h"
 #include "platform/codecs/Codecs.h"
@@ -195,6 +201,29 @@ TEST_F(DesignerActionsTest, DroppedFilesOpenAsTheirOperationsWould) {
     EXPECT_EQ(history.UndoSteps(), 2u);
     Key('Z', kCtrl);
     Key('Z', kCtrl);
+    EXPECT_TRUE(Snapshot(doc) == start);
+}
+
+// A named pipe that nobody writes into, dropped as a picture or as a project, is refused at once
+// with a message and the design stays: the window's thread never waits for a writer.
+TEST_F(DesignerActionsTest, ASilentNamedPipeIsRefusedWithoutWaiting) {
+    using namespace std::chrono_literals;
+    const Snapshot start(doc);
+    for (const char* name : {"silent.png", "silent.vzk"}) {
+        const std::string pipe = dir / name;
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        std::atomic<bool> done{false}, rescued{false};
+        // Should the open wait after all, a writer comes and goes after a while, so the test ends.
+        std::thread rescue([&] {
+            for (int i = 0; i < 100 && !done; ++i) std::this_thread::sleep_for(50ms);
+            if (!done) rescued = true, ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+        });
+        backend.DropFiles(*window, 50, 50, {pipe});
+        done = true;
+        rescue.join();
+        EXPECT_FALSE(rescued) << name << " waited for a writer";
+    }
+    EXPECT_EQ(Messages().size(), 2u);
     EXPECT_TRUE(Snapshot(doc) == start);
 }
 

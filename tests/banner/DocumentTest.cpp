@@ -103,22 +103,24 @@ TEST(Document, SetTextPullsTheTextBackOnlyPastX354) {
     BannerSettings& s = d.doc.Settings();
     const std::string text = "Hello";
     const int w = MeasureText(text);
-    // Ends at x = 352: kept.
-    s.SetTextX(352 - w);
-    ASSERT_TRUE(d.doc.SetText(text));
-    EXPECT_EQ(s.TextX(), 352 - w);
-    // Ends at 354 exactly: still kept.
-    s.SetTextX(354 - w);
-    ASSERT_TRUE(d.doc.SetText(text));
-    EXPECT_EQ(s.TextX(), 354 - w);
-    // Would end at 355: moved to end at 346.
-    s.SetTextX(355 - w);
-    ASSERT_TRUE(d.doc.SetText(text));
-    EXPECT_EQ(s.TextX(), 346 - w);
+    // Typed anew over another text, ending at x = ...
+    const auto type = [&](std::int32_t x) {
+        s.SetText("");
+        s.SetTextX(x);
+        EXPECT_TRUE(d.doc.SetText(text));
+        return s.TextX();
+    };
+    EXPECT_EQ(type(352 - w), 352 - w);  // 352: kept
+    EXPECT_EQ(type(354 - w), 354 - w);  // 354 exactly: still kept
+    EXPECT_EQ(type(355 - w), 346 - w);  // 355: moved to end at 346
     // Far to the right, even at the end of the integer range: pulled back without overflow.
+    EXPECT_EQ(type(INT_MAX), 346 - w);
+    // The same text again (the field showing an opened design) moves nothing and is no change.
     s.SetTextX(INT_MAX);
-    ASSERT_TRUE(d.doc.SetText(text));
-    EXPECT_EQ(s.TextX(), 346 - w);
+    const int changes = d.changes;
+    EXPECT_TRUE(d.doc.SetText(text));
+    EXPECT_EQ(s.TextX(), INT_MAX);
+    EXPECT_EQ(d.changes, changes);
 }
 
 TEST(Document, NudgeSwapAndRandomColours) {

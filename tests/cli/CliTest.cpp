@@ -41,8 +41,8 @@ std::string Drain(int fd) {
 }
 
 // Runs veskel-render with `args` and `input` on its standard input; stdout and stderr go to
-// files so neither pipe can fill up.
-Result RunCli(const std::vector<std::string>& args, const std::string& input = "") {
+// files so neither pipe can fill up, or stdout to `outTo` where given.
+Result RunCli(const std::vector<std::string>& args, const std::string& input = "", int outTo = -1) {
     char outName[] = "/tmp/veskel-cli-out-XXXXXX";
     char errName[] = "/tmp/veskel-cli-err-XXXXXX";
     char inName[] = "/tmp/veskel-cli-in-XXXXXX";
@@ -55,7 +55,7 @@ Result RunCli(const std::vector<std::string>& args, const std::string& input = "
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(inFd, 0);
-        ::dup2(outFd, 1);
+        ::dup2(outTo >= 0 ? outTo : outFd, 1);
         ::dup2(errFd, 2);
         std::vector<char*> argv;
         std::string program = VESKEL_RENDER_PATH;
@@ -193,6 +193,35 @@ TEST(CliOutput, StandardInputAndOutputCarryWhatFilesWould) {
         EXPECT_EQ(ReadAll(dir / (std::string("stdin-") + n + ".png")), ReadAll(dir / (std::string("file-") + n + ".png")));
 }
 
+// Standard output, by either name, is written where the shell left it: an appended file grows,
+// a file opened for reading and writing is written over from its start and not cut, and a reader
+// that has gone makes a failed write with a message.
+TEST(CliOutput, StandardOutputIsWrittenWhereTheShellLeftIt) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli({"-o", dir / "b.png"}).status, 0);
+    const std::vector<std::uint8_t> png = ReadAll(dir / "b.png");
+    const std::vector<std::uint8_t> old(png.size() * 2, 'o');
+    for (const char* output : {"-", "/dev/stdout"}) {
+        for (const bool append : {true, false}) {
+            SCOPED_TRACE(std::string(output) + (append ? " >>" : " 1<>"));
+            WriteAll(dir / "f", old);
+            const int fd = ::open((dir / "f").c_str(), append ? O_WRONLY | O_APPEND : O_RDWR);
+            const Result r = RunCli({"--format", "png", "-o", output}, "", fd);
+            ::close(fd);
+            EXPECT_EQ(r.status, 0) << r.err;
+            std::vector<std::uint8_t> expected = old;
+            if (append) expected.insert(expected.end(), png.begin(), png.end());
+            else std::copy(png.begin(), png.end(), expected.begin());
+            EXPECT_EQ(ReadAll(dir / "f"), expected);
+        }
+        int closed[2];
+        ASSERT_EQ(::pipe(closed), 0);
+        ::close(closed[0]);
+        ExpectOneLineError(RunCli({"--format", "png", "-o", output}, "", closed[1]), 1, "Broken pipe");
+        ::close(closed[1]);
+    }
+}
+
 TEST(CliOutput, FormatComesFromTheExtensionOrTheOption) {
     ScratchDir dir;
     struct Case {
@@ -317,6 +346,7 @@ TEST(CliUsage, OutputsMustNameFiles) {
     ExpectOneLineError(RunCli({"--save-project", dir / "sub/"}), 2, "--save-project needs a file name");
     ExpectOneLineError(RunCli({"--save-project", dir / "sub/.."}), 2, "names a folder");
     ExpectOneLineError(RunCli({"-o", dir / "sub/", "--format", "png"}), 2, "-o needs a file name");
+    ExpectOneLineError(RunCli({"-o", "", "--format", "png"}), 2, "-o needs a file name, got an empty one");
     EXPECT_TRUE(std::filesystem::is_empty(dir / "sub"));
 }
 
@@ -468,15 +498,25 @@ TEST(CliBatch, DesignRowsRenderAsSingleCommandsWould) {
         "\n"
         "{\"Output\": \"b,ob\", \"Text\": \"Bob \\\"B\\\"\", \"Color1\": null, \"TextX\": -4}\n"
         "{\"Output\": \"carol\", \"Color1\": \"#00FF00\"}\n";
+    // Spreadsheets of other locales separate with semicolons; names come in any letter case.
+    const std::string semicolons =
+        "output;TEXT;color1;Pattern;textx\n"
+        "alice;Alice;#FF0000;3;\n"
+        "\"b,ob\";\"Bob \"\"B\"\"\";;;-4\n"
+        "carol;;#00FF00;;\n";
+    std::string tabs = semicolons;
+    std::replace(tabs.begin(), tabs.end(), ';', '\t');
     WriteAll(dir / "rows.csv", std::vector<std::uint8_t>(csv.begin(), csv.end()));
     WriteAll(dir / "rows.jsonl", std::vector<std::uint8_t>(jsonl.begin(), jsonl.end()));
+    WriteAll(dir / "semicolons.csv", std::vector<std::uint8_t>(semicolons.begin(), semicolons.end()));
+    WriteAll(dir / "tabs.csv", std::vector<std::uint8_t>(tabs.begin(), tabs.end()));
     const std::vector<std::string> base = {"--set", "Border=0", "--text", "base"};
     const std::vector<std::pair<std::string, std::vector<std::string>>> singles = {
         {"alice", {"--text", "Alice", "--reset-position", "--set", "Color1=#FF0000", "--set", "Pattern=3"}},
         {"b_ob", {"--text", "Bob \"B\"", "--reset-position", "--set", "TextX=-4"}},
         {"carol", {"--set", "Color1=#00FF00"}},
     };
-    for (const char* file : {"rows.csv", "rows.jsonl"}) {
+    for (const char* file : {"rows.csv", "rows.jsonl", "semicolons.csv", "tabs.csv"}) {
         SCOPED_TRACE(file);
         const std::filesystem::path out = dir / (std::string(file) + ".out");
         std::filesystem::create_directory(out);
@@ -499,6 +539,9 @@ TEST(CliBatch, DesignRowsRenderAsSingleCommandsWould) {
         {"Text,Colour1\n", "unknown field 'Colour1'"},
         {"Text,Pattern\nok\n", "row 1 (line 2): 1 cells, the header names 2"},
         {"Text\n\"open\n", "line 2: a quoted cell is not closed"},
+        {std::string("Te\0xt\n", 6), "unknown field 'Te\\x00xt'"},
+        // Every row's text is measured before the first file is written.
+        {"Text\na\nb\n" + std::string(120, 'W') + "\n", "row 3 (line 4): the text is refused"},
     };
     for (const auto& [content, words] : refused) {
         WriteAll(dir / "rows.csv", std::vector<std::uint8_t>(content.begin(), content.end()));

@@ -119,7 +119,13 @@ TEST_F(FilesTest, DeadSavesLeftoversAreRemovedByTheNextSaveOfTheFileOrABatch) {
     EXPECT_EQ(Entries(), withDead);
 
     // A batch of another process dies with a file staged, leaving it and its lock (its first file
-    // cleared the dead save's file): the next save of any file clears the folder.
+    // cleared the dead save's file): the next save of any file clears the folder, however many
+    // living batches (here four of an earlier version, by their locks) write there meanwhile.
+    std::vector<int> living;
+    for (const char* lock : {".veskel-0.lock", ".veskel-1.lock", ".veskel-2.lock", ".veskel-3.lock"}) {
+        living.push_back(::open(Path(lock).c_str(), O_CREAT | O_RDONLY, 0600));
+        ASSERT_EQ(::flock(living.back(), LOCK_EX), 0);
+    }
     const pid_t pid = ::fork();
     if (pid == 0) {
         WriteTemporaryBeside(Path("other.png"), Bytes("dead"));
@@ -128,9 +134,12 @@ TEST_F(FilesTest, DeadSavesLeftoversAreRemovedByTheNextSaveOfTheFileOrABatch) {
     int status = -1;
     ::waitpid(pid, &status, 0);
     ASSERT_EQ(status, 0);
-    ASSERT_EQ(Entries().size(), others.size() + 2);
+    ASSERT_EQ(Entries().size(), others.size() + 6);
     WriteFileAtomic(Path("banner.png"), Bytes("y"));
     EXPECT_EQ(ReadFileBytes(Path("banner.png")), Bytes("y"));
+    EXPECT_EQ(Entries().size(), others.size() + 4);
+    for (const int fd : living) ::close(fd);
+    WriteFileAtomic(Path("banner.png"), Bytes("y"));
     EXPECT_EQ(Entries(), others);
 
     // A batch's first file into the folder clears every dead save's file, never a living one.
@@ -349,6 +358,60 @@ TEST_F(FilesTest, SavesReplaceFilesAndLinkTargetsAndWriteIntoDevicesAndPipes) {
         }
     }
     if (!noDevice.empty()) GTEST_SKIP() << "the character device case was left out: " << noDevice;
+}
+
+// A descriptor this process was given (what /dev/stdout names) is written where the shell left
+// it: after the end when it appends, over the start when opened for reading and writing, never
+// cut short. A file reached through /proc/self/root is replaced as any file, its link kept. On a
+// full disk each keeps its old content whole. In a small private tmpfs, to fill it.
+TEST_F(FilesTest, WriteThroughKeepsAppendedAndFullTargetsWhole) {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, "size=256k,mode=0700") != 0)
+        GTEST_SKIP() << "no private mount namespace for a small file system: " << std::strerror(errno);
+    const std::shared_ptr<void> unmount(nullptr, [&](void*) { ::umount2(dir_.c_str(), MNT_DETACH); });
+    const std::vector<std::uint8_t> old(12288, 'o');
+    const std::vector<std::uint8_t> small = Bytes("the new banner"), huge(std::size_t(512) << 10, 'n');
+    enum Target { Appended, ReadWrite, ThroughRoot };
+    struct Case {
+        Target target;
+        bool full;
+    };
+    for (const Case c : {Case{Appended, false}, {ReadWrite, false}, {ThroughRoot, false}, {Appended, true},
+                         {ReadWrite, true}, {ThroughRoot, true}}) {
+        SCOPED_TRACE(std::to_string(c.target) + (c.full ? " full" : " with room"));
+        const std::string file = Path("old.png");
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(old.data()), std::streamsize(old.size()));
+        std::string saved = "/proc/self/root" + Path("link.png");
+        fs::remove(Path("link.png"));
+        fs::create_symlink("old.png", Path("link.png"));
+        int fd = -1;
+        if (c.target != ThroughRoot) {
+            fd = ::open(file.c_str(), c.target == Appended ? O_WRONLY | O_APPEND : O_RDWR);
+            ASSERT_GE(fd, 0);
+            saved = "/dev/fd/" + std::to_string(fd);
+        }
+        const std::vector<std::uint8_t>& data = c.full ? huge : small;
+        std::string error;
+        try {
+            WriteFileAtomic(saved, data);
+        } catch (const FileError& e) {
+            error = e.what();
+        }
+        if (fd >= 0) ::close(fd);
+        std::vector<std::uint8_t> expected = old;
+        if (c.full) {
+            EXPECT_EQ(error, std::strerror(ENOSPC));
+        } else if (c.target == Appended) {
+            expected.insert(expected.end(), data.begin(), data.end());
+        } else if (c.target == ReadWrite) {
+            std::copy(data.begin(), data.end(), expected.begin());
+        } else {
+            expected = data;
+        }
+        EXPECT_EQ(ReadFileBytes(file), expected) << error;
+        EXPECT_TRUE(fs::is_symlink(Path("link.png")));
+        EXPECT_EQ(Entries(), (std::vector<std::string>{"link.png", "old.png"}));
+    }
 }
 
 // A pipe whose reader goes away midway is a failed save, not the end of the program.

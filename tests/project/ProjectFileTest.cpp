@@ -218,7 +218,13 @@ TEST(ProjectOpen, AFailedOpenChangesNothing) {
         d.doc.LoadOverlayPicture(WritePng(dir, "old.png", TransparentPicture()));
         d.changes = 0;
         const testing::Snapshot before(d.doc);
-        EXPECT_THROW(OpenProject(d.doc, path), ProjectError) << bytes.size();
+        try {
+            OpenProject(d.doc, path);
+            ADD_FAILURE() << bytes.size() << " bytes opened";
+        } catch (const ProjectError& e) {
+            // Settings that promise a picture with nothing after them are told as such.
+            if (bytes == record) EXPECT_NE(std::string(e.what()).find("the file ends there"), std::string::npos) << e.what();
+        }
         before.ExpectIn(d.doc, std::to_string(bytes.size()) + " bytes");
         EXPECT_EQ(d.changes, 0);
     }

@@ -2,7 +2,7 @@
 """The designer through AT-SPI: prints each page's tree and checks, on stderr, that every control
 (pages, pop-up) is named with a usable role, that "+" pressed through its action changes the
 design, that Tab walks named controls round, and that a message box
-is read out.   screen_reader_tree.py PID WIN_X WIN_Y"""
+is read out; that no two controls of a page share a name.   screen_reader_tree.py PID WIN_X WIN_Y"""
 import subprocess
 import sys
 import time
@@ -15,8 +15,11 @@ READABLE_ROLES = {'frame', 'panel', 'page tab list', 'page tab', 'push button', 
                   'list', 'list item', 'text', 'label', 'image', 'link', 'color chooser'}
 # One control of each kind, by name and role: what each role becomes on the desktop.
 EXPECTED = [('Effects', 'page tab'), ('Закрыть', 'push button'), ('Позиция текста X', 'text'), ('Просмотр', 'image'),
-            ('По горизонтали', 'check box'), ('Образец узора', 'slider'), ('Зеркальный узор', 'list'),
-            ('Dots pattern', 'list item'), ('http://veskel.example.org/?veskel=1', 'link')]
+            ('По горизонтали', 'check box'), ('Зеркальный узор', 'list'),
+            ('Dots pattern', 'list item'), ('Подробная информация и обновления', 'link'),
+            ('Сила узора', 'slider'), ('Увеличить позицию текста X', 'push button')]
+# What the keyboard reaches says so.
+FOCUSABLE_ROLES = {'push button', 'check box', 'slider', 'list', 'page tab', 'link', 'text', 'color chooser'}
 failures = []
 
 
@@ -108,6 +111,8 @@ def list_and_check(title, nodes, must_show, ours=True):
         check(bool(acc.name) or role == 'page tab list', '%s: %s has no name' % (title, describe(acc)))
         if must_show:
             check('showing' in states(acc), '%s: %s is not showing' % (title, describe(acc)))
+        if role in FOCUSABLE_ROLES and acc.parent.getRoleName() != 'panel':  # a title bar's buttons are not
+            check('focusable' in states(acc), '%s: %s does not say it takes the focus' % (title, describe(acc)))
 
 
 def xdotool(*args):
@@ -131,6 +136,9 @@ def main():
         act(tab, 'Press')
         wait_for(lambda: 'selected' in states(tab), 'the page "%s" to be selected' % tab.name)
         list_and_check('page "%s"' % tab.name, descendants(tab), must_show=True)
+        names = [a.name for _, a in descendants(tab) if a.getRoleName() not in ('label', 'list item')]
+        check(len(names) == len(set(names)), 'page "%s": controls share names: %s' %
+              (tab.name, sorted({n for n in names if names.count(n) > 1})))
     in_pages = [a for t in tabs for _, a in descendants(t)]
     list_and_check('outside the pages', [(d, a) for d, a in descendants(main_window) if a not in in_pages], False)
     for name, role in EXPECTED:
@@ -139,7 +147,7 @@ def main():
     # One press through the action interface changes the design: "+" beside the X field.
     act(tabs[0], 'Press')
     field = find(main_window, 'Позиция текста X', 'text')
-    plus = next((a for _, a in descendants(tabs[0]) if a.name == '+'), None)
+    plus = find(main_window, 'Увеличить позицию текста X', 'push button')
     if check(field is not None and plus is not None, 'the X field and its "+"'):
         before = int(text_of(field))
         act(plus, 'Press')

@@ -323,9 +323,13 @@ void TGLeaf::Describe(AccessibleDescription& d) {
     // The strip takes the keyboard focus for the tab of the page it shows.
     d.focusable = panel->KeyboardStop() || panel->Focusable();
     d.focused = d.selected && panel->Focused();
-    d.actions.push_back({AccessibleActionKind::Press, [panel, index] {
+    // As the tab's click, and the focus then on the page's first control, where the keyboard's
+    // switch puts it: a screen reader goes on from there.
+    d.actions.push_back({AccessibleActionKind::Press, [this, panel, index] {
                              panel->SetVisiblePage(index);
                              panel->Repaint();
+                             const std::vector<Control*> stops = focus::TabStops(*this);
+                             if (!stops.empty()) focus::FocusByKeyboard(*stops.front());
                          }});
 }
 

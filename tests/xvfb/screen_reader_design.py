@@ -12,8 +12,8 @@ from gi.repository import Atspi, GLib
 
 PID, OUT = int(sys.argv[1]), sys.argv[2]
 EVENTS = ['object:state-changed', 'object:text-changed', 'object:text-caret-moved', 'object:text-selection-changed',
-          'object:property-change', 'object:selection-changed', 'object:active-descendant-changed', 'focus:',
-          'window:create']
+          'object:property-change', 'object:property-change:accessible-value', 'object:value-changed',
+          'object:selection-changed', 'object:active-descendant-changed', 'focus:', 'window:create']
 failures = []
 heard = []
 
@@ -152,7 +152,7 @@ def main():
     step('text: focus', lambda: act(field, 'SetFocus'), [('focus:', field)])
     step('text: Home', lambda: key('Home'), [('object:text-caret-moved', field)])
     step('text: Shift+End', lambda: key('End', 1), [('object:text-selection-changed', field)])
-    step('text: Right', lambda: key('Right'), [('object:text-caret-moved', field)])
+    step('text: Right', lambda: key('Right'), [('object:text-selection-changed', field)])
     step('text: type "s"', lambda: key('s'), [('object:text-changed:insert', field)])
     check(text(field) == 'Heards', 'typing through the bus gave %r' % text(field))
 
@@ -171,9 +171,9 @@ def main():
     if palette:
         defaults = find(palette, 'Передний план и цвет фона по умолчанию', 'push button')
         square = find(palette, 'Яркость и насыщенность', 'color chooser')
-        step('palette defaults: Press', lambda: act(defaults, 'Press'), [('object:property-change', box)])
         step('square: focus', lambda: act(square, 'SetFocus'), [('focus:', square)])
-        step('square: Home', lambda: key('Home'), [('object:property-change:accessible-description', square)])
+        step('palette defaults: Press', lambda: act(defaults, 'Press'),
+             [('object:property-change:accessible-description', square)])
         for i in range(8):
             step('square: PageDown %d' % (i + 1), lambda: key('Next'),
                  [('object:property-change:accessible-description', square)])
@@ -187,9 +187,12 @@ def main():
     if check(effects is not None, 'the "Effects" tab'):
         step('"Effects" tab: Press', lambda: act(effects, 'Press'), [('object:state-changed:selected', effects)])
         check('selected' in states(effects), 'the shown page\'s tab is selected')
+        check(wait_for(lambda: find(window, 'Сила узора', 'slider') is not None and
+                       'focused' in states(find(window, 'Сила узора', 'slider')), 'the focus on the page\'s first control'),
+              'the focus went to the page\'s first control')
     strength = find(window, 'Сила узора', 'slider')
     step('"Pattern strength" = 99', lambda: setattr(strength.queryValue(), 'currentValue', 99),
-         [('object:property-change:accessible-value', strength)])
+         [('object:property-change:accessible-value', strength), ('object:value-changed', strength)])
     patterns = find(window, 'Образец узора', 'list')
     step('"Tile pattern": focus', lambda: act(patterns, 'SetFocus'), [('focus:', None)])
     step('"Tile pattern": Home', lambda: key('Home'), [('object:state-changed:selected', None)])

@@ -658,7 +658,9 @@ void ReportAccessibleChanges(QtBackend& backend, Form& form) {
                 Send(QAccessibleEvent(InterfaceFor(told.selectedChild), QAccessible::SelectionRemove));
             if (now.selectedChild) Send(QAccessibleEvent(InterfaceFor(now.selectedChild), QAccessible::SelectionAdd));
         }
-        if (now.state.selected != told.state.selected) Send(QAccessibleEvent(iface, QAccessible::Selection));
+        // (A page tab's own selection is told by its tab list, above.)
+        if (now.state.selected != told.state.selected && now.role != AccessibleRole::PageTab)
+            Send(QAccessibleEvent(iface, QAccessible::Selection));
         QAccessible::State changed;
         changed.checked = now.state.checked != told.state.checked;
         changed.disabled = now.state.disabled != told.state.disabled;

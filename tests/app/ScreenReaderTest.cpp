@@ -13,6 +13,7 @@
 #include "Components/TestPanel/TestPanel.h"
 #include "platform/ui/Accessibility.h"
 #include "platform/ui/Edit.h"
+#include "platform/ui/FocusChain.h"
 #include "platform/ui/StandardControls.h"
 #include "platform/ui/StockControls.h"
 #include "tests/app/DesignerFixture.h"
@@ -88,8 +89,9 @@ TEST_F(ScreenReaderTest, TextFromAScreenReaderIsTyped) {
 
 // The keyboard on the page strip is on the shown page's tab, which a screen reader hears.
 TEST_F(ScreenReaderTest, TheStripsFocusIsOnTheShownTab) {
-    form->TestPanel1->SetFocus();
     form->TestPanel1->SetVisiblePage(2);
+    focus::FocusByKeyboard(*form->TestPanel1);
+    ASSERT_TRUE(form->TestPanel1->Focused());
     Control* tab = AccessibleFocusTarget(*form->TestPanel1);
     EXPECT_EQ(tab, form->FindComponent("GLeaf3"));
     const AccessibleDescription d = DescribeControl(*tab);

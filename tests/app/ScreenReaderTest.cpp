@@ -13,7 +13,6 @@
 #include "Components/TestPanel/TestPanel.h"
 #include "platform/ui/Accessibility.h"
 #include "platform/ui/Edit.h"
-#include "platform/ui/FocusChain.h"
 #include "platform/ui/StandardControls.h"
 #include "platform/ui/StockControls.h"
 #include "tests/app/DesignerFixture.h"
@@ -85,17 +84,6 @@ TEST_F(ScreenReaderTest, TextFromAScreenReaderIsTyped) {
         EXPECT_EQ(form->Document().Settings().TextUtf8(), row.taken ? row.text : before) << row.text.size();
         EXPECT_EQ(field.Text(), form->Document().Settings().TextUtf8());
     }
-}
-
-// The keyboard on the page strip is on the shown page's tab, which a screen reader hears.
-TEST_F(ScreenReaderTest, TheStripsFocusIsOnTheShownTab) {
-    form->TestPanel1->SetVisiblePage(2);
-    focus::FocusByKeyboard(*form->TestPanel1);
-    ASSERT_TRUE(form->TestPanel1->Focused());
-    Control* tab = AccessibleFocusTarget(*form->TestPanel1);
-    EXPECT_EQ(tab, form->FindComponent("GLeaf3"));
-    const AccessibleDescription d = DescribeControl(*tab);
-    EXPECT_TRUE(d.focused && d.selected && d.focusable);
 }
 
 // The designer started afresh, for one gesture.

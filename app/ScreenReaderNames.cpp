@@ -2,25 +2,26 @@
 
 #include <utility>
 
-#include "Components/PulseButton/PNGButtonBase.h"
 #include "platform/lang/Translate.h"
 
 namespace veskel {
 
 void GiveScreenReaderNames(Form& window) {
-    static const std::pair<const char*, const char*> kHints[] = {
+    static const std::pair<const char*, const char*> kNames[] = {
         {"PulseButton2", TrLater("Текст выше")},
         {"PulseButton1", TrLater("Текст левее")},
         {"PulseButton4", TrLater("Текст правее")},
         {"PulseButton3", TrLater("Текст ниже")},
-        {"SmallGlassButton1", TrLater("Текст правее")},
-        {"SmallGlassButton2", TrLater("Текст левее")},
-        {"SmallGlassButton3", TrLater("Текст ниже")},
-        {"SmallGlassButton4", TrLater("Текст выше")},
+        {"SmallGlassButton1", TrLater("Увеличить позицию текста X")},
+        {"SmallGlassButton2", TrLater("Уменьшить позицию текста X")},
+        {"SmallGlassButton3", TrLater("Увеличить позицию текста Y")},
+        {"SmallGlassButton4", TrLater("Уменьшить позицию текста Y")},
         {"GlassButton4", TrLater("Позиция текста по умолчанию")},
         {"GlassButton1", TrLater("Случайный цвет 1")},
         {"GlassButton2", TrLater("Случайный цвет 2")},
         {"GlassButton3", TrLater("Поменять цвета местами")},
+        {"GlassSlider1", TrLater("Сила узора")},
+        {"GlassSlider2", TrLater("Сила зеркального узора")},
         {"ClrBox3", TrLater("Цвет рамки")},
         {"GlassButton8", TrLater("Выбрать изображение")},
         {"PulseButton5", TrLater("Изображение выше")},
@@ -42,11 +43,8 @@ void GiveScreenReaderNames(Form& window) {
         {"GlassButton7", TrLater("Сохранить текущий проект")},
         {"GlassButton10", TrLater("Сохранить изображение")},
     };
-    for (const auto& [name, text] : kHints) {
-        Control* c = window.FindComponent(name);
-        if (auto* imageButton = dynamic_cast<TPNGButtonBase*>(c)) imageButton->SetSpokenName(Tr(text));
-        else if (c) c->SetHint(Tr(text));
-    }
+    for (const auto& [name, text] : kNames)
+        if (Control* c = window.FindComponent(name)) c->SetSpokenName(Tr(text));
 }
 
 }  // namespace veskel

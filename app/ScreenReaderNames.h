@@ -1,8 +1,8 @@
 #pragma once
-// Names for the controls of the main window that show no text of their own and have no label
-// beside them (the arrow buttons, the border's colour box), and descriptions that tell apart the
-// buttons of the same caption. A screen reader reads them. The arrow buttons get a spoken name
-// (they show hints as tool-tips); the others, which show no hints, get them as hints.
+// What a screen reader calls the controls of the main window whose captions do not say what they
+// do: the arrow buttons and the "+" and "-" beside the fields (a picture or a sign), the buttons
+// that share a caption on one page ("Random", "Reset", "Save..."), the strength sliders (which
+// stand under their lists' labels) and the border's colour box (which has no label).
 #include "platform/ui/Form.h"
 
 namespace veskel {

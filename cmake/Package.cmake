@@ -16,6 +16,10 @@ set(VESKEL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${PROJECT_NAME})
 foreach(program veskel veskel-render)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # The compilers' version strings (.comment) are no use to anyone running the program.
+    install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
+                                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+                                  COMMAND_ERROR_IS_FATAL ANY)")
   endif()
 endforeach()
 
@@ -54,7 +58,17 @@ install(DIRECTORY ${VESKEL_DESKTOP_DIR}/icons/hicolor
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${generated}/veskel.1.gz ${generated}/veskel-render.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md ${VESKEL_DESKTOP_DIR}/debian/copyright ${generated}/changelog.gz
+# A statically linked veskel-render carries other libraries' code: its copyright file says whose
+# and under which licences, in the header's comment.
+file(READ ${VESKEL_DESKTOP_DIR}/debian/copyright copyright)
+if(VESKEL_STATIC_CLI AND NOT VESKEL_SANITIZE AND NOT VESKEL_FUZZ)
+  file(READ ${VESKEL_DESKTOP_DIR}/debian/copyright-static-cli embedded)
+  string(REGEX REPLACE "(\nSource: [^\n]*\n)" "\\1${embedded}" copyright "${copyright}")
+endif()
+file(CONFIGURE OUTPUT ${generated}/copyright CONTENT "${copyright}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${VESKEL_DESKTOP_DIR}/debian/copyright ${VESKEL_DESKTOP_DIR}/debian/copyright-static-cli)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${generated}/copyright ${generated}/changelog.gz
         DESTINATION ${VESKEL_DOC_DIR})
 # Completions of both programs' options for the three common shells.
 install(FILES ${VESKEL_DESKTOP_DIR}/completions/bash/veskel ${VESKEL_DESKTOP_DIR}/completions/bash/veskel-render
@@ -86,7 +100,13 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VESKEL_HOMEPAGE})
 # The libraries come from what the programs really link (dpkg-shlibdeps); the fonts that the
 # controls ask for by name are found through fontconfig at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, fonts-liberation2, fonts-dejavu-core, qt6-wayland")
-# Qt's own buttons and dialogs in the window's language; the C library's reasons in Russian.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libc-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, fonts-liberation2, fonts-dejavu-core")
+# Qt's own buttons and dialogs in the window's language; the C library's reasons in Russian; the
+# window on a Wayland desktop (on X11 it needs nothing more).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libc-l10n, qt6-wayland")
+# Two packings of one commit give the same bytes: every file time in the archives is
+# SOURCE_DATE_EPOCH, taken from the last commit when the caller sets none (Package.cpack.in).
+set(VESKEL_SOURCE_DIR ${CMAKE_SOURCE_DIR})
+configure_file(${CMAKE_SOURCE_DIR}/cmake/Package.cpack.in ${CMAKE_BINARY_DIR}/Package.cpack @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/Package.cpack)
 include(CPack)

@@ -30,6 +30,8 @@ PACKAGES=(
   # the package test: builds the .deb, validates the desktop entry, metainfo, file type and manual
   # page, runs lintian and installs and purges the package
   dpkg-dev desktop-file-utils appstream shared-mime-info man-db lintian
+  # ... and hardening-check on both programs
+  devscripts
   # browser tests of the web build (tests/web): headless Chromium driven through chromedriver
   chromium chromium-driver python3-selenium
   # asset generators in tools/ (run with /usr/bin/python3)

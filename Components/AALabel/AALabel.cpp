@@ -209,8 +209,11 @@ void TAALabel::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
 void TAALabel::Describe(AccessibleDescription& d) {
     d.role = AccessibleRole::StaticText;
     if (!isURL_ || LinkTarget(Caption()).empty()) return;
+    // A link is named by what it leads to, the label on its left; its address is read after.
     d.role = AccessibleRole::Link;
-    d.value = LinkTarget(Caption());
+    d.name.clear();
+    d.labelledByNeighbour = true;
+    d.description = LinkTarget(Caption());
     d.actions.push_back({AccessibleActionKind::Press, [this] { MouseUp(MouseButton::Left, {}, 0, 0); }});
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Components/ColorBox/PaletteForm.h"
+#include "platform/lang/Translate.h"
 #include "platform/ui/Accessibility.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/PropertyTable.h"
@@ -139,6 +140,8 @@ void TClrBox::OpenPalette() {
     TPForm* palette = CreateOwned<TPForm>();
     palette_ = palette;
     palette->FinishCreate();
+    // A screen reader names the pop-up after the colour it edits.
+    palette->SetSpokenName(Tr("Палитра: {1}", {DescribeControl(*this).name}));
     // A top-most tool window: above every other window, no task-bar entry; and a pop-up of the
     // box's window, placed relative to it where the desktop places windows only that way.
     palette->SetTopMost(true);

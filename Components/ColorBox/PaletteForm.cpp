@@ -11,6 +11,7 @@
 #include "Components/StaticShadow/StaticShadow.h"
 #include "platform/lang/Translate.h"
 #include "platform/Resources.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/FocusChain.h"
 #include "platform/ui/StandardControls.h"
 #include "platform/ui/StoredLayout.h"
@@ -161,6 +162,9 @@ void TPForm::WriteFields() {
 void TPForm::DeliverEdited() {
     const Working& w = Shared();
     const Color c = RGB(w.r, w.g, w.b);
+    // A screen reader hears the colour that the square and the hue slider now make.
+    HLSColorTable1->SetSpokenDescription(ColorValue(c));
+    HLSSlider1->SetSpokenDescription(ColorValue(c));
     if (w.editingFore) {
         foreColour_ = c;
         NotifyColour();
@@ -176,9 +180,14 @@ void TPForm::DeliverEdited() {
 
 void TPForm::FormCreate() {
     for (TGlassEdit* e : GlassEdits) e->Edit->SetText("0");
-    // What a screen reader calls the two swatches (they show no hints).
-    Shape1->SetHint(Tr("Передний план"));
-    Shape2->SetHint(Tr("Цвет фона"));
+    // What a screen reader calls the swatches (they show no hints), the fields (by the whole
+    // word their one-letter labels stand for) and the square (by what it sets).
+    Shape1->SetHint(Tr("Изменить цвет переднего плана"));
+    Shape2->SetHint(Tr("Изменить цвет фона"));
+    static const char* const kFieldNames[6] = {TrLater("Красный"), TrLater("Зелёный"), TrLater("Синий"),
+                                               TrLater("Оттенок"), TrLater("Яркость"), TrLater("Насыщенность")};
+    for (int i = 0; i < 6; ++i) GlassEdits[i]->Edit->SetSpokenName(Tr(kFieldNames[i]));
+    HLSColorTable1->SetSpokenName(Tr("Яркость и насыщенность"));
     Shape1->SetBrushColor(foreColour_);
     Shape2->SetBrushColor(backColour_);
     Panel1->SetDoubleBuffered(true);

@@ -101,6 +101,7 @@ void TGlassCheckBox::KeyUp(int key, ShiftState shift) {
 
 void TGlassCheckBox::Describe(AccessibleDescription& d) {
     d.role = AccessibleRole::CheckBox;
+    d.name = NameFromLabel(Caption());  // a caption that leads on to a control ends in a colon
     d.checkable = true;
     d.checked = checked_;
     d.actions.push_back({AccessibleActionKind::Toggle, [this] { MouseDown(MouseButton::Left, {}, 0, 0); }});

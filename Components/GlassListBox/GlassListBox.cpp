@@ -238,6 +238,9 @@ void TGlassListBox::Describe(AccessibleDescription& d) {
         item.enabled = d.enabled;
         item.selectable = true;
         item.selected = i == ItemIndex;
+        // The list's focus is on its selected entry, the one the arrow keys move.
+        item.focusable = d.focusable;
+        item.focused = d.focused && item.selected;
         item.actions.push_back({AccessibleActionKind::Press, [this, i] {
                                     hotItem_ = i;
                                     ItemIndex = i;

@@ -5,7 +5,6 @@
 #include "Components/PulseButton/PulseImage.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/io/Files.h"
-#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ChangeNotice.h"
 #include "platform/ui/StoredLayout.h"
@@ -302,11 +301,6 @@ void TPNGButtonBase::RunImageMenu(std::optional<Point> where) {
     }
     const int chosen = app->GetBackend().PopupMenu(menu, at);
     if (chosen != 0) SetCurrentItem(chosen);
-}
-
-void TPNGButtonBase::Describe(AccessibleDescription& d) {
-    ButtonControl::Describe(d);
-    if (d.name.empty()) d.name = spokenName_;
 }
 
 }  // namespace veskel

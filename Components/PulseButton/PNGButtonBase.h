@@ -71,12 +71,6 @@ public:
     // Raised after the pointer has entered (and the parent has had the change notice).
     NotifyEvent OnSendHint;
 
-    // What a screen reader calls the button, which shows only a picture. Not its hint: these
-    // buttons show their hints as tool-tips.
-    const std::string& SpokenName() const { return spokenName_; }
-    void SetSpokenName(std::string name) { spokenName_ = std::move(name); }
-    void Describe(AccessibleDescription& d) override;
-
 protected:
     void Paint(Canvas& canvas) override;
     void MouseEnter() override;
@@ -114,7 +108,6 @@ private:
 
     std::vector<std::vector<std::uint8_t>> items_;
     unsigned readIndex_ = 0;
-    std::string spokenName_;
 };
 
 }  // namespace veskel

@@ -299,6 +299,7 @@ std::vector<std::uint8_t> TGLeaf::LeafImageData() const {
 // The strip takes the keyboard focus as a whole; it is read as the page it shows.
 void TTestPanel::Describe(AccessibleDescription& d) {
     d.role = AccessibleRole::PageTabList;
+    d.focused = false;  // the strip's focus is on the shown page's tab
     if (const TGLeaf* shown = Page(visiblePage_)) d.name = shown->Caption();
 }
 
@@ -319,9 +320,16 @@ void TGLeaf::Describe(AccessibleDescription& d) {
     d.showing = panel->Showing();
     d.selectable = true;
     d.selected = panel->VisiblePage() == index;
-    d.actions.push_back({AccessibleActionKind::Press, [panel, index] {
+    // The strip takes the keyboard focus for the tab of the page it shows.
+    d.focusable = panel->KeyboardStop() || panel->Focusable();
+    d.focused = d.selected && panel->Focused();
+    // As the tab's click, and the focus then on the page's first control, where the keyboard's
+    // switch puts it: a screen reader goes on from there.
+    d.actions.push_back({AccessibleActionKind::Press, [this, panel, index] {
                              panel->SetVisiblePage(index);
                              panel->Repaint();
+                             const std::vector<Control*> stops = focus::TabStops(*this);
+                             if (!stops.empty()) focus::FocusByKeyboard(*stops.front());
                          }});
 }
 

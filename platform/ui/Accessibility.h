@@ -58,6 +58,15 @@ struct AccessibleDescription {
     std::string description;  // longer text read after the name (the picture a preview shows)
     std::string value;        // a field's text, a slider's number, a list's selected entry
     int caret = -1;           // in a field: the caret's place, in characters
+    int anchor = -1;          // in a field: the selection's other end (== caret: nothing selected)
+    // A field's text edited from outside: the characters [start, end) replaced by text exactly
+    // as selecting them and typing would, so what typing refuses is refused.
+    std::function<void(int start, int end, const std::string& text)> replaceText;
+    // Selects [anchor, caret) in a field (anchor == caret: only the caret moves).
+    std::function<void(int anchor, int caret)> select;
+    // The label that names the control (DescribeControl fills it in when it took the name from a
+    // label beside it).
+    Control* labelledBy = nullptr;
     // A numeric value that can be set (sliders).
     struct Range {
         int minimum = 0, maximum = 0, current = 0;
@@ -75,6 +84,7 @@ struct AccessibleDescription {
     bool checked = false;
     bool selectable = false;
     bool selected = false;
+    bool readOnly = false;  // a field whose text cannot be changed
 
     std::vector<AccessibleAction> actions;
     // Pieces of the control that a screen reader sees as children of it (the entries of a list,
@@ -94,8 +104,11 @@ bool IsAccessible(Control& control);
 std::vector<Control*> AccessibleChildren(Control& control);
 // The nearest described ancestor (the form at the top when no other is), nullptr for a form.
 Control* AccessibleParent(Control& control);
-// The control a focus on `focused` is reported for: itself or its nearest described ancestor.
+// The control a focus on `focused` is reported for: itself or its nearest described ancestor;
+// for a page tab list, its selected page tab.
 Control* AccessibleFocusTarget(Control& focused);
+// The controls that `label` names (those whose labelledBy it is), among its described siblings.
+std::vector<Control*> LabelledControls(Control& label);
 
 // A colour as a value a screen reader reads: "#RRGGBB".
 std::string ColorValue(Color c);

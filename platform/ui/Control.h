@@ -147,6 +147,14 @@ public:
     void SetHint(std::string h) { hint_ = std::move(h); }
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool v) { showHint_ = v; }
+    // What a screen reader calls the control when its caption does not say what it does (a "+",
+    // a picture, one of several "Reset" buttons). Empty: its own description names it.
+    const std::string& SpokenName() const { return spokenName_; }
+    void SetSpokenName(std::string name) { spokenName_ = std::move(name); }
+    // Read after the name when the control cannot tell it itself (the colour that a picker's
+    // square stands for, which its window converts).
+    const std::string& SpokenDescription() const { return spokenDescription_; }
+    void SetSpokenDescription(std::string text) { spokenDescription_ = std::move(text); }
     std::intptr_t Tag() const { return tag_; }
     void SetTag(std::intptr_t t) { tag_ = t; }
 
@@ -313,6 +321,8 @@ private:
     bool enabled_ = true;
     std::string caption_;
     std::string hint_;
+    std::string spokenName_;
+    std::string spokenDescription_;
     bool showHint_ = false;
     std::intptr_t tag_ = 0;
     Font font_{};

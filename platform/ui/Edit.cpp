@@ -285,6 +285,13 @@ void Edit::Describe(AccessibleDescription& d) {
     d.labelledByNeighbour = true;
     d.value = text_;
     d.caret = caret_;
+    d.anchor = anchor_;
+    d.readOnly = readOnly_;
+    d.replaceText = [this](int start, int end, const std::string& text) {
+        SetSelection(start, end - start);
+        TextInput(text);
+    };
+    d.select = [this](int anchor, int caret) { SetSelection(anchor, caret - anchor); };
 }
 
 }  // namespace veskel

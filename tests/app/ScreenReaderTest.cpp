@@ -40,14 +40,17 @@ TEST_F(ScreenReaderTest, EveryControlIsNamedByItsOwnLabel) {
         {form->ClrBox1, Role::PushButton, "Цвет 1"},
         {form->ClrBox3, Role::PushButton, "Цвет рамки"},                       // no label: its hint
         {form->FindComponent("PulseButton2"), Role::PushButton, "Текст выше"},
-        {form->GlassSlider1, Role::Slider, "Образец узора"},
+        {form->FindComponent("SmallGlassButton1"), Role::PushButton, "Увеличить позицию текста X"},  // "+"
+        {form->GlassSlider1, Role::Slider, "Сила узора"},                      // not its list's label
+        {form->FindComponent("GlassCheckBox1"), Role::CheckBox, "Добавить рамку"},  // no colon
+        {form->FindComponent("AALabel1"), Role::Link, "Подробная информация и обновления"},  // its purpose
+        {palette, Role::Window, "Палитра: Цвет 1"},
+        {palette->GlassEdits[0]->Edit, Role::EditableText, "Красный"},
         {form->GlassListBox2, Role::List, "Зеркальный узор"},                  // above, past its slider
         {form->Image1, Role::Image, "Просмотр"},
         {form->FindComponent("GLeaf2"), Role::PageTab, "Effects"},
-        {palette->GlassEdits[0]->Edit, Role::EditableText, "R"},
-        {palette->Shape1, Role::PushButton, "Передний план"},
-        // Tall: named by the label above, not by "B:" level with its middle.
-        {palette->HLSColorTable1, Role::ColorChooser, "Выберите цвет"},
+        {palette->Shape1, Role::PushButton, "Изменить цвет переднего плана"},
+        {palette->HLSColorTable1, Role::ColorChooser, "Яркость и насыщенность"},
     };
     for (const Row& row : rows) {
         ASSERT_NE(row.control, nullptr) << row.name;
@@ -57,8 +60,30 @@ TEST_F(ScreenReaderTest, EveryControlIsNamedByItsOwnLabel) {
     }
     // The arrows show their hints as tool-tips: naming them leaves their own.
     EXPECT_EQ(form->FindComponent("PulseButton2")->Hint(), "Вверх");
+    // A name taken from a label says which; the link's address is read after its name.
+    EXPECT_EQ(DescribeControl(*form->GlassEdit2->Edit).labelledBy, form->FindComponent("Label7"));
+    EXPECT_EQ(LabelledControls(*form->FindComponent("Label7")), std::vector<Control*>{form->GlassEdit2->Edit});
+    EXPECT_EQ(DescribeControl(*form->FindComponent("AALabel1")).description, "http://veskel.example.org/?veskel=1");
     // The preview tells what the banner says.
     EXPECT_EQ(DescribeControl(*form->Image1).description, form->Document().Settings().TextUtf8());
+}
+
+// A screen reader's text goes in as typing: what the field refuses from the keyboard it refuses
+// from the screen reader too, and the design keeps its text.
+TEST_F(ScreenReaderTest, TextFromAScreenReaderIsTyped) {
+    Edit& field = *form->GlassEdit1->Edit;
+    const struct {
+        std::string text;
+        bool taken;
+    } rows[] = {{"Heard", true}, {std::string(200, 'W'), false}};
+    for (const auto& row : rows) {
+        const std::string before = form->Document().Settings().TextUtf8();
+        const AccessibleDescription d = DescribeControl(field);
+        ASSERT_TRUE(d.replaceText);
+        d.replaceText(0, int(d.value.size()), row.text);
+        EXPECT_EQ(form->Document().Settings().TextUtf8(), row.taken ? row.text : before) << row.text.size();
+        EXPECT_EQ(field.Text(), form->Document().Settings().TextUtf8());
+    }
 }
 
 // The designer started afresh, for one gesture.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # package_test.sh BUILD_DIR APP_ID VERSION
-# Builds the .deb from BUILD_DIR's install rules, checks what it holds and what lintian says of
-# it, and (as root, where the package is not installed already) that a purge leaves nothing.
+# Builds the .deb from BUILD_DIR's install rules (twice: the two must be the same bytes), checks
+# what it holds, what lintian and hardening-check say of it, and (as root, where the package is
+# not installed already) that a purge leaves nothing.
 set -euo pipefail
 build=$1 id=$2 version=$3
 work=$(mktemp -d)
@@ -9,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli update-mime-database man readelf lintian; do
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli update-mime-database man readelf lintian hardening-check; do
   command -v "$tool" >/dev/null || { echo "missing tool: $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
 done
 
@@ -19,6 +20,16 @@ debs=("$work"/out/*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "expected one .deb in $work/out"; ls -l "$work/out"; exit 1; }
 deb=${debs[0]}
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
+
+echo "== reproducible"
+# A second packing a little later, with SOURCE_DATE_EPOCH left to the package's rules as above.
+sleep 1.1
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/again" >"$work/cpack2.log" 2>&1 || { cat "$work/cpack2.log"; exit 1; }
+again=$work/again/$(basename "$deb")
+if ! cmp "$deb" "$again"; then
+  fail "two packings of one build differ"
+  diff <(dpkg-deb -c "$deb") <(dpkg-deb -c "$again") | head -5 >&2 || true
+fi
 
 echo "== contents"
 # Exactly these files, nothing from elsewhere in the build.
@@ -62,6 +73,12 @@ echo "== lintian"
 lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
 grep -v 'running with root privileges' "$work/lintian.log" || true
 if grep -qE '^[EW]: ' "$work/lintian.log"; then fail "lintian reports errors or warnings (above)"; fi
+
+echo "== hardening"
+hardening-check "$root/usr/bin/veskel" "$root/usr/bin/veskel-render" || fail "hardening-check (above)"
+for p in veskel veskel-render; do
+  if readelf -S "$root/usr/bin/$p" | grep -q ' \.comment '; then fail "/usr/bin/$p keeps a .comment section"; fi
+done
 
 echo "== one version"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is not $version"

@@ -2,75 +2,25 @@
 """The designer through AT-SPI: prints each page's tree and checks, on stderr, that every control
 (pages, pop-up) is named with a usable role, that "+" pressed through its action changes the
 design, that Tab walks named controls round, and that a message box
-is read out.   screen_reader_tree.py PID WIN_X WIN_Y"""
+is read out; that no two controls of a page share a name.   screen_reader_tree.py PID WIN_X WIN_Y"""
 import subprocess
 import sys
 import time
 
 import pyatspi
-from gi.repository import Atspi
+from atspi_lib import (act, application, check, children, descendants, failures, find, log, states, text_of, wait_for,
+                       windows)
 
 PID, WIN_X, WIN_Y = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3])
 READABLE_ROLES = {'frame', 'panel', 'page tab list', 'page tab', 'push button', 'check box', 'slider',
                   'list', 'list item', 'text', 'label', 'image', 'link', 'color chooser'}
 # One control of each kind, by name and role: what each role becomes on the desktop.
 EXPECTED = [('Effects', 'page tab'), ('Закрыть', 'push button'), ('Позиция текста X', 'text'), ('Просмотр', 'image'),
-            ('По горизонтали', 'check box'), ('Образец узора', 'slider'), ('Зеркальный узор', 'list'),
-            ('Dots pattern', 'list item'), ('http://veskel.example.org/?veskel=1', 'link')]
-failures = []
-
-
-def log(text):
-    print(text, file=sys.stderr, flush=True)
-
-
-def check(ok, text):
-    if not ok:
-        failures.append(text)
-        log('FAIL: ' + text)
-    return ok
-
-
-def wait_for(find, what, seconds=15):
-    for _ in range(seconds * 5):
-        try:
-            found = find()
-        except Exception:  # an object that went away while it was read
-            found = None
-        if found:
-            return found
-        time.sleep(0.2)
-    check(False, 'timed out waiting for ' + what)
-
-
-def application():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.get_process_id() == PID:
-            app.set_cache_mask(Atspi.Cache.NONE)  # read everything afresh
-            return app
-    return None
-
-
-def children(acc):
-    return [c for c in (acc.getChildAtIndex(i) for i in range(acc.childCount)) if c is not None]
-
-
-def descendants(acc, depth=0):
-    for c in children(acc):
-        yield depth, c
-        yield from descendants(c, depth + 1)
-
-
-def states(acc):
-    return {pyatspi.stateToString(s) for s in acc.getState().getStates()}
-
-
-def text_of(acc):
-    return acc.queryText().getText(0, -1) if 'Text' in pyatspi.listInterfaces(acc) else None
-
-
+            ('По горизонтали', 'check box'), ('Зеркальный узор', 'list'),
+            ('Dots pattern', 'list item'), ('Подробная информация и обновления', 'link'),
+            ('Сила узора', 'slider'), ('Увеличить позицию текста X', 'push button')]
+# What the keyboard reaches says so.
+FOCUSABLE_ROLES = {'push button', 'check box', 'slider', 'list', 'page tab', 'link', 'text', 'color chooser'}
 def describe(acc):
     line = '[%s] %r' % (acc.getRoleName(), acc.name)
     if text_of(acc) is not None:
@@ -78,22 +28,6 @@ def describe(acc):
     if 'Value' in pyatspi.listInterfaces(acc):
         line += ' value=%g' % acc.queryValue().currentValue
     return line + (' description=%r' % acc.description if acc.description else '')
-
-
-def act(acc, name):
-    action = acc.queryAction()
-    for i in range(action.nActions):
-        if action.getName(i) == name:
-            return action.doAction(i)
-    check(False, '%s has no action %s' % (describe(acc), name))
-
-
-def find(root, name, role):
-    return next((a for _, a in descendants(root) if a.name == name and a.getRoleName() == role), None)
-
-
-def windows(app):
-    return [w for w in children(app) if w.getRoleName() == 'frame' and w.childCount > 0]
 
 
 def list_and_check(title, nodes, must_show, ours=True):
@@ -108,6 +42,8 @@ def list_and_check(title, nodes, must_show, ours=True):
         check(bool(acc.name) or role == 'page tab list', '%s: %s has no name' % (title, describe(acc)))
         if must_show:
             check('showing' in states(acc), '%s: %s is not showing' % (title, describe(acc)))
+        if role in FOCUSABLE_ROLES and acc.parent.getRoleName() != 'panel':  # a title bar's buttons are not
+            check('focusable' in states(acc), '%s: %s does not say it takes the focus' % (title, describe(acc)))
 
 
 def xdotool(*args):
@@ -119,8 +55,8 @@ def focused_in(root):
 
 
 def main():
-    app = wait_for(application, 'the designer on the accessibility bus')
-    main_window = app and wait_for(lambda: next(iter(windows(application())), None), 'its window with controls')
+    app = wait_for(lambda: application(PID), 'the designer on the accessibility bus')
+    main_window = app and wait_for(lambda: next(iter(windows(application(PID))), None), 'its window with controls')
     if not main_window:
         return 1
 
@@ -131,6 +67,9 @@ def main():
         act(tab, 'Press')
         wait_for(lambda: 'selected' in states(tab), 'the page "%s" to be selected' % tab.name)
         list_and_check('page "%s"' % tab.name, descendants(tab), must_show=True)
+        names = [a.name for _, a in descendants(tab) if a.getRoleName() not in ('label', 'list item')]
+        check(len(names) == len(set(names)), 'page "%s": controls share names: %s' %
+              (tab.name, sorted({n for n in names if names.count(n) > 1})))
     in_pages = [a for t in tabs for _, a in descendants(t)]
     list_and_check('outside the pages', [(d, a) for d, a in descendants(main_window) if a not in in_pages], False)
     for name, role in EXPECTED:
@@ -139,7 +78,7 @@ def main():
     # One press through the action interface changes the design: "+" beside the X field.
     act(tabs[0], 'Press')
     field = find(main_window, 'Позиция текста X', 'text')
-    plus = next((a for _, a in descendants(tabs[0]) if a.name == '+'), None)
+    plus = find(main_window, 'Увеличить позицию текста X', 'push button')
     if check(field is not None and plus is not None, 'the X field and its "+"'):
         before = int(text_of(field))
         act(plus, 'Press')
@@ -148,12 +87,12 @@ def main():
 
     # The palette pop-up, opened through a colour box's action; it stays while the pointer is away.
     act(find(main_window, 'Цвет 1', 'push button'), 'ShowMenu')
-    popup = wait_for(lambda: next((w for w in windows(application()) if w != main_window), None), 'the palette pop-up')
+    popup = wait_for(lambda: next((w for w in windows(application(PID)) if w != main_window), None), 'the palette pop-up')
     time.sleep(1)
-    if check(popup and len(windows(application())) == 2, 'the pop-up stays open'):
+    if check(popup and len(windows(application(PID))) == 2, 'the pop-up stays open'):
         list_and_check('palette pop-up', descendants(popup), must_show=True)
     xdotool('mousemove', str(WIN_X + 8), str(WIN_Y + 472), 'click', '1')
-    wait_for(lambda: len(windows(application())) == 1, 'the pop-up to close')
+    wait_for(lambda: len(windows(application(PID))) == 1, 'the pop-up to close')
 
     # Tab: from the text field round the window and back.
     text_field = find(main_window, 'Текст', 'text')
@@ -180,14 +119,14 @@ def main():
 
     # A message box is read out: closing the changed design asks whether to save it.
     act(find(main_window, 'Закрыть', 'push button'), 'Press')
-    box = wait_for(lambda: next((w for w in children(application()) if w.getRoleName() in ('alert', 'dialog')
+    box = wait_for(lambda: next((w for w in children(application(PID)) if w.getRoleName() in ('alert', 'dialog')
                                  and w.childCount > 0), None), 'the question before closing')
     if box:
         list_and_check('message box', descendants(box), must_show=False, ours=False)
         check(any(a.getRoleName() == 'label' and len(a.name) > 10 for _, a in descendants(box)),
               'the message box\'s question is readable')
         xdotool('key', 'Escape')
-        wait_for(lambda: not any(w.getRoleName() in ('alert', 'dialog') for w in children(application())),
+        wait_for(lambda: not any(w.getRoleName() in ('alert', 'dialog') for w in children(application(PID))),
                  'the question to go')
 
     log('%d failures' % len(failures))

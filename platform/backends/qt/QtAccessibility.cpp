@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QAccessibleObject>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
@@ -82,7 +83,11 @@ QAccessible::State ToQtState(const AccessibleDescription& d) {
     s.checked = d.checked;
     s.selectable = d.selectable;
     s.selected = d.selected;
-    s.readOnly = d.role == AccessibleRole::StaticText;
+    s.readOnly = d.role == AccessibleRole::StaticText || d.readOnly;
+    if (d.role == AccessibleRole::EditableText) {
+        s.editable = !d.readOnly;
+        s.selectableText = true;
+    }
     return s;
 }
 
@@ -143,23 +148,41 @@ QAccessibleInterface* ChildAt(const QAccessibleInterface& self, int x, int y) {
 
 struct Told {
     Control* control = nullptr;
+    AccessibleRole role = AccessibleRole::None;
     QString name, description, value;
     QAccessible::State state;
+    int caret = -1, anchor = -1;         // a field's
+    int selectedPart = -1;               // a list's selected entry
+    Control* selectedChild = nullptr;    // a page tab list's selected tab
 };
-std::vector<Told> g_told;  // the focused controls and the latest one acted on
-constexpr std::size_t kToldKept = 8;
+std::vector<Told> g_told;  // the focused controls, the latest ones acted on, their tab lists
+constexpr std::size_t kToldKept = 12;
 
 Told TellNow(Control* c, const AccessibleDescription& d) {
-    return {c, QString::fromStdString(d.name), QString::fromStdString(d.description),
-            QString::fromStdString(d.value), ToQtState(d)};
+    Told t{c, d.role, QString::fromStdString(d.name), QString::fromStdString(d.description),
+           QString::fromStdString(d.value), ToQtState(d), d.caret, d.anchor, -1, nullptr};
+    for (std::size_t i = 0; i < d.parts.size(); ++i)
+        if (d.parts[i].selected) t.selectedPart = int(i);
+    if (d.role == AccessibleRole::PageTabList) {
+        for (Control* tab : AccessibleChildren(*c))
+            if (DescribeControl(*tab).selected) t.selectedChild = tab;
+    }
+    return t;
 }
 
-void Watch(Control* c) {
-    if (!IsLive(c)) return;
+void WatchOne(Control* c) {
     g_told.erase(std::remove_if(g_told.begin(), g_told.end(), [c](const Told& t) { return t.control == c; }),
                  g_told.end());
     if (g_told.size() >= kToldKept) g_told.erase(g_told.begin());
     g_told.push_back(TellNow(c, DescribeControl(*c)));
+}
+
+// The control and the page tab lists round it: a switch of page is reported by the tab list.
+void Watch(Control* c) {
+    if (!IsLive(c)) return;
+    for (Control* p = AccessibleParent(*c); p && p->Parent(); p = AccessibleParent(*p))
+        if (DescribeControl(*p).role == AccessibleRole::PageTabList) WatchOne(p);
+    WatchOne(c);
 }
 
 // The action (or value) is looked up again when it runs: the control may have changed or gone.
@@ -185,7 +208,8 @@ void RunLater(Control* c, int part, std::function<void(const AccessibleDescripti
 class ControlAccessible : public QAccessibleInterface,
                           public QAccessibleActionInterface,
                           public QAccessibleValueInterface,
-                          public QAccessibleTextInterface {
+                          public QAccessibleTextInterface,
+                          public QAccessibleEditableTextInterface {
 public:
     ControlAccessible(Control* control, int part) : control_(control), part_(part) {}
 
@@ -258,7 +282,21 @@ public:
         if (type == QAccessible::ValueInterface && d->range) return static_cast<QAccessibleValueInterface*>(this);
         if (type == QAccessible::TextInterface && d->role == AccessibleRole::EditableText)
             return static_cast<QAccessibleTextInterface*>(this);
+        if (type == QAccessible::EditableTextInterface && d->role == AccessibleRole::EditableText && !d->readOnly &&
+            d->replaceText)
+            return static_cast<QAccessibleEditableTextInterface*>(this);
         return nullptr;
+    }
+
+    // A field names its label, a label the fields it names.
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override {
+        QList<QPair<QAccessibleInterface*, QAccessible::Relation>> out;
+        const auto d = DescribeLive(control_, part_);
+        if (!d || part_ >= 0) return out;
+        if ((match & QAccessible::Label) && d->labelledBy) out.append({InterfaceFor(d->labelledBy), QAccessible::Label});
+        if ((match & QAccessible::Labelled) && d->role == AccessibleRole::StaticText)
+            for (Control* named : LabelledControls(*control_)) out.append({InterfaceFor(named), QAccessible::Labelled});
+        return out;
     }
 
     // ---- actions
@@ -308,21 +346,35 @@ public:
     }
     QVariant minimumStepSize() const override { return QVariant(1); }
 
-    // ---- text (a one-line field, read only through this interface)
+    // ---- text (a one-line field)
     QString Text() const {
         const auto d = DescribeLive(control_, part_);
         return d ? QString::fromStdString(d->value) : QString();
     }
-    void selection(int, int* start, int* end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
+    // Offsets count characters (code points) here and in the field; Qt's strings count UTF-16
+    // units, the same for every character the fields take outside the supplementary planes.
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        const auto d = DescribeLive(control_, part_);
+        if (!d || index != 0 || d->anchor < 0 || d->anchor == d->caret) return;
+        *start = std::min(d->anchor, d->caret);
+        *end = std::max(d->anchor, d->caret);
+    }
+    int selectionCount() const override {
+        const auto d = DescribeLive(control_, part_);
+        return d && d->anchor >= 0 && d->anchor != d->caret ? 1 : 0;
+    }
+    void addSelection(int start, int end) override { Select(start, end); }
+    void removeSelection(int) override {
+        const int caret = cursorPosition();
+        Select(caret, caret);
+    }
+    void setSelection(int, int start, int end) override { Select(start, end); }
     int cursorPosition() const override {
         const auto d = DescribeLive(control_, part_);
         return d && d->caret >= 0 ? d->caret : int(Text().size());
     }
-    void setCursorPosition(int) override {}
+    void setCursorPosition(int position) override { Select(position, position); }
     QString text(int start, int end) const override {
         const QString t = Text();
         start = std::clamp(start, 0, int(t.size()));
@@ -362,7 +414,28 @@ public:
         return {};
     }
 
+    // ---- editable text: as selecting the range and typing over it, a moment later
+    void deleteText(int start, int end) override { Replace(start, end, {}); }
+    void insertText(int offset, const QString& text) override { Replace(offset, offset, text); }
+    void replaceText(int start, int end, const QString& text) override { Replace(start, end, text); }
+
 private:
+    void Select(int anchor, int caret) {
+        RunLater(control_, part_, [anchor, caret](const AccessibleDescription& d) {
+            if (d.select) d.select(anchor, caret);
+        });
+    }
+    void Replace(int start, int end, const QString& text) {
+        const std::string utf8 = text.toStdString();
+        RunLater(control_, part_, [start, end, utf8](const AccessibleDescription& d) {
+            if (!d.replaceText || d.readOnly) return;
+            const int size = int(QString::fromStdString(d.value).size());
+            const int from = std::clamp(start, 0, size);
+            const int to = end < 0 ? size : std::clamp(end, from, size);
+            d.replaceText(from, to, utf8);
+        });
+    }
+
     Control* control_;
     int part_;
 };
@@ -457,9 +530,63 @@ private:
     QPointer<FormWindow> window_;
 };
 
+// The application as the desktop lists it: by the program's name, the last part of its id
+// (io.github.veskel.Veskel), not by the whole id that Qt's application name carries for the
+// window manager.
+class AppAccessible : public QAccessibleApplication {
+public:
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name) return QAccessibleApplication::text(t);
+        const QString id = QCoreApplication::applicationName();
+        return id.mid(id.lastIndexOf(QLatin1Char('.')) + 1);
+    }
+};
+
 QAccessibleInterface* Factory(const QString&, QObject* object) {
     if (auto* window = qobject_cast<FormWindow*>(object)) return new WindowAccessible(window);
+    if (object && object == QCoreApplication::instance()) return new AppAccessible;
     return nullptr;
+}
+
+void Send(QAccessibleEvent&& event) { QAccessible::updateAccessibility(&event); }
+
+// What changed in a field's text: the part between what the old and the new text share at their
+// starts and ends.
+void ReportTextChange(QAccessibleInterface* iface, const QString& before, const QString& after) {
+    int start = 0;
+    while (start < before.size() && start < after.size() && before[start] == after[start]) ++start;
+    int tail = 0;
+    while (tail < before.size() - start && tail < after.size() - start &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    const QString removed = before.mid(start, before.size() - start - tail);
+    const QString inserted = after.mid(start, after.size() - start - tail);
+    if (!removed.isEmpty() && !inserted.isEmpty()) Send(QAccessibleTextUpdateEvent(iface, start, removed, inserted));
+    else if (!removed.isEmpty()) Send(QAccessibleTextRemoveEvent(iface, start, removed));
+    else if (!inserted.isEmpty()) Send(QAccessibleTextInsertEvent(iface, start, inserted));
+}
+
+// The focus is reported once the event that moved it is done: a page switch that moves it
+// through the strip and the window to the page's first control is heard as that control alone.
+struct PendingFocus {
+    Form* form = nullptr;
+    Control* focused = nullptr;
+    bool queued = false;
+};
+PendingFocus g_pendingFocus;
+
+void ReportFocusNow() {
+    g_pendingFocus.queued = false;
+    Form* form = g_pendingFocus.form;
+    Application* app = Application::Current();
+    if (!form || !app || std::find(app->Forms().begin(), app->Forms().end(), form) == app->Forms().end()) return;
+    Control* focused = g_pendingFocus.focused;
+    if (focused && !IsLive(focused)) return;
+    Control* target = focused ? AccessibleFocusTarget(*focused) : nullptr;
+    QAccessibleInterface* iface = target && target != form ? InterfaceFor(target) : WindowInterfaceOf(*form);
+    if (!iface) return;
+    if (target && target != form) Watch(target);
+    Send(QAccessibleEvent(iface, QAccessible::Focus));
 }
 
 }  // namespace
@@ -484,12 +611,11 @@ void ReportAccessibleWindow(FormWindow& window, bool shown) {
 
 void ReportAccessibleFocus(QtBackend& backend, Form& form, Control* focused) {
     if (!QAccessible::isActive() || &backend != g_backend) return;
-    Control* target = focused ? AccessibleFocusTarget(*focused) : nullptr;
-    QAccessibleInterface* iface = target && target != &form ? InterfaceFor(target) : WindowInterfaceOf(form);
-    if (!iface) return;
-    if (target && target != &form) Watch(target);
-    QAccessibleEvent event(iface, QAccessible::Focus);
-    QAccessible::updateAccessibility(&event);
+    g_pendingFocus.form = &form;
+    g_pendingFocus.focused = focused;
+    if (g_pendingFocus.queued) return;
+    g_pendingFocus.queued = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), ReportFocusNow);
 }
 
 void ReportAccessibleChanges(QtBackend& backend, Form& form) {
@@ -506,20 +632,42 @@ void ReportAccessibleChanges(QtBackend& backend, Form& form) {
             QAccessibleEvent event(iface, QAccessible::DescriptionChanged);
             QAccessible::updateAccessibility(&event);
         }
-        if (now.value != told.value) {
-            QAccessibleValueChangeEvent event(iface, now.value);
-            QAccessible::updateAccessibility(&event);
+        if (now.role == AccessibleRole::EditableText) {
+            // A field tells what changed in its text, where its caret went and what is selected.
+            if (now.value != told.value) ReportTextChange(iface, told.value, now.value);
+            if (now.caret != told.caret || now.value != told.value)
+                Send(QAccessibleTextCursorEvent(iface, std::max(now.caret, 0)));
+            const bool selectedBefore = told.anchor != told.caret, selectedNow = now.anchor != now.caret;
+            if ((selectedBefore || selectedNow) && (now.anchor != told.anchor || now.caret != told.caret))
+                Send(QAccessibleTextSelectionEvent(iface, std::min(now.anchor, now.caret), std::max(now.anchor, now.caret)));
+        } else if (now.value != told.value && iface->valueInterface()) {
+            Send(QAccessibleValueChangeEvent(iface, now.value));
         }
+        // A list's entry or a page tab chosen: the one left and the one taken say so; with the
+        // focus on the list, the entry takes it (as the list's active entry).
+        if (now.selectedPart != told.selectedPart) {
+            if (told.selectedPart >= 0) Send(QAccessibleEvent(InterfaceFor(told.control, told.selectedPart), QAccessible::SelectionRemove));
+            if (now.selectedPart >= 0) {
+                QAccessibleInterface* entry = InterfaceFor(now.control, now.selectedPart);
+                Send(QAccessibleEvent(entry, QAccessible::SelectionAdd));
+                if (now.state.focused) Send(QAccessibleEvent(entry, QAccessible::Focus));
+            }
+        }
+        if (now.selectedChild != told.selectedChild) {
+            if (told.selectedChild && IsLive(told.selectedChild))
+                Send(QAccessibleEvent(InterfaceFor(told.selectedChild), QAccessible::SelectionRemove));
+            if (now.selectedChild) Send(QAccessibleEvent(InterfaceFor(now.selectedChild), QAccessible::SelectionAdd));
+        }
+        // (A page tab's own selection is told by its tab list, above.)
+        if (now.state.selected != told.state.selected && now.role != AccessibleRole::PageTab)
+            Send(QAccessibleEvent(iface, QAccessible::Selection));
         QAccessible::State changed;
         changed.checked = now.state.checked != told.state.checked;
-        changed.selected = now.state.selected != told.state.selected;
         changed.disabled = now.state.disabled != told.state.disabled;
         changed.invisible = now.state.invisible != told.state.invisible;
         changed.focused = now.state.focused != told.state.focused;
-        if (changed.checked || changed.selected || changed.disabled || changed.invisible || changed.focused) {
-            QAccessibleStateChangeEvent event(iface, changed);
-            QAccessible::updateAccessibility(&event);
-        }
+        if (changed.checked || changed.disabled || changed.invisible || changed.focused)
+            Send(QAccessibleStateChangeEvent(iface, changed));
         told = now;
     }
     g_told.erase(std::remove_if(g_told.begin(), g_told.end(), [](const Told& t) { return !IsLive(t.control); }),

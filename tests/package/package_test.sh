@@ -75,7 +75,9 @@ grep -v 'running with root privileges' "$work/lintian.log" || true
 if grep -qE '^[EW]: ' "$work/lintian.log"; then fail "lintian reports errors or warnings (above)"; fi
 
 echo "== hardening"
-hardening-check "$root/usr/bin/veskel" "$root/usr/bin/veskel-render" || fail "hardening-check (above)"
+# Our code is built with -fcf-protection, but a program is marked for it only when every object
+# is, and the C library start files of Debian 12 are not: that one check is left to the platform.
+hardening-check --nocfprotection "$root/usr/bin/veskel" "$root/usr/bin/veskel-render" || fail "hardening-check (above)"
 for p in veskel veskel-render; do
   if readelf -S "$root/usr/bin/$p" | grep -q ' \.comment '; then fail "/usr/bin/$p keeps a .comment section"; fi
 done

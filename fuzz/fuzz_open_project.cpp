@@ -13,6 +13,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int changes = 0;
     document.AddChangeListener([&] { ++changes; });
     const std::vector<std::uint8_t> bytes(data, data + size);
+    // Read from a stream, the same bytes end where ProjectBytesNeeded says: that part must open
+    // or fail as cleanly as the whole.
+    if (const std::size_t streamed = veskel::ProjectBytesNeeded(bytes); streamed < bytes.size()) {
+        veskel::BannerDocument fromStream;
+        try {
+            veskel::OpenProjectBytes(fromStream, {bytes.begin(), bytes.begin() + long(streamed)}, "fuzz.vzk");
+        } catch (const veskel::ProjectError&) {
+        }
+    }
     try {
         veskel::OpenProjectBytes(document, bytes, "fuzz.vzk");
     } catch (const veskel::ProjectError&) {

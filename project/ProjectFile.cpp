@@ -89,7 +89,6 @@ std::string SaveProject(BannerDocument& document, const std::string& chosenPath)
     return path;
 }
 
-namespace {
 // A project read from a stream ends where its record says: after the record when no picture
 // follows, after the picture's PNG datastream when one does.
 std::size_t ProjectBytesNeeded(std::span<const std::uint8_t> head) {
@@ -100,7 +99,6 @@ std::size_t ProjectBytesNeeded(std::span<const std::uint8_t> head) {
     const std::size_t png = PictureBytesNeeded(head.subspan(BannerSettings::kSize), ImageFormat::Png);
     return png == SIZE_MAX ? kReadAll : BannerSettings::kSize + png;
 }
-}  // namespace
 
 void OpenProject(BannerDocument& document, const std::string& path) {
     std::vector<std::uint8_t> bytes;

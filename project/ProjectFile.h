@@ -5,6 +5,7 @@
 // when complete, so a failed save never destroys the previous file.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -52,5 +53,9 @@ void OpenProject(BannerDocument& document, const std::string& path);
 
 // The same as OpenProject on bytes already in memory; `path` names the file in messages.
 void OpenProjectBytes(BannerDocument& document, const std::vector<std::uint8_t>& bytes, const std::string& path);
+
+// How much of a stream OpenProject reads, given its first bytes (see NeededBytes): the record,
+// and when a picture follows, its PNG datastream as far as PictureBytesNeeded takes it.
+std::size_t ProjectBytesNeeded(std::span<const std::uint8_t> head);
 
 }  // namespace veskel

@@ -4,6 +4,7 @@
 
 #include "Components/PulseButton/PulseImage.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/graphics/Rounding.h"
 #include "platform/io/Files.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ChangeNotice.h"
@@ -184,6 +185,7 @@ void TPNGButtonBase::SetRound(int v) {
 void TPNGButtonBase::UpdatePNGList() {
     readIndex_ = 1;
     items_.assign(std::size_t(itemsCount_), {});
+    shownItem_ = 0;
     for (int i = 1; i <= itemsCount_; ++i)
         items_[std::size_t(i - 1)] = ReadFileBytes(Line(files_, i - 1, "Files"));
     Repaint();
@@ -199,6 +201,7 @@ void TPNGButtonBase::ReadImageValue(std::vector<std::uint8_t> bytes) {
     }
     if (readIndex_ == 0) readIndex_ = 1;
     items_[readIndex_ - 1] = std::move(bytes);
+    shownItem_ = 0;
     ++readIndex_;
 }
 
@@ -216,21 +219,13 @@ void TPNGButtonBase::Paint(Canvas& canvas) {
     }
 
     if (currentItem_ != 0 && itemsCount_ != 0 && std::size_t(currentItem_) <= items_.size()) {
-        Picture image;
-        try {
-            image = DecodePng(items_[std::size_t(currentItem_ - 1)]);
-        } catch (const CodecError&) {
-            // Bytes that are no image (UpdatePNGList read whatever the file held) show nothing
-            // rather than failing on every paint.
-            image = Picture();
-        }
+        const Picture& image = ShownImage();
         if (!image.IsEmpty()) {
             int x = xOffset_, y = yOffset_;
             if (autoCenter_) {
                 x = int(w / 2.0 - image.Width() / 2.0);  // truncation toward zero
                 y = int(h / 2.0 - image.Height() / 2.0);
             }
-            Recolour(image);
             canvas.Draw(x, y, image);
         }
     }
@@ -241,6 +236,23 @@ void TPNGButtonBase::Paint(Canvas& canvas) {
         canvas.brush.color = kBlack;
         canvas.Polygon({{w - 6, h - 1}, {w - 1, h - 1}, {w - 1, h - 6}});
     }
+}
+
+const Picture& TPNGButtonBase::ShownImage() {
+    const int key = RecolourKey(), rounding = int(CurrentRoundingMode());
+    if (shownItem_ == currentItem_ && shownKey_ == key && shownRounding_ == rounding) return shown_;
+    try {
+        shown_ = DecodePng(items_[std::size_t(currentItem_ - 1)]);
+    } catch (const CodecError&) {
+        // Bytes that are no image (UpdatePNGList read whatever the file held) show nothing
+        // rather than failing on every paint.
+        shown_ = Picture();
+    }
+    if (!shown_.IsEmpty()) Recolour(shown_);
+    shownItem_ = currentItem_;
+    shownKey_ = key;
+    shownRounding_ = rounding;
+    return shown_;
 }
 
 // ---------------------------------------------------------------- pointer

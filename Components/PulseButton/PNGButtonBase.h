@@ -83,6 +83,9 @@ protected:
     virtual void HoverChanged(bool hovered) { (void)hovered; }
     // Recolours the decoded copy of the current image before it is drawn.
     virtual void Recolour(Picture& image) { (void)image; }
+    // What Recolour depends on besides the image (and the rounding mode): a paint with the same
+    // value draws the recoloured copy it kept.
+    virtual int RecolourKey() const { return 0; }
 
     // Shows the image menu at a screen point (the pointer's by default) and makes the chosen
     // image current.
@@ -107,6 +110,14 @@ private:
     Font itemsFont_;
 
     std::vector<std::vector<std::uint8_t>> items_;
+    // The current image decoded and recoloured, as last drawn: decoding and recolouring cost
+    // more than the rest of a paint. Kept while the item, its bytes, RecolourKey and the
+    // rounding mode stay the same; shownItem_ 0 when nothing is kept.
+    const Picture& ShownImage();
+    int shownItem_ = 0;
+    int shownKey_ = 0;
+    int shownRounding_ = 0;
+    Picture shown_;
     unsigned readIndex_ = 0;
 };
 

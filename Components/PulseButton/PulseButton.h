@@ -33,6 +33,7 @@ public:
 protected:
     void HoverChanged(bool hovered) override;
     void Recolour(Picture& image) override;
+    int RecolourKey() const override { return grayscale_ ? -1 : pulse_.phase; }
     void EnabledChanged() override;
 
 private:

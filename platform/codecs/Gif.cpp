@@ -11,6 +11,7 @@
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/FileLayout.h"
 #include "platform/lang/Translate.h"
 
 namespace veskel {
@@ -114,8 +115,10 @@ Picture DecodeGif(std::span<const std::uint8_t> data) {
     CheckSize("GIF", width, height);
 
     // An LZW code takes at least 3 bits and yields at most 4096 pixels, so a frame far larger than
-    // the remaining data could ever describe is cut off; saying so now spares a large allocation.
-    if (fw * fh / 11000 > std::int64_t(reader.size - reader.pos)) Fail("truncated data");
+    // its data could ever describe is cut off; saying so now spares a large allocation. Only the
+    // image's own data counts, not what follows it.
+    const std::uint64_t frameData = codec_detail::GifLayout(data, codec_detail::Walk::Whole).dataBytes;
+    if (std::uint64_t(fw * fh / 11000) > frameData) Fail("truncated data");
 
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map || !map->Colors || map->ColorCount <= 0) Fail("no colour table");

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/FileLayout.h"
 #include "platform/io/Files.h"
 #include "platform/lang/Translate.h"
 
@@ -56,19 +57,6 @@ std::pair<std::string, std::string> ExtensionsInWords() {
     return {list, std::string(kFormats[std::size(kFormats) - 1].extensions.front())};
 }
 
-// The end of a PNG datastream: the end of its IEND chunk, which the chunk headers lead to.
-std::size_t PngBytesNeeded(std::span<const std::uint8_t> head) {
-    for (std::uint64_t at = sizeof kPngSignature; at + 8 <= head.size();) {
-        const std::uint8_t* chunk = head.data() + at;
-        const std::uint32_t length = std::uint32_t(chunk[0]) << 24 | std::uint32_t(chunk[1]) << 16 |
-                                     std::uint32_t(chunk[2]) << 8 | std::uint32_t(chunk[3]);
-        if (length > 0x7FFFFFFFu) return head.size();  // no PNG chunk is this long
-        at += 12 + std::uint64_t(length);
-        if (std::equal(chunk + 4, chunk + 8, "IEND")) return std::size_t(at);
-    }
-    return SIZE_MAX;
-}
-
 }  // namespace
 
 std::span<const ImageFormatInfo> ImageFormats() { return kFormats; }
@@ -109,7 +97,14 @@ std::size_t PictureBytesNeeded(std::span<const std::uint8_t> head, std::optional
         const std::size_t n = std::min(head.size(), info.signature.size());
         if (!std::equal(head.begin(), head.begin() + long(n), info.signature.begin())) continue;
         if (n < info.signature.size()) return SIZE_MAX;  // too short to tell yet
-        return info.format == ImageFormat::Png ? PngBytesNeeded(head) : SIZE_MAX;
+        using namespace codec_detail;
+        switch (info.format) {
+            case ImageFormat::Png: return PngLayout(head, Walk::Stream).end;
+            case ImageFormat::Jpeg: return JpegLayout(head, Walk::Stream).end;
+            case ImageFormat::Gif: return GifLayout(head, Walk::Stream).end;
+            case ImageFormat::Bmp: return BmpLayout(head, Walk::Stream).end;
+        }
+        return SIZE_MAX;
     }
     return head.size();
 }

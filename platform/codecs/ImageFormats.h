@@ -53,8 +53,11 @@ Picture DecodeImage(std::string_view name, std::span<const std::uint8_t> bytes);
 
 // For reading a picture from a stream that may never end: how many bytes the file whose first
 // bytes are `head` needs. SIZE_MAX while the head cannot tell; head.size() once it shows the data
-// is no picture (of format `only`, when given): the decoder then says why; for a PNG, the end of
-// its IEND chunk once the head reaches that chunk.
+// is no picture (of format `only`, when given): the decoder then says why. Otherwise where the
+// picture ends (the JPEG end marker, the PNG IEND chunk, the GIF's first image, a BMP's pixels,
+// which its header tells), or where the bytes stop being a picture: 8 MB that add nothing to it
+// (empty chunks, fill bytes, zero-length records), or more coded data than the header's image
+// can take. The decoder then finds the data cut off there.
 std::size_t PictureBytesNeeded(std::span<const std::uint8_t> head, std::optional<ImageFormat> only = std::nullopt);
 
 // The dialogs' filter texts: the export's save dialog lists one entry per format in table order;

@@ -4,16 +4,22 @@
 #include <cstdio>  // jpeglib.h needs FILE and size_t first
 #include <jpeglib.h>
 #include <jerror.h>
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/FileLayout.h"
 #include "platform/lang/Translate.h"
 
 namespace veskel {
@@ -70,6 +76,77 @@ void InitErrors(JpegErrorManager* err) {
 
 // ---------------------------------------------------------------------------------------------- reading
 
+// A progressive file (or one whose components come in separate scans) is held whole as
+// coefficients until its rows are put out, one row of blocks after another, each row read once.
+// The rows the output has passed are handed back to the system as it goes, so the coefficients
+// and the picture growing beside them cost about the larger of the two, not both together. The
+// library's memory manager is public and its methods replaceable: the two below wrap its own.
+struct CoefficientRows {
+    struct Array {
+        jvirt_barray_ptr ptr;
+        std::size_t rowBytes;
+        JDIMENSION maxAccess;
+        JDIMENSION released;        // rows below this are given back
+        std::uintptr_t lastRowEnd;  // where the last row given back ends
+        std::uintptr_t pagesEnd;    // the pages below this, down to the run's first, are given back
+    };
+    Array arrays[MAX_COMPONENTS];
+    int count;
+    jvirt_barray_ptr (*request)(j_common_ptr, int, boolean, JDIMENSION, JDIMENSION, JDIMENSION);
+    JBLOCKARRAY (*access)(j_common_ptr, jvirt_barray_ptr, JDIMENSION, JDIMENSION, boolean);
+};
+
+// What the callbacks reach through client_data.
+struct JpegClient {
+    bool endSupplied;  // SourceFill has supplied the missing end-of-image marker
+    CoefficientRows coefficients;
+};
+
+JpegClient& ClientOf(j_common_ptr cinfo) { return *static_cast<JpegClient*>(cinfo->client_data); }
+
+jvirt_barray_ptr RequestBlocks(j_common_ptr cinfo, int pool, boolean preZero, JDIMENSION blocksPerRow,
+                               JDIMENSION rows, JDIMENSION maxAccess) {
+    CoefficientRows& c = ClientOf(cinfo).coefficients;
+    jvirt_barray_ptr ptr = c.request(cinfo, pool, preZero, blocksPerRow, rows, maxAccess);
+    if (c.count < MAX_COMPONENTS) c.arrays[c.count++] = {ptr, blocksPerRow * sizeof(JBLOCK), maxAccess, 0, 0, 0};
+    return ptr;
+}
+
+// Gives back the whole pages of rows [a.released, below) of one array.
+void ReleaseRows(j_common_ptr cinfo, CoefficientRows& c, CoefficientRows::Array& a, JDIMENSION below) {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    static const std::uintptr_t page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+    while (a.released < below) {
+        const JDIMENSION n = std::min(a.maxAccess, below - a.released);
+        const JBLOCKARRAY rows = c.access(cinfo, a.ptr, a.released, n, FALSE);
+        for (JDIMENSION i = 0; i < n; ++i) {
+            const auto start = reinterpret_cast<std::uintptr_t>(rows[i]), end = start + a.rowBytes;
+            // Only whole pages within the rows: a row that follows the last one given back goes on
+            // from the pages given back so far, any other starts at its own first whole page.
+            const std::uintptr_t from = start == a.lastRowEnd ? a.pagesEnd : (start + page - 1) / page * page;
+            const std::uintptr_t to = end / page * page;
+            if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+            a.lastRowEnd = end;
+            a.pagesEnd = std::max(from, to);
+        }
+        a.released += n;
+    }
+#else
+    (void)cinfo, (void)c, (void)a, (void)below;
+#endif
+}
+
+// The output reads each array from its top down, never again below the first row it asks for.
+JBLOCKARRAY AccessBlocks(j_common_ptr cinfo, jvirt_barray_ptr ptr, JDIMENSION start, JDIMENSION count,
+                         boolean writable) {
+    CoefficientRows& c = ClientOf(cinfo).coefficients;
+    const JBLOCKARRAY rows = c.access(cinfo, ptr, start, count, writable);
+    if (!writable)
+        for (int i = 0; i < c.count; ++i)
+            if (c.arrays[i].ptr == ptr) ReleaseRows(cinfo, c, c.arrays[i], start);
+    return rows;
+}
+
 void SourceInit(j_decompress_ptr) {}
 void SourceTerm(j_decompress_ptr) {}
 
@@ -91,7 +168,7 @@ bool ImageDataComplete(j_decompress_ptr cinfo) {
 // marker supplied once, as the other formats load without their last bytes.
 boolean SourceFill(j_decompress_ptr cinfo) {
     static const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
-    bool& supplied = *static_cast<bool*>(cinfo->client_data);
+    bool& supplied = ClientOf(reinterpret_cast<j_common_ptr>(cinfo)).endSupplied;
     if (supplied || !ImageDataComplete(cinfo)) FailWith(reinterpret_cast<j_common_ptr>(cinfo), "truncated data");
     supplied = true;
     cinfo->src->next_input_byte = kEndOfImage;
@@ -121,7 +198,7 @@ struct JpegReadState {
     const std::uint8_t* data;
     std::size_t size;
     bool created;
-    bool endSupplied;  // SourceFill has supplied the missing end-of-image marker
+    JpegClient client;
     bool cmyk;
     bool adobe;  // Adobe's writers store CMYK inverted
 };
@@ -143,7 +220,11 @@ bool ReadJpegHeader(JpegReadState* st) {
     st->source.next_input_byte = st->data;
     st->source.bytes_in_buffer = st->size;
     cinfo->src = &st->source;
-    cinfo->client_data = &st->endSupplied;
+    cinfo->client_data = &st->client;
+    st->client.coefficients.request = cinfo->mem->request_virt_barray;
+    st->client.coefficients.access = cinfo->mem->access_virt_barray;
+    cinfo->mem->request_virt_barray = RequestBlocks;
+    cinfo->mem->access_virt_barray = AccessBlocks;
     st->progress.progress_monitor = OnProgress;
     cinfo->progress = &st->progress;
 
@@ -238,15 +319,18 @@ Picture DecodeJpeg(std::span<const std::uint8_t> data) {
     // file as in a sequential one, so data far too short for its frame is cut off. Saying so now
     // spares the library's frame-sized buffers (a progressive file's coefficients are allocated
     // up front). Arithmetic coding can spend less than a bit on a block, so it is not judged.
+    // Only the scans' entropy-coded data counts: not the tables between scans, nor whatever
+    // follows the end marker.
     std::uint64_t blocks = 0;
     for (int c = 0; c < st.cinfo.num_components; ++c)
         blocks += std::uint64_t(st.cinfo.comp_info[c].width_in_blocks) * st.cinfo.comp_info[c].height_in_blocks;
-    if (!st.cinfo.arith_code && blocks / 8 > st.source.bytes_in_buffer) Fail("truncated data");
+    const std::uint64_t scanBytes = codec_detail::JpegLayout(data, codec_detail::Walk::Whole).dataBytes;
+    if (!st.cinfo.arith_code && blocks / 8 > scanBytes) Fail("truncated data");
     // Arithmetic-coded data may stop at any marker (zero data is supplied to the last row), so a few
     // bytes can describe a huge frame. A real picture spends a couple of bits or more on a block:
     // each byte is taken to paint at most four blocks.
     if (st.cinfo.arith_code) {
-        const double share = std::min(1.0, double(st.source.bytes_in_buffer) * 4 / double(std::max<std::uint64_t>(blocks, 1)));
+        const double share = std::min(1.0, double(scanBytes) * 4 / double(std::max<std::uint64_t>(blocks, 1)));
         codec_detail::CheckPaintedShare("JPEG", std::int64_t(width), std::int64_t(height),
                                         std::int64_t(share * double(width) * double(height)));
     }

@@ -16,6 +16,7 @@
 
 #include "platform/codecs/CodecUtil.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/FileLayout.h"
 #include "platform/lang/Translate.h"
 
 namespace veskel {
@@ -249,9 +250,10 @@ Picture DecodePng(std::span<const std::uint8_t> data) {
     if ((channels != 3 && channels != 4) || st.rowBytes != width * channels) Fail("unsupported pixel layout");
 
     // Deflate cannot expand data by more than about 1032 : 1, so a file far too short for its
-    // image is cut off; saying so now spares a large allocation.
+    // image is cut off; saying so now spares a large allocation. Only the image data counts.
     const std::size_t minRowBytes = (width * std::size_t(st.bitDepth) + 7) / 8 + 1;
-    if (minRowBytes * height / 1100 > data.size()) Fail("truncated data");
+    if (minRowBytes * height / 1100 > codec_detail::PngLayout(data, codec_detail::Walk::Whole).dataBytes)
+        Fail("truncated data");
 
     // The picture grows as rows decode: a file that stops early costs what it delivered.
     codec_detail::GrowingRows color{int(width), int(height)};

@@ -80,8 +80,10 @@ Bitmap::Bitmap(int width, int height, PixelBuffer pixels) {
 }
 
 void Bitmap::Fill(Color c) {
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) SetPixel(x, y, c);
+    // One row by pixels, the others copied from it: controls fill their whole bitmap on every paint.
+    if (IsEmpty()) return;
+    for (int x = 0; x < width_; ++x) SetPixel(x, 0, c);
+    for (int y = 1; y < height_; ++y) std::memcpy(Row(y), Row(0), RowBytes());
 }
 
 }  // namespace veskel

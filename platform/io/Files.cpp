@@ -92,13 +92,15 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t max
         if (bytes.size() + std::size_t(n) > maxBytes) throw FileError(Tr("file too large"));
         bytes.insert(bytes.end(), buf, buf + n);
         // Asked again only once the bytes have doubled, so a walk over many small pieces of the
-        // data stays linear in its length.
+        // data stays linear in its length, or once they reach an end the bytes already told.
         if (stream && needed && bytes.size() >= nextAsk) {
             nextAsk = bytes.size() * 2;
-            if (const std::size_t want = needed(bytes); want <= bytes.size()) {
+            const std::size_t want = needed(bytes);
+            if (want <= bytes.size()) {
                 bytes.resize(want);
                 break;
             }
+            nextAsk = std::min(nextAsk, want);
         }
     }
     return bytes;

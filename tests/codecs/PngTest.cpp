@@ -210,8 +210,8 @@ TEST(PngDecode, ExplainsWhatIsWrong) {
     EXPECT_EQ(message(png), "PNG: truncated data");
 }
 
-// What a reader of an endless stream stops at: a PNG ends with its IEND chunk; bytes that are no
-// picture (or not the format asked for) are known by their first bytes.
+// What a reader of an endless stream stops at: a PNG ends with its IEND chunk, a JPEG with its end
+// marker; bytes that are no picture (or not the format asked for) are known by their first bytes.
 TEST(PictureBytesNeeded, TheFirstBytesTellWhereAPictureEnds) {
     const std::vector<std::uint8_t> png = EncodePng(PatternBitmap()), jpeg = Sample("smooth.jpg"), zeros(64);
     std::vector<std::uint8_t> more = png;
@@ -219,7 +219,8 @@ TEST(PictureBytesNeeded, TheFirstBytesTellWhereAPictureEnds) {
     EXPECT_EQ(PictureBytesNeeded(more), png.size());
     EXPECT_EQ(PictureBytesNeeded(std::span(png).first(png.size() - 1), ImageFormat::Png), png.size());  // at IEND
     EXPECT_EQ(PictureBytesNeeded(std::span(png).first(png.size() - 12)), SIZE_MAX);
-    EXPECT_EQ(PictureBytesNeeded(jpeg), SIZE_MAX);
+    EXPECT_EQ(PictureBytesNeeded(std::span(jpeg).first(jpeg.size() - 2)), SIZE_MAX);
+    EXPECT_EQ(PictureBytesNeeded(jpeg), jpeg.size());  // at the end marker
     EXPECT_EQ(PictureBytesNeeded(jpeg, ImageFormat::Png), jpeg.size());  // not the format asked for
     EXPECT_EQ(PictureBytesNeeded(std::vector<std::uint8_t>{'B'}), SIZE_MAX);  // may still become a BMP
     EXPECT_EQ(PictureBytesNeeded(zeros), 64u);

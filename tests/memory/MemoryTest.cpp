@@ -45,20 +45,26 @@ TEST(DecodeMemory, CraftedHugeHeadersAreRefusedCheaply) {
         {"huge_screen.gif", DecodeGif, truncated},             // its 4 x 4 frame cut off
         {"screen_one_pixel.gif", DecodeGif, sparse},           // a whole 1 x 1 frame
     };
+    // Bytes after a file's end paint nothing: with 256 KB of them appended (enough to pass for the
+    // data of the frames above) the file costs and says the same. The cut GIF has no end.
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        const std::vector<std::uint8_t> bytes = Hostile(c.file);
-        std::string message;
-        const std::size_t peak = memory::PeakDuring([&] {
-            try {
-                c.decode(bytes);
-            } catch (const CodecError& e) {
-                message = e.what();
+        for (const std::size_t tail : {std::size_t(0), std::size_t(256) << 10}) {
+            if (tail > 0 && std::string(c.file) == "huge_screen.gif") continue;
+            SCOPED_TRACE(std::string(c.file) + " + " + std::to_string(tail));
+            std::vector<std::uint8_t> bytes = Hostile(c.file);
+            bytes.resize(bytes.size() + tail, 0x5A);
+            std::string message;
+            const std::size_t peak = memory::PeakDuring([&] {
+                try {
+                    c.decode(bytes);
+                } catch (const CodecError& e) {
+                    message = e.what();
+                }
+            });
+            EXPECT_NE(message.find(c.message), std::string::npos) << message;
+            if (memory::Counting()) {
+                EXPECT_LT(peak, 8 * kMB);
             }
-        });
-        EXPECT_NE(message.find(c.message), std::string::npos) << message;
-        if (memory::Counting()) {
-            EXPECT_LT(peak, 8 * kMB);
         }
     }
 }

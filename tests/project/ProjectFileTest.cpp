@@ -3,9 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <random>
+#include <stdexcept>
+#include <thread>
 
 #include "platform/codecs/Codecs.h"
 #include "platform/text/CodePage.h"
@@ -281,6 +287,96 @@ TEST(ProjectOpen, AnEndlessStreamIsReadAsFarAsItsRecordGoes) {
     d.doc.Settings().MutableBytes() = RandomRecord(16, 0);
     OpenProject(d.doc, "/dev/zero");
     EXPECT_EQ(d.doc.Settings(), BannerSettings());
+}
+
+// A pipe whose writer sends `head` and then `filler` again and again, until its reader goes away
+// (or 1 GB, so that a reader that never stops fails the test instead of hanging it).
+class EndlessPipe {
+public:
+    EndlessPipe(std::vector<std::uint8_t> head, std::vector<std::uint8_t> filler) {
+        std::signal(SIGPIPE, SIG_IGN);  // the writer learns from EPIPE that the reader has gone
+        if (::pipe2(fds_, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+        writer_ = std::thread([this, head = std::move(head), filler = std::move(filler)] {
+            std::vector<std::uint8_t> block;
+            while (block.size() < (std::size_t(64) << 10)) block.insert(block.end(), filler.begin(), filler.end());
+            bool open = Send(head);
+            while (open && written_ < (std::size_t(1) << 30)) open = Send(block);
+            ::close(fds_[1]);
+        });
+    }
+    ~EndlessPipe() { Written(); }
+    bool Send(const std::vector<std::uint8_t>& bytes) {
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fds_[1], bytes.data() + done, bytes.size() - done);
+            if (n <= 0) return false;
+            done += std::size_t(n);
+            written_ += std::size_t(n);
+        }
+        return true;
+    }
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(fds_[0]); }
+    // What the writer got rid of before the reader went away.
+    std::size_t Written() {
+        if (fds_[0] >= 0) ::close(fds_[0]);
+        fds_[0] = -1;
+        if (writer_.joinable()) writer_.join();
+        return written_;
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+    std::thread writer_;
+    std::size_t written_ = 0;
+};
+
+// Streams that start like a picture or a project and never end are read only while their data
+// advances a picture: fill bytes, zero-length records and empty chunks stop the read after a few
+// MB with a message, not at the read's cap. A real picture followed by endless junk loads.
+TEST(EndlessStreams, AreReadOnlyWhileTheyAdvanceAPicture) {
+    const std::vector<std::uint8_t> zeros(4096, 0), pngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const std::vector<std::uint8_t> emptyChunk = {0, 0, 0, 0, 't', 'E', 'X', 't', 0x96, 0x42, 0xC5, 0x85};
+    BannerSettings record;
+    record.SetPictureSize(1);
+    std::vector<std::uint8_t> project(record.GetBytes().begin(), record.GetBytes().end());
+    project.insert(project.end(), pngSignature.begin(), pngSignature.end());
+    const Picture small = testing::MakePicture(24, 16, false);
+    IndexedImage indexed{24, 16, std::vector<std::uint8_t>(24 * 16, 7), {}};
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> head, filler;
+        bool asProject, loads;
+    };
+    const std::vector<Case> cases = {
+        {"JPEG start, zeros", {0xFF, 0xD8, 0xFF}, zeros, false, false},
+        {"GIF start, zeros", {'G', 'I', 'F'}, zeros, false, false},
+        {"BMP start, zeros", {'B', 'M'}, zeros, false, false},
+        {"PNG signature, empty chunks", pngSignature, emptyChunk, false, false},
+        {"project, PNG signature, empty chunks", project, emptyChunk, true, false},
+        {"PNG, zeros", EncodePng(small), zeros, false, true},
+        {"JPEG, zeros", EncodeJpeg(small.color), zeros, false, true},
+        {"GIF, zeros", EncodeGif(indexed), zeros, false, true},
+        {"BMP, zeros", EncodeBmp(small.color), zeros, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EndlessPipe pipe(c.head, c.filler);
+        Doc d;
+        bool loaded = true;
+        try {
+            if (c.asProject)
+                OpenProject(d.doc, pipe.Path());
+            else
+                d.doc.LoadOverlayPicture(pipe.Path());
+        } catch (const ProjectError& e) {
+            loaded = false;
+            EXPECT_EQ(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+        } catch (const BannerError& e) {
+            loaded = false;
+            EXPECT_EQ(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(loaded, c.loads);
+        EXPECT_LT(pipe.Written(), std::size_t(64) << 20);
+    }
 }
 
 TEST(ProjectOpen, UnreadableFileGivesTheOpenMessage) {

@@ -80,6 +80,11 @@ def main():
     s.save("progressive.jpg", quality=95, progressive=True)
     s.convert("L").save("grey.jpg", quality=95)
     s.convert("CMYK").save("cmyk.jpg", quality=95)
+    # Rows of blocks wider than a page of coefficients: the same coefficients in one scan and in
+    # progressive scans decode to the same pixels.
+    wide = make("RGB", 1024, 64, lambda x, y: (x // 4, (y * 4) & 255, (x + y) & 255))
+    wide.save("wide.jpg", quality=90)
+    wide.save("wide_progressive.jpg", quality=90, progressive=True)
 
     # GIF
     paletted().save("plain.gif", interlace=False)

@@ -106,3 +106,30 @@ def arithmetic_jpeg(sof, scans):
 write("arithmetic.jpg", arithmetic_jpeg(0xC9, [(b"\x03\x01\x00\x02\x00\x03\x00\x00\x3f\x00", 200)]))
 write("arithmetic_progressive.jpg", arithmetic_jpeg(0xCA, [(b"\x03\x01\x00\x02\x00\x03\x00\x00\x00\x00", 100)] +
                                                    [(bytes([1, c, 0, 1, 63, 0]), 60) for c in (1, 2, 3)]))
+
+
+# Seeds for the project fuzz targets' run with the program's own limits (fuzz/corpus/
+# projects_real_limits): a 4000 x 4000 picture whose few rows of data end at IEND, followed by
+# 64 KB that are no picture data; and a picture whose chunks after its header are empty, as an
+# endless stream's would be.
+def project_with(png_bytes):
+    seed = bytearray(593)
+    seed[552] = 1
+    seed[577:581] = struct.pack("<i", 180)
+    seed[581:585] = struct.pack("<i", len(png_bytes))
+    return bytes(seed) + png_bytes
+
+
+def rgb_png_head(width, height):
+    return b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+
+
+seeds = "../../../fuzz/corpus/projects_real_limits/"
+write(seeds + "zero_picture_small.vzk", project_with(zero_png(2000, 1500)))
+# The project target's own seed picture is small: every mutation that leaves a picture decodable
+# decodes all of it, and at 2000 x 1500 that was nine tenths of the run's time.
+write("../../../fuzz/corpus/fuzz_open_project/zero_picture.vzk", project_with(zero_png(400, 300)))
+rows = zlib.compress(bytes(1 + 3 * 4000) * 4, 9)
+write(seeds + "rows_then_tail.vzk",
+      project_with(rgb_png_head(4000, 4000) + png_chunk(b"IDAT", rows) + png_chunk(b"IEND", b"")) + b"\x5a" * 65536)
+write(seeds + "empty_chunks.vzk", project_with(rgb_png_head(2000, 1500) + png_chunk(b"tEXt", b"") * 4000))

@@ -39,7 +39,7 @@ public:
     // The selected item. Written from outside it neither repaints nor raises an event: the new
     // selection shows at the next repaint.
     int ItemIndex = 0;
-    // The item under the pointer (-2: none yet).
+    // The item under the pointer (-2: none, before the first movement and after the pointer left).
     int HotItem() const { return hotItem_; }
     // Pixel offset of the rows, as the last paint or hit test derived it from TopItem.
     int ScrollOffset() const { return scrollOffset_; }
@@ -72,6 +72,7 @@ protected:
     void Paint(Canvas& canvas) override;
     void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
     void MouseMove(ShiftState shift, int x, int y) override;
+    void MouseLeave() override;
     bool MouseWheel(ShiftState shift, int delta, int x, int y) override;
     void KeyDown(int& key, ShiftState shift) override;
 

@@ -84,7 +84,7 @@ TEST(GlassListBoxItems, AddItemKeepsBothTextsTheIndexAndACopyOfTheIcon) {
 
 // ---------------------------------------------------------------- hit test and highlight
 
-TEST(GlassListBoxPointer, RowsHitRoundingDownAndTheHighlightStaysPastTheLastItem) {
+TEST(GlassListBoxPointer, RowsHitRoundingDownAndTheHighlightStaysPastTheLastItemButNotOffTheList) {
     ListStage st(5);  // five items: the sixth row is empty
     EXPECT_EQ(st.list->CellFromPoint(10), 0);
     EXPECT_EQ(st.list->CellFromPoint(17), 0);
@@ -95,10 +95,13 @@ TEST(GlassListBoxPointer, RowsHitRoundingDownAndTheHighlightStaysPastTheLastItem
     st.Move(17);
     st.Move(18);
     st.Move(100);  // below the last item: nothing changes
-    st.backend.MouseMove(*st.form, 190, 130);  // off the list: the highlight stays
     EXPECT_EQ(st.log, (std::vector<std::string>{"line 0", "line 1"}));
     EXPECT_EQ(st.list->HotItem(), 1);
     EXPECT_EQ(st.RowAt(20), kHotRow);
+    st.backend.MouseMove(*st.form, 190, 130);  // off the list: no row is lit any more
+    st.form->PaintAll();
+    EXPECT_EQ(st.list->HotItem(), -2);
+    EXPECT_EQ(st.RowAt(20), kWhiteRow);
     EXPECT_EQ(st.RowAt(2), kSelectedRow) << "item 0 is selected from the start";
     EXPECT_EQ(st.RowAt(40), kWhiteRow);
     EXPECT_EQ(st.RowAt(95), RGB(205, 205, 205)) << "rows past the last item are not painted";

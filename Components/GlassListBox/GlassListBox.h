@@ -7,8 +7,9 @@
 // (a boxful) and Home and End move the selection as a press would, scrolling it into view.
 //
 // The first paint of any glass list box switches the process-wide rounding mode to rounding
-// downward, for good (platform/graphics/Rounding.h); every later round in the program, this
-// control's hit test included, rounds down.
+// downward, for good (platform/graphics/Rounding.h); every later round of the controls, this
+// control's hit test included, rounds down. What is stored or exported (the banner, a picture's
+// fitted size, slider values) rounds to nearest all the same.
 #include <cstdint>
 #include <memory>
 #include <span>

@@ -305,6 +305,37 @@ TEST(History, ListenersKnowWhenTheyFollowAnUndoAndAbsorbKeepsTheRedoLine) {
     EXPECT_EQ(doc.Settings().Pattern(), 3);
 }
 
+// The file and the saved mark go with the design: undoing an Open brings back the design before
+// it under its own file (none here), unmodified; a new design is no file's; a state is not taken
+// as saved in a file that was written with another state since.
+TEST(History, UndoAndRedoBringBackTheFileAndSavedMarkOfTheirDesign) {
+    BannerDocument doc;
+    DocumentHistory history(doc);
+    doc.NewDocument();
+    history.Reset();
+    auto at = [&](const char* path, bool modified) {
+        EXPECT_EQ(history.File().path, path);
+        EXPECT_EQ(history.Modified(), modified);
+    };
+    history.Record({}, [&] { doc.Set(Field("Pattern"), 4); });  // open photo.vzk
+    history.StartDesign({"photo.vzk", "photo"});
+    at("photo.vzk", false);
+    ASSERT_TRUE(history.Undo());
+    at("", false);
+    ASSERT_TRUE(history.Redo());
+    at("photo.vzk", false);
+    history.Record({}, [&] { doc.NewDocument(); });
+    history.StartDesign({});
+    at("", false);
+    ASSERT_TRUE(history.Undo());
+    at("photo.vzk", false);
+    EXPECT_EQ(history.File().chosenName, "photo");
+    history.Record({}, [&] { doc.Set(Field("Pattern"), 2); });
+    history.MarkSaved({"photo.vzk", "photo"});
+    ASSERT_TRUE(history.Undo());
+    at("photo.vzk", true);  // the file holds pattern 2 now
+}
+
 TEST(History, KeepsTheNewestStepsUpToItsLimit) {
     CountingDocument d;
     DocumentHistory history(d.doc);

@@ -305,35 +305,28 @@ TEST(History, ListenersKnowWhenTheyFollowAnUndoAndAbsorbKeepsTheRedoLine) {
     EXPECT_EQ(doc.Settings().Pattern(), 3);
 }
 
-// The file and the saved mark go with the design: undoing an Open brings back the design before
-// it under its own file (none here), unmodified; a new design is no file's; a state is not taken
-// as saved in a file that was written with another state since.
+// Undo and redo bring back the file and saved mark of their design: an Open undone leaves the
+// design before it, no file's; New undone, the opened one; a state is not saved in a file that
+// was written with another one since.
 TEST(History, UndoAndRedoBringBackTheFileAndSavedMarkOfTheirDesign) {
     BannerDocument doc;
     DocumentHistory history(doc);
     doc.NewDocument();
     history.Reset();
-    auto at = [&](const char* path, bool modified) {
-        EXPECT_EQ(history.File().path, path);
-        EXPECT_EQ(history.Modified(), modified);
+    auto step = [&](bool undo, const std::string& file, bool modified) {
+        ASSERT_TRUE(undo ? history.Undo() : history.Redo());
+        EXPECT_EQ(history.File().path + (history.Modified() ? " *" : ""), file + (modified ? " *" : ""));
     };
     history.Record({}, [&] { doc.Set(Field("Pattern"), 4); });  // open photo.vzk
     history.StartDesign({"photo.vzk", "photo"});
-    at("photo.vzk", false);
-    ASSERT_TRUE(history.Undo());
-    at("", false);
-    ASSERT_TRUE(history.Redo());
-    at("photo.vzk", false);
+    step(true, "", false);
+    step(false, "photo.vzk", false);
     history.Record({}, [&] { doc.NewDocument(); });
     history.StartDesign({});
-    at("", false);
-    ASSERT_TRUE(history.Undo());
-    at("photo.vzk", false);
-    EXPECT_EQ(history.File().chosenName, "photo");
+    step(true, "photo.vzk", false);
     history.Record({}, [&] { doc.Set(Field("Pattern"), 2); });
     history.MarkSaved({"photo.vzk", "photo"});
-    ASSERT_TRUE(history.Undo());
-    at("photo.vzk", true);  // the file holds pattern 2 now
+    step(true, "photo.vzk", true);
 }
 
 TEST(History, KeepsTheNewestStepsUpToItsLimit) {

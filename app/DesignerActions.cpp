@@ -47,8 +47,8 @@ bool DesignerActions::MayDiscardChanges() {
 bool DesignerActions::NewDesign() {
     if (!MayDiscardChanges()) return false;
     history_.Record({}, [&] { doc_.NewDocument(); });
-    history_.MarkSaved();  // a new design holds no work to lose
-    SetCurrentFile("");
+    history_.StartDesign({});  // a new design holds no work to lose
+    FileChanged();
     return true;
 }
 
@@ -65,20 +65,19 @@ void DesignerActions::OpenProjectFile(const std::string& path) {
         BusyCursor busy(app_);
         history_.Record({}, [&] { OpenProject(doc_, path); });
     }
-    history_.MarkSaved();
-    chosenName_ = path;
-    SetCurrentFile(path);
+    history_.StartDesign({path, path});
+    FileChanged();
     AddToRecentFiles(path);
 }
 
 bool DesignerActions::Save() {
-    if (currentFile_.empty()) return SaveAs();
-    return SaveTo(chosenName_);
+    if (CurrentFile().empty()) return SaveAs();
+    return SaveTo(history_.File().chosenName);
 }
 
 bool DesignerActions::SaveAs() {
     FileDialog& dialog = *dialogs_.saveProject;
-    if (!currentFile_.empty()) dialog.FileName = currentFile_;  // proposes the current file
+    if (!CurrentFile().empty()) dialog.FileName = CurrentFile();  // proposes the current file
     if (AskSavePath(dialog, kProjectExtension).empty()) return false;
     return SaveTo(dialog.FileName);
 }
@@ -95,9 +94,8 @@ bool DesignerActions::SaveTo(const std::string& chosenPath) {
         throw;
     }
     history_.Absorb();
-    history_.MarkSaved();
-    chosenName_ = chosenPath;
-    SetCurrentFile(written);
+    history_.MarkSaved({written, chosenPath});
+    FileChanged();
     AddToRecentFiles(written);
     return true;
 }
@@ -148,14 +146,14 @@ std::string DesignerActions::AskSavePath(FileDialog& dialog, const std::string& 
     return path;
 }
 
-void DesignerActions::SetCurrentFile(std::string path) {
-    currentFile_ = std::move(path);
+void DesignerActions::FileChanged() {
     if (OnFileChanged) OnFileChanged();
 }
 
 std::string DesignerActions::WindowTitle() const {
+    const std::string& file = CurrentFile();
     const std::string name =
-        currentFile_.empty() ? std::string(Tr(kUntitledName)) : std::filesystem::path(currentFile_).filename().string();
+        file.empty() ? std::string(Tr(kUntitledName)) : std::filesystem::path(file).filename().string();
     return (Modified() ? "*" : "") + name + " — " + kProgramName;
 }
 

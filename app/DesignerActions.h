@@ -78,12 +78,14 @@ public:
     // the caller may let the design go (nothing unsaved, saved now, or No).
     bool MayDiscardChanges();
 
-    // The project file the design was last saved to or opened from ("" for none).
-    const std::string& CurrentFile() const { return currentFile_; }
+    // The project file the design was last saved to or opened from ("" for none). It belongs to
+    // the history's states: undoing an Open brings back the file of the design before it.
+    const std::string& CurrentFile() const { return history_.File().path; }
     bool Modified() const { return history_.Modified(); }
     // The native window's title: "name.vzk — Veskel", with "*" in front while modified.
     std::string WindowTitle() const;
-    // Runs after the current file changed (the window then shows WindowTitle()).
+    // Runs after an action changed the current file (the window then shows WindowTitle()); after
+    // an undo or redo the document's listeners run instead.
     std::function<void()> OnFileChanged;
 
     bool Undo() { return history_.Undo(); }
@@ -104,15 +106,13 @@ private:
     // when the user would not replace the file already there under that name.
     std::string AskSavePath(FileDialog& dialog, const std::string& extension);
     bool SaveTo(const std::string& chosenPath);
-    void SetCurrentFile(std::string path);
+    void FileChanged();
     void AddToRecentFiles(const std::string& path);
 
     Application& app_;
     BannerDocument& doc_;
     DocumentHistory& history_;
     DesignerDialogs dialogs_;
-    std::string currentFile_;
-    std::string chosenName_;  // the name as chosen for the current file ("design" for design.vzk)
 };
 
 // Sends the form's shortcut keys and dropped files to `actions` (which must outlive the form's

@@ -133,6 +133,10 @@ void TForm1::BoundControlChanged(const BoundControl& b) {
         return;
     }
     d.Set(*b.field, b.Value());
+    // A slider that rested on the value it already had changed nothing in the document, so no
+    // SyncControls follows: its thumb still sits where the pointer left it. Showing the value
+    // snaps it into place, as a change would have.
+    if (std::holds_alternative<TGlassSlider*>(b.control)) b.Show(d.Settings());
 }
 
 TForm1::TForm1() {

@@ -45,12 +45,12 @@ Rect VisiblePart(Size size, std::int64_t x, std::int64_t y) {
 }
 
 // A picture's fitted size: a source wider than half the banner shrinks to 175 x Round(H / W x 175)
-// (at least one row); a narrower one keeps its size.
-Size FitSizeOf(const Picture& source) {
-    const int half = Round(kBannerWidth / 2.0);
+// (at least one row), rounded in `mode`; a narrower one keeps its size.
+Size FitSizeOf(const Picture& source, RoundingMode mode) {
+    const int half = RoundIn(mode, kBannerWidth / 2.0);
     if (source.Width() <= half) return {source.Width(), source.Height()};
     // Round(H / W x 175) as one exact quotient.
-    const int h = Round(double(std::int64_t(source.Height()) * half) / double(source.Width()));
+    const int h = RoundIn(mode, double(std::int64_t(source.Height()) * half) / double(source.Width()));
     return {half, std::max(1, h)};
 }
 
@@ -282,7 +282,7 @@ void BannerDocument::TakeOverlayPicture(Picture picture) {
 void BannerDocument::LoadDecoded(Picture picture) {
     // All or nothing: the new pictures are made before anything is replaced.
     PictureScaler scaler(std::make_shared<const Picture>(std::move(picture)));
-    const Size size = FitSizeOf(*scaler.Source());
+    const Size size = FitSizeOf(*scaler.Source(), rounding_);
     OverlayPictures shaped =
         Shaped(scaler, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
     settings_.SetOverlay(true);
@@ -358,7 +358,7 @@ OverlayPictures BannerDocument::Shaped(PictureScaler& scaler, Size size, std::in
 
 void BannerDocument::FitOverlay() {
     if (SourcePicture().IsEmpty()) return;
-    const Size size = FitSizeOf(SourcePicture());
+    const Size size = FitSizeOf(SourcePicture(), rounding_);
     OverlayPictures shaped =
         Shaped(scaler_, size, settings_.OverlayX(), settings_.OverlayY(), settings_.OverlayOpacity());
     settings_.SetOverlayWidth(size.width);
@@ -458,11 +458,17 @@ const Bitmap& BannerDocument::RenderBanner() {
     if (p.source && !HeldWhole(p.size) &&
         VisiblePart(p.size, settings_.OverlayX(), settings_.OverlayY()) != p.part)
         Take(Shaped(scaler_, p.size, settings_.OverlayX(), settings_.OverlayY(), p.opacity));
-    ComposeBanner(image_, settings_, PreparedPicture(), {pictures_.part.left, pictures_.part.top});
+    ComposeBanner(image_, settings_, PreparedPicture(), {pictures_.part.left, pictures_.part.top}, rounding_);
     imageStale_ = false;
     return image_;
 }
 
 const Bitmap& BannerDocument::CurrentBanner() { return imageStale_ ? RenderBanner() : image_; }
+
+void BannerDocument::SetRounding(RoundingMode mode) {
+    if (mode == rounding_) return;
+    rounding_ = mode;
+    imageStale_ = true;
+}
 
 }  // namespace veskel

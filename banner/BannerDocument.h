@@ -13,6 +13,10 @@
 // that changes nothing (a value equal to the stored one) or refuses (a text too wide, a size step
 // below 1, an overlay operation while Overlay is off) tells nobody; the refusals return false.
 //
+// One design has one banner: the banner, and what the document computes and stores (a picture's
+// fitted size), round in the document's own mode, to nearest unless a caller asks otherwise,
+// whatever the process-wide rounding mode is (platform/graphics/Rounding.h).
+//
 // Text crosses this interface in UTF-8; the record holds it in Windows-1251. Failures (a picture
 // that cannot be read, an out-of-range pattern index) throw BannerError with a message fit to show
 // the user.
@@ -28,6 +32,7 @@
 #include <vector>
 
 #include "banner/BannerSettings.h"
+#include "platform/graphics/Rounding.h"
 #include "banner/BannerText.h"
 #include "banner/PictureScaler.h"
 #include "platform/graphics/Bitmap.h"
@@ -211,6 +216,10 @@ public:
     // BannerImage as the design now stands: rendered first when the document changed since the
     // last render (export and the clipboard write what the preview shows).
     const Bitmap& CurrentBanner();
+    // How the banner and the fitted sizes round: to nearest (the default), or downward for a
+    // caller that asks for what the designer window showed once its effect lists had appeared.
+    RoundingMode Rounding() const { return rounding_; }
+    void SetRounding(RoundingMode mode);
 
 private:
     static const Picture& PictureOrNone(const std::shared_ptr<const Picture>& p);
@@ -235,6 +244,7 @@ private:
     int scopeDepth_ = 0;   // ChangeScopes alive
     bool pending_ = false; // changed inside a scope, listeners not yet told
     bool imageStale_ = true;
+    RoundingMode rounding_ = RoundingMode::NearestEven;
     int nextListenerId_ = 1;
     std::mt19937 rng_;
 };

@@ -16,26 +16,39 @@ void DocumentHistory::Reset() {
     current_ = 0;
     group_.clear();
     states_.push_back(Capture());
-    saved_ = states_.back();
+    StartDesign({});
 }
 
 bool DocumentHistory::Modified() const {
-    if (doc_.Settings().GetBytes() != saved_.record) return true;
     const State& now = states_[current_];
+    const Design& design = *now.design;
+    if (!design.hasSaved || doc_.Settings().GetBytes() != design.saved.record) return true;
     if (doc_.PictureGeneration() != now.generation) return true;  // pictures changed since the last commit
-    return now.pictures != saved_.pictures;
+    return now.pictures != design.saved.pictures;
 }
 
-void DocumentHistory::MarkSaved() {
+void DocumentHistory::MarkSaved(DesignFile file) {
     Commit();
     Seal();
-    saved_ = states_[current_];
+    Design& design = *states_[current_].design;
+    design.file = std::move(file);
+    design.hasSaved = true;
+    design.saved = states_[current_];
+    design.saved.design.reset();  // no design holds itself
+}
+
+void DocumentHistory::StartDesign(DesignFile file) {
+    Commit();
+    states_[current_].design = std::make_shared<Design>();
+    MarkSaved(std::move(file));
 }
 
 DocumentHistory::State DocumentHistory::Capture() const {
     State s;
     s.record = doc_.Settings().GetBytes();
     s.generation = doc_.PictureGeneration();
+    // A new state goes on with the design of the current one.
+    if (current_ < states_.size()) s.design = states_[current_].design;
     // Pictures untouched since the current state was taken: the same pixels, no comparing.
     if (current_ < states_.size() && states_[current_].generation == s.generation) {
         s.pictures = states_[current_].pictures;
@@ -113,9 +126,13 @@ bool DocumentHistory::Commit(std::string_view group) {
 
 void DocumentHistory::Absorb() {
     Seal();
-    const bool wasSaved = states_[current_] == saved_;
+    Design& design = *states_[current_].design;
+    const bool wasSaved = design.hasSaved && states_[current_] == design.saved;
     states_[current_] = Capture();
-    if (wasSaved) saved_ = states_[current_];
+    if (wasSaved) {
+        design.saved = states_[current_];
+        design.saved.design.reset();
+    }
 }
 
 bool DocumentHistory::Undo() {

@@ -16,6 +16,11 @@
 // committed in between and Seal() was not called. The window seals when a drag ends or an edit
 // field loses the focus. A group that ends where it began leaves no step behind.
 //
+// Files: every state belongs to a design, the line of steps that began when a project was opened
+// or a new design started. A design carries the file it was opened from or last saved to and the
+// state last written there, so undoing an Open brings back the design before it with its own file
+// and saved mark, and a state is never taken as saved in a file that holds another design.
+//
 // The line is bounded: beyond `limit` steps the oldest is forgotten.
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +34,13 @@
 namespace veskel {
 
 inline constexpr std::size_t kDefaultHistoryLimit = 200;
+
+// The file a design belongs to: the path written or read, and the name as the user chose it
+// (both "" for a design that has no file yet).
+struct DesignFile {
+    std::string path;
+    std::string chosenName;
+};
 
 class DocumentHistory {
 public:
@@ -66,10 +78,16 @@ public:
     // settings must not turn that into new edits.
     bool Restoring() const { return restoring_; }
 
-    // Takes the document's present state as the one last saved or opened: Modified() is false
-    // until the design differs from it again (an undo back to it is unmodified again).
-    void MarkSaved();
-    // Whether the document differs from the state last marked saved (Reset marks its start).
+    // Takes the document's present state as the one written to `file`, which the current design
+    // now belongs to: Modified() is false until the design differs from it again (an undo back to
+    // it is unmodified again). A state of this design saved before no longer counts as saved.
+    void MarkSaved(DesignFile file);
+    // Commits the document's present state (a project just opened, a new design) as the start of
+    // a design of its own that belongs to `file` and is saved there. The states before it keep theirs.
+    void StartDesign(DesignFile file);
+    // The file of the current state's design.
+    const DesignFile& File() const { return states_[current_].design->file; }
+    // Whether the document differs from the state its design last marked saved (Reset marks its start).
     // Cheap enough for every change: it compares the record and which pixels are held, never the
     // pixels themselves.
     bool Modified() const;
@@ -91,11 +109,18 @@ public:
 
 private:
     using PicturePtr = std::shared_ptr<const Picture>;
+    struct Design;
     struct State {
         BannerSettings::Bytes record;
         OverlayPictures pictures;
         std::uint64_t generation = 0;  // the document's PictureGeneration when these were taken
+        std::shared_ptr<Design> design;  // shared by the states of one design; not compared
         bool operator==(const State& o) const { return record == o.record && pictures == o.pictures; }
+    };
+    struct Design {
+        DesignFile file;
+        bool hasSaved = false;
+        State saved;  // the state its file holds (without a design of its own), when hasSaved
     };
 
     State Capture() const;
@@ -104,7 +129,6 @@ private:
     BannerDocument& doc_;
     std::size_t limit_;
     std::deque<State> states_;  // states_[current_] is what the document holds
-    State saved_;               // the state last saved or opened
     std::size_t current_ = 0;
     std::string group_;         // the group whose step is on top and may still grow
     int depth_ = 0;             // Record calls running

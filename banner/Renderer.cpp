@@ -147,8 +147,8 @@ void MakeBase(Bitmap& out, const BaseKey& key) {
     }
 }
 
-void DrawBase(Bitmap& out, const BannerSettings& s) {
-    const BaseKey key{s.Color1(), s.Color2(), s.Horizontal(), s.Pattern(), s.PatternStrength(), CurrentRoundingMode()};
+void DrawBase(Bitmap& out, const BannerSettings& s, RoundingMode mode) {
+    const BaseKey key{s.Color1(), s.Color2(), s.Horizontal(), s.Pattern(), s.PatternStrength(), mode};
     thread_local BaseKey lastKey;
     thread_local Bitmap last;
     if (!(key == lastKey) || last.Width() != out.Width() || last.Height() != out.Height()) {
@@ -351,11 +351,11 @@ void Stamp(Bitmap& image, const std::vector<std::pair<int, int>>& pixels, int x,
 
 }  // namespace
 
-void GradientFill(Bitmap& image, Color color1, Color color2, bool horizontal) {
+void GradientFill(Bitmap& image, Color color1, Color color2, bool horizontal, RoundingMode mode) {
     const int n = horizontal ? image.Width() : image.Height();
     if (n <= 0) return;
     // One line of values along the gradient, then spread across.
-    const std::vector<std::uint8_t> line = GradientLine(color1, color2, n, CurrentRoundingMode());
+    const std::vector<std::uint8_t> line = GradientLine(color1, color2, n, mode);
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
         for (int x = 0; x < image.Width(); ++x) {
@@ -367,10 +367,10 @@ void GradientFill(Bitmap& image, Color color1, Color color2, bool horizontal) {
     }
 }
 
-void PatternBlend(Bitmap& image, int patternIndex, std::int32_t strength) {
+void PatternBlend(Bitmap& image, int patternIndex, std::int32_t strength, RoundingMode mode) {
     const Bitmap& tile = PatternTile(patternIndex);
     // Every result depends only on (tile value, background value): two tables of 256.
-    const BlendTable table = MakeBlendTable(strength, CurrentRoundingMode());
+    const BlendTable table = MakeBlendTable(strength, mode);
     for (int y = 0; y < image.Height(); ++y) {
         std::uint8_t* row = image.Row(y);
         const std::uint8_t* tileRow = tile.Row(y % tile.Height());
@@ -426,13 +426,14 @@ void DrawBorder(Bitmap& image, Color color) {
     }
 }
 
-void ComposeBanner(Bitmap& image, const BannerSettings& s, const Picture& preparedPicture, Point partOffset) {
+void ComposeBanner(Bitmap& image, const BannerSettings& s, const Picture& preparedPicture, Point partOffset,
+                   RoundingMode mode) {
     CheckIndices(s);
     // Each thread composes into its own buffer and trades it with `image`, so that a banner
     // re-rendered again and again allocates nothing.
     thread_local Bitmap out;
     if (out.Width() != kBannerWidth || out.Height() != kBannerHeight) out.Reset(kBannerWidth, kBannerHeight);
-    DrawBase(out, s);
+    DrawBase(out, s, mode);
     if (s.Overlay())
         BlendOverlay(out, preparedPicture, std::int64_t(s.OverlayX()) + partOffset.x,
                      std::int64_t(s.OverlayY()) + partOffset.y);

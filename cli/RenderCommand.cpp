@@ -113,10 +113,9 @@ int Run(const std::vector<std::string>& args, const TextOut& out, const TextOut&
     const int jobs = cli::ChooseJobs(o);
     const cli::BatchFormat batchFormat = o.batch ? cli::ChooseBatchFormat(o) : cli::BatchFormat::Lines;
 
-    // Everything below (the edits, the render, the GIF reduction) rounds in the chosen mode.
-    RoundingModeScope rounding(o.rounding == std::string("downward") ? RoundingMode::Downward
-                                                                      : RoundingMode::NearestEven);
     BannerDocument doc;  // renders once, below, after every edit
+    // The edits (a picture's fitted size) and the render round in the chosen mode.
+    doc.SetRounding(o.rounding == std::string("downward") ? RoundingMode::Downward : RoundingMode::NearestEven);
     doc.NewDocument();
     if (o.project) OpenProject(doc, *o.project);
     for (const cli::DocumentEdit& edit : o.edits) cli::ApplyEdit(doc, edit);

@@ -153,14 +153,11 @@ void TClrBox::OpenPalette() {
     // Loading the colours raises the pop-up's colour notices; they go nowhere until the pop-up is
     // targeted at the box, so opening changes nothing here and raises no OnPreChange.
     palette->ClearListener();
-    palette->SetForeColour(foreColor_);
-    palette->SetBackColour(backColor_);
-    palette->LoadColor(foreColor_);
     // Loading converts the colour on the 254 scale and keeps the round trip as the pop-up's fore
     // colour, which may differ from the box's by a few units. The pop-up goes on from the box's
     // own colour, so that a colour notice about the other colour (editing the back colour) does
-    // not shift the fore colour the user never touched.
-    palette->SetForeColour(foreColor_);
+    // not shift the fore colour the user never touched, and its fields show that colour.
+    palette->StartEditing(foreColor_, backColor_);
     palette->SetListener({[this](Color fore, Color back) { ApplyPaletteColor(fore, back); },
                           [this] { ClosePalette(); }});
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "Components/ColorBox/ColorBox.h"
 #include "Components/GlassEdit/GlassEdit.h"
@@ -67,6 +68,7 @@ TPForm::TPForm() {
         };
     }
     OnShortcutKey = [this](Form&, int key, ShiftState shift) { return PaletteKey(key, shift); };
+    for (int i = 0; i < 6; ++i) GlassEdits[i]->Edit->OnExit = [this, i](Control&) { ApplyField(i); };
 
     ready_ = true;
     Timer1.SetInterval(kPointerWatchMs);
@@ -75,6 +77,7 @@ TPForm::TPForm() {
 }
 
 TPForm::~TPForm() {
+    ready_ = false;  // the fields go with the window: leaving one applies nothing
     Timer1.SetEnabled(false);
     ClearListener();
 }
@@ -138,6 +141,76 @@ void TPForm::LoadColor(Color c) {
     HLSColorTable1->SetSaturation(w.s);
     // The slider raises its change from code too, which converts back and delivers the colour.
     HLSSlider1->SetPositopn(w.h & 0xFF);
+}
+
+void TPForm::StartEditing(Color fore, Color back) {
+    SetForeColour(fore);
+    SetBackColour(back);
+    Shared().editingFore = true;
+    LoadColor(fore);
+    // Loading keeps the round trip RGB -> HLS -> RGB; the pop-up goes on from the box's own
+    // colour and shows it as it is.
+    SetForeColour(fore);
+    Working& w = Shared();
+    w.r = GetR(fore);
+    w.g = GetG(fore);
+    w.b = GetB(fore);
+    WriteFields();
+    openedFore_ = fore;
+    openedBack_ = back;
+    done_ = false;
+}
+
+namespace {
+// A field's text as a whole number from 0 to `most` (spaces around it allowed), or nothing.
+std::optional<int> FieldNumber(const std::string& text, int most) {
+    const std::size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
+    if (first == std::string::npos || last - first > 3) return std::nullopt;
+    int v = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        v = v * 10 + (text[i] - '0');
+    }
+    if (v > most) return std::nullopt;
+    return v;
+}
+}  // namespace
+
+bool TPForm::ApplyField(int i) {
+    if (!ready_ || done_) return false;
+    Working& w = Shared();
+    int* const values[6] = {&w.r, &w.g, &w.b, &w.h, &w.l, &w.s};
+    Edit& field = *GlassEdits[i]->Edit;
+    const std::string shown = std::to_string(*values[i]);
+    const std::optional<int> typed = FieldNumber(field.Text(), i >= 4 ? 254 : 255);
+    const bool differed = field.Text() != shown;
+    if (!typed || *typed == *values[i]) {
+        if (differed) field.SetText(shown);  // out of range, not a number, or "007" for 7
+        return differed;
+    }
+    if (i < 3) {
+        // R, G, B: the colour as typed; the slider and the table move to it without converting back.
+        *values[i] = *typed;
+        const Hls hls = RgbToHls(w.r, w.g, w.b, kHls254);
+        w.h = hls.h;
+        w.l = hls.l;
+        w.s = hls.s;
+        HLSColorTable1->SetLightnes(w.l);
+        HLSColorTable1->SetSaturation(w.s);
+        loading_ = true;
+        HLSSlider1->SetPositopn(w.h & 0xFF);
+        loading_ = false;
+        WriteFields();
+        DeliverEdited();
+    } else if (i == 3) {
+        HLSSlider1->SetPositopn(*typed);  // converts and delivers as a drag there does
+    } else {
+        if (i == 4) HLSColorTable1->SetLightnes(*typed);
+        else HLSColorTable1->SetSaturation(*typed);
+        HLSColorTable1->SetHUE(HLSColorTable1->HUE());  // repaints the cross-hair
+        HLSColorTable1Change();
+    }
+    return true;
 }
 
 // H from the slider, L and S from the table, converted on the 254 scale.
@@ -213,6 +286,7 @@ void TPForm::Timer1Timer() {
 
 void TPForm::HLSSlider1Change() {
     HLSColorTable1->SetHUE(HLSSlider1->Positopn());
+    if (loading_) return;
     ConvertCurrent();
     WriteFields();
     DeliverEdited();
@@ -261,13 +335,24 @@ void TPForm::TakeKeyboard() {
 bool TPForm::PaletteKey(int key, ShiftState shift) {
     if (shift & (kCtrl | kAlt)) return false;
     if (key == kKeyEscape) {
+        // Everything picked or typed since the pop-up opened is taken back.
+        done_ = true;
+        if (foreColour_ != openedFore_ || backColour_ != openedBack_) {
+            SetForeColour(openedFore_);
+            SetBackColour(openedBack_);
+            NotifyColour();
+        }
         CloseByKeyboard();
         return true;
     }
     if (key != kKeyReturn) return false;
-    // Enter presses the buttons and the swatches; anywhere else it is done.
+    // Enter presses the buttons and the swatches and applies a number typed into a field;
+    // anywhere else it is done.
     Control* at = ActiveControl();
     if (at == Shape1 || at == Shape2 || at == GroupPNGButtons13 || at == GroupPNGButtons1) return false;
+    for (int i = 0; i < 6; ++i)
+        if (at == GlassEdits[i]->Edit && ApplyField(i)) return true;
+    done_ = true;
     CloseByKeyboard();
     return true;
 }

@@ -7,14 +7,18 @@
 // The table and slider edit one of the two colours (the fore colour after opening; pressing a
 // swatch chooses). Every change is converted on the 254 scale of the pop-up, shown in the fields,
 // stored in the edited colour and handed to its listener's colour call, synchronously, so the box
-// has raised its OnPreChange before the pop-up goes on. The fields only show: what is typed into
-// them is never read back.
+// has raised its OnPreChange before the pop-up goes on. On opening, R, G and B show the box's
+// colour exactly. A number typed into a field applies when Enter is pressed in it or the field is
+// left: R, G and B set the edited colour as typed (the table and slider follow silently), H, L
+// and S move the slider and the table as a pick there would. Text that is not a number in the
+// field's range (0..255; 0..254 for L and S) is put back.
 //
 // The pop-up asks its listener to close it when it loses activation or when, at a 300 ms check,
 // the pointer lies outside both the pop-up and OwnerRect.
 //
 // Keyboard: every control is a Tab stop (the swatches choose their colour with Space or Enter);
-// Escape closes the pop-up, and so does Enter where it presses nothing. Opened from the
+// Escape puts back the colours the pop-up opened with and closes it; Enter closes it where it
+// presses nothing and applies nothing (in a field, a first Enter applies the number typed). Opened from the
 // keyboard (TakeKeyboard), the R field takes the focus, as the six fields are the window's first
 // stops, and the pointer watch stays off: the pointer is wherever the user left it.
 #include <array>
@@ -63,6 +67,9 @@ public:
     // Puts a colour into the table and the slider (which raises the slider's change, and so the
     // colour notice of the round trip RGB -> HLS -> RGB on the 254 scale).
     void LoadColor(Color c);
+    // What the box does on opening: both colours, the fore colour loaded as the one edited, the
+    // fields showing it exactly; Escape later puts these colours back. Notifies nothing.
+    void StartEditing(Color fore, Color back);
     // Readies the shadow frame for the window's final size and place, before the first show.
     void PrepareShadow();
     // The pop-up was opened from the keyboard: the R field takes the focus, the pointer watch stops.
@@ -110,6 +117,9 @@ private:
     void GroupPNGButtons13Click();
     void GroupPNGButtons1Click();
     void GlassEdit1Change() {}
+    // Applies the number typed into field i (0..5: R, G, B, H, L, S), or puts the shown value back.
+    // Returns whether the field held anything other than the value it showed.
+    bool ApplyField(int i);
 
     void ConvertCurrent();
     void WriteFields();
@@ -121,6 +131,10 @@ private:
     void NotifyClose();
 
     bool ready_ = false;  // every control of the layout found; handlers wait for it
+    bool loading_ = false;  // the slider follows a typed colour: no conversion, no notice
+    bool done_ = false;     // closed from the keyboard: a field left now applies nothing
+    Color openedFore_ = RGB(0, 0, 0);
+    Color openedBack_ = RGB(0, 0, 0);
     bool pointerSeen_ = true;
     Color foreColour_ = RGB(0, 0, 0);
     Color backColour_ = RGB(0, 0, 0);

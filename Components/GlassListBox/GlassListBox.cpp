@@ -163,6 +163,14 @@ void TGlassListBox::MouseMove(ShiftState shift, int x, int y) {
     TrackPointer(y);
 }
 
+// The light blue row follows the pointer only while it is over the list.
+void TGlassListBox::MouseLeave() {
+    CustomControl::MouseLeave();
+    if (hotItem_ == -2) return;
+    hotItem_ = -2;
+    Repaint();
+}
+
 void TGlassListBox::MouseDown(MouseButton button, ShiftState shift, int x, int y) {
     // The item under the press is highlighted first, as a movement onto it would have done: a
     // press that arrives without a movement before it (the list appeared under a resting

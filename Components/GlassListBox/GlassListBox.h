@@ -7,8 +7,9 @@
 // (a boxful) and Home and End move the selection as a press would, scrolling it into view.
 //
 // The first paint of any glass list box switches the process-wide rounding mode to rounding
-// downward, for good (platform/graphics/Rounding.h); every later round in the program, this
-// control's hit test included, rounds down.
+// downward, for good (platform/graphics/Rounding.h); every later round of the controls, this
+// control's hit test included, rounds down. What is stored or exported (the banner, a picture's
+// fitted size, slider values) rounds to nearest all the same.
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -39,7 +40,7 @@ public:
     // The selected item. Written from outside it neither repaints nor raises an event: the new
     // selection shows at the next repaint.
     int ItemIndex = 0;
-    // The item under the pointer (-2: none yet).
+    // The item under the pointer (-2: none, before the first movement and after the pointer left).
     int HotItem() const { return hotItem_; }
     // Pixel offset of the rows, as the last paint or hit test derived it from TopItem.
     int ScrollOffset() const { return scrollOffset_; }
@@ -72,6 +73,7 @@ protected:
     void Paint(Canvas& canvas) override;
     void MouseDown(MouseButton button, ShiftState shift, int x, int y) override;
     void MouseMove(ShiftState shift, int x, int y) override;
+    void MouseLeave() override;
     bool MouseWheel(ShiftState shift, int delta, int x, int y) override;
     void KeyDown(int& key, ShiftState shift) override;
 

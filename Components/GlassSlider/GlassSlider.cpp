@@ -53,7 +53,9 @@ void TGlassSlider::SetValue(int v) {
 }
 
 void TGlassSlider::PositionFromX(int x) {
-    value_ = std::clamp(Round(double(x - 9) * max_ / TrackLength()), 0, max_);
+    // The value is stored by whoever listens, so it rounds to nearest whatever the process-wide
+    // mode is: the same place on the track always means the same value.
+    value_ = std::clamp(RoundIn(RoundingMode::NearestEven, double(x - 9) * max_ / TrackLength()), 0, max_);
     thumbPos_ = std::clamp(x - 9, 0, std::max(0, Width() - 19));
 }
 

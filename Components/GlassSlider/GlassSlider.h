@@ -1,7 +1,8 @@
 #pragma once
 // TGlassSlider: a horizontal slider with a thin grey track, a glass pointer-shaped thumb that
 // turns blue while the pointer is over the control, and six tick marks under the track. The
-// thumb's position maps to an integer Value between 0 and Max.
+// thumb's position maps to an integer Value between 0 and Max, rounded to nearest whatever the
+// process-wide rounding mode (which moves only the painted thumb and ticks).
 //
 // Three channels report changes: OnChange for every pixel the thumb moves under the mouse,
 // OnPreChange once the thumb has rested 50 ms with the button still held (what a listener that

@@ -1,6 +1,8 @@
 #pragma once
 // The process-wide rounding mode. It starts as round-to-nearest with ties to even; the first
 // paint of a glass list box switches it to rounding downward, and nothing switches it back.
+// It moves what the controls paint; the banner and what is stored round in a mode of their own
+// (RoundIn, BannerDocument::SetRounding), so one design always gives one banner.
 // Every conversion of a real value to an integer that the program calls "round" goes through
 // Round(); floating-point work whose intermediate results must follow the mode (the float32
 // steps of the HLS conversions) runs inside a FloatRoundingScope, on ModeDouble values

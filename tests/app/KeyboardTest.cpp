@@ -124,7 +124,7 @@ TEST_F(KeyboardTest, HeldKeysActAsAHeldMouseButton) {
 
 // The colour box by keyboard: Enter opens the palette with the R field focused (its six fields
 // are the pop-up's first stops), the table and the hue bar pick with the arrows, the colours
-// reach the design as the mouse's do (one step for the session), and Escape closes it.
+// reach the design as the mouse's do (one step for the session), and Enter closes it.
 TEST_F(KeyboardTest, PaletteByKeyboard) {
     focus::FocusByKeyboard(*form->ClrBox1);
     const Color before = form->Document().Settings().Color1();
@@ -149,7 +149,7 @@ TEST_F(KeyboardTest, PaletteByKeyboard) {
     backend.PressKey(*palette, kKeyEnd);
     EXPECT_EQ(palette->HLSSlider1->Positopn(), 255);
 
-    backend.KeyDown(*palette, kKeyEscape);  // the pop-up goes: its release reaches nothing
+    backend.KeyDown(*palette, kKeyReturn);  // the pop-up goes: its release reaches nothing
     EXPECT_FALSE(form->ClrBox1->PaletteOpen());
     EXPECT_EQ(form->History().UndoSteps(), steps + 1);
     form->Actions().Undo();

@@ -300,6 +300,14 @@ TEST_F(MainWindowTest, EffectsPage) {
     EXPECT_NE(form->GlassSlider1->Value(), before);
     backend.MouseUp(*form, s.x + 120, s.y);
     ExpectPreviewFollowsSettings();
+    // A rest on the value the slider already holds changes nothing, yet snaps the thumb to it:
+    // 95 of 99 sits at 155; a press at 165 means 95 too but leaves the thumb at 156.
+    form->Document().Set(Field("PatternStrength"), 95);
+    const Point at95 = At("GlassSlider1", 165, 12);
+    backend.MouseDown(*form, at95.x, at95.y);
+    backend.AdvanceClock(60);
+    backend.MouseUp(*form, at95.x, at95.y);
+    EXPECT_EQ(form->GlassSlider1->ThumbPos(), 155);
     // Check boxes.
     const bool glow = form->Document().Settings().Glow(), border = form->Document().Settings().Border();
     ClickOn("GlassCheckBox3");

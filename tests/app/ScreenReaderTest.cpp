@@ -124,8 +124,8 @@ TEST(ScreenReaderActions, DoWhatTheMouseDoes) {
         {"ClrBox1", -1, Kind::ShowMenu},
         {"GLeaf2", -1, Kind::Press, 0, {103, 10}, false, "TestPanel1"},
         {"GlassListBox1", 4, Kind::Press, 1, {20, 4 * 18 + 9}},  // the fifth entry
-        // Up from 95: pressed where 96 lies (rounding down after the lists' first paint), rested.
-        {"GlassSlider1", -1, Kind::Increase, 1, {167, 12}, true},
+        // Up from 95: pressed where 96 lies (157 x 99 / 162 = 95.9), rested.
+        {"GlassSlider1", -1, Kind::Increase, 1, {166, 12}, true},
     };
     for (const Row& row : rows) {
         std::vector<std::uint8_t> byMouse, byAction, before;

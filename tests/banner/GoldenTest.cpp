@@ -46,8 +46,8 @@ TEST(Golden, DefaultBanner) {
 }
 
 TEST(Golden, DefaultBannerRoundingDownward) {
-    ScopedRoundingModeForTesting downward(RoundingMode::Downward);
     BannerDocument doc = NewDesign();
+    doc.SetRounding(RoundingMode::Downward);
     CheckGolden(doc.RenderBanner(), "default-downward");
 }
 

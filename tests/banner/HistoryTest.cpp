@@ -305,6 +305,30 @@ TEST(History, ListenersKnowWhenTheyFollowAnUndoAndAbsorbKeepsTheRedoLine) {
     EXPECT_EQ(doc.Settings().Pattern(), 3);
 }
 
+// Undo and redo bring back the file and saved mark of their design: an Open undone leaves the
+// design before it, no file's; New undone, the opened one; a state is not saved in a file that
+// was written with another one since.
+TEST(History, UndoAndRedoBringBackTheFileAndSavedMarkOfTheirDesign) {
+    BannerDocument doc;
+    DocumentHistory history(doc);
+    doc.NewDocument();
+    history.Reset();
+    auto step = [&](bool undo, const std::string& file, bool modified) {
+        ASSERT_TRUE(undo ? history.Undo() : history.Redo());
+        EXPECT_EQ(history.File().path + (history.Modified() ? " *" : ""), file + (modified ? " *" : ""));
+    };
+    history.Record({}, [&] { doc.Set(Field("Pattern"), 4); });  // open photo.vzk
+    history.StartDesign({"photo.vzk", "photo"});
+    step(true, "", false);
+    step(false, "photo.vzk", false);
+    history.Record({}, [&] { doc.NewDocument(); });
+    history.StartDesign({});
+    step(true, "photo.vzk", false);
+    history.Record({}, [&] { doc.Set(Field("Pattern"), 2); });
+    history.MarkSaved({"photo.vzk", "photo"});
+    step(true, "photo.vzk", true);
+}
+
 TEST(History, KeepsTheNewestStepsUpToItsLimit) {
     CountingDocument d;
     DocumentHistory history(d.doc);

@@ -24,12 +24,14 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 
 using testing::Snapshot;
 
-TEST(OverlayFit, WidePicturesShrinkToHalfTheBannerInBothModes) {
+// The fitted size rounds in the document's mode, never the process's (which the window's lists switch).
+TEST(OverlayFit, WidePicturesShrinkToHalfTheBannerInTheDocumentsMode) {
     const Picture wide = MakePicture(400, 100, false);
     const std::vector<std::uint8_t> png = EncodePng(wide);
     for (auto [mode, height] : {std::pair{RoundingMode::NearestEven, 44}, {RoundingMode::Downward, 43}}) {
-        ScopedRoundingModeForTesting scope(mode);
+        ScopedRoundingModeForTesting scope(mode == RoundingMode::Downward ? RoundingMode::NearestEven : RoundingMode::Downward);
         CountingDocument d;
+        d.doc.SetRounding(mode);
         d.doc.Settings().SetOverlayX(-7);
         d.doc.LoadOverlayPictureFromBytes("wide.png", png);
         const BannerSettings& s = d.doc.Settings();

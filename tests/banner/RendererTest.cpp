@@ -42,6 +42,18 @@ Bitmap Compose(const BannerSettings& s, const Picture& overlay = {}) {
 
 int Composite(int s, int a, int d) { return (s * a + 255 + (255 - a) * d) / 256; }
 
+// The banner rounds in the mode it is given, whatever the process-wide mode is.
+TEST(Compose, RoundsInTheModeGivenWhateverTheProcessMode) {
+    BannerSettings s = Bare();
+    s.SetPatternStrength(40);
+    const Bitmap nearest = Compose(s);
+    ScopedRoundingModeForTesting scope(RoundingMode::Downward);
+    Bitmap downward;
+    ComposeBanner(downward, s, {}, {}, RoundingMode::Downward);
+    EXPECT_NE(downward, nearest);
+    EXPECT_EQ(Compose(s), nearest);
+}
+
 TEST(Gradient, EndsAndMiddleFollowTheRoundingMode) {
     for (RoundingMode mode : kModes) {
         ScopedRoundingModeForTesting scope(mode);

@@ -294,8 +294,8 @@ TEST(CliDesign, RoundingModeRendersAsTheWindowBeforeAndAfterTheSwitch) {
     Result r = RunCli({"-o", dir / "downward.png", "--rounding=downward", "--set", "Pattern=3"});
     ASSERT_EQ(r.status, 0) << r.err;
     auto renderIn = [](RoundingMode mode) {
-        ScopedRoundingModeForTesting scope(mode);
         BannerDocument doc;
+        doc.SetRounding(mode);
         doc.NewDocument();
         doc.Set(Field("Pattern"), 3);
         return doc.RenderBanner();

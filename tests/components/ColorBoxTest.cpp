@@ -433,21 +433,43 @@ TEST_F(ColorBoxTest, SwapAndDefaults) {
     EXPECT_EQ(p->Shape2->BrushColor(), RGB(0, 0, 0));
 }
 
-TEST_F(ColorBoxTest, TypingIntoTheFieldsChangesNoColour) {
+// The fields open on the box's exact colour (not its round trip), and a number typed into one
+// applies on Enter or when the field is left; what is not a number in range is put back.
+TEST_F(ColorBoxTest, TypedNumbersApplyOnEnterOrLeavingAndBadOnesArePutBack) {
+    box->SetForeColor(RGB(241, 77, 33));
     TPForm* p = OpenByHover(*box);
     ASSERT_NE(p, nullptr);
-    for (int i : {0, 3, 5}) {
-        ClickIn(*p->GlassEdits[i]->Edit, 10, 5);
-        backend.KeyDown(*p, kKeyEnd);
-        backend.TypeText(*p, "42");
+    EXPECT_EQ(Field(*p, 0) + " " + Field(*p, 1) + " " + Field(*p, 2), "241 77 33");
+    const Hls typed = RgbToHls(10, 77, 33, kHls254);
+    const Channels sat = HlsToRgb(typed.h, typed.l, 254, kHls254), hue = HlsToRgb(40, typed.l, 254, kHls254);
+    const struct {
+        int field;
+        const char* text;
+        int key;  // 0: the field is left for the next one
+        Color expected;
+        std::string shown;
+    } cases[] = {
+        {0, "10", kKeyReturn, RGB(10, 77, 33), "10"},
+        {1, "256", kKeyReturn, RGB(10, 77, 33), "77"},  // out of range: put back
+        {2, "x1", 0, RGB(10, 77, 33), "33"},
+        {5, "254", 0, RGB(sat.c1, sat.c2, sat.c3), "254"},
+        {3, " 40 ", kKeyReturn, RGB(hue.c1, hue.c2, hue.c3), "40"},
+        {4, "255", 0, RGB(hue.c1, hue.c2, hue.c3), std::to_string(typed.l)},  // L and S end at 254
+    };
+    for (const auto& c : cases) {
+        ClickIn(*p->GlassEdits[c.field]->Edit, 10, 5);
+        p->GlassEdits[c.field]->Edit->SetText(c.text);
+        if (c.key) backend.KeyDown(*p, c.key);
+        else ClickIn(*p->GlassEdits[(c.field + 1) % 6]->Edit, 10, 5);
+        ASSERT_EQ(box->Palette(), p) << c.text << ": the pop-up stays open";
+        EXPECT_EQ(box->ForeColor(), c.expected) << c.text;
+        EXPECT_EQ(Field(*p, c.field), c.shown) << c.text;
     }
-    EXPECT_EQ(Field(*p, 0), "25542");
-    EXPECT_TRUE(preChanges.empty());
-    EXPECT_EQ(box->ForeColor(), RGB(255, 255, 255));
-    EXPECT_EQ(p->HLSSlider1->Positopn(), 169);
-    // The next pick rewrites the fields.
-    ClickIn(*p->HLSColorTable1, 1, 1);
-    EXPECT_EQ(Field(*p, 0), "255");
+    EXPECT_EQ(preChanges.size(), 3u);
+    // Escape puts back the colour the pop-up opened with.
+    backend.KeyDown(*p, kKeyEscape);
+    EXPECT_FALSE(box->PaletteOpen());
+    EXPECT_EQ(box->ForeColor(), RGB(241, 77, 33));
 }
 
 TEST_F(ColorBoxTest, WholePopupGolden) {

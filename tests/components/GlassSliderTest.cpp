@@ -120,13 +120,14 @@ struct SliderStage : ControlStage {
     void Up(int x) { backend.MouseUp(*form, 20 + x, 20); }
 };
 
-TEST(GlassSliderPointer, PositionRuleInBothRoundingModes) {
+// The value rounds to nearest in both process modes: it is stored, and one place means one value.
+TEST(GlassSliderPointer, PositionRuleRoundsToNearestInBothRoundingModes) {
     struct Case {
         RoundingMode mode;
         int x, value, thumb;
     };
     for (Case c : {Case{RoundingMode::NearestEven, 90, 50, 81},  // 81 x 99 / 162 = 49.5
-                   Case{RoundingMode::Downward, 90, 49, 81},
+                   Case{RoundingMode::Downward, 90, 50, 81},
                    Case{RoundingMode::NearestEven, 3, 0, 0},     // left of the track
                    Case{RoundingMode::NearestEven, 9, 0, 0},
                    Case{RoundingMode::NearestEven, 171, 99, 161},

@@ -250,10 +250,9 @@ def check_walk(ctx):
         raise h.Failure("the colour box does not show a new colour")
     w.expect("palette-colour", "--set", "Color1=#%02X%02X%02X" % colour)
 
-    # "Effects": from its first paint the window rounds downward for good. A list entry, then the
-    # pattern strength slider dragged with pauses: value = round((x - 9) x 99 / 162).
+    # "Effects": its first paint switches the controls' rounding, never the banner's. A list
+    # entry, then the pattern strength slider dragged with pauses: value = round((x - 9) x 99 / 162).
     show_page(b, 2)
-    w.design += ["--rounding", "downward"]
     b.click(126, 141 + 18 * 3 + 9)
     w.expect("pattern-3", "--set", "Pattern=3")
     b.press(33 + 164, 116)
@@ -288,7 +287,7 @@ def check_walk(ctx):
     if data != (ctx.work / name).read_bytes():
         raise h.Failure("the downloaded project differs from veskel-render --save-project's")
     b.click(105, 120)
-    b.expect("new", r.render("new", ["--rounding", "downward"]))
+    b.expect("new", r.render("new", []))
     b.click(105, 160)
     b.choose_file(downloaded)
     b.expect("reopened", saved)

@@ -3,8 +3,10 @@
 # the command-line renderer: a text far too wide is refused and the field shows what is kept;
 # "15" typed into the cleared X field is 15; "banner.png" exported with the PNG type writes
 # banner.png; "save changes?" before New (Cancel, No), Open (Yes) and the close button (Cancel,
-# No); the task bar title names the current file, "*" while unsaved; the next run's open dialog
-# starts in the projects' folder.
+# No); the task bar title names the current file, "*" while unsaved, and undo and redo bring back
+# the file of the design they restore (after New, the work undone is its file's again; an Open
+# undone leaves a design that Ctrl+S does not write into the opened file); the next run's open
+# dialog starts in the projects' folder.
 #   designer_files_test.sh VESKEL VESKEL_RENDER OUTDIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -109,18 +111,17 @@ click 105 120
 answer "$KEY_NO"
 expect_preview new "$WORK/default.png"
 expect_title "Без имени — Veskel"
-# "Open..." over the work brought back by Ctrl+Z: Yes saves it first, through the save dialog.
+# Ctrl+Z brings back the work under its own file; "Open..." over it: Yes saves it there first.
 xdo key ctrl+z
 expect_preview undone "$WORK/x15.png"
+expect_title "*refused.vzk — Veskel"
 click 105 160
 answer "$KEY_YES"
-accept_path "$WORK/kept" "$OTHER"
-retry "kept.vzk written" written "$WORK/kept.vzk"
 accept_path "$WORK/refused.vzk" "$OTHER"
-expect_preview opened "$WORK/refused.png"
+expect_preview opened "$WORK/x15.png"
 expect_title "refused.vzk — Veskel"
-render --project "$WORK/kept.vzk" -o "$WORK/kept.png"
-same_pixels "$WORK/kept.png" "$WORK/x15.png" || fail "kept.vzk does not hold the work saved before Open"
+render --project "$WORK/refused.vzk" -o "$WORK/kept.png"
+same_pixels "$WORK/kept.png" "$WORK/x15.png" || fail "refused.vzk does not hold the work saved before Open"
 grep -q "file://$WORK/refused.vzk" "$WORK/data/recently-used.xbel" || fail "refused.vzk is not among the recent files"
 # Unsaved again; the last dialog exports elsewhere, so that Qt's own memory of the last folder
 # points away from the projects.
@@ -146,5 +147,20 @@ start_app "$VESKEL"
 MAIN=$WINDOW
 xdo key ctrl+o
 accept_path refused.vzk
-expect_preview reopened-next-run "$WORK/refused.png"
+expect_preview reopened-next-run "$WORK/x15.png"
+expect_title "refused.vzk — Veskel"
+# The Open undone: the new design is back, no file's and unmodified, and Ctrl+S asks for a name
+# instead of writing it into refused.vzk; redone, the project is refused.vzk's again.
+cp "$WORK/refused.vzk" "$WORK/refused-before.vzk"
+xdo key ctrl+z
+expect_preview open-undone "$WORK/default.png"
+expect_title "Без имени — Veskel"
+xdo key ctrl+s
+retry "a save dialog" dialog_focused
+xdo key Escape
+retry "the save dialog closed" only_main
+cmp -s "$WORK/refused.vzk" "$WORK/refused-before.vzk" || fail "Ctrl+S after undoing the Open wrote into refused.vzk"
+xdo key ctrl+y
+expect_preview open-redone "$WORK/x15.png"
+expect_title "refused.vzk — Veskel"
 log "PASS"

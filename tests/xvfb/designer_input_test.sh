@@ -83,7 +83,6 @@ log "ok: hint ${WIDTH}x$HEIGHT at $X,$Y ($WORK/hint-screen.png)"
 
 # GlassSlider1 on "Effects": pressed at x 164, moved to x 104 and released before it rests.
 show_page 103
-design+=(--rounding downward)
 at $((33 + 164)) 116
 xdo mousedown 1
 xdo mousemove --sync $(((33 + 104) * s + WIN_X)) $((116 * s + WIN_Y))

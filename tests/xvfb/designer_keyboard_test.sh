@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A whole design made with the keyboard alone in a real window under Xvfb, the pointer parked
 # outside it throughout: the text typed, the position typed and nudged with "+", the first colour
-# picked in the palette (defaults button, then the table's arrows), the pattern strength, the
+# picked in the palette (defaults button, then the table's arrows, then a number typed into its R
+# field and applied with Enter, a second Enter closing it), the pattern strength, the
 # pattern, the layer and the border on "Effects", and the export through "Save..." on the last
 # page. The exported file must equal, byte for byte, what veskel-render writes for the same design.
 #   designer_keyboard_test.sh VESKEL VESKEL_RENDER OUTDIR
@@ -47,7 +48,15 @@ retry "the palette has the keyboard" other_focused
 # From R: G, B, H, L, S, the hue bar, the fore swatch, swap, the table, the back swatch, then the
 # defaults button (white and black), and back to the table: no saturation, lightness 254 - 8 x 16.
 tabs 11
-keys space shift+Tab shift+Tab Home Next Next Next Next Next Next Next Next Escape
+keys space shift+Tab shift+Tab Home Next Next Next Next Next Next Next Next
+# On to the R field (past the back swatch and the defaults button): 20 for red.
+tabs 3
+keys ctrl+a
+xdo type --delay 40 "20"
+keys Return
+sleep 0.5
+others | grep -q . || fail "the first Enter in the R field closed the palette instead of applying 20"
+keys Return
 retry "the palette closed" only_main
 retry "the window has the keyboard again" main_focused
 # "Effects": the pattern strength slider takes the focus; all the way up. Then pattern 2, layer 1
@@ -63,8 +72,8 @@ xdo type --delay 10 "$WORK/keyboard.png"
 xdo key Return
 retry "keyboard.png written" test -s "$WORK/keyboard.png"
 
-# The same design on the command line; the window has shown "Effects", so it rounds downward.
-"$RENDER" --rounding downward --text "Keys only" --set TextX=21 --set Color1=#7E7E7E --set PatternStrength=99 \
+# The same design on the command line (the window's banner rounds to nearest, "Effects" seen or not).
+"$RENDER" --text "Keys only" --set TextX=21 --set Color1=#147E7E --set PatternStrength=99 \
     --set Pattern=2 --set MirrorPattern=1 --set Border=0 -o "$WORK/expected.png" 2>"$WORK/render.err" ||
     fail "veskel-render failed: $(head -c 500 "$WORK/render.err")"
 cmp "$WORK/expected.png" "$WORK/keyboard.png" || fail "the export differs from veskel-render's file"

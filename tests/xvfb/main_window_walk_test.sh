@@ -11,9 +11,10 @@
 #  - the banner exported as PNG, JPEG, GIF and BMP, the format chosen in the dialog's file-type
 #    list, each file checked against the renderer's; exported again under a name whose file
 #    exists, replaced only after a yes;
+#  - the banner exported before the "Effects" page has first shown (whose lists switch the
+#    controls' rounding) and again after a pattern picked there and the design's own picked back:
+#    the same bytes, as one design has one banner;
 #  - the title bar's close button ends the program.
-# Once the "Effects" page has shown, the window rounds downward for good, and the renderer is
-# asked to do the same (--rounding downward).
 #   main_window_walk_test.sh VESKEL VESKEL_RENDER OUTDIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,7 +38,6 @@ log() { local t=$(($(date +%s%3N) - started)); printf '%3d.%03d %s\n' $((t / 100
 # The design as veskel-render arguments; later arguments override earlier ones, so each step
 # appends what it changes.
 design=()
-rounding=()
 render() {
     local out=$1
     shift
@@ -47,7 +47,6 @@ render() {
 # The renderer's default design, and the text position it starts with (TextX at offset 513 of
 # the project record).
 render "$WORK/default.png" --save-project "$WORK/default"
-render "$WORK/default-downward.png" --rounding downward
 x0=$(od -An -t d4 -j 513 -N 4 "$WORK/default.vzk" | tr -d ' ')
 [ -n "$x0" ] || fail "no TextX in the default project"
 
@@ -268,11 +267,29 @@ read -r cr cg cb <<<"$colour"
 expect_preview palette-colour --set Color1="$(printf '#%02X%02X%02X' "$cr" "$cg" "$cb")"
 
 # ---------------------------------------------------------------- page 2: effects
+# The banner through the image "Save..." on page 4 (32, 180) as NAME.png, the PNG type (the
+# first) chosen in the dialog.
+export_png() {
+    show_page 4
+    click 105 264
+    wait_dialog "export dialog ($1)"
+    xdo key Tab Home shift+Tab
+    dialog_accept_path "$WORK/$1"
+    wait_others_gone "the export dialog ($1)"
+    for _ in $(seq 50); do [ -s "$WORK/$1.png" ] && break; sleep 0.2; done
+    [ -s "$WORK/$1.png" ] || fail "Ctrl+E did not write $WORK/$1.png"
+}
+# Exported before the lists first paint (which switches the controls' rounding for good), then
+# after "Diagonal cross" and the design's own pattern again: nothing changed, the same bytes.
+export_png lists-unseen
 show_page 2
-# The lists' first paint switches the window's rounding to downward for good: from here on the
-# renderer must round the same way.
-rounding=(--rounding downward)
-design+=("${rounding[@]}")
+click 126 $((141 + 18 * 4 + 9)); expect_preview diagonal-cross --set Pattern=4
+click 126 $((141 + 18 * 2 + 9)); expect_preview pattern-back --set Pattern=2
+export_png lists-seen
+cmp -s "$WORK/lists-unseen.png" "$WORK/lists-seen.png" ||
+    fail "the same design exported different pixels after the Effects page had shown (see $WORK/lists-*.png)"
+log "ok: the banner exported before and after the Effects page is the same file"
+show_page 2
 # The lists (in panels at (12, 68) and (216, 68), one pixel in; entries 18 high).
 click 126 $((141 + 18 * 3 + 9)); expect_preview pattern-3 --set Pattern=3
 click 330 $((141 + 18 * 1 + 9)); expect_preview mirror-1 --set MirrorPattern=1
@@ -341,14 +358,14 @@ for _ in $(seq 50); do [ -s "$WORK/design.vzk" ] && break; sleep 0.2; done
 log "ok: saved $WORK/design.vzk ($(stat -c %s "$WORK/design.vzk") bytes)"
 
 click 105 120   # "New" (32, 36)
-expect_preview_image new "$WORK/default-downward.png"
+expect_preview_image new "$WORK/default.png"
 
 click 105 160   # "Open..." (32, 76)
 wait_dialog "project open dialog"
 dialog_accept_path "$WORK/design.vzk"
 wait_others_gone "the project open dialog"
 expect_preview_image reopened "$WORK/saved-preview.png"
-render "$WORK/project-expected.png" "${rounding[@]}" --project "$WORK/design.vzk"
+render "$WORK/project-expected.png" --project "$WORK/design.vzk"
 same_pixels "$WORK/project-expected.png" "$WORK/reopened-preview.png" ||
     fail "the reopened preview differs from veskel-render --project $WORK/design.vzk"
 log "ok: the reopened project shows the saved preview, as veskel-render does"
@@ -374,7 +391,7 @@ for i in 0 1 2 3; do
         "${kinds[$i]} 350x20" | "${kinds[$i]}3 350x20") ;;
         *) fail "$file is '$format', not a 350x20 ${kinds[$i]}" ;;
     esac
-    render "$WORK/export-expected.$ext" "${rounding[@]}" --project "$WORK/design.vzk"
+    render "$WORK/export-expected.$ext" --project "$WORK/design.vzk"
     if [ "$ext" = png ] || [ "$ext" = bmp ]; then
         same_pixels "$WORK/export-expected.$ext" "$file" "$WORK/export-$ext-diff.png" ||
             fail "the exported $ext differs from veskel-render's (see $WORK/export-$ext-diff.png)"

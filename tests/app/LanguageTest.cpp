@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <utility>
 
 #include "../components/GoldenCheck.h"
 #include "Components/ColorBox/ColorBox.h"
@@ -141,6 +143,68 @@ TEST_P(LanguageTest, MessagesSpeakOneLanguage) {
     ASSERT_EQ(backend.messageBoxes.size(), 1u);
     EXPECT_EQ(backend.messageBoxes[0].text,
               English() ? "Save the changes to the project?" : "Сохранить изменения в проекте?");
+}
+
+// The entries of a catalog's source (po/<code>.po) as msgid, msgstr; the header and the obsolete
+// entries (#~) left out.
+std::vector<std::pair<std::string, std::string>> ReadCatalogSource(const std::string& file) {
+    std::ifstream in(file);
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::string line, *into = nullptr;
+    while (std::getline(in, line)) {
+        const std::size_t quote = line.find('"');
+        if (line.rfind("msgid ", 0) == 0) {
+            entries.emplace_back();
+            into = &entries.back().first;
+        } else if (line.rfind("msgstr ", 0) == 0) {
+            into = &entries.back().second;
+        } else if (line.empty() || line[0] != '"') {
+            into = nullptr;
+            continue;
+        }
+        if (into == nullptr || quote == std::string::npos) continue;
+        for (std::size_t i = quote + 1; i + 1 < line.size(); ++i) {
+            if (line[i] == '\\') {
+                ++i;
+                *into += line[i] == 'n' ? '\n' : line[i];
+            } else {
+                *into += line[i];
+            }
+        }
+    }
+    std::erase_if(entries, [](const auto& e) { return e.first.empty(); });
+    return entries;
+}
+
+// Every text of the English catalog shows English, and the Russian window shows its quoted texts
+// (captions, headings, hints, file filters, messages) exactly as the Russian desktop knows them.
+TEST(Catalogs, EnglishHasNoRussianAndRussianKeepsItsTexts) {
+    const auto english = ReadCatalogSource(VESKEL_SOURCE_DIR "/po/en.po");
+    ASSERT_GT(english.size(), 100u);
+    UseLanguage(Language::English, FindCatalogDir());
+    for (const auto& [text, translation] : english) {
+        const std::string shown = translation.empty() ? text : translation;
+        EXPECT_FALSE(HasCyrillic(shown)) << text;
+        EXPECT_EQ(Tr(text), shown);
+    }
+    const auto russian = ReadCatalogSource(VESKEL_SOURCE_DIR "/po/ru.po");
+    const char* const kRussianTexts[] = {
+        "Бесплатный хостинг изображений:", "Выберите цвет:", "Добавить изображение", "Добавить рамку:",
+        "Добавить эффект свечения", "Зеркальный узор:", "Нажмите на цвет, чтобы изменить его.",
+        "Не удается открыть файл \"{1}\". {2}", "Не удается создать файл \"{1}\". {2}", "Образец узора:",
+        "Оверлей изображения :", "Открыть существующий проект.", "Передний план и цвет фона по умолчанию",
+        "Переключить передний план и цвет фона", "По горизонтали", "Подробная информация и обновления:",
+        "Позиция изображения:", "Позиция текста X =", "Позиция текста Y =", "Позиция:", "Проект :",
+        "Проект Veskel (*.vzk)|*.vzk", "Прозрачность:", "Просмотр:", "Размер изображения:",
+        "Создать новый проект.", "Сохранить изображение.", "Сохранить текущий проект.", "Текст:",
+        "Фоновый цвет:", "Цвет 1:", "Цвет 2:",
+    };
+    UseLanguage(Language::Russian, FindCatalogDir());
+    for (const std::string text : kRussianTexts) {
+        EXPECT_TRUE(std::ranges::any_of(russian, [&](const auto& e) { return e.first == text; })) << text;
+        EXPECT_EQ(Tr(text), text);
+    }
+    UseTextsAsWritten();
 }
 
 // A program the window starts (the browser of a link) gets the desktop's LANGUAGE.

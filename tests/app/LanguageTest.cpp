@@ -104,6 +104,8 @@ TEST_P(LanguageTest, MessagesSpeakOneLanguage) {
     testing::ScratchDir dir;
     const std::string shortProject = dir / "short.vzk", notPng = dir / "fake.png", missing = dir / "gone.vzk";
     testing::WriteAll(shortProject, std::vector<std::uint8_t>(10, 0));
+    const std::string noProject = dir / "photo.vzk";
+    testing::WriteAll(noProject, std::vector<std::uint8_t>(700, 0xA7));
     testing::WriteAll(notPng, std::vector<std::uint8_t>(64, 'x'));
     struct Case {
         std::function<void()> act;
@@ -112,9 +114,14 @@ TEST_P(LanguageTest, MessagesSpeakOneLanguage) {
     const Case cases[] = {
         {[&] { form->Actions().OpenFile(shortProject); },
          "Не удается открыть файл \"" + shortProject +
-             "\". файл слишком короток для проекта (10 байт; в проекте не меньше 593)",
+             "\". Файл слишком короток для проекта (10 байт; в проекте не меньше 593)",
          "Cannot open the file \"" + shortProject +
-             "\". the file is too short to be a project (10 bytes; a project holds at least 593)"},
+             "\". The file is too short to be a project (10 bytes; a project holds at least 593)"},
+        {[&] { form->Actions().OpenFile(noProject); },
+         "Не удается открыть файл \"" + noProject +
+             "\". Файл не является проектом Veskel (номер узора -1482184793 вне 0..5)",
+         "Cannot open the file \"" + noProject +
+             "\". The file is not a Veskel project (its pattern number -1482184793 is outside 0..5)"},
         {[&] { form->Actions().OpenFile(missing); },
          "Не удается открыть файл \"" + missing + "\". Нет такого файла или каталога",
          "Cannot open the file \"" + missing + "\". No such file or directory"},
@@ -199,6 +206,7 @@ TEST(Catalogs, EnglishHasNoRussianAndRussianKeepsItsTexts) {
         "Создать новый проект.", "Сохранить изображение.", "Сохранить текущий проект.", "Текст:",
         "Фоновый цвет:", "Цвет 1:", "Цвет 2:",
     };
+    UseTextsAsWritten();
     UseLanguage(Language::Russian, FindCatalogDir());
     for (const std::string text : kRussianTexts) {
         EXPECT_TRUE(std::ranges::any_of(russian, [&](const auto& e) { return e.first == text; })) << text;

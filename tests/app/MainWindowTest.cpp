@@ -20,6 +20,7 @@
 #include "platform/io/Files.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Edit.h"
+#include "platform/ui/HintWindow.h"
 #include "platform/ui/StockControls.h"
 #include "project/Export.h"
 #include "project/ProjectFile.h"
@@ -216,10 +217,20 @@ TEST_F(MainWindowTest, TextFieldsDriveThePreview) {
     backend.TypeText(*form, "Привет, world");
     EXPECT_EQ(form->Document().Settings().TextUtf8(), "Привет, world");
     ExpectPreviewFollowsSettings();
-    // A character outside the banner's code page is refused: the setting and the preview stay.
+    // A character outside the banner's code page is refused: the setting and the preview stay,
+    // and a hint below the field says why.
     backend.TypeText(*form, "\u4e2d");
     EXPECT_EQ(form->Document().Settings().TextUtf8(), "Привет, world");
     ExpectPreviewFollowsSettings();
+    const auto hint = std::ranges::find_if(form->Owned(), [](Control* c) { return dynamic_cast<HintWindow*>(c); });
+    ASSERT_NE(hint, form->Owned().end());
+    auto* refusal = static_cast<HintWindow*>(*hint);
+    EXPECT_TRUE(refusal->IsShown());
+    EXPECT_EQ(refusal->Text(), "The banner font cannot show this text: the character \"\u4e2d\" (U+4E2D) cannot be "
+                               "stored in the banner's code page (Windows-1251)");
+    EXPECT_EQ(refusal->Top(), form->GlassEdit1->ClientToScreen({0, form->GlassEdit1->Height()}).y);
+    backend.AdvanceClock(6000);
+    EXPECT_FALSE(refusal->IsShown());
 
     // The X field takes digits; a letter is put back at once.
     form->GlassEdit2->Edit->SetFocus();

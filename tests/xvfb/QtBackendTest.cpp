@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -26,6 +28,7 @@
 #include "platform/backends/qt/QtDialogs.h"
 #include "platform/backends/qt/QtFormWindow.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/ImageFormats.h"
 #include "platform/io/Files.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
@@ -333,6 +336,26 @@ TEST(QtFileDialog, FiltersIndexOverwriteAndPreview) {
     EXPECT_EQ(chosen->fileName, base + "/small.png");
     EXPECT_EQ(chosen->filterIndex, 1);
 
+    // The picture filter's entries keep their text and list ".jpeg" files with the ".jpg" ones,
+    // first as opened and then as the user picks an entry.
+    open.filter = PictureOpenFilter();
+    open.filterIndex = 1;
+    Soon([&] {
+        auto* dialog = FindTopLevel<QFileDialog>();
+        ASSERT_NE(dialog, nullptr);
+        Closer closer{dialog};
+        auto* model = dialog->findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model"));
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_TRUE(model != nullptr && types != nullptr);
+        EXPECT_TRUE(model->nameFilters().contains(QStringLiteral("*.jpeg"))) << ToStdString(model->nameFilters().join(' '));
+        types->setCurrentIndex(2);
+        emit types->activated(2);
+        emit types->textActivated(types->currentText());
+        EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("JPEG Image File (*.jpg)"));
+        EXPECT_EQ(model->nameFilters(), QStringList({QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")}));
+    });
+    EXPECT_FALSE(RunFileDialog(open).has_value());
+
     // Save with the overwrite prompt: the proposed name is preselected; cancelling gives nothing.
     FileDialogRequest save;
     save.save = true;
@@ -416,6 +439,19 @@ TEST_F(QtBackendTest, TheScreenShowsTheSurfaceAndCapturesSeeIt) {
     EXPECT_EQ(composed.Pixel(68, 44), f->Surface().Pixel(63, 39));
     EXPECT_EQ(composed.Pixel(69, 45), RGB(58, 110, 165));
     EXPECT_TRUE(backend.CaptureScreen(Rect{10, 10, 10, 20}).IsEmpty());
+
+    // Behind a window that shows (a pop-up's shadow), the desktop is what the grab saw before it
+    // opened, not the plain colour, with our other windows as they are now.
+    backend.allowPlatformCapture = true;
+    const Rect around{280, 180, 400, 260};
+    auto* popup = app.CreateForm<PatternForm>(around.left, around.top, around.Width(), around.Height());
+    popup->SetFrameless(true);
+    popup->FinishCreate();
+    const Bitmap before = backend.CaptureScreenBehind(around, *popup);
+    EXPECT_NE(before.Pixel(0, 0), RGB(58, 110, 165));
+    popup->ShowForm();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(backend.WindowOf(*popup)));
+    EXPECT_EQ(backend.CaptureScreenBehind(around, *popup), before);
 }
 
 TEST_F(QtBackendTest, TimersRunInTheLoop) {

@@ -440,14 +440,15 @@ TEST_F(QtBackendTest, TheScreenShowsTheSurfaceAndCapturesSeeIt) {
     EXPECT_EQ(composed.Pixel(69, 45), RGB(58, 110, 165));
     EXPECT_TRUE(backend.CaptureScreen(Rect{10, 10, 10, 20}).IsEmpty());
 
-    // Behind a window that shows (a pop-up's shadow), the desktop is what the grab saw before it
+    // Behind a pop-up that shows (for its shadow), the desktop is what the screen showed before it
     // opened, not the plain colour, with our other windows as they are now.
     backend.allowPlatformCapture = true;
     const Rect around{280, 180, 400, 260};
     auto* popup = app.CreateForm<PatternForm>(around.left, around.top, around.Width(), around.Height());
     popup->SetFrameless(true);
+    popup->SetPopupOf(f, PopupRole::Popup);
     popup->FinishCreate();
-    const Bitmap before = backend.CaptureScreenBehind(around, *popup);
+    const Bitmap before = backend.CaptureScreen(around);
     EXPECT_NE(before.Pixel(0, 0), RGB(58, 110, 165));
     popup->ShowForm();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(backend.WindowOf(*popup)));

@@ -470,6 +470,13 @@ void QtBackend::ShowWindow(Form& form, bool activate) {
     // Whatever the form painted while hidden is what the window shows first.
     window->Present(form.Surface(), form.Surface().Bounds(), &form.SurfaceOpacity());
     if (form.GetPopupRole() == PopupRole::Popup && !OnWayland() && ThroughXWayland()) TakePointerOnlyWhereOpaque(form, *window);
+    // Without a compositing manager a pop-up's shadow is drawn over the screen behind it, which
+    // no grab sees once the window covers it: it is grabbed now, just before.
+    if (form.GetPopupRole() == PopupRole::Popup && !window->isVisible() && !OnWayland() && allowPlatformCapture &&
+        !ComposesTranslucentWindows()) {
+        const Rect place = Rect::FromSize(form.Left(), form.Top(), form.Width(), form.Height());
+        behind_ = {&form, place, CaptureScreen(place)};
+    }
     window->show();
     ReportAccessibleWindow(*window, true);
     ToTop(window);

@@ -180,24 +180,13 @@ TEST(PalettePlacement, SmallMonitorKeepsThePanelOnIt) {
     EXPECT_EQ(PalettePlacement(Rect::FromSize(100, 10, 19, 18), popup, Rect{0, 0, 300, 800}), (Point{-18, 4}));
 }
 
-// A window low on a small desktop (the browser page's 640 x 560): above its box the pop-up would
-// cover the window's title and tab row, so it opens beside the box, below them.
+// Low on the browser page's 640 x 560 desktop: beside the box (right, else left of it) rather
+// than above it over the window's title and tab row (y < 112).
 TEST(PalettePlacement, BesideTheBoxRatherThanOverTheTabRow) {
-    const Size popup{380, 368};
-    const Rect desktop{0, 0, 640, 560};
-    struct Case {
-        int x;
-        Rect keepClear;
-        Point want;
-    };
-    const Case cases[] = {
-        {261, {89, 40, 551, 112}, {262, 210}},  // right of the box, raised to keep its panel on
-        {400, {89, 40, 551, 112}, {38, 210}},   // no room right: left of the box
-        {261, {89, 40, 551, 230}, {-18, -18}},  // no room below the rows: above after all
-        {261, {}, {-18, -18}},                  // nothing to keep clear: the formula
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(PalettePlacement(Rect::FromSize(c.x, 332, 19, 18), popup, desktop, c.keepClear), c.want) << c.x;
+    const Rect desktop{0, 0, 640, 560}, tabs{89, 40, 551, 112};
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(261, 332, 19, 18), {380, 368}, desktop, tabs), (Point{262, 210}));
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(400, 332, 19, 18), {380, 368}, desktop, tabs), (Point{38, 210}));
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(261, 332, 19, 18), {380, 368}, desktop), (Point{-18, -18}));
 }
 
 TEST_F(ColorBoxTest, OpensBesideTheBoxNearTheMonitorEdges) {

@@ -37,7 +37,7 @@ std::string FileNameToCp1251(const std::string& name) {
 // Every flag of a record the program wrote is one byte, 0 or 1: other bytes there tell a file of
 // another kind (a photo or an archive renamed .vzk) from a project with one damaged value.
 bool FlagsAsWritten(const BannerSettings& s) {
-    return std::ranges::all_of(field_table::kRows, [&](const FieldInfo& f) {
+    return std::all_of(std::begin(field_table::kRows), std::end(field_table::kRows), [&](const FieldInfo& f) {
         return f.kind != FieldKind::Flag || s.GetBytes()[f.offset] <= 1;
     });
 }

@@ -20,6 +20,7 @@
 #include "platform/text/CodePage.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Edit.h"
+#include "platform/ui/HintWindow.h"
 #include "platform/ui/StockControls.h"
 #include "platform/ui/StoredLayout.h"
 
@@ -122,8 +123,13 @@ void TForm1::BoundControlChanged(const BoundControl& b) {
     if (auto* edit = std::get_if<TGlassEdit*>(&b.control)) {
         Edit& field = *(*edit)->Edit;
         if (b.field->kind == FieldKind::String) {
-            // A refused text (too wide, or a character the banner font lacks) gives way to the stored one.
-            if (!d.SetText(field.Text())) ShowFieldText(field, d.Settings().TextUtf8());
+            // A refused text (too wide, or a character the banner font lacks) gives way to the
+            // stored one, and a hint below the field says why the keystroke was not taken.
+            std::string reason;
+            if (!d.SetText(field.Text(), &reason)) {
+                ShowFieldText(field, d.Settings().TextUtf8());
+                ShowTextRefusal(reason);
+            }
             return;
         }
         // The stored number is always what the field reads as; a keystroke that does not change
@@ -137,6 +143,25 @@ void TForm1::BoundControlChanged(const BoundControl& b) {
     // SyncControls follows: its thumb still sits where the pointer left it. Showing the value
     // snaps it into place, as a change would have.
     if (std::holds_alternative<TGlassSlider*>(b.control)) b.Show(d.Settings());
+}
+
+void TForm1::ShowTextRefusal(const std::string& reason) {
+    if (!IsShown()) return;
+    if (!textRefusal_) {
+        textRefusal_ = CreateOwned<HintWindow>();
+        textRefusal_->SetPopupOf(this, PopupRole::ToolTip);
+        textRefusalShown_.SetInterval(6000);
+        textRefusalShown_.OnTimer = [this] {
+            textRefusalShown_.SetEnabled(false);
+            textRefusal_->HideForm();
+        };
+    }
+    textRefusal_->SetText(reason);
+    const Point below = GlassEdit1->ClientToScreen({4, GlassEdit1->Height()});
+    textRefusal_->SetBounds(below.x, below.y, textRefusal_->Width(), textRefusal_->Height());
+    textRefusal_->ShowInactive();
+    textRefusalShown_.SetEnabled(false);  // each refusal is shown for the whole time again
+    textRefusalShown_.SetEnabled(true);
 }
 
 TForm1::TForm1() {

@@ -21,8 +21,11 @@
 #include "banner/History.h"
 #include "platform/text/FontEngine.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/Timer.h"
 
 namespace veskel {
+
+class HintWindow;
 
 class TAALabel;
 class TClrBox;
@@ -81,6 +84,8 @@ private:
         void Show(const BannerSettings& settings) const;
     };
     void BoundControlChanged(const BoundControl& bound);
+    // Says below the text field why what was typed was not taken, for a few seconds.
+    void ShowTextRefusal(const std::string& reason);
     void DefineHandlers();
     bool BindEvent(Control& control, const std::string& event, const std::string& handler);
     template <class T>
@@ -96,6 +101,8 @@ private:
     bool fontRegistered_ = false;
     std::map<std::string, Handler> handlers_;
     std::vector<BoundControl> bound_;  // in the binding table's order
+    HintWindow* textRefusal_ = nullptr;
+    Timer textRefusalShown_;
 };
 
 // Starts the designer in the running Application: the main window from its stored layout, then

@@ -34,12 +34,21 @@ std::string FileNameToCp1251(const std::string& name) {
     return out;
 }
 
+// Every flag of a record the program wrote is one byte, 0 or 1: other bytes there tell a file of
+// another kind (a photo or an archive renamed .vzk) from a project with one damaged value.
+bool FlagsAsWritten(const BannerSettings& s) {
+    return std::all_of(std::begin(field_table::kRows), std::end(field_table::kRows), [&](const FieldInfo& f) {
+        return f.kind != FieldKind::Flag || s.GetBytes()[f.offset] <= 1;
+    });
+}
+
 std::string OutOfRangeReason(const BannerSettings& s) {
     const FieldInfo* f = s.UndrawableField();
     if (!f) return "";
-    return Tr("the {1} number {2} is outside {3}..{4} (the file is damaged)",
-              {Tr(std::string(f->drawnAs)), std::to_string(s.GetInt(f->offset)), std::to_string(f->min),
-               std::to_string(f->max)});
+    const std::initializer_list<std::string> values = {Tr(std::string(f->drawnAs)), std::to_string(s.GetInt(f->offset)),
+                                                       std::to_string(f->min), std::to_string(f->max)};
+    if (!FlagsAsWritten(s)) return Tr("the file is not a Veskel project (its {1} number {2} is outside {3}..{4})", values);
+    return Tr("the {1} number {2} is outside {3}..{4} (the file is damaged)", values);
 }
 
 }  // namespace

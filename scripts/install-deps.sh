@@ -25,8 +25,9 @@ PACKAGES=(
   xvfb xdotool x11-utils x11-xkb-utils imagemagick
   # the screen-reader test: a private session bus, the accessibility bus and its Python client
   dbus at-spi2-core python3-pyatspi
-  # Wayland: Qt's platform plugin, X11's compositing check (xcb), the real-compositor tests
-  qt6-wayland libxcb1-dev libwayland-dev sway grim xwayland
+  # Wayland: Qt's platform plugin, X11's compositing check and input shapes (xcb), the
+  # real-compositor tests
+  qt6-wayland libxcb1-dev libxcb-shape0-dev libwayland-dev sway grim xwayland
   # the package test: builds the .deb, validates the desktop entry, metainfo, file type and manual
   # page, runs lintian and installs and purges the package
   dpkg-dev desktop-file-utils appstream shared-mime-info man-db lintian

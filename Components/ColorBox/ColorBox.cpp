@@ -19,7 +19,8 @@ constexpr int kPlacementInset = 24;
 constexpr int kShadowMargin = 18;
 }  // namespace
 
-Point PalettePlacement(const Rect& box, Size popup, const Rect& monitor) {
+namespace {
+Point FormulaPlacement(const Rect& box, Size popup, const Rect& monitor) {
     // In the monitor's own coordinates.
     const int x = box.left - monitor.left;
     const int y = box.top - monitor.top;
@@ -35,6 +36,24 @@ Point PalettePlacement(const Rect& box, Size popup, const Rect& monitor) {
     left = keepPanelOn(left, popup.width, monitor.Width());
     top = keepPanelOn(top, popup.height, monitor.Height());
     return {monitor.left + left, monitor.top + top};
+}
+}  // namespace
+
+Point PalettePlacement(const Rect& box, Size popup, const Rect& monitor, const Rect& keepClear) {
+    const Point formula = FormulaPlacement(box, popup, monitor);
+    const auto covers = [&](Point at) {
+        return !keepClear.IsEmpty() && !Rect::FromSize(at.x, at.y, popup.width, popup.height).Intersect(keepClear).IsEmpty();
+    };
+    if (!covers(formula)) return formula;
+    // Beside the box: its panel just right (or left) of the box, from the box's bottom down,
+    // raised as far as the monitor's bottom needs but never into the rows kept clear.
+    const int top = std::min(box.top + box.Height() - kPlacementInset, monitor.bottom - popup.height + kShadowMargin);
+    if (top < keepClear.bottom) return formula;
+    for (const int left : {box.right - kShadowMargin, box.left - popup.width + kShadowMargin}) {
+        const bool panelOn = left + kShadowMargin >= monitor.left && left + popup.width - kShadowMargin <= monitor.right;
+        if (panelOn && !covers({left, top})) return {left, top};
+    }
+    return formula;
 }
 
 const PropertyTable& TClrBox::StoredProperties() const {
@@ -148,7 +167,16 @@ void TClrBox::OpenPalette() {
     palette->SetToolWindow(true);
     palette->SetPopupOf(GetForm(), PopupRole::Popup);
 
-    paletteAt_ = PalettePlacement(box, {palette->Width(), palette->Height()}, monitor);
+    // The rows of the window above the box's page (the title and the tab row), where the page
+    // is a panel of its own: a pop-up over them would take the click meant for a tab.
+    const Form* form = GetForm();
+    const Control* page = Parent();
+    Rect keepClear{};
+    if (form && page && page != form) {
+        const Point formTop = form->ClientToScreen({0, 0});
+        keepClear = Rect{formTop.x, formTop.y, formTop.x + form->Width(), page->ClientToScreen({0, 0}).y};
+    }
+    paletteAt_ = PalettePlacement(box, {palette->Width(), palette->Height()}, monitor, keepClear);
 
     // Loading the colours raises the pop-up's colour notices; they go nowhere until the pop-up is
     // targeted at the box, so opening changes nothing here and raises no OnPreChange.

@@ -76,6 +76,11 @@ private:
 // The edges are those of the box's own monitor, wherever it lies on the desktop; and on a
 // monitor too small for the pop-up on either side of the box the pop-up moves just far enough
 // for its panel (inside the shadow margin) to stay on the monitor.
-Point PalettePlacement(const Rect& box, Size popup, const Rect& monitor);
+//
+// `keepClear` is what the pop-up should leave uncovered: the rows of the box's window above the
+// box's page (its title and its tab row). Where that place would cover them and the monitor has
+// room beside the box (right of it, else left of it) with the pop-up below them and its panel on
+// the monitor, it opens there instead, as near the box's bottom as it can.
+Point PalettePlacement(const Rect& box, Size popup, const Rect& monitor, const Rect& keepClear = {});
 
 }  // namespace veskel

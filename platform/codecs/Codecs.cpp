@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/lang/Translate.h"
+
 namespace veskel {
 
 namespace {
@@ -23,8 +25,14 @@ void CheckImageSize(std::int64_t width, std::int64_t height) {
     const std::string dims = "(" + std::to_string(width) + " x " + std::to_string(height) + ")";
     if (width <= 0 || height <= 0) throw CodecError("invalid image size " + dims);
     const ImageLimits limits = CurrentImageLimits();
-    if (width > limits.maxSide || height > limits.maxSide || width * height > limits.maxPixels)
-        throw CodecError("image too large " + dims);
+    if (width > limits.maxSide || height > limits.maxSide || width * height > limits.maxPixels) {
+        // The limit in words: "64 million" when the pixel count is whole millions.
+        const std::string pixels = limits.maxPixels % 1000000 == 0
+                                       ? Tr("{1} million", {std::to_string(limits.maxPixels / 1000000)})
+                                       : std::to_string(limits.maxPixels);
+        throw CodecError(Tr("image too large {1}: a picture may have at most {2} pixels a side and {3} pixels in all",
+                            {dims, std::to_string(limits.maxSide), pixels}));
+    }
 }
 
 }  // namespace veskel

@@ -133,4 +133,18 @@ const std::string& PictureOpenFilter() {
     return filter;
 }
 
+std::vector<std::string> MatchingPatterns(const std::vector<std::string>& patterns) {
+    std::vector<std::string> out;
+    const auto add = [&out](std::string pattern) {
+        if (std::find(out.begin(), out.end(), pattern) == out.end()) out.push_back(std::move(pattern));
+    };
+    for (const std::string& pattern : patterns) {
+        add(pattern);
+        if (!pattern.starts_with("*.")) continue;
+        if (const std::optional<ImageFormat> format = ImageFormatOfExtension(std::string_view(pattern).substr(1)))
+            for (std::string_view extension : InfoOf(*format).extensions) add("*" + std::string(extension));
+    }
+    return out;
+}
+
 }  // namespace veskel

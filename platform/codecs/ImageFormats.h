@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/graphics/Picture.h"
 
@@ -64,5 +65,10 @@ std::size_t PictureBytesNeeded(std::span<const std::uint8_t> head, std::optional
 // the open-picture dialog starts with an entry for all of them.
 const std::string& PictureSaveFilter();
 const std::string& PictureOpenFilter();
+
+// The patterns a filter entry matches files with: its own, and for a pattern "*.ext" naming one
+// extension of a format, every extension of that format ("*.jpg" matches ".jpeg" files too), so
+// that an entry keeps its shown text and hides no file the program reads.
+std::vector<std::string> MatchingPatterns(const std::vector<std::string>& patterns);
 
 }  // namespace veskel

@@ -12,6 +12,7 @@
 #include "Components/ColorBox/PaletteForm.h"
 #include "Components/GlassEdit/GlassEdit.h"
 #include "app/DesignerActions.h"
+#include "platform/lang/MoCatalog.h"
 #include "platform/lang/Translate.h"
 #include "platform/ui/LayoutTexts.h"
 #include "platform/ui/StoredLayout.h"
@@ -101,7 +102,9 @@ INSTANTIATE_TEST_SUITE_P(Languages, LanguageTest, ::testing::Values(Language::Ru
 TEST_P(LanguageTest, MessagesSpeakOneLanguage) {
     testing::ScratchDir dir;
     const std::string shortProject = dir / "short.vzk", notPng = dir / "fake.png", missing = dir / "gone.vzk";
+    const std::string noProject = dir / "photo.vzk";
     testing::WriteAll(shortProject, std::vector<std::uint8_t>(10, 0));
+    testing::WriteAll(noProject, std::vector<std::uint8_t>(700, 0xA7));
     testing::WriteAll(notPng, std::vector<std::uint8_t>(64, 'x'));
     struct Case {
         std::function<void()> act;
@@ -110,9 +113,14 @@ TEST_P(LanguageTest, MessagesSpeakOneLanguage) {
     const Case cases[] = {
         {[&] { form->Actions().OpenFile(shortProject); },
          "Не удается открыть файл \"" + shortProject +
-             "\". файл слишком короток для проекта (10 байт; в проекте не меньше 593)",
+             "\". Файл слишком короток для проекта (10 байт; в проекте не меньше 593)",
          "Cannot open the file \"" + shortProject +
-             "\". the file is too short to be a project (10 bytes; a project holds at least 593)"},
+             "\". The file is too short to be a project (10 bytes; a project holds at least 593)"},
+        {[&] { form->Actions().OpenFile(noProject); },
+         "Не удается открыть файл \"" + noProject +
+             "\". Файл не является проектом Veskel (номер узора -1482184793 вне 0..5)",
+         "Cannot open the file \"" + noProject +
+             "\". The file is not a Veskel project (its pattern number -1482184793 is outside 0..5)"},
         {[&] { form->Actions().OpenFile(missing); },
          "Не удается открыть файл \"" + missing + "\". Нет такого файла или каталога",
          "Cannot open the file \"" + missing + "\". No such file or directory"},
@@ -141,6 +149,26 @@ TEST_P(LanguageTest, MessagesSpeakOneLanguage) {
     ASSERT_EQ(backend.messageBoxes.size(), 1u);
     EXPECT_EQ(backend.messageBoxes[0].text,
               English() ? "Save the changes to the project?" : "Сохранить изменения в проекте?");
+}
+
+// The English catalog gives English only; the Russian window shows its quoted texts (captions,
+// headings, hints, file filters, messages) exactly as the Russian desktop knows them.
+TEST(Catalogs, EnglishHasNoRussianAndRussianKeepsItsTexts) {
+    const MoCatalog english(FindCatalogDir() + "/en/LC_MESSAGES/veskel.mo");
+    ASSERT_GT(english.Texts().size(), 50u);
+    for (const auto& [text, translation] : english.Texts()) EXPECT_FALSE(HasCyrillic(translation)) << text;
+    UseLanguage(Language::Russian, FindCatalogDir());
+    for (const std::string text : {"Бесплатный хостинг изображений:", "Выберите цвет:", "Добавить изображение",
+             "Добавить рамку:", "Добавить эффект свечения", "Зеркальный узор:", "Нажмите на цвет, чтобы изменить его.",
+             "Не удается открыть файл \"{1}\". {2}", "Не удается создать файл \"{1}\". {2}", "Образец узора:",
+             "Оверлей изображения :", "Открыть существующий проект.", "Передний план и цвет фона по умолчанию",
+             "Переключить передний план и цвет фона", "По горизонтали", "Подробная информация и обновления:",
+             "Позиция изображения:", "Позиция текста X =", "Позиция текста Y =", "Позиция:", "Проект :",
+             "Проект Veskel (*.vzk)|*.vzk", "Прозрачность:", "Просмотр:", "Размер изображения:",
+             "Создать новый проект.", "Сохранить изображение.", "Сохранить текущий проект.", "Текст:", "Фоновый цвет:",
+             "Цвет 1:", "Цвет 2:"})
+        EXPECT_EQ(Tr(text), text);
+    UseTextsAsWritten();
 }
 
 // A program the window starts (the browser of a link) gets the desktop's LANGUAGE.

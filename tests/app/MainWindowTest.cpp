@@ -20,6 +20,7 @@
 #include "platform/io/Files.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Edit.h"
+#include "platform/ui/HintWindow.h"
 #include "platform/ui/StockControls.h"
 #include "project/Export.h"
 #include "project/ProjectFile.h"
@@ -216,10 +217,17 @@ TEST_F(MainWindowTest, TextFieldsDriveThePreview) {
     backend.TypeText(*form, "Привет, world");
     EXPECT_EQ(form->Document().Settings().TextUtf8(), "Привет, world");
     ExpectPreviewFollowsSettings();
-    // A character outside the banner's code page is refused: the setting and the preview stay.
+    // A character outside the banner's code page is refused: the setting and the preview stay,
+    // and a hint below the field says why.
     backend.TypeText(*form, "\u4e2d");
     EXPECT_EQ(form->Document().Settings().TextUtf8(), "Привет, world");
     ExpectPreviewFollowsSettings();
+    auto* hint = dynamic_cast<HintWindow*>(form->Owned().back());
+    ASSERT_TRUE(hint && hint->IsShown() && hint->Top() == form->GlassEdit1->ClientToScreen({0, 18}).y);
+    EXPECT_EQ(hint->Text(), "The banner font cannot show this text: the character \"\u4e2d\" (U+4E2D) cannot be "
+                            "stored in the banner's code page (Windows-1251)");
+    backend.AdvanceClock(6000);
+    EXPECT_FALSE(hint->IsShown());
 
     // The X field takes digits; a letter is put back at once.
     form->GlassEdit2->Edit->SetFocus();

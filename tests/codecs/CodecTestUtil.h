@@ -14,6 +14,8 @@
 namespace veskel::codec_test {
 
 constexpr int kW = 13, kH = 7;
+// What a picture over the decoders' limits is refused with after its size.
+inline const std::string kSizeLimits = ": a picture may have at most 16384 pixels a side and 64 million pixels in all";
 
 inline std::array<std::uint8_t, 3> PatternRgb(int x, int y) {
     return {std::uint8_t(x * 37 + y * 11), std::uint8_t(x * 5 + y * 71 + 9), std::uint8_t(x * x * 3 + y * 29)};

@@ -180,6 +180,15 @@ TEST(PalettePlacement, SmallMonitorKeepsThePanelOnIt) {
     EXPECT_EQ(PalettePlacement(Rect::FromSize(100, 10, 19, 18), popup, Rect{0, 0, 300, 800}), (Point{-18, 4}));
 }
 
+// Low on the browser page's 640 x 560 desktop: beside the box (right, else left of it) rather
+// than above it over the window's title and tab row (y < 112).
+TEST(PalettePlacement, BesideTheBoxRatherThanOverTheTabRow) {
+    const Rect desktop{0, 0, 640, 560}, tabs{89, 40, 551, 112};
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(261, 332, 19, 18), {380, 368}, desktop, tabs), (Point{262, 210}));
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(400, 332, 19, 18), {380, 368}, desktop, tabs), (Point{38, 210}));
+    EXPECT_EQ(PalettePlacement(Rect::FromSize(261, 332, 19, 18), {380, 368}, desktop), (Point{-18, -18}));
+}
+
 TEST_F(ColorBoxTest, OpensBesideTheBoxNearTheMonitorEdges) {
     // The box sits at (244, 120) on the screen.
     TPForm* p = OpenByHover(*box);

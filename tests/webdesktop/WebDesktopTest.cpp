@@ -95,5 +95,12 @@ TEST(WebDesktop, BrowserKeysBecomeVirtualKeys) {
     for (const Case& c : cases) EXPECT_EQ(VirtualKeyOf(c.code, c.key), c.expected) << c.code << " / " << c.key;
 }
 
+// A message names a picked or downloaded file as the user knows it, not by the page's folders.
+TEST(WebDesktop, MessagesNameFilesWithoutThePagesFolders) {
+    EXPECT_EQ(InUserTerms("\"/home/web_user/a.vzk\", \"/home/web_user/downloads/b c.png\", /home/web_user_2/d",
+                          "/home/web_user", "/home/web_user/downloads"),
+              "\"a.vzk\", \"b c.png\", /home/web_user_2/d");
+}
+
 }  // namespace
 }  // namespace veskel::web

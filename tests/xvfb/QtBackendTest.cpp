@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -26,6 +28,7 @@
 #include "platform/backends/qt/QtDialogs.h"
 #include "platform/backends/qt/QtFormWindow.h"
 #include "platform/codecs/Codecs.h"
+#include "platform/codecs/ImageFormats.h"
 #include "platform/io/Files.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
@@ -333,6 +336,19 @@ TEST(QtFileDialog, FiltersIndexOverwriteAndPreview) {
     EXPECT_EQ(chosen->fileName, base + "/small.png");
     EXPECT_EQ(chosen->filterIndex, 1);
 
+    // The picture filter's entries keep their text and list ".jpeg" files too, as opened and as picked.
+    open.filter = PictureOpenFilter();
+    open.filterIndex = 1;
+    Soon([&] {
+        auto* dialog = FindTopLevel<QFileDialog>();
+        Closer closer{dialog};
+        auto* model = dialog->findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model"));
+        EXPECT_TRUE(model->nameFilters().contains(QStringLiteral("*.jpeg")));
+        dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->textActivated(QStringLiteral("JPEG Image File (*.jpg)"));
+        EXPECT_EQ(model->nameFilters(), QStringList({QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")}));
+    });
+    EXPECT_FALSE(RunFileDialog(open).has_value());
+
     // Save with the overwrite prompt: the proposed name is preselected; cancelling gives nothing.
     FileDialogRequest save;
     save.save = true;
@@ -406,6 +422,16 @@ TEST_F(QtBackendTest, TheScreenShowsTheSurfaceAndCapturesSeeIt) {
     EXPECT_EQ(backend.MonitorSize(f->ScreenRect()), (Size{1024, 768}));
     EXPECT_EQ(backend.MonitorSize(Rect{5000, 5000, 5010, 5010}), (Size{1024, 768}));  // nearest
     EXPECT_EQ(backend.MonitorRect(Rect{5000, 5000, 5010, 5010}), (Rect{0, 0, 1024, 768}));
+
+    // Behind a pop-up that shows (for its shadow), the screen as it was before, not the plain colour.
+    const Rect around{500, 400, 620, 480};
+    auto* popup = app.CreateForm<PatternForm>(around.left, around.top, around.Width(), around.Height());
+    popup->SetPopupOf(f, PopupRole::Popup);
+    popup->FinishCreate();
+    const Bitmap before = backend.CaptureScreen(around);
+    popup->ShowForm();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(backend.WindowOf(*popup)));
+    EXPECT_EQ(backend.CaptureScreenBehind(around, *popup), before);
 
     // Where the platform gives no capture, our own windows over a plain desktop stand in.
     backend.allowPlatformCapture = false;

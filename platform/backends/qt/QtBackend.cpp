@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -146,6 +147,7 @@ public:
     Bridge(QtBackend* backend, Application* app, Form& form) : backend_(backend), app_(app), form_(form) {}
 
     void PointerPressed(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers mods) override {
+        backend_->inputSeen_ = true;
         const auto b = ToButton(button);
         if (!b) return;
         Guard([&] { app_->Input().MouseDown(form_, {pos.x(), pos.y()}, *b, Shift(mods)); });
@@ -164,6 +166,7 @@ public:
         Guard([&] { app_->Input().MouseWheel(form_, {pos.x(), pos.y()}, delta, ToShiftState(mods, QGuiApplication::mouseButtons())); });
     }
     void KeyPressed(int qtKey, Qt::KeyboardModifiers mods, bool) override {
+        backend_->inputSeen_ = true;
         const int key = ToVirtualKey(qtKey, mods);
         if (key == 0) return;
         Guard([&] { app_->Input().KeyDown(KeyboardForm(), key, ToShiftState(mods, QGuiApplication::mouseButtons())); });
@@ -364,8 +367,12 @@ void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
     // tool window that bypasses the window manager, so that it opens exactly where it is asked to
     // (window managers, and Wayland compositors running X11 programs, place managed windows
     // themselves), and that Qt gives the focus directly, which its close rules need.
+    // A Wayland pop-up's grab needs the serial of a press or key; before the first one (a pop-up
+    // opened by resting the pointer) Qt would make it an unparented top-level, which the
+    // compositor centres. Until then it is a pop-up without a grab, placed the same way, that
+    // takes no focus and closes as the focusless pop-ups below do.
     if (role == PopupRole::ToolTip) flags = Qt::ToolTip | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
-    else if (role == PopupRole::Popup && OnWayland()) flags = Qt::Popup;
+    else if (role == PopupRole::Popup && OnWayland()) flags = inputSeen_ ? Qt::Popup : Qt::ToolTip | Qt::WindowDoesNotAcceptFocus;
     else if (role == PopupRole::Popup) flags = Qt::Tool | Qt::X11BypassWindowManagerHint;
     // A Wayland desktop running X11 programs takes the focus back from a window it does not
     // manage, which would close the pop-up as soon as it opens: there it never takes the focus,
@@ -377,6 +384,41 @@ void QtBackend::ApplyStyle(Form& form, FormWindow& window) {
     if (window.transientParent() != ownerWindow) window.setTransientParent(ownerWindow);
     window.SetTranslucent(form.Translucent());
     window.setTitle(ToQString(form.Caption()));
+}
+
+namespace {
+// The bounding box of the pixels at full opacity of a form's see-through surface; empty where
+// the form has none or is opaque throughout.
+QRect OpaqueBounds(const Form& form) {
+    const std::vector<std::uint8_t>& opacity = form.SurfaceOpacity();
+    const int w = form.Width(), h = form.Height();
+    if (opacity.size() != std::size_t(w) * std::size_t(h)) return {};
+    int left = w, top = h, right = -1, bottom = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (opacity[std::size_t(y) * std::size_t(w) + std::size_t(x)] == 255) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    if (right < 0 || (left == 0 && top == 0 && right == w - 1 && bottom == h - 1)) return {};
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+}  // namespace
+
+// Through XWayland the compositor reports no leave when the pointer goes from a window it does
+// not manage (our pop-up) straight onto the desktop, and the X server keeps its last position: a
+// pop-up whose shadow margin lay over its colour box would stay open once the pointer jumped
+// from the box to the desktop. The margin takes no pointer there, so the pointer over the box is
+// over the main window, whose leave the compositor does report.
+void QtBackend::TakePointerOnlyWhereOpaque(const Form& form, FormWindow& window) {
+    const QRect opaque = OpaqueBounds(form);
+    xcb_connection_t* connection = XcbConnection();
+    if (opaque.isEmpty() || !connection) return;
+    const xcb_rectangle_t rect{std::int16_t(opaque.x()), std::int16_t(opaque.y()), std::uint16_t(opaque.width()),
+                               std::uint16_t(opaque.height())};
+    xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                         xcb_window_t(window.winId()), 0, 0, 1, &rect);
+    xcb_flush(connection);
 }
 
 QPoint QtBackend::WindowPosition(const Form& form) const {
@@ -416,6 +458,7 @@ void QtBackend::DestroyWindow(Form& form) {
     window->deleteLater();
     windows_.erase(it);
     PointerOver(form, false);
+    if (behind_.form == &form) behind_ = {};
 }
 
 void QtBackend::ShowWindow(Form& form, bool activate) {
@@ -426,6 +469,14 @@ void QtBackend::ShowWindow(Form& form, bool activate) {
     window->setPosition(WindowPosition(form));
     // Whatever the form painted while hidden is what the window shows first.
     window->Present(form.Surface(), form.Surface().Bounds(), &form.SurfaceOpacity());
+    if (form.GetPopupRole() == PopupRole::Popup && !OnWayland() && ThroughXWayland()) TakePointerOnlyWhereOpaque(form, *window);
+    // Without a compositing manager a pop-up's shadow is drawn over the screen behind it, which
+    // no grab sees once the window covers it: it is grabbed now, just before.
+    if (form.GetPopupRole() == PopupRole::Popup && !window->isVisible() && !OnWayland() && allowPlatformCapture &&
+        !ComposesTranslucentWindows()) {
+        const Rect place = Rect::FromSize(form.Left(), form.Top(), form.Width(), form.Height());
+        behind_ = {&form, place, CaptureScreen(place)};
+    }
     window->show();
     ReportAccessibleWindow(*window, true);
     ToTop(window);
@@ -651,10 +702,13 @@ Rect QtBackend::MonitorRect(const Rect& screenRect) {
     return Rect::FromSize(g.x(), g.y(), g.width(), g.height());
 }
 
-Bitmap QtBackend::ComposeOwnWindows(const Rect& screenRect, const Form* exclude) const {
+Bitmap QtBackend::ComposeOwnWindows(const Rect& screenRect, const Form* exclude, const Bitmap* backdrop) const {
     QImage canvas(std::max(0, screenRect.Width()), std::max(0, screenRect.Height()), QImage::Format_RGB32);
     if (canvas.isNull()) return {};
-    canvas.fill(kDesktopColour);
+    if (backdrop && backdrop->GetSize() == Size{canvas.width(), canvas.height()})
+        canvas = ToQImage(*backdrop).convertToFormat(QImage::Format_RGB32);
+    else
+        canvas.fill(kDesktopColour);
     QPainter p(&canvas);
     for (const QPointer<FormWindow>& w : stacking_) {
         if (w.isNull() || !w->isVisible()) continue;
@@ -686,14 +740,21 @@ Bitmap QtBackend::CaptureScreen(const Rect& screenRect) {
 
 // A platform grab sees whatever is on the screen, the excluded window too once it is shown, and
 // nothing can show what lies behind it then. So the grab is taken only while that window is not
-// visible; otherwise (and wherever the platform refuses a grab, as a Wayland session does) the
-// picture is built from our own other windows over the plain desktop colour: a neutral backdrop
-// that keeps the shadow's look instead of failing.
+// visible, and kept: asked again for the same place while the window shows, our own other
+// windows as they are now are drawn over that grab (what the rest of the desktop showed when the
+// window opened). Elsewhere (a window that moved, or a platform that refuses a grab, as a Wayland
+// session does) they are drawn over the plain desktop colour: a neutral backdrop that keeps the
+// shadow's look instead of failing.
 Bitmap QtBackend::CaptureScreenBehind(const Rect& screenRect, const Form& exclude) {
     const FormWindow* own = WindowOf(exclude);
-    if (!own || !own->isVisible()) return CaptureScreen(screenRect);
+    if (!own || !own->isVisible()) {
+        Bitmap shot = CaptureScreen(screenRect);
+        behind_ = {&exclude, screenRect, shot};
+        return shot;
+    }
     if (screenRect.IsEmpty()) return {};
-    return ComposeOwnWindows(screenRect, &exclude);
+    const bool kept = behind_.form == &exclude && behind_.rect == screenRect;
+    return ComposeOwnWindows(screenRect, &exclude, kept ? &behind_.pixels : nullptr);
 }
 
 std::string QtBackend::ClipboardText() { return ToStdString(QGuiApplication::clipboard()->text()); }

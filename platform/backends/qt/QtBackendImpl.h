@@ -78,8 +78,10 @@ public:
     FormWindow* WindowOf(const Form& form) const;
     // The form a window shows (nullptr once the window is no longer a form's).
     Form* FormOf(const FormWindow* window) const;
-    // The fallback capture: our own shown windows, bottom to top, over a plain desktop colour.
-    Bitmap ComposeOwnWindows(const Rect& screenRect, const Form* exclude = nullptr) const;
+    // The fallback capture: our own shown windows, bottom to top, over `backdrop` (what the screen
+    // showed there, when its size fits) or else a plain desktop colour.
+    Bitmap ComposeOwnWindows(const Rect& screenRect, const Form* exclude = nullptr,
+                             const Bitmap* backdrop = nullptr) const;
     // Whether CaptureScreen may ask the platform at all (tests switch it off to check the fallback).
     bool allowPlatformCapture = true;
     // The session is a Wayland one: windows place only themselves and pop-ups relative to their
@@ -96,6 +98,7 @@ private:
     Entry* Find(const Form& form);
     const Entry* Find(const Form& form) const;
     void ApplyStyle(Form& form, FormWindow& window);
+    void TakePointerOnlyWhereOpaque(const Form& form, FormWindow& window);
     void ToTop(FormWindow* window);
     QPoint WindowPosition(const Form& form) const;
     void PointerOver(const Form& form, bool over);
@@ -119,6 +122,16 @@ private:
     std::unordered_map<const Form*, Entry> windows_;
     std::vector<QPointer<FormWindow>> stacking_;  // bottom first, for the fallback capture
     std::vector<const Form*> pointerOver_;         // forms whose window has the pointer now
+    // A press or key has reached one of our windows: Qt has the input serial a grabbing
+    // Wayland pop-up needs.
+    bool inputSeen_ = false;
+    // The screen behind a form's window, captured before the window was shown: what lies under
+    // it while it shows, as no grab can see there any more.
+    struct ScreenBehind {
+        const Form* form = nullptr;
+        Rect rect{};
+        Bitmap pixels;
+    } behind_;
 };
 
 }  // namespace veskel::qt

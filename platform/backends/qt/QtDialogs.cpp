@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -134,6 +135,19 @@ std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, 
         const int index =
             request.filterIndex >= 1 && request.filterIndex <= int(nameFilters.size()) ? request.filterIndex : 1;
         dialog.selectNameFilter(nameFilters[index - 1]);
+        // The entries show their text as written ("JPEG Image File (*.jpg)"); the file list
+        // matches every extension of their formats (".jpeg" too), whichever entry is chosen.
+        const std::vector<FileFilter> filters = ParseFileFilter(request.filter);
+        const auto matchEveryExtension = [&dialog, filters, nameFilters](const QString& chosen) {
+            const qsizetype i = nameFilters.indexOf(chosen);
+            auto* model = dialog.findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model"));
+            if (i < 0 || model == nullptr || filters[std::size_t(i)].patterns.empty()) return;
+            QStringList patterns;
+            for (const std::string& p : MatchingPatterns(filters[std::size_t(i)].patterns)) patterns << ToQString(p);
+            model->setNameFilters(patterns);
+        };
+        matchEveryExtension(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, matchEveryExtension);
     }
     const QString folderSetting = FolderSetting(request);
     if (!request.initialDir.empty()) {

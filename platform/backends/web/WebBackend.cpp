@@ -74,11 +74,12 @@ const char* ButtonCaption(int answer) {
     }
 }
 
-// A file picker's accept list from a filter string: ".png,.jpg" (empty: anything).
+// A file picker's accept list from a filter string: ".png,.jpg,.jpeg" (empty: anything). Every
+// extension of a picture format is accepted, also those the filter's text does not name.
 std::string AcceptList(const std::string& filter) {
     std::string accept;
     for (const FileFilter& f : ParseFileFilter(filter)) {
-        for (const std::string& pattern : f.patterns) {
+        for (const std::string& pattern : MatchingPatterns(f.patterns)) {
             if (pattern.size() < 3 || pattern.compare(0, 2, "*.") != 0) return {};  // "*" or "*.*": anything
             const std::string ext = pattern.substr(1);
             if (accept.find(ext + ",") != std::string::npos || accept.ends_with(ext)) continue;
@@ -285,7 +286,8 @@ public:
         }
         std::string buttons;
         for (int a : answers) buttons += std::to_string(a) + "\n" + ButtonCaption(a) + "\n";
-        const int answer = veskel_web_message_box(text.c_str(), caption.c_str(), int(flags & 0xF0), buttons.c_str());
+        const int answer = veskel_web_message_box(InUserTerms(text, kHomeFolder, kDownloadFolder).c_str(),
+                                                  caption.c_str(), int(flags & 0xF0), buttons.c_str());
         if (std::find(answers.begin(), answers.end(), answer) != answers.end()) return answer;
         // Closed without a button: the gentlest answer the box offers.
         return answers.back();

@@ -139,4 +139,13 @@ int VirtualKeyOf(std::string_view code, std::string_view key) {
     return named(key);
 }
 
+std::string InUserTerms(std::string text, std::string_view homeFolder, std::string_view downloadFolder) {
+    for (std::string_view folder : {downloadFolder, homeFolder}) {
+        const std::string prefix = std::string(folder) + "/";
+        for (std::size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at))
+            text.erase(at, prefix.size());
+    }
+    return text;
+}
+
 }  // namespace veskel::web

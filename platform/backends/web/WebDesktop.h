@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,5 +33,10 @@ void ComposeDesktop(std::span<const DesktopLayer> layers, const Rect& area, Colo
 // keyboard, whatever the layout), `key` what it means; `key` decides only where `code` is unknown
 // (virtual keyboards, synthetic events). 0 for keys without a code (dead keys, input methods).
 int VirtualKeyOf(std::string_view code, std::string_view key);
+
+// A message as the page shows it: the folders of the page's own file system where picked files
+// land and exports wait for their download left out of every path in `text`, so that a file is
+// named as the user picked it or will find it among the downloads.
+std::string InUserTerms(std::string text, std::string_view homeFolder, std::string_view downloadFolder);
 
 }  // namespace veskel::web

@@ -62,6 +62,10 @@ private:
     void Work(bool coordinator) {
         BannerDocument doc = doc_;
         for (std::size_t i; (i = next_.fetch_add(1)) < rows_.size();) {
+            if (i % std::size_t(job_.shardCount) != std::size_t(job_.shardIndex)) {
+                done_[i].store(true, std::memory_order_release);  // another shard's row: nothing to put in place
+                continue;
+            }
             RenderLine(doc, i);
             done_[i].store(true, std::memory_order_release);
             rendered_.fetch_add(1, std::memory_order_relaxed);
@@ -155,8 +159,12 @@ private:
     }
     void ShowProgress() {
         err_("\r" + std::string(kProgram) + ": " + std::to_string(rendered_.load(std::memory_order_relaxed)) + " of " +
-             std::to_string(rows_.size()) + " banners");
+             std::to_string(ShardRows()) + " banners");
         progressShown_ = true;
+    }
+    std::size_t ShardRows() const {
+        const std::size_t n = std::size_t(job_.shardCount), k = std::size_t(job_.shardIndex);
+        return rows_.size() / n + (k < rows_.size() % n ? 1 : 0);
     }
     void ClearProgress() {
         if (progressShown_) err_("\r\x1b[K");

@@ -78,7 +78,11 @@ public:
         args.insert(args.end(), options.begin(), options.end());
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::dup2(fd, 3);
+            // The socket is fd 3 and nowhere else, or closing it would not stop the listening.
+            if (fd != 3) {
+                ::dup2(fd, 3);
+                ::close(fd);
+            }
             const int log = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(log, 2);
             std::vector<char*> argv;

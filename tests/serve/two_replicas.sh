@@ -17,19 +17,33 @@ trap cleanup EXIT
 mkdir "$work/designs"
 "$render" --set Pattern=3 --save-project "$work/designs/demo.vzk"
 
-# Three free ports on the loopback address.
-read -r front one two < <(python3 -c '
+# Three free ports on the loopback address. Another program may take one between the choice and
+# the start (the tests' clients use the same range), so the start is tried again with new ones.
+start() {
+  read -r front one two < <(python3 -c '
 import socket
 s = [socket.socket() for _ in range(3)]
 for x in s: x.bind(("127.0.0.1", 0))
 print(*[x.getsockname()[1] for x in s])')
-sed -e "s/127.0.0.1:8080/127.0.0.1:$front/" -e "s/127.0.0.1:8081/127.0.0.1:$one/" \
-    -e "s/127.0.0.1:8082/127.0.0.1:$two/" "$config" > "$work/haproxy.cfg"
-
-"$serve" --designs "$work/designs" --listen "127.0.0.1:$one" --no-access-log 2>"$work/one.log" & pids+=($!)
-victim=$!
-"$serve" --designs "$work/designs" --listen "127.0.0.1:$two" --no-access-log 2>"$work/two.log" & pids+=($!)
-haproxy -db -f "$work/haproxy.cfg" 2>"$work/haproxy.log" & pids+=($!)
+  sed -e "s/127.0.0.1:8080/127.0.0.1:$front/" -e "s/127.0.0.1:8081/127.0.0.1:$one/" \
+      -e "s/127.0.0.1:8082/127.0.0.1:$two/" "$config" > "$work/haproxy.cfg"
+  "$serve" --designs "$work/designs" --listen "127.0.0.1:$one" --no-access-log 2>"$work/one.log" & pids+=($!)
+  victim=$!
+  "$serve" --designs "$work/designs" --listen "127.0.0.1:$two" --no-access-log 2>"$work/two.log" & pids+=($!)
+  haproxy -db -f "$work/haproxy.cfg" 2>"$work/haproxy.log" & pids+=($!)
+  for _ in $(seq 50); do
+    if curl -sf "http://127.0.0.1:$one/readyz" >/dev/null && curl -sf "http://127.0.0.1:$two/readyz" >/dev/null &&
+       curl -s -o /dev/null "http://127.0.0.1:$front/readyz"; then
+      return 0
+    fi
+    sleep 0.1
+  done
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  pids=()
+  return 1
+}
+for attempt in 1 2 3; do start && break; [ "$attempt" = 3 ] && { cat "$work"/*.log; exit 1; }; done
 
 python3 - "$front" "$victim" <<'PY'
 import http.client, os, signal, sys, threading, time

@@ -1,6 +1,8 @@
 #pragma once
 // The rendered answers kept in memory, least recently used first out, within a byte budget that
-// counts the keys, the answers and the bookkeeping of each entry.
+// counts the keys, the answers and the bookkeeping of each entry. An answer stored under two keys
+// (its address as sent and its canonical form) is counted under each, so the budget holds however
+// the entries share their bodies.
 #include <cstddef>
 #include <list>
 #include <memory>
@@ -11,8 +13,9 @@
 namespace veskel::serve {
 
 struct CachedAnswer {
-    std::string body;
+    std::shared_ptr<const std::string> body;
     std::string etag;
+    const char* contentType;
 };
 
 class AnswerCache {
@@ -60,7 +63,7 @@ private:
     // The key is held twice (list and index); the rest is the nodes, the shared block and the
     // strings' own allocations, rounded up.
     static std::size_t Cost(const std::string& key, const CachedAnswer& a) {
-        return 2 * key.size() + a.body.size() + a.etag.size() + 256;
+        return 2 * key.size() + a.body->size() + a.etag.size() + 256;
     }
 
     const std::size_t budget_;

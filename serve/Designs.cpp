@@ -123,6 +123,7 @@ std::vector<std::string> DesignStore::Reload() {
     std::lock_guard lock(mutex_);
     set_ = std::move(fresh);
     listing_ = listing;
+    if (!messages.empty()) generation_.fetch_add(1, std::memory_order_release);
     return messages;
 }
 

@@ -2,6 +2,7 @@
 // The designs the service answers from: every .vzk project in one folder, read at start and read
 // again when the folder's listing changes or on demand (SIGHUP). A reload builds a whole new set
 // and swaps it in at once, so a request sees either the old set or the new one, never a mix.
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -35,6 +36,9 @@ public:
     bool ListingChanged() const;
 
     std::shared_ptr<const Design> Find(std::string_view name) const;
+    // Grows with every reload that changed the set: answers cached by their address as sent are
+    // keyed with it, so that none outlives the designs it was drawn from.
+    std::uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
     std::size_t Count() const;
 
 private:
@@ -44,6 +48,7 @@ private:
     mutable std::mutex mutex_;
     std::shared_ptr<const DesignSet> set_ = std::make_shared<DesignSet>();
     std::string listing_;
+    std::atomic<std::uint64_t> generation_{0};
 };
 
 // 128 bits of a non-cryptographic hash, in hex: ETags and design identities.

@@ -88,7 +88,7 @@ void LogEvent(const std::string& event, const std::string& detail = "") {
 struct Answer {
     http::status status = http::status::ok;
     std::string contentType = "text/plain; charset=utf-8";
-    std::string body;
+    std::shared_ptr<const std::string> body = std::make_shared<const std::string>();  // shared with the cache
     std::string etag;
     bool cacheable = false;  // Cache-Control: public, max-age=N
     bool close = false;      // the connection cannot carry another request
@@ -99,7 +99,7 @@ Answer Plain(int status, std::string reason, bool close = false) {
     Answer a;
     a.status = http::status(status);
     std::replace_if(reason.begin(), reason.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    a.body = std::move(reason) + "\n";
+    a.body = std::make_shared<const std::string>(std::move(reason) + "\n");
     a.close = close;
     return a;
 }
@@ -247,8 +247,9 @@ private:
             return Send(service_.draining_ ? Plain(503, "draining") : Plain(200, "ready"));
         if (target_ == "/metrics") {
             Answer a = Plain(200, "");
-            a.body = service_.metrics_.Text(service_.cache_.UsedBytes(), service_.designs_.Count(),
-                                            service_.connections_.load(), service_.queued_.load());
+            a.body = std::make_shared<const std::string>(service_.metrics_.Text(
+                service_.cache_.UsedBytes(), service_.designs_.Count(), service_.connections_.load(),
+                service_.queued_.load()));
             a.contentType = "text/plain; version=0.0.4; charset=utf-8";
             return Send(std::move(a));
         }
@@ -257,7 +258,29 @@ private:
         Banner(std::string_view(ifNoneMatch.data(), ifNoneMatch.size()));
     }
 
+    // A cached answer for this very address (the same bytes as before, under the same designs).
+    bool FromCache(const std::string& key, std::string_view ifNoneMatch) {
+        const auto hit = service_.cache_.Find(key);
+        if (!hit) return false;
+        Answer a;
+        a.contentType = hit->contentType;
+        a.etag = hit->etag;
+        a.cacheable = true;
+        if (!ifNoneMatch.empty() && Matches(ifNoneMatch, hit->etag)) {
+            a.status = http::status::not_modified;
+        } else {
+            service_.metrics_.cacheHits.fetch_add(1, std::memory_order_relaxed);
+            a.body = hit->body;
+            a.cache = "hit";
+        }
+        Send(std::move(a));
+        return true;
+    }
+
     void Banner(std::string_view ifNoneMatch) {
+        // Most requests repeat an address seen before: they are answered without reading it again.
+        auto sentKey = std::make_shared<std::string>("address " + std::to_string(service_.designs_.Generation()) + " " + target_);
+        if (FromCache(*sentKey, ifNoneMatch)) return;
         auto request = std::make_shared<BannerRequest>();
         try {
             *request = ParseBannerTarget(target_);
@@ -285,24 +308,23 @@ private:
             a.status = http::status::not_modified;
             return Send(std::move(a));
         }
-        if (const auto hit = service_.cache_.Find(*key)) {
-            service_.metrics_.cacheHits.fetch_add(1, std::memory_order_relaxed);
-            a.body = hit->body;
-            a.cache = "hit";
-            return Send(std::move(a));
-        }
+        if (FromCache(*key, {})) return;
         if (service_.queued_.fetch_add(1) >= service_.config_.queue) {
             service_.queued_.fetch_sub(1);
             return Send(Plain(503, "too many banners are being drawn; try again in a second"));
         }
         service_.metrics_.cacheMisses.fetch_add(1, std::memory_order_relaxed);
-        asio::post(service_.renderPool_, [self = shared_from_this(), request, design, key, a = std::move(a)]() mutable {
+        asio::post(service_.renderPool_, [self = shared_from_this(), request, design, key, sentKey, a = std::move(a)]() mutable {
             Service& service = self->service_;
             const Clock::time_point t0 = Clock::now();
             try {
-                a.body = RenderAnswer(design ? &design->base : nullptr, *request, service.config_.pngLevel);
+                a.body = std::make_shared<const std::string>(
+                    RenderAnswer(design ? &design->base : nullptr, *request, service.config_.pngLevel));
                 a.cache = "miss";
-                service.cache_.Put(*key, std::make_shared<CachedAnswer>(CachedAnswer{a.body, a.etag}));
+                const char* type = ContentTypeOf(request->format);
+                auto cached = std::make_shared<const CachedAnswer>(CachedAnswer{a.body, a.etag, type});
+                service.cache_.Put(*key, cached);
+                service.cache_.Put(*sentKey, cached);
             } catch (const RequestProblem& p) {
                 a = Plain(p.status, p.reason);
             } catch (const std::exception& e) {
@@ -328,11 +350,12 @@ private:
         if (allow_) res_.set(http::field::allow, "GET, HEAD");
         allow_ = false;
         res_.keep_alive(!close);
-        const std::size_t size = a.body.size();
-        if (a.status != http::status::not_modified) {
-            if (!head_) res_.body() = std::move(a.body);
-            res_.content_length(size);
-        }
+        const std::size_t size = a.body->size();
+        body_ = std::move(a.body);  // alive until the answer is written
+        res_.body().data = head_ || size == 0 ? nullptr : const_cast<char*>(body_->data());
+        res_.body().size = head_ ? 0 : size;
+        res_.body().more = false;
+        if (a.status != http::status::not_modified) res_.content_length(size);
         const int status = int(a.status);
         const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
         service_.metrics_.Count(status);
@@ -381,7 +404,8 @@ private:
     Service& service_;
     beast::flat_buffer buffer_{kHeadLimit};
     std::optional<http::request_parser<http::empty_body>> parser_;
-    http::response<http::string_body> res_;
+    http::response<http::buffer_body> res_;
+    std::shared_ptr<const std::string> body_;
     std::array<char, 4096> discard_;
     std::string remote_ = "-", method_, target_;
     Clock::time_point start_;

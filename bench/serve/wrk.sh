@@ -28,6 +28,7 @@ for x in s: x.bind(("127.0.0.1", 0))
 print(*[x.getsockname()[1] for x in s])')
 
 mkdir -p "$work/designs" "$work/www"
+chmod 755 "$work"  # nginx's workers read the banner as an unprivileged user
 "$render" --set Pattern=3 --save-project "$work/designs/demo.vzk"
 "$render" --project "$work/designs/demo.vzk" --text Hello --reset-position -o "$work/www/banner.png"
 

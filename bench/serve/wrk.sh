@@ -5,7 +5,7 @@
 # Prints requests per second of nginx, of cached answers (one address again and again) and of
 # uncached ones (a different text on every request), each as a share of nginx's; the latency
 # percentiles at CONNECTIONS; then the service's memory after MILLION distinct requests
-# (MILLION=1000000 by default; 0 skips that part).
+# (MILLION=1000000 by default; 0 skips that part). SERVE_ARGS adds options (--png-level 0).
 set -euo pipefail
 build=${1:-build/release}
 seconds=${2:-10}
@@ -49,7 +49,7 @@ http {
 CONF
 mkdir -p "$work/tmp"
 nginx -p "$work" -c "$work/nginx.conf" & pids+=($!)
-"$serve" --designs "$work/designs" --listen "127.0.0.1:$serve_port" --no-access-log --cache-mb 32 \
+"$serve" --designs "$work/designs" --listen "127.0.0.1:$serve_port" --no-access-log --cache-mb 32 ${SERVE_ARGS:-} \
   2>"$work/serve.log" & pids+=($!)
 serve_pid=$!
 for _ in $(seq 100); do

@@ -355,7 +355,7 @@ TEST(Serve, SigtermDrainsAndExitsWith0) {
     idle.Send("GET /healthz HTTP/1.1\r\nHost: a\r\n\r\n");
     EXPECT_EQ(idle.Read().status, 200);
     busy.Send("GET /v1/demo.png?Text=Bye HTTP/1.1\r\n");
-    std::this_thread::sleep_for(100ms);  // the first line has arrived
+    std::this_thread::sleep_for(300ms);  // the first line has arrived
     server.Signal(SIGTERM);
     bool refused = false;
     for (int i = 0; i < 500 && !refused; ++i) {

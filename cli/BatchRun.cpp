@@ -93,7 +93,12 @@ private:
                 }
                 if (!row) return;
                 i = taken_++;
-                results_.emplace_back().line = row->line;
+                LineResult& slot = results_.emplace_back();
+                slot.line = row->line;
+                if (i % std::size_t(job_.shardCount) != std::size_t(job_.shardIndex)) {
+                    slot.done = true;  // another shard's row: nothing to put in place
+                    continue;
+                }
             }
             LineResult r = RenderLine(doc, i, *row);
             {
@@ -201,8 +206,12 @@ private:
     }
     void ShowProgress() {
         err_("\r" + std::string(kProgram) + ": " + std::to_string(rendered_.load(std::memory_order_relaxed)) + " of " +
-             std::to_string(job_.rows) + " banners");
+             std::to_string(ShardRows()) + " banners");
         progressShown_ = true;
+    }
+    std::size_t ShardRows() const {
+        const std::size_t n = std::size_t(job_.shardCount), k = std::size_t(job_.shardIndex);
+        return job_.rows / n + (k < job_.rows % n ? 1 : 0);
     }
     void ClearProgress() {
         if (progressShown_) err_("\r\x1b[K");

@@ -21,6 +21,8 @@ struct BatchJob {
     ExportFormat format = ExportFormat::Png;
     int jpegQuality = kExportJpegQuality;
     int jobs = 1;
+    // This run renders the rows i with i % shardCount == shardIndex, the others are left to other runs.
+    int shardIndex = 0, shardCount = 1;
     bool quiet = false;
 };
 

@@ -77,6 +77,9 @@ Batch:
                             Output. A value outside its field's range, or a text
                             --text would refuse, refuses the batch before anything
                             is written, naming the row.
+      --shard K/N           render only the K-th of N parts of the batch (rows K, K + N,
+                            K + 2N, ...), so that N machines or workers share one batch;
+                            names, numbers and messages are those of the whole batch
       --jobs N              render the batch on N threads (default: one per core);
                             the files and messages are the same whatever N is
   -q, --quiet               no progress report. On a terminal, a batch that runs
@@ -106,6 +109,7 @@ enum LongOnly : int {
     kBatchFormat,
     kJobs,
     kRounding,
+    kShard,
     kSet,
     kText,
     kResetPosition,
@@ -123,6 +127,7 @@ constexpr option kLongOptions[] = {
     {"batch-format", required_argument, nullptr, kBatchFormat},
     {"jobs", required_argument, nullptr, kJobs},
     {"rounding", required_argument, nullptr, kRounding},
+    {"shard", required_argument, nullptr, kShard},
     {"set", required_argument, nullptr, kSet},
     {"text", required_argument, nullptr, kText},
     {"reset-position", no_argument, nullptr, kResetPosition},
@@ -196,6 +201,7 @@ void TakeOption(Options& o, int c, const std::string& spelled, const std::string
         case kBatch: SetOnce(o.batch, spelled, value); break;
         case kBatchFormat: SetOnce(o.batchFormat, spelled, value); break;
         case kJobs: SetOnce(o.jobs, spelled, value); break;
+        case kShard: SetOnce(o.shard, spelled, value); break;
         case kRounding:
             SetOnce(o.rounding, spelled, value);
             if (value != "nearest" && value != "downward")
@@ -298,6 +304,16 @@ int ChooseJobs(const Options& o) {
     if (!jobs || *jobs < 1 || *jobs > kMaxJobs)
         throw UsageError{"--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", got '" + *o.jobs + "'"};
     return *jobs;
+}
+
+std::pair<int, int> ChooseShard(const Options& o) {
+    if (!o.shard) return {0, 1};
+    const std::size_t slash = o.shard->find('/');
+    const std::optional<int> k = WholeNumber(o.shard->substr(0, slash));
+    const std::optional<int> n = slash == std::string::npos ? std::nullopt : WholeNumber(o.shard->substr(slash + 1));
+    if (!k || !n || *n < 1 || *k < 1 || *k > *n)
+        throw UsageError{"--shard needs K/N with 1 <= K <= N, got '" + *o.shard + "'"};
+    return {*k - 1, *n};
 }
 
 BatchFormat ChooseBatchFormat(const Options& o) {

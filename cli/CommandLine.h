@@ -3,6 +3,7 @@
 // "--opt=value", "--" ends the options) and checked before anything is rendered.
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/DesignEdit.h"
@@ -26,6 +27,7 @@ struct Options {
     std::optional<std::string> batchFormat;
     std::optional<std::string> jobs;
     std::optional<std::string> rounding;
+    std::optional<std::string> shard;
     std::vector<DocumentEdit> edits;
     bool help = false;
     bool version = false;
@@ -43,6 +45,8 @@ ExportFormat ChooseFormat(const Options& o);
 int ChooseJpegQuality(const Options& o, ExportFormat format);
 int ChooseJobs(const Options& o);
 BatchFormat ChooseBatchFormat(const Options& o);
+// --shard K/N as {K - 1, N}; {0, 1} without it.
+std::pair<int, int> ChooseShard(const Options& o);
 
 // A message on one line: line breaks become spaces.
 std::string OneLine(std::string text);

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <optional>
+#include <tuple>
 #include <ostream>
 
 #include "banner/BannerDocument.h"
@@ -83,8 +84,8 @@ void CheckOutputs(const Options& o) {
             o.output->find("{output}") == std::string::npos)
             throw UsageError{"with --batch the output pattern needs {n} or {text} (or {output} for a batch of "
                              "designs), or every line would overwrite the same file"};
-    } else if (o.batchFormat) {
-        throw UsageError{"--batch-format needs --batch"};
+    } else if (o.batchFormat || o.shard) {
+        throw UsageError{std::string(o.batchFormat ? "--batch-format" : "--shard") + " needs --batch"};
     }
     if (o.saveProject) CheckFileName("--save-project", *o.saveProject);
     if (o.output && *o.output != kStandardStream) CheckFileName("-o", *o.output);
@@ -146,6 +147,7 @@ int Run(const std::vector<std::string>& args, const TextOut& out, const TextOut&
         batch.format = *format;
         batch.jpegQuality = quality;
         batch.jobs = jobs;
+        std::tie(batch.shardIndex, batch.shardCount) = cli::ChooseShard(o);
         batch.quiet = o.quiet;
     } else if (o.output) {
         imageBytes = EncodeImage(image, *format, quality, toStandardOutput ? "standard output" : *o.output);

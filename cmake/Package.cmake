@@ -13,7 +13,7 @@ set(VESKEL_MAINTAINER "The Veskel developers <veskel@users.noreply.github.com>")
 set(VESKEL_HOMEPAGE "https://github.com/veskel/veskel")
 set(VESKEL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${PROJECT_NAME})
 
-foreach(program veskel veskel-render)
+foreach(program veskel veskel-render veskel-serve)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     # The compilers' version strings (.comment) are no use to anyone running the program.
@@ -29,7 +29,7 @@ set(generated ${CMAKE_BINARY_DIR}/package)
 configure_file(${VESKEL_DESKTOP_DIR}/${VESKEL_APP_ID}.metainfo.xml.in ${generated}/${VESKEL_APP_ID}.metainfo.xml @ONLY)
 configure_file(${VESKEL_DESKTOP_DIR}/debian/changelog.in ${generated}/changelog @ONLY)
 set(compressed "")
-foreach(source docs/veskel.1 docs/veskel-render.1 changelog)
+foreach(source docs/veskel.1 docs/veskel-render.1 docs/veskel-serve.1 changelog)
   get_filename_component(name ${source} NAME)
   if(source STREQUAL "changelog")
     set(plain ${generated}/changelog)
@@ -41,7 +41,7 @@ foreach(source docs/veskel.1 docs/veskel-render.1 changelog)
   list(APPEND compressed ${plain}.gz)
 endforeach()
 add_custom_target(veskel_package_files ALL DEPENDS ${compressed})
-foreach(program veskel veskel-render)
+foreach(program veskel veskel-render veskel-serve)
   if(TARGET ${program})
     add_dependencies(${program} veskel_package_files)
   endif()
@@ -58,6 +58,13 @@ install(DIRECTORY ${VESKEL_DESKTOP_DIR}/icons/hicolor
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${generated}/veskel.1.gz ${generated}/veskel-render.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET veskel-serve)
+  install(FILES ${generated}/veskel-serve.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The socket-activated, sandboxed service; it is not enabled by installing the package.
+  install(FILES ${CMAKE_SOURCE_DIR}/serve/deploy/systemd/veskel-serve.socket
+                ${CMAKE_SOURCE_DIR}/serve/deploy/systemd/veskel-serve.service
+          DESTINATION lib/systemd/system)
+endif()
 # A statically linked veskel-render carries other libraries' code: its copyright file says whose
 # and under which licences, in the header's comment.
 file(READ ${VESKEL_DESKTOP_DIR}/debian/copyright copyright)

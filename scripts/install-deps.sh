@@ -21,6 +21,9 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # the command-line renderer's comparison with ImageMagick (bench/cli)
   hyperfine
+  # veskel-serve: HTTP from Boost.Beast (header-only); its two-replica test behind HAProxy and its
+  # benchmark with wrk against nginx serving the same banner (bench/serve)
+  libboost-dev haproxy wrk nginx curl
   # real-window tests
   xvfb xdotool x11-utils x11-xkb-utils imagemagick
   # the screen-reader test: a private session bus, the accessibility bus and its Python client

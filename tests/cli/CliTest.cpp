@@ -596,6 +596,33 @@ TEST(CliBatch, JobsMustBeAWholeNumberOfThreads) {
     EXPECT_TRUE(dir.Names().empty());
 }
 
+// The shards of a batch together write exactly the files of the whole batch, each row once, and a
+// refused row is reported by its own shard under the whole batch's row number.
+TEST(CliBatch, ShardsTogetherWriteTheWholeBatch) {
+    ScratchDir dir;
+    const std::string lines = "a\nb\n" + std::string(120, 'W') + "\nd\ne\nf\ng\n";
+    WriteAll(dir / "lines.txt", std::vector<std::uint8_t>(lines.begin(), lines.end()));
+    std::filesystem::create_directory(dir / "whole");
+    std::filesystem::create_directory(dir / "shards");
+    EXPECT_EQ(RunCli({"--batch", dir / "lines.txt", "-o", dir / "whole/{n}.png"}).status, 1);
+    std::string errors;
+    for (const char* shard : {"1/3", "2/3", "3/3"}) {
+        const Result r = RunCli({"--shard", shard, "--batch", dir / "lines.txt", "-o", dir / "shards/{n}.png"});
+        EXPECT_EQ(r.status, std::string(shard) == "3/3" ? 1 : 0) << shard << r.err;
+        errors += r.err;
+    }
+    EXPECT_NE(errors.find("line 3:"), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "whole")) names.push_back(e.path().filename());
+    EXPECT_EQ(names.size(), 6u);
+    for (const std::string& n : names) EXPECT_EQ(ReadAll(dir / ("shards/" + n)), ReadAll(dir / ("whole/" + n))) << n;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "shards"), {}), 6);
+    for (const char* bad : {"0/3", "4/3", "1/0", "1", "a/b"})
+        ExpectOneLineError(RunCli({"--shard", bad, "--batch", dir / "lines.txt", "-o", dir / "{n}.png"}), 2, "--shard");
+    ExpectOneLineError(RunCli({"--shard", "1/2", "-o", dir / "x.png"}), 2, "--shard needs --batch");
+}
+
 // Progress goes to a terminal only, once the batch has run a while, and ends its line; --quiet
 // and other streams see none. Run in this process to stand in for the terminal.
 TEST(CliBatch, ProgressOnATerminalUnlessQuiet) {

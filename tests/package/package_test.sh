@@ -36,12 +36,16 @@ echo "== contents"
 expected=(
   ./usr/bin/veskel
   ./usr/bin/veskel-render
+  ./usr/bin/veskel-serve
+  ./usr/lib/systemd/system/veskel-serve.service
+  ./usr/lib/systemd/system/veskel-serve.socket
   ./usr/share/applications/$id.desktop
   ./usr/share/metainfo/$id.metainfo.xml
   ./usr/share/mime/packages/$id.xml
   ./usr/share/icons/hicolor/scalable/apps/$id.svg
   ./usr/share/man/man1/veskel.1.gz
   ./usr/share/man/man1/veskel-render.1.gz
+  ./usr/share/man/man1/veskel-serve.1.gz
   ./usr/share/doc/veskel/README.md
   ./usr/share/doc/veskel/copyright
   ./usr/share/doc/veskel/changelog.gz
@@ -64,7 +68,7 @@ mkdir "$work/root"
 dpkg-deb -x "$deb" "$work/root"
 root=$work/root
 # Executables keep their mode; the rest is plain data.
-for p in veskel veskel-render; do
+for p in veskel veskel-render veskel-serve; do
   [ -x "$root/usr/bin/$p" ] || fail "/usr/bin/$p is not executable"
 done
 
@@ -77,14 +81,14 @@ if grep -qE '^[EW]: ' "$work/lintian.log"; then fail "lintian reports errors or 
 echo "== hardening"
 # Our code is built with -fcf-protection, but a program is marked for it only when every object
 # is, and the C library start files of Debian 12 are not: that one check is left to the platform.
-hardening-check --nocfprotection "$root/usr/bin/veskel" "$root/usr/bin/veskel-render" || fail "hardening-check (above)"
-for p in veskel veskel-render; do
+hardening-check --nocfprotection "$root/usr/bin/veskel" "$root/usr/bin/veskel-render" "$root/usr/bin/veskel-serve" || fail "hardening-check (above)"
+for p in veskel veskel-render veskel-serve; do
   if readelf -S "$root/usr/bin/$p" | grep -q ' \.comment '; then fail "/usr/bin/$p keeps a .comment section"; fi
 done
 
 echo "== one version"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
-for p in veskel veskel-render; do
+for p in veskel veskel-render veskel-serve; do
   [ "$("$root/usr/bin/$p" --version 2>&1)" = "$p $version" ] || fail "$p --version does not say $p $version"
 done
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo's release is not $version"

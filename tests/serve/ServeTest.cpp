@@ -13,7 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <sstream>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,8 +38,9 @@ template <class Done> bool Eventually(int tries, Done done) {
     return false;
 }
 
-// The child side of a fork: becomes args[0].
-[[noreturn]] void Exec(std::vector<std::string> args) {
+// The child side of a fork: becomes args[0] with the rest of `args` and then `more`.
+[[noreturn]] void Exec(std::vector<std::string> args, const std::vector<std::string>& more = {}) {
+    args.insert(args.end(), more.begin(), more.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -47,9 +48,9 @@ template <class Done> bool Eventually(int tries, Done done) {
     ::_exit(127);
 }
 
-int RunProgram(const std::vector<std::string>& args) {
+int RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& more = {}) {
     const pid_t pid = ::fork();
-    if (pid == 0) Exec(args);
+    if (pid == 0) Exec(args, more);
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
@@ -58,23 +59,18 @@ int RunProgram(const std::vector<std::string>& args) {
 // A design made by veskel-render, as a user would make one.
 void MakeDesign(const std::string& path, std::vector<std::string> args) {
     args.insert(args.begin(), VESKEL_RENDER_PATH);
-    args.insert(args.end(), {"--save-project", path});
-    ASSERT_EQ(RunProgram(args), 0);
+    ASSERT_EQ(RunProgram(args, {"--save-project", path}), 0);
 }
 
 Bitmap RenderedByCli(const ScratchDir& dir, std::vector<std::string> args) {
     args.insert(args.begin(), VESKEL_RENDER_PATH);
-    args.insert(args.end(), {"-o", dir / "cli.png"});
-    EXPECT_EQ(RunProgram(args), 0);
+    EXPECT_EQ(RunProgram(args, {"-o", dir / "cli.png"}), 0);
     return DecodePng(ReadAll(dir / "cli.png")).color;
 }
 
 sockaddr_in Loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(std::uint16_t(port));
-    return address;
+    return {.sin_family = AF_INET, .sin_port = htons(std::uint16_t(port)), .sin_addr = {htonl(INADDR_LOOPBACK)},
+            .sin_zero = {}};
 }
 
 struct Reply {
@@ -98,24 +94,21 @@ public:
     bool Connected() const { return connected_; }
     void Send(const std::string& bytes) { (void)!::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
     // Reads one answer (without a body after HEAD).
-    Reply Read(bool head = false) {
+    Reply Read(bool bodiless = false) {
         Reply r;
         std::size_t end;
         while ((end = buffer_.find("\r\n\r\n")) == std::string::npos)
             if (!More()) return r;
-        std::istringstream lines(buffer_.substr(0, end));
+        const std::string head = buffer_.substr(0, end + 2);
         buffer_.erase(0, end + 4);
-        std::string line;
-        std::getline(lines, line);
-        r.status = std::stoi(line.substr(9, 3));
-        while (std::getline(lines, line)) {
-            if (line.back() == '\r') line.pop_back();
-            const std::size_t colon = line.find(':');
-            std::string name = line.substr(0, colon);
+        r.status = std::stoi(head.substr(9, 3));
+        static const std::regex field("\r\n([^:]+): ([^\r]*)");
+        for (std::sregex_iterator it(head.begin(), head.end(), field), none; it != none; ++it) {
+            std::string name = (*it)[1];
             for (char& c : name) c = char(std::tolower(c));
-            r.headers[name] = line.substr(colon + 2);
+            r.headers[name] = (*it)[2];
         }
-        const std::size_t length = head || r.status == 304 ? 0 : std::stoul(r.Header("content-length"));
+        const std::size_t length = bodiless || r.status == 304 ? 0 : std::stoul(r.Header("content-length"));
         while (buffer_.size() < length)
             if (!More()) return Reply{};
         r.body = buffer_.substr(0, length);
@@ -161,14 +154,12 @@ public:
             ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
             throw std::runtime_error("cannot listen");
         port_ = ntohs(address.sin_port);
-        std::vector<std::string> args = {"/bin/sh", "-c", "LISTEN_PID=$$ LISTEN_FDS=1 exec \"$0\" \"$@\"",
-                                         VESKEL_SERVE_PATH, "--designs", dir / "designs"};
-        args.insert(args.end(), options.begin(), options.end());
         if ((pid_ = ::fork()) == 0) {
             // The socket is fd 3 and nowhere else, or closing it would not stop the listening.
             if (fd != 3) ::dup2(fd, 3), ::close(fd);
             ::dup2(::open((dir / "designs.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-            Exec(args);
+            Exec({"/bin/sh", "-c", "LISTEN_PID=$$ LISTEN_FDS=1 exec \"$0\" \"$@\"", VESKEL_SERVE_PATH, "--designs",
+                  dir / "designs"}, options);
         }
         ::close(fd);
         // The server answers once it has read its folder.
@@ -192,11 +183,12 @@ private:
     pid_t pid_ = -1;
 };
 
+// A request (headers and method when not a plain GET) and its answer: the status, a header it
+// must carry with part of its value, and part of the body.
 struct Row {
     std::string target;
     int status;
-    std::string header, value, body;  // a header the answer must carry and a part of its value; part of the body
-    std::string headers = "", method = "GET";
+    std::string header, value, body, headers = "", method = "GET";
 };
 
 TEST(Serve, AnswersEachKindOfRequestWithItsStatusAndHeaders) {
@@ -233,7 +225,7 @@ TEST(Serve, AnswersEachKindOfRequestWithItsStatusAndHeaders) {
         const Reply r = Ask(server.Port(), row.method, row.target, row.headers);
         const std::string label = row.method + " " + row.target.substr(0, 80);
         EXPECT_EQ(r.status, row.status) << label << ": " << r.body;
-        EXPECT_TRUE(row.header.empty() || Has(r.Header(row.header), row.value)) << label;
+        EXPECT_TRUE(row.header.empty() || Has(r.Header(row.header), row.value)) << label << ": " << r.Header(row.header);
         EXPECT_TRUE(Has(r.body, row.body)) << label << ": " << r.body;
         EXPECT_TRUE(r.status < 400 || std::ranges::count(r.body, '\n') == 1) << label << ": one line";
     }

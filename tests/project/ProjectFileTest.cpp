@@ -229,7 +229,9 @@ TEST(ProjectOpen, AFailedOpenChangesNothing) {
             ADD_FAILURE() << bytes.size() << " bytes opened";
         } catch (const ProjectError& e) {
             // Settings that promise a picture with nothing after them are told as such.
-            if (bytes == record) EXPECT_NE(std::string(e.what()).find("the file ends there"), std::string::npos) << e.what();
+            if (bytes == record) {
+                EXPECT_NE(std::string(e.what()).find("the file ends there"), std::string::npos) << e.what();
+            }
         }
         before.ExpectIn(d.doc, std::to_string(bytes.size()) + " bytes");
         EXPECT_EQ(d.changes, 0);

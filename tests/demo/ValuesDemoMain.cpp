@@ -1,6 +1,6 @@
 // veskel-values-demo: edit fields, sliders, list boxes and anti-aliased labels on a designer page.
 //   veskel-values-demo                      shows the form in a window; prints one line per event
-//                                           ("change GlassEdit1 Hi", "prechange GlassSlider1 52",
+//                                           ("change GlassEdit1 Hi", "prechange GlassSlider1 53",
 //                                           "select GlassListBox1 2", "key 13", "open <address>")
 //   veskel-values-demo --headless-png DIR   writes the scripted states (see DriveValuesStates) as
 //                                           PNG files and prints the same event lines

@@ -42,7 +42,7 @@ STEPS = [
     (('palette', 'Передний план и цвет фона по умолчанию', 'push button'), 'Press',
      'object:property-change:accessible-description', SQ)] + \
     [(SQ, 'Next', 'object:property-change:accessible-description', None)] * 8 + [
-    (SQ, 'Escape', 'focus:', 'any'),
+    (SQ, 'Return', 'focus:', 'any'),
     (('main', 'Effects', 'page tab'), 'Press', 'object:state-changed:selected', None),
     (('main', 'Сила узора', 'slider'), ('value', 99), 'object:property-change:accessible-value', None),
     (('main', 'Образец узора', 'list'), 'SetFocus', 'focus:', None)] + \

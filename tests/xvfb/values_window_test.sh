@@ -43,7 +43,7 @@ pointer_to 60 46
 expect_window sliderhover "$H/sliderhover.png"
 xdo mousedown 1
 pointer_to 100 46
-expect_output '^prechange GlassSlider1 52$'
+expect_output '^prechange GlassSlider1 53$'
 expect_window rested "$H/rested.png"
 pointer_to 240 46
 expect_window dragging "$H/dragging.png"

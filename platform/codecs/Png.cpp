@@ -229,6 +229,15 @@ Picture DecodePng(std::span<const std::uint8_t> data) {
     // Judge the size from the header before libpng sees it, so an oversized image gets our message.
     if (data.size() >= 24 && std::memcmp(&data[12], "IHDR", 4) == 0) CheckSize("PNG", Be32(&data[16]), Be32(&data[20]));
 
+    // libpng allocates a text or other chunk whole before reading it, so a chunk before the image
+    // data that claims more bytes than the file has would cost up to 2 GB only to be refused as
+    // truncated once read: refuse it as such without the allocation.
+    for (std::size_t at = 8; at + 8 <= data.size() && std::memcmp(&data[at + 4], "IDAT", 4) != 0;) {
+        const std::size_t length = Be32(&data[at]);
+        if (length > data.size() - at - 8) Fail("truncated data");
+        at += 12 + length;
+    }
+
     PngReadState st;
     st.data = data.data();
     st.size = data.size();

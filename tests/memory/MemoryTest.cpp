@@ -44,6 +44,7 @@ TEST(DecodeMemory, CraftedHugeHeadersAreRefusedCheaply) {
         {"arithmetic_progressive.jpg", DecodeJpeg, sparse},
         {"huge_screen.gif", DecodeGif, truncated},             // its 4 x 4 frame cut off
         {"screen_one_pixel.gif", DecodeGif, sparse},           // a whole 1 x 1 frame
+        {"huge_text_chunk.png", DecodePng, truncated},         // a text chunk claiming 2 GB
     };
     // Bytes after a file's end paint nothing: with 256 KB of them appended (enough to pass for the
     // data of the frames above) the file costs and says the same. The cut GIF has no end.

@@ -125,6 +125,8 @@ def rgb_png_head(width, height):
 
 
 seeds = "../../../fuzz/corpus/projects_real_limits/"
+# A text chunk before the image data that claims 2 GB of a file that holds a few bytes.
+write("huge_text_chunk.png", rgb_png_head(2000, 1500) + struct.pack(">I", 2046820352) + b"tEXt" + b"k\0" * 8)
 write(seeds + "zero_picture_small.vzk", project_with(zero_png(2000, 1500)))
 # The project target's own seed picture is small: every mutation that leaves a picture decodable
 # decodes all of it, and at 2000 x 1500 that was nine tenths of the run's time.

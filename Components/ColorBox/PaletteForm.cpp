@@ -133,14 +133,20 @@ void TPForm::LoadColor(Color c) {
     w.r = GetR(c);
     w.g = GetG(c);
     w.b = GetB(c);
+    TakeHlsOfRgb();
+    // The slider raises its change from code too, which converts back and delivers the colour.
+    HLSSlider1->SetPositopn(w.h & 0xFF);
+}
+
+// H, L and S of the working R, G, B; the table takes L and S (the caller moves the slider to H).
+void TPForm::TakeHlsOfRgb() {
+    Working& w = Shared();
     const Hls hls = RgbToHls(w.r, w.g, w.b, kHls254);
     w.h = hls.h;
     w.l = hls.l;
     w.s = hls.s;
     HLSColorTable1->SetLightnes(w.l);
     HLSColorTable1->SetSaturation(w.s);
-    // The slider raises its change from code too, which converts back and delivers the colour.
-    HLSSlider1->SetPositopn(w.h & 0xFF);
 }
 
 void TPForm::StartEditing(Color fore, Color back) {
@@ -191,12 +197,7 @@ bool TPForm::ApplyField(int i) {
     if (i < 3) {
         // R, G, B: the colour as typed; the slider and the table move to it without converting back.
         *values[i] = *typed;
-        const Hls hls = RgbToHls(w.r, w.g, w.b, kHls254);
-        w.h = hls.h;
-        w.l = hls.l;
-        w.s = hls.s;
-        HLSColorTable1->SetLightnes(w.l);
-        HLSColorTable1->SetSaturation(w.s);
+        TakeHlsOfRgb();
         loading_ = true;
         HLSSlider1->SetPositopn(w.h & 0xFF);
         loading_ = false;

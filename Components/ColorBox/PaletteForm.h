@@ -67,6 +67,7 @@ public:
     // Puts a colour into the table and the slider (which raises the slider's change, and so the
     // colour notice of the round trip RGB -> HLS -> RGB on the 254 scale).
     void LoadColor(Color c);
+    void TakeHlsOfRgb();
     // What the box does on opening: both colours, the fore colour loaded as the one edited, the
     // fields showing it exactly; Escape later puts these colours back. Notifies nothing.
     void StartEditing(Color fore, Color back);
